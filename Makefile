@@ -1,0 +1,80 @@
+# Korvex: the two commands a newcomer needs are `make run` and `make test`.
+# Both install what is missing (as root; otherwise they print the apt-get line),
+# configure with CMake + Ninja, and build.
+
+RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
+  qt6-base-dev qt6-base-dev-tools libgl-dev \
+  libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
+  libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
+  fonts-dejavu-core xvfb xauth
+TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
+  libimage-exiftool-perl python3-mutagen
+FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
+
+RELEASE_DIR := build/release
+TEST_DIR := build/test
+FUZZ_DIR := build/fuzz
+JOBS ?= $(shell nproc)
+
+.PHONY: run test build bench fuzz deps-run deps-test deps-fuzz clean
+
+define install_missing
+	@missing=$$(for p in $(1); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
+	  done | sort -u | tr '\n' ' '); \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" -eq 0 ]; then \
+	    echo "Installing: $$missing"; \
+	    DEBIAN_FRONTEND=noninteractive apt-get update && \
+	    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	  else \
+	    echo "Korvex needs these Debian packages. Run:"; \
+	    echo "  sudo apt-get update && sudo apt-get install -y $$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+endef
+
+deps-run:
+	$(call install_missing,$(RUNTIME_PACKAGES))
+
+deps-test:
+	$(call install_missing,$(TEST_PACKAGES))
+
+deps-fuzz:
+	$(call install_missing,$(FUZZ_PACKAGES))
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF
+
+build: deps-run $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found: starting Korvex under xvfb-run."; \
+	  xvfb-run -a $(RELEASE_DIR)/korvex; \
+	else \
+	  $(RELEASE_DIR)/korvex; \
+	fi
+
+# The test build runs with AddressSanitizer and UndefinedBehaviorSanitizer.
+$(TEST_DIR)/build.ninja:
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
+
+test: deps-test $(TEST_DIR)/build.ninja
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps-test build
+	cmake -S . -B $(RELEASE_DIR) -DKORVEX_BENCH=ON
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	@if [ -x bench/run ]; then bench/run $(RELEASE_DIR); else echo "No benchmarks yet."; fi
+
+fuzz: deps-fuzz
+	@if [ -x fuzz/run ]; then fuzz/run $(FUZZ_DIR); else echo "No fuzz targets yet."; fi
+
+clean:
+	rm -rf build

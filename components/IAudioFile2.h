@@ -1,0 +1,38 @@
+#pragma once
+
+#include "components/SampleArray.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace korvex {
+
+// An audio file component: one instance reads sources, another writes WMA
+// outputs. Operations are listed in the component's interface order. Every
+// failing operation throws KorvexError with a text that names what failed.
+//
+// Positions, lengths and read counts are frames of the source file. With a
+// data format set on a reader, readBlock(n) consumes n source frames and
+// delivers them converted to that rate and channel count.
+class IAudioFile2
+{
+public:
+    virtual ~IAudioFile2() = default;
+
+    virtual void openForRead(const QString &path, int reserved = 0, int mode = 1) = 0;
+    virtual void close() = 0;
+    virtual void createForWrite(const QString &path, int reserved = 0) = 0;
+    virtual void writeBlock(const SampleArray &block) = 0;
+    virtual SampleArray readBlock(qint64 frames) = 0;
+    virtual void seek(qint64 frame, int origin = 3) = 0;
+    virtual void setDataFormat(int sampleRate, int channels) = 0;
+    virtual void setOutputProfile(int profile) = 0;  // 1 to 47
+    virtual qint64 length() = 0;                     // frames of the whole file
+    virtual qint16 isOpen() = 0;                     // non-zero while a file is open
+    virtual qint64 duration() = 0;                   // milliseconds of the whole file
+    virtual int channelCount() = 0;
+    virtual int sampleRate() = 0;
+    virtual void setOptionValue(int value) = 0;
+};
+
+} // namespace korvex

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace korvex {
+
+// The three places where the core meets the desktop: message boxes, file and
+// folder dialogs, and launching other programs. The application installs
+// widget-backed implementations; tests install recording ones. Nothing else in
+// Korvex is ever replaced by a double.
+
+class MessageSeam
+{
+public:
+    virtual ~MessageSeam() = default;
+    // A modal error box with the text and one OK button.
+    virtual void error(const QString &text) = 0;
+    // A modal information box with the text and one OK button.
+    virtual void information(const QString &text) = 0;
+};
+
+struct OpenFilesRequest
+{
+    QString filter;       // "WMA Files(*.wma)|*.wma" style: description|pattern pairs
+    bool multiple = true;
+};
+
+struct SaveFileRequest
+{
+    QString startFolder;
+    QString filter;
+    int filterIndex = 0;  // the index of the selected output format
+};
+
+class DialogSeam
+{
+public:
+    virtual ~DialogSeam() = default;
+    // The chosen paths in the dialog's order; empty when the user cancels.
+    virtual QStringList openFiles(const OpenFilesRequest &request) = 0;
+    // The path as typed or chosen; empty when the user cancels. The dialog asks
+    // before overwriting an existing file.
+    virtual QString saveFile(const SaveFileRequest &request) = 0;
+    // The folder chooser: the chosen folder, or empty on Cancel or close.
+    virtual QString chooseFolder(const QString &caption, bool forOutputFolder) = 0;
+};
+
+class LauncherSeam
+{
+public:
+    virtual ~LauncherSeam() = default;
+    // Opens a folder, a file or an address with the desktop's handler.
+    virtual void open(const QString &pathOrUrl) = 0;
+};
+
+struct Seams
+{
+    MessageSeam *messages = nullptr;
+    DialogSeam *dialogs = nullptr;
+    LauncherSeam *launcher = nullptr;
+};
+
+} // namespace korvex
