@@ -5,6 +5,7 @@
 #include "joblist/SegmentPlan.h"
 #include "player/PlayerState.h"
 #include "settings/Settings.h"
+#include "support/SegmentedRecord.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -31,16 +32,21 @@ protected:
         const int n = jobs.rowCount();
         listrecord job = newListRecord(QStringLiteral("/music/%1.wma").arg(n), seconds * 1000LL,
                                        seconds * 44100LL, FileSeekRangeMinimum);
-        if (!segments.isEmpty()) {
-            job.Count = int(segments.size());
-            job.BeginTime.clear();
-            job.EndTime.clear();
-            for (const Segment &s : segments) {
-                job.BeginTime.append(s.Begin);
-                job.EndTime.append(s.End);
-            }
-        }
+        if (!segments.isEmpty())
+            test::setSegments(job, segments);
         return jobs.appendEntry({QString::number(n), QString(), QString()}, job);
+    }
+
+    void addAll(const QList<int> &seconds)
+    {
+        for (const int s : seconds)
+            add(s);
+    }
+
+    void startPlaying(int row)
+    {
+        player.Playing = true;
+        player.PlayerRow = row;
     }
 
     void click(int row)
@@ -84,8 +90,7 @@ protected:
 
 TEST_F(JobEditorTest, ClickShowsTheEntryScalesTheSliderAndNamesTheFile)
 {
-    add(100);
-    add(180);
+    addAll({100, 180});
     QSignalSpy redraws(&skin, &SkinFace::redrawRequested);
     jobs.SegmentSelected = true;
     click(1);
@@ -117,9 +122,7 @@ TEST_F(JobEditorTest, PositionCaptionScalesTheSliderToTheDuration)
 
 TEST_F(JobEditorTest, ClickWithoutSelectionRestoresTheLastSelectedRow)
 {
-    add(10);
-    add(20);
-    add(30);
+    addAll({10, 20, 30});
     jobs.SelectedFileRow = 9;
     editor.lvClick();
     EXPECT_EQ(jobs.selectedFileRow(), 2);
@@ -128,17 +131,14 @@ TEST_F(JobEditorTest, ClickWithoutSelectionRestoresTheLastSelectedRow)
 
 TEST_F(JobEditorTest, SelectionSnapsBackDuringARunAndDuringPlayback)
 {
-    add(10);
-    add(20);
-    add(30);
+    addAll({10, 20, 30});
     click(1);
     run.Converting = true;
     click(2);
     EXPECT_EQ(jobs.selectedFileRow(), 1);
     run.Converting = false;
 
-    player.Playing = true;
-    player.PlayerRow = 0;
+    startPlaying(0);
     click(2);
     EXPECT_EQ(jobs.selectedFileRow(), 0);
     // The view still shows the entry of the last click that went through.
@@ -148,8 +148,7 @@ TEST_F(JobEditorTest, SelectionSnapsBackDuringARunAndDuringPlayback)
 TEST_F(JobEditorTest, ViewsShowThePlanOfTheMode)
 {
     add(300, {{10, 50}, {100, 200}, {65, 0}});
-    add(150);
-    add(100);
+    addAll({150, 100});
     click(0);
     EXPECT_EQ(segmentRows(), (QStringList{QStringLiteral("00:00:10 - 00:00:50|00:00:40|OK"),
                                           QStringLiteral("00:01:40 - 00:03:20|00:01:40|OK"),
@@ -175,9 +174,7 @@ TEST_F(JobEditorTest, ViewsShowThePlanOfTheMode)
 
 TEST_F(JobEditorTest, MovesTheSelectedEntryAndEverythingThatFollowsIt)
 {
-    add(10);
-    add(20);
-    add(30);
+    addAll({10, 20, 30});
     QSignalSpy focus(&editor, &JobEditor::fileListFocusRequested);
     click(0);
     editor.MoveUp();
@@ -229,8 +226,7 @@ TEST_F(JobEditorTest, ListCommandsWaitForRunsAndAdds)
 
 TEST_F(JobEditorTest, RemovingAFileSelectsByTheRules)
 {
-    for (int i = 0; i < 5; ++i)
-        add(10 * (i + 1));
+    addAll({10, 20, 30, 40, 50});
     click(2);
     editor.RemoveFile();
     EXPECT_EQ(jobs.selectedFileRow(), 2);
@@ -266,12 +262,9 @@ TEST_F(JobEditorTest, RemovingTheOnlyFileEmptiesBothListsAndShowsTheMemo)
 
 TEST_F(JobEditorTest, RemovingThePlayingFileStopsThePlayer)
 {
-    add(10);
-    add(20);
-    add(30);
+    addAll({10, 20, 30});
     click(1);
-    player.Playing = true;
-    player.PlayerRow = 1;
+    startPlaying(1);
     editor.RemoveFile();
     EXPECT_EQ(stops, 1);
     EXPECT_FALSE(player.Playing);
@@ -280,13 +273,9 @@ TEST_F(JobEditorTest, RemovingThePlayingFileStopsThePlayer)
 
 TEST_F(JobEditorTest, RemovingARowBeforeThePlayingOneKeepsThePlayerOnItsEntry)
 {
-    add(10);
-    add(20);
-    add(30);
-    add(40);
+    addAll({10, 20, 30, 40});
     click(0);
-    player.Playing = true;
-    player.PlayerRow = 2;
+    startPlaying(2);
     editor.RemoveFile();
     EXPECT_EQ(stops, 0);
     EXPECT_EQ(player.PlayerRow, 1);
@@ -297,11 +286,9 @@ TEST_F(JobEditorTest, RemovingARowBeforeThePlayingOneKeepsThePlayerOnItsEntry)
 
 TEST_F(JobEditorTest, ClearingTheJobEmptiesEverythingAndStopsThePlayer)
 {
-    add(10);
-    add(20);
+    addAll({10, 20});
     click(1);
-    player.Playing = true;
-    player.PlayerRow = 1;
+    startPlaying(1);
     editor.ClearJob();
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(player.PlayerRow, 0);
@@ -342,8 +329,7 @@ TEST_F(JobEditorTest, ClearingTheSegmentsBeingPlayedStopsThePlayer)
     add(200);
     settings.SplitMode = split_mode::Unification;
     click(0);
-    player.Playing = true;
-    player.PlayerRow = 1;
+    startPlaying(1);
     editor.ClearSegments();
     EXPECT_EQ(stops, 1);
 }

@@ -1,26 +1,13 @@
 #include "joblist/SegmentPlan.h"
 #include "settings/Settings.h"
+#include "support/SegmentedRecord.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvex;
+using korvex::test::segmentedRecord;
 
 namespace {
-
-// An entry of `duration` seconds with the given segments, the last pending.
-listrecord entryWith(int duration, const QList<Segment> &segments)
-{
-    listrecord entry;
-    entry.Duration = duration;
-    entry.Count = int(segments.size());
-    entry.BeginTime.clear();
-    entry.EndTime.clear();
-    for (const Segment &s : segments) {
-        entry.BeginTime.append(s.Begin);
-        entry.EndTime.append(s.End);
-    }
-    return entry;
-}
 
 Settings inMode(int mode)
 {
@@ -59,15 +46,15 @@ TEST(CountPlan, MakesNEqualPiecesAndLeavesTheRemainder)
 
 TEST(CustomPlan, TakesConfirmedSegmentsOrTheOnlyPendingOne)
 {
-    EXPECT_EQ(customPlan(entryWith(200, {{0, 200}})), (QList<Segment>{{0, 200}}));
-    const listrecord marked = entryWith(200, {{10, 20}, {30, 60}, {0, 200}});
+    EXPECT_EQ(customPlan(segmentedRecord(200, {{0, 200}})), (QList<Segment>{{0, 200}}));
+    const listrecord marked = segmentedRecord(200, {{10, 20}, {30, 60}, {0, 200}});
     EXPECT_EQ(customPlan(marked), (QList<Segment>{{10, 20}, {30, 60}}));
     EXPECT_EQ(allSegments(marked).size(), 3);
 }
 
 TEST(CustomPlan, NeverReadsPastTheArraysOfADamagedRecord)
 {
-    listrecord damaged = entryWith(200, {{10, 20}, {0, 200}});
+    listrecord damaged = segmentedRecord(200, {{10, 20}, {0, 200}});
     damaged.Count = 7;
     EXPECT_EQ(allSegments(damaged).size(), 2);
     damaged.Count = 0;
@@ -76,7 +63,7 @@ TEST(CustomPlan, NeverReadsPastTheArraysOfADamagedRecord)
 
 TEST(UnificationPlan, CutsToTheEntryAndEndsAtTheFirstSegmentBeyondIt)
 {
-    const listrecord first = entryWith(300, {{10, 50}, {100, 200}, {60, 70}, {0, 300}});
+    const listrecord first = segmentedRecord(300, {{10, 50}, {100, 200}, {60, 70}, {0, 300}});
     EXPECT_EQ(unificationPlan(first, 300), (QList<Segment>{{10, 50}, {100, 200}, {60, 70}}));
     EXPECT_EQ(unificationPlan(first, 80), (QList<Segment>{{10, 50}}));
     EXPECT_EQ(unificationPlan(first, 100), (QList<Segment>{{10, 50}, {100, 100}, {60, 70}}));
@@ -84,7 +71,7 @@ TEST(UnificationPlan, CutsToTheEntryAndEndsAtTheFirstSegmentBeyondIt)
 
 TEST(SegmentPlanOfMode, PicksThePlanOfTheMode)
 {
-    const QList<listrecord> jobs = {entryWith(300, {{10, 50}, {0, 300}}), entryWith(130, {{0, 130}})};
+    const QList<listrecord> jobs = {segmentedRecord(300, {{10, 50}, {0, 300}}), segmentedRecord(130, {{0, 130}})};
     Settings settings = inMode(split_mode::Time);
     settings.SplitSeconds = 60;
     EXPECT_EQ(segmentPlan(jobs, 1, settings), timePlan(130, 60));
@@ -99,28 +86,28 @@ TEST(SegmentPlanOfMode, PicksThePlanOfTheMode)
 
 TEST(TotalMarkedTime, SumsEffectiveSegmentsInCustomMode)
 {
-    const QList<listrecord> jobs = {entryWith(200, {{0, 200}}),
-                                    entryWith(100, {{10, 20}, {30, 60}, {0, 100}})};
+    const QList<listrecord> jobs = {segmentedRecord(200, {{0, 200}}),
+                                    segmentedRecord(100, {{10, 20}, {30, 60}, {0, 100}})};
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Custom)), 240);
     EXPECT_EQ(totalMarkedSeconds({}, inMode(split_mode::Custom)), 0);
 }
 
 TEST(TotalMarkedTime, SumsDurationsInTimeAndCountMode)
 {
-    const QList<listrecord> jobs = {entryWith(100, {{10, 20}, {0, 100}}), entryWith(35, {{0, 35}})};
+    const QList<listrecord> jobs = {segmentedRecord(100, {{10, 20}, {0, 100}}), segmentedRecord(35, {{0, 35}})};
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Time)), 135);
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Count)), 135);
 }
 
 TEST(TotalMarkedTime, AppliesEntryZeroSegmentsToEveryEntryInUnificationMode)
 {
-    QList<listrecord> jobs = {entryWith(300, {{10, 50}, {100, 200}, {0, 300}}),
-                              entryWith(80, {{5, 6}, {0, 80}})};
+    QList<listrecord> jobs = {segmentedRecord(300, {{10, 50}, {100, 200}, {0, 300}}),
+                              segmentedRecord(80, {{5, 6}, {0, 80}})};
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 180);
     // A later segment that still fits is counted after one that did not.
-    jobs[0] = entryWith(300, {{100, 200}, {10, 50}, {0, 300}});
+    jobs[0] = segmentedRecord(300, {{100, 200}, {10, 50}, {0, 300}});
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 180);
     // Entry 0 with only its pending segment: that segment is the plan.
-    jobs[0] = entryWith(300, {{0, 300}});
+    jobs[0] = segmentedRecord(300, {{0, 300}});
     EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 380);
 }
