@@ -41,11 +41,8 @@ void expectErrorOrConsistentReads(const QString &path)
 QByteArray makeBytes(const TestFolder &folder, const QString &name)
 {
     const QString path = folder.file(name);
-    AudioSpec spec;
-    spec.sampleRate = name.endsWith(QLatin1String(".opus")) ? 48000 : 44100;
-    spec.frames = spec.sampleRate * 4;
-    spec.signal = Signal::Noise;
-    writeAudioFile(path, spec);
+    const int rate = name.endsWith(QLatin1String(".opus")) ? 48000 : 44100;
+    writeAudioFile(path, noiseSpec(rate, 2, rate * 4));
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     return file.readAll();

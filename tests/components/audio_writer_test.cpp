@@ -17,18 +17,6 @@ using namespace korvex::test;
 
 namespace {
 
-AudioSpec noise(int rate, int channels, qint64 frames, float amplitude = 0.4f, quint32 seed = 3)
-{
-    AudioSpec spec;
-    spec.sampleRate = rate;
-    spec.channels = channels;
-    spec.frames = frames;
-    spec.signal = Signal::Noise;
-    spec.amplitude = amplitude;
-    spec.seed = seed;
-    return spec;
-}
-
 // Writes the samples through the component in blocks of a second.
 void writeWma(const QString &path, int profile, int rate, int channels, const QList<float> &samples)
 {
@@ -50,7 +38,7 @@ TEST(WriterRoundTrip, KeepsTheFrameCountAndStartsAtTheFirstSample)
     for (const qint64 frames : {1LL, 2047LL, 2048LL, 2049LL, 100000LL, 132301LL}) {
         SCOPED_TRACE(frames);
         const QString path = folder.file(QStringLiteral("round%1.wma").arg(frames));
-        const QList<float> written = generateSamples(noise(44100, 2, frames));
+        const QList<float> written = generateSamples(noiseSpec(44100, 2, frames));
         writeWma(path, 10, 44100, 2, written);
 
         AudioFile file;
@@ -74,7 +62,7 @@ TEST(WriterRoundTrip, SeeksInAWrittenFileAreExact)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("seek.wma"));
-    writeWma(path, 10, 44100, 2, generateSamples(noise(44100, 2, 441000)));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 441000)));
     AudioFile file;
     file.openForRead(path);
     const QList<float> straight = readToEnd(file, 44100);
@@ -91,11 +79,7 @@ TEST(WriterRoundTrip, ConvertsTheBlocksToTheProfilesRateAndChannels)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("up.wma"));
-    AudioSpec spec;
-    spec.sampleRate = 22050;
-    spec.channels = 1;
-    spec.frames = 22050 * 3;
-    spec.frequency = 300.0;
+    const AudioSpec spec = sineSpec(22050, 1, 22050 * 3, 300.0);
     writeWma(path, 10, 22050, 1, generateSamples(spec));
     const DecodedAudio decoded = decodeFile(path);
     EXPECT_EQ(decoded.sampleRate, 44100);
@@ -114,7 +98,7 @@ TEST(WriterRoundTrip, ConvertsTheBlocksToTheProfilesRateAndChannels)
 TEST(WriterParallel, ChunkedEncodingDecodesToTheSameSamplesAsOnePass)
 {
     TestFolder folder;
-    const QList<float> samples = generateSamples(noise(44100, 2, 120000));
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 120000));
     const WmaProfile &profile = wmaProfile(10);
     auto encode = [&](const QString &name, AudioWriter::Options options) {
         const QString path = folder.file(name);
@@ -150,7 +134,7 @@ TEST(WriterFailures, AFailedWriteRemovesTheUnfinishedFile)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("limited.wma"));
-    const QList<float> samples = generateSamples(noise(44100, 2, 44100 * 10));
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 44100 * 10));
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     getrlimit(RLIMIT_FSIZE, &previous);
@@ -175,7 +159,7 @@ TEST(WriterFailures, AudioTooDenseForTheBitrateStillGivesAWholeFile)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("loud.wma"));
-    writeWma(path, 18, 44100, 2, generateSamples(noise(44100, 2, 44100 * 2, 4.0f)));
+    writeWma(path, 18, 44100, 2, generateSamples(noiseSpec(44100, 2, 44100 * 2, 4.0f)));
     AudioFile file;
     file.openForRead(path);
     EXPECT_EQ(file.length(), 44100 * 2);
@@ -208,8 +192,8 @@ TEST(WriterEdges, AnExistingFileIsWrittenFromTheStart)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("again.wma"));
-    writeWma(path, 10, 44100, 2, generateSamples(noise(44100, 2, 441000)));
-    writeWma(path, 10, 44100, 2, generateSamples(noise(44100, 2, 4410)));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 441000)));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 4410)));
     AudioFile file;
     file.openForRead(path);
     EXPECT_EQ(file.length(), 4410);
@@ -221,7 +205,7 @@ TEST(WriterEdges, AnIndependentReaderSeesTheProfileAndTheFrameCount)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("probe.wma"));
-    writeWma(path, 26, 44100, 2, generateSamples(noise(44100, 2, 44100)));
+    writeWma(path, 26, 44100, 2, generateSamples(noiseSpec(44100, 2, 44100)));
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral("-c"),

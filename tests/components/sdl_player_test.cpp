@@ -73,10 +73,7 @@ struct Recorder
 
 QList<float> sine(qint64 frames)
 {
-    AudioSpec spec;
-    spec.frames = frames;
-    spec.amplitude = 0.5f;
-    return generateSamples(spec);
+    return generateSamples(sineSpec(44100, 2, frames));
 }
 
 TEST(SdlPlayer, ClockFollowsRealTimeAndPlaybackEndsWithOnEndPlay)
@@ -119,12 +116,8 @@ TEST(SdlPlayer, FlushCountsAgainFromZeroAndAsksForData)
     Recorder recorder;
     recorder.attach(player, nullptr);
     recorder.clock.start();
-    AudioSpec spec;
-    spec.sampleRate = 22050;
-    spec.channels = 1;
-    spec.frames = 22050 * 10;
     player.play();
-    player.queue(SampleArray(generateSamples(spec)));
+    player.queue(SampleArray(generateSamples(sineSpec(22050, 1, 22050 * 10))));
     recorder.runUntil([&] { return !recorder.samples.isEmpty() && recorder.samples.last() > 11025; }, 8000);
     ASSERT_GT(recorder.samples.last(), 11025);
     const int requestsBefore = recorder.requests;

@@ -49,12 +49,7 @@ TEST_P(EveryProfile, EncodesNoiseThatDecodesAtTheProfilesFormat)
     const WmaProfile &profile = wmaProfile(GetParam());
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("profile%1.wma").arg(profile.number));
-    AudioSpec spec;
-    spec.frames = 44100 * 3 / 2;
-    spec.signal = Signal::Noise;
-    spec.amplitude = 1.0f;
-    spec.seed = quint32(profile.number);
-    const QList<float> samples = generateSamples(spec);
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 44100 * 3 / 2, 1.0f, quint32(profile.number)));
 
     AudioFile writer;
     writer.setOutputProfile(profile.number);
