@@ -83,9 +83,11 @@ void WmaEncoderPool::appendSamples(const float *const *planes, qint64 offset, qi
 {
     for (int c = 0; c < m_channels; ++c) {
         auto &plane = m_fill[static_cast<size_t>(c)];
+        const size_t end = plane.size();
+        plane.resize(end + static_cast<size_t>(frames));
         const float *from = planes[c] + offset;
-        for (qint64 i = 0; i < frames; ++i)
-            plane.push_back(std::clamp(from[i], -1.0f, 1.0f));
+        std::transform(from, from + frames, plane.begin() + static_cast<std::ptrdiff_t>(end),
+                       [](float v) { return std::clamp(v, -1.0f, 1.0f); });
     }
     m_fillFrames += frames;
 }
