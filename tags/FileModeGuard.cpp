@@ -2,20 +2,25 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace korvex {
 
-FileModeGuard::FileModeGuard(const QString &fileName) : m_fileName(fileName)
+FileModeGuard::FileModeGuard(const QString &fileName) : m_path(QFile::encodeName(fileName))
 {
-    m_saved = QFile::permissions(fileName);
-    if (!QFile::exists(fileName) || m_saved.testFlag(QFileDevice::WriteOwner))
+    struct stat info {};
+    if (::stat(m_path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return;
-    m_changed = QFile::setPermissions(fileName, m_saved | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    m_saved = info.st_mode & 07777;
+    if (m_saved & S_IWUSR)
+        return;
+    m_changed = ::chmod(m_path.constData(), m_saved | S_IWUSR) == 0;
 }
 
 FileModeGuard::~FileModeGuard()
 {
     if (m_changed)
-        QFile::setPermissions(m_fileName, m_saved);
+        ::chmod(m_path.constData(), m_saved);
 }
 
 } // namespace korvex

@@ -35,7 +35,7 @@ TStrComment commentOf(QByteArrayView bytes)
     }
     comment.Name = QString::fromLatin1(bytes.first(equals));
     comment.Value = QString::fromUtf8(bytes.sliced(equals + 1));
-    comment.Full = comment.Name + QLatin1Char('=') + comment.Value;
+    comment.Full = comment.Name.isEmpty() ? comment.Value : comment.Name + QLatin1Char('=') + comment.Value;
     return comment;
 }
 
