@@ -1,0 +1,175 @@
+#include "JobEditor.h"
+
+#include "JobList.h"
+#include "ListText.h"
+#include "Scale.h"
+#include "SegmentPlan.h"
+#include "components/SkinFace.h"
+#include "engine/RunState.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+namespace korvex {
+
+namespace {
+
+const QString Slider = QStringLiteral("pb");
+const QString PathText = QStringLiteral("nm");
+const QString TotalText = QStringLiteral("tataltime");
+
+} // namespace
+
+JobEditor::JobEditor(JobList &jobs, const Settings &settings, const RunState &run,
+                     PlayerState &player, SkinFace &skin, QObject *parent)
+    : QObject(parent)
+    , m_jobs(jobs)
+    , m_settings(settings)
+    , m_run(run)
+    , m_player(player)
+    , m_skin(skin)
+    , m_view(jobs, settings, player, skin)
+{
+}
+
+void JobEditor::lvClick()
+{
+    m_jobs.SegmentSelected = false;
+    const int rows = m_jobs.rowCount();
+    if (rows == 0)
+        return;
+    if (m_jobs.SelectedFileRow > rows - 1)
+        m_jobs.SelectedFileRow = rows - 1;
+    // A negative row can only come from outside; the first entry is the
+    // nearest thing to "the current entry" there is.
+    if (m_jobs.SelectedFileRow < 0)
+        m_jobs.SelectedFileRow = 0;
+    if (m_run.Converting) {
+        m_jobs.selectFileRow(m_jobs.SelectedFileRow);
+        return;
+    }
+    if (m_player.Playing) {
+        if (m_player.PlayerRow >= 0 && m_player.PlayerRow < rows)
+            m_jobs.selectFileRow(m_player.PlayerRow);
+        return;
+    }
+    if (m_jobs.selectedFileRow() < 0)
+        m_jobs.selectFileRow(m_jobs.SelectedFileRow);
+    const int row = m_jobs.selectedFileRow();
+    m_jobs.SelectedFileRow = row;
+    scaleSlider(row);
+    m_view.show(row);
+    m_skin.setText(PathText, m_jobs.JobRecords().at(row).FileName);
+    m_skin.redraw(PathText);
+}
+
+void JobEditor::MoveUp()
+{
+    moveSelected(-1);
+}
+
+void JobEditor::MoveDown()
+{
+    moveSelected(+1);
+}
+
+void JobEditor::RemoveFile()
+{
+    if (listLocked())
+        return;
+    const int r = m_jobs.selectedFileRow();
+    if (r < 0)
+        return;
+    if (playerUsesEntry(r))
+        Q_EMIT stopPlaybackRequested();
+    if (m_player.PlayerRow > r)
+        --m_player.PlayerRow;
+    m_jobs.removeEntry(r);
+    if (m_player.PlayerRow >= m_jobs.rowCount())
+        m_player.PlayerRow = qMax(0, m_jobs.rowCount() - 1);
+
+    if (m_jobs.rowCount() == 0) {
+        m_jobs.segmentModel()->clear();
+    } else {
+        const int lastRow = m_jobs.rowCount() - 1;
+        if (m_jobs.SelectedFileRow < 0 || m_jobs.SelectedFileRow >= lastRow)
+            m_jobs.SelectedFileRow = 0;
+        m_jobs.selectFileRow(m_jobs.SelectedFileRow);
+        lvClick();
+    }
+    ShowTotalTime();
+}
+
+void JobEditor::ClearJob()
+{
+    if (listLocked())
+        return;
+    if (m_player.Playing)
+        Q_EMIT stopPlaybackRequested();
+    m_jobs.clear();
+    m_player.PlayerRow = 0;
+    ShowTotalTime();
+}
+
+void JobEditor::ClearSegments()
+{
+    if (listLocked() || m_jobs.selectedFileRow() < 0)
+        return;
+    const int row = qBound(0, m_jobs.SelectedFileRow, m_jobs.rowCount() - 1);
+    if (playerUsesEntry(row))
+        Q_EMIT stopPlaybackRequested();
+    m_jobs.segmentModel()->clear();
+    listrecord &entry = m_jobs.job(row);
+    entry.Count = 1;
+    entry.BeginTime = {0};
+    entry.EndTime = {entry.Duration};
+    lvClick();
+    ShowTotalTime();
+}
+
+void JobEditor::ShowTotalTime()
+{
+    m_skin.setText(TotalText, TimeText(totalMarkedSeconds(m_jobs.JobRecords(), m_settings)));
+    m_skin.redraw(TotalText);
+}
+
+bool JobEditor::listLocked() const
+{
+    return m_run.Converting || m_jobs.Adding();
+}
+
+void JobEditor::moveSelected(int step)
+{
+    const int r = m_jobs.selectedFileRow();
+    const int s = r + step;
+    if (listLocked() || r < 0 || s < 0 || s >= m_jobs.rowCount())
+        return;
+    // The player's row follows its entry whichever of the two it is, so that
+    // a playing neighbour is not swapped for the moved entry under the player.
+    if (m_player.PlayerRow == r)
+        m_player.PlayerRow = s;
+    else if (m_player.PlayerRow == s)
+        m_player.PlayerRow = r;
+    m_jobs.swapEntries(r, s);
+    m_jobs.deselectFileRow(r);
+    m_jobs.selectFileRow(s);
+    m_jobs.SelectedFileRow = s;
+    Q_EMIT fileListFocusRequested();
+}
+
+void JobEditor::scaleSlider(int row)
+{
+    const int range = m_jobs.JobRecords().at(row).SeekRange;
+    m_skin.setRangeEnd(Slider, range);
+    m_skin.setThumbSize(Slider, Scale(range, 52, 1100));
+    m_skin.redraw(Slider);
+    m_player.PlayPositionMax = m_skin.maxPosition(Slider);
+}
+
+bool JobEditor::playerUsesEntry(int row) const
+{
+    if (!m_player.Playing)
+        return false;
+    return row == m_player.PlayerRow || (m_settings.SplitMode == split_mode::Unification && row == 0);
+}
+
+} // namespace korvex

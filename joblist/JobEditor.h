@@ -1,0 +1,63 @@
+#pragma once
+
+#include "SegmentView.h"
+
+#include <QObject>
+
+namespace korvex {
+
+class JobList;
+class SkinFace;
+struct PlayerState;
+struct RunState;
+struct Settings;
+
+// The list commands of the main window on the job list: the reaction to a
+// change of the file selection, moving, removing and clearing entries,
+// clearing an entry's segments, and the total marked time on "tataltime".
+// Every command but lvClick and ShowTotalTime does nothing while a run is
+// converting or files are being added.
+class JobEditor : public QObject
+{
+    Q_OBJECT
+public:
+    JobEditor(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
+              SkinFace &skin, QObject *parent = nullptr);
+
+    // The selection of lv has or may have changed: fixes the current entry,
+    // scales the slider to it, shows its segment view and its path. During a
+    // run the selection snaps back to the entry being converted, during
+    // playback to the entry being played.
+    void lvClick();
+    void MoveUp();
+    void MoveDown();
+    void RemoveFile();
+    void ClearJob();
+    void ClearSegments();
+    void ShowTotalTime();
+
+    SegmentView &segmentView() { return m_view; }
+
+Q_SIGNALS:
+    // The entry the player is using is about to go away or lose its segments.
+    // The player stops at once (a direct connection), so that it never reads a
+    // record that is no longer there.
+    void stopPlaybackRequested();
+    // lv should take the keyboard focus (after a move).
+    void fileListFocusRequested();
+
+private:
+    bool listLocked() const;
+    void moveSelected(int step);
+    void scaleSlider(int row);
+    bool playerUsesEntry(int row) const;
+
+    JobList &m_jobs;
+    const Settings &m_settings;
+    const RunState &m_run;
+    PlayerState &m_player;
+    SkinFace &m_skin;
+    SegmentView m_view;
+};
+
+} // namespace korvex

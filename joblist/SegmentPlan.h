@@ -1,0 +1,47 @@
+#pragma once
+
+#include "JobRecords.h"
+
+#include <QList>
+
+namespace korvex {
+
+struct Settings;
+
+// One piece of a plan, whole seconds from the start of the file.
+struct Segment
+{
+    int Begin = 0;
+    int End = 0;
+    bool operator==(const Segment &) const = default;
+};
+
+// Segments 0 … Count−1 of an entry, the pending one last.
+QList<Segment> allSegments(const listrecord &entry);
+
+// The segments a custom split converts: the confirmed ones, or the pending one
+// when it is the only segment.
+QList<Segment> customPlan(const listrecord &entry);
+
+// Pieces of `seconds` seconds (below 1 counts as 1); when duration is a multiple
+// of the piece length the last piece has length 0.
+QList<Segment> timePlan(int duration, int seconds);
+
+// `count` pieces of duration div count seconds (below 1 counts as 1); the
+// remainder of the division is not covered.
+QList<Segment> countPlan(int duration, int count);
+
+// The custom plan of the first entry applied to an entry of `duration`
+// seconds: each segment cut to that duration, the plan ending at the first
+// segment that begins beyond it.
+QList<Segment> unificationPlan(const listrecord &first, int duration);
+
+// The plan of entry `row` under settings.SplitMode.
+QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Settings &settings);
+
+// The total marked time of the job in whole seconds, by settings.SplitMode. In
+// unification mode a segment beginning beyond an entry's end adds nothing for
+// it, and the later segments are still counted.
+qint64 totalMarkedSeconds(const QList<listrecord> &jobs, const Settings &settings);
+
+} // namespace korvex

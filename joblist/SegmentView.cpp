@@ -1,0 +1,101 @@
+#include "SegmentView.h"
+
+#include "JobList.h"
+#include "ListText.h"
+#include "Scale.h"
+#include "SegmentPlan.h"
+#include "StatusWords.h"
+#include "components/SkinFace.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+namespace korvex {
+
+namespace {
+
+const QString Slider = QStringLiteral("pb");
+const QString PositionCaption = QStringLiteral("timecaption");
+
+QList<SegmentRow> unconvertedRows(const QList<Segment> &plan)
+{
+    QList<SegmentRow> rows;
+    for (const Segment &piece : plan)
+        rows.append(makeSegmentRow(piece.Begin, piece.End, status_word::Unconvert));
+    return rows;
+}
+
+} // namespace
+
+SegmentView::SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin)
+    : m_jobs(jobs), m_settings(settings), m_player(player), m_skin(skin)
+{
+}
+
+void SegmentView::show(int row)
+{
+    switch (m_settings.SplitMode) {
+    case split_mode::Time:
+        showTime(row);
+        break;
+    case split_mode::Count:
+        showCount(row);
+        break;
+    case split_mode::Unification:
+        showUnification();
+        break;
+    default:
+        showCustom(row);
+        break;
+    }
+}
+
+void SegmentView::showCustom(int row)
+{
+    showPositionTime(row);
+    showMarkedSegments(row);
+}
+
+void SegmentView::showTime(int row)
+{
+    showPositionTime(row);
+    const int duration = m_jobs.JobRecords().at(row).Duration;
+    m_jobs.segmentModel()->setRows(unconvertedRows(timePlan(duration, m_settings.SplitSeconds)));
+}
+
+void SegmentView::showCount(int row)
+{
+    showPositionTime(row);
+    const int duration = m_jobs.JobRecords().at(row).Duration;
+    m_jobs.segmentModel()->setRows(unconvertedRows(countPlan(duration, m_settings.SplitCount)));
+}
+
+void SegmentView::showUnification()
+{
+    showPositionTime(0);
+    showMarkedSegments(0);
+}
+
+void SegmentView::showPositionTime(int durationRow)
+{
+    const int duration = m_jobs.JobRecords().at(durationRow).Duration;
+    const int positionMax = m_skin.maxPosition(Slider);
+    // A slider without room (no entry scaled it yet) stands at 0, not at −1.
+    const int seconds = positionMax > 0 ? Scale(m_player.PlayPosition, duration, positionMax) : 0;
+    m_player.PositionText = TimeText(seconds);
+    m_skin.setText(PositionCaption, m_player.PositionText);
+    m_skin.redraw(PositionCaption);
+}
+
+void SegmentView::showMarkedSegments(int row)
+{
+    const QList<Segment> segments = allSegments(m_jobs.JobRecords().at(row));
+    QList<SegmentRow> rows;
+    for (qsizetype k = 0; k < segments.size(); ++k) {
+        const bool pending = k == segments.size() - 1;
+        rows.append(makeSegmentRow(segments.at(k).Begin, segments.at(k).End,
+                                   pending ? status_word::Uncertain : status_word::OK));
+    }
+    m_jobs.segmentModel()->setRows(rows);
+}
+
+} // namespace korvex
