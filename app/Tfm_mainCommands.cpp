@@ -41,6 +41,7 @@ void Tfm_main::registerCommands()
         if (!converting() && !m_jobs.SegmentSelected)
             m_editor.RemoveFile();
     };
+
     auto stop = [this] {
         if (m_run.Converting)
             m_progress.StopConversion(m_settings.settings().SkinFlag);
@@ -60,6 +61,9 @@ void Tfm_main::registerCommands()
     skin("helpfile", [this] { openHelp(); });
     skin("Up", [this] { m_editor.MoveUp(); });
     skin("Down", [this] { m_editor.MoveDown(); });
+    // the skin's Remove also removes a selected segment once segment marking
+    // gives that operation; until then it acts as the menus' Remove
+    skin("Remove", removeFile);
     skin("Clear", clear);
     skin("Stop", stop);
 
