@@ -66,6 +66,8 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
 
+    m_adder = std::make_unique<FileAdder>(m_jobs, m_editor, m_run, m_player, AudioFileRead, m_seams);
+
     OpenDialog1.filter = kWmaFilter;
     OpenDialog1.multiple = true;
     SaveDialog1.filter = kWmaFilter;
@@ -98,6 +100,7 @@ void Tfm_main::connectLists()
     }
     connect(&m_jobs, &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
     connect(&m_editor, &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(m_adder.get(), &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
 }
 
 void Tfm_main::showEvent(QShowEvent *event)

@@ -59,6 +59,10 @@ void Tfm_main::registerCommands()
     skin("Settings", showSettings);
     skin("Set", showSettings);
     skin("helpfile", [this] { openHelp(); });
+    skin("addfile", [this, converting] {
+        if (!converting())
+            m_adder->AddFiles();
+    });
     skin("Up", [this] { m_editor.MoveUp(); });
     skin("Down", [this] { m_editor.MoveDown(); });
     // the skin's Remove also removes a selected segment once segment marking
@@ -67,6 +71,8 @@ void Tfm_main::registerCommands()
     skin("Clear", clear);
     skin("Stop", stop);
 
+    menu({"AddFile1", "AddFile2"}, [this] { m_adder->AddFiles(); });
+    menu({"AddFolder1", "AddFolder2"}, [this] { m_adder->AddFolder(); });
     menu({"Clear1", "Clear2"}, clear);
     menu({"Remove1", "Remove2", "Remove3"}, removeFile);
     menu({"UP1", "FileUp1"}, [this] { m_editor.MoveUp(); });
