@@ -5,6 +5,7 @@
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/SkinBinding.h"
+#include "app/SvgPictures.h"
 #include "components/KorvexError.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
@@ -60,6 +61,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     setObjectName(QStringLiteral("fm_main"));
     setWindowTitle(QStringLiteral("Korvex"));
     setFixedSize(563, 414);
+    setWindowIcon(QIcon(RenderSvg(BuiltInIconPath(QStringLiteral("logo")), 64)));
 
     Skin1 = new TSkin(this);
     Skin1->setObjectName(QStringLiteral("Skin1"));
