@@ -38,8 +38,8 @@ public:
     int frameSize() const { return m_frameSize; }
     int channels() const { return m_channels; }
 
-    // Appends `frames` samples per channel, clipped to full scale: wmav2
-    // cannot code louder samples at low bitrates and fails instead.
+    // Appends `frames` samples per channel, clipped to full scale (louder
+    // samples are what makes wmav2 give up at low bitrates).
     void push(const float *const *planes, qint64 frames);
     void pushSilence(qint64 frames);
     // Pads the last frame with silence and one frame more so the decoder
@@ -66,7 +66,11 @@ private:
     void appendSamples(const float *const *planes, qint64 offset, qint64 frames);
     void dispatch(qint64 frames);
     void workerLoop();
-    Result encodeChunk(AVCodecContext &encoder, const Chunk &chunk);
+    Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
+    void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
+    void fillFrame(AVFrame &frame, const AVCodecContext &encoder, const Chunk &chunk, qint64 index,
+                   float gain) const;
+    size_t reservedSamples() const;
     void deliver(qint64 sequence, Result result);
     void fail(const QString &text);
     void throwIfFailed();
