@@ -3,7 +3,7 @@
 # configure with CMake + Ninja, and build.
 
 RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
-  qt6-base-dev qt6-base-dev-tools libgl-dev \
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
   fonts-dejavu-core xvfb xauth

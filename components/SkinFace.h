@@ -49,8 +49,18 @@ public:
     QString text(const QString &name) const { return m_objects.value(name).text; }
     void setText(const QString &name, const QString &text) { m_objects[name].text = text; }
 
+    // The window reports the user's actions on an object here, after it has
+    // taken a dragged slider's position into the object's state.
+    void reportMouseDown(const QString &name, int button, int x, int y) { Q_EMIT OnMouseDown(name, button, x, y); }
+    void reportMouseUp(const QString &name, int button, int x, int y) { Q_EMIT OnMouseUp(name, button, x, y); }
+    void reportScrollTrack(const QString &name, int position) { Q_EMIT OnScrollTrack(name, position); }
+
 Q_SIGNALS:
     void redrawRequested(const QString &name);
+    // button is a Qt::MouseButton value; x and y are relative to the object
+    void OnMouseDown(const QString &name, int button, int x, int y);
+    void OnMouseUp(const QString &name, int button, int x, int y);
+    void OnScrollTrack(const QString &name, int position);
 
 private:
     QHash<QString, SkinObjectState> m_objects;

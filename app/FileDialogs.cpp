@@ -1,0 +1,52 @@
+#include "app/FileDialogs.h"
+
+#include <QFileDialog>
+
+namespace korvex {
+
+QStringList FileDialogs::qtFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns));
+    }
+    return filters;
+}
+
+QStringList FileDialogs::openFiles(const OpenFilesRequest &request)
+{
+    QFileDialog dialog(m_parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtFilters(request.filter));
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString FileDialogs::saveFile(const SaveFileRequest &request)
+{
+    QFileDialog dialog(m_parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(request.startFolder);
+    const QStringList filters = qtFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.value(request.filterIndex, filters.first()));
+    // the dialog asks before replacing an existing file (its default)
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString FileDialogs::chooseFolder(const QString &caption, bool)
+{
+    return QFileDialog::getExistingDirectory(m_parent, caption);
+}
+
+} // namespace korvex

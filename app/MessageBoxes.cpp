@@ -1,0 +1,18 @@
+#include "app/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace korvex {
+
+void MessageBoxes::error(const QString &text)
+{
+    QMessageBox::critical(m_parent, QApplication::applicationDisplayName(), text);
+}
+
+void MessageBoxes::information(const QString &text)
+{
+    QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text);
+}
+
+} // namespace korvex

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "components/Seams.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace korvex {
+
+// Modal message boxes with one OK button over the given window.
+class MessageBoxes : public MessageSeam
+{
+public:
+    explicit MessageBoxes(QWidget *parent) : m_parent(parent) {}
+    void error(const QString &text) override;
+    void information(const QString &text) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+} // namespace korvex

@@ -1,0 +1,69 @@
+#include "components/skin/SkinButton.h"
+
+#include "components/skin/SkinBundle.h"
+
+#include <QPainter>
+
+namespace korvex {
+
+SkinButton::SkinButton(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
+    : SkinObjectWidget(spec, style, bundle, parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    if (toolTip().isEmpty() && !spec.label.isEmpty())
+        setToolTip(spec.label);
+}
+
+SkinLayout SkinButton::layout() const
+{
+    if (spec().label.isEmpty())
+        return SkinLayout::IconOnly;
+    return spec().layout.value_or(style().layout);
+}
+
+void SkinButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const SkinLook &colours = look();
+    const QRectF box = QWidget::rect();
+    paintBox(painter, box, colours);
+
+    const int iconSide = style().iconSize;
+    const QColor tint = colours.icon.isValid() ? colours.icon : colours.text;
+    const QPixmap icon = bundle().picture(spec().icon, QSize(iconSide, iconSide), devicePixelRatioF(), tint);
+    const QFontMetrics metrics(font());
+    const QString &label = spec().label;
+    // the face sinks a pixel while pressed
+    const int sink = isPressed() ? 1 : 0;
+    painter.setPen(colours.text);
+
+    switch (layout()) {
+    case SkinLayout::IconOnly: {
+        const QPoint at((width() - iconSide) / 2, (height() - iconSide) / 2 + sink);
+        painter.drawPixmap(at, icon);
+        break;
+    }
+    case SkinLayout::IconTop: {
+        const int gap = 4;
+        const int total = iconSide + gap + metrics.height();
+        const int top = (height() - total) / 2 + sink;
+        painter.drawPixmap(QPoint((width() - iconSide) / 2, top), icon);
+        painter.drawText(QRect(0, top + iconSide + gap, width(), metrics.height()), Qt::AlignCenter, label);
+        break;
+    }
+    case SkinLayout::IconLeft: {
+        const int gap = icon.isNull() ? 0 : 7;
+        const int shown = icon.isNull() ? 0 : iconSide;
+        const int total = shown + gap + metrics.horizontalAdvance(label);
+        const int left = std::max(4, (width() - total) / 2);
+        if (!icon.isNull())
+            painter.drawPixmap(QPoint(left, (height() - iconSide) / 2 + sink), icon);
+        painter.drawText(QRect(left + shown + gap, sink, width() - left - shown - gap, height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, label);
+        break;
+    }
+    }
+}
+
+} // namespace korvex

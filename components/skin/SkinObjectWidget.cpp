@@ -1,0 +1,86 @@
+#include "components/skin/SkinObjectWidget.h"
+
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace korvex {
+
+SkinObjectWidget::SkinObjectWidget(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle,
+                                   QWidget *parent)
+    : QWidget(parent), m_spec(spec), m_style(style), m_bundle(bundle)
+{
+    setObjectName(spec.name);
+    setGeometry(spec.rect);
+    setFont(style.font);
+    if (!spec.tooltip.isEmpty())
+        setToolTip(spec.tooltip);
+}
+
+const SkinLook &SkinObjectWidget::look() const
+{
+    if (m_pressed)
+        return m_style.pressed;
+    return m_hovered ? m_style.hover : m_style.normal;
+}
+
+void SkinObjectWidget::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        m_pressed = true;
+        update();
+    }
+    Q_EMIT skinMouseDown(this, event->button(), at.x(), at.y());
+}
+
+void SkinObjectWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const bool wasPressed = m_pressed && event->button() == Qt::LeftButton;
+    if (event->button() == Qt::LeftButton) {
+        m_pressed = false;
+        update();
+    }
+    Q_EMIT skinMouseUp(this, event->button(), at.x(), at.y());
+    // A click is a press and a release of the left button both on the
+    // object; sliding off before letting go cancels it, as users expect.
+    if (wasPressed && QWidget::rect().contains(at))
+        Q_EMIT skinClick(this);
+}
+
+void SkinObjectWidget::enterEvent(QEnterEvent *)
+{
+    m_hovered = true;
+    update();
+}
+
+void SkinObjectWidget::leaveEvent(QEvent *)
+{
+    m_hovered = false;
+    update();
+}
+
+void SkinObjectWidget::paintBox(QPainter &painter, const QRectF &box, const SkinLook &colours) const
+{
+    if (box.width() <= 0 || box.height() <= 0)
+        return;
+    const qreal radius = std::min<qreal>(m_style.radius, std::min(box.width(), box.height()) / 2);
+    QPainterPath path;
+    path.addRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    if (colours.fill2.isValid()) {
+        QLinearGradient gradient(box.topLeft(), box.bottomLeft());
+        gradient.setColorAt(0, colours.fill);
+        gradient.setColorAt(1, colours.fill2);
+        painter.fillPath(path, gradient);
+    } else {
+        painter.fillPath(path, colours.fill);
+    }
+    if (colours.border.alpha() > 0) {
+        painter.setPen(QPen(colours.border, 1));
+        painter.drawPath(path);
+    }
+}
+
+} // namespace korvex

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "components/skin/SkinObjectWidget.h"
+
+namespace korvex {
+
+// A horizontal slider. Positions run from 0 to range end − thumb size; the
+// thumb is drawn at a fixed size and its centre travels the groove. Pressing
+// anywhere on the slider takes the thumb there and drags it, reporting every
+// new position with skinScrollTrack.
+class SkinSlider : public SkinObjectWidget, public ISkinSlider
+{
+    Q_OBJECT
+public:
+    SkinSlider(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
+
+    ISkinSlider *sliderInterface() override { return this; }
+    int rangeEnd() const override { return m_rangeEnd; }
+    void setRangeEnd(int value) override { m_rangeEnd = value; }
+    int thumbSize() const override { return m_thumbSize; }
+    void setThumbSize(int value) override { m_thumbSize = value; }
+    int position() const override { return m_position; }
+    void setPosition(int value) override { m_position = value; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    qreal thumbCentre() const;
+    int positionAt(qreal centre) const;
+    void dragTo(qreal x);
+
+    int m_rangeEnd = 0;
+    int m_thumbSize = 0;
+    int m_position = 0;
+    bool m_dragging = false;
+    qreal m_grabOffset = 0;  // where on the thumb the press landed
+};
+
+} // namespace korvex

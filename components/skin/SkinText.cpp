@@ -1,0 +1,52 @@
+#include "components/skin/SkinText.h"
+
+#include <QPainter>
+
+namespace korvex {
+
+SkinText::SkinText(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
+    : SkinObjectWidget(spec, style, bundle, parent), m_text(spec.text)
+{
+    if (spec.kind == SkinKind::Label)
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void SkinText::setText(const QString &text)
+{
+    // the program redraws after every change, so no repaint here
+    m_text = text;
+    refreshToolTip();
+}
+
+void SkinText::resizeEvent(QResizeEvent *)
+{
+    refreshToolTip();
+}
+
+QRect SkinText::textArea() const
+{
+    const int padding = style().padding;
+    return QWidget::rect().adjusted(padding, 0, -padding, 0);
+}
+
+void SkinText::refreshToolTip()
+{
+    // the whole text stays readable when the field is too narrow for it
+    const bool elided = fontMetrics().horizontalAdvance(m_text) > textArea().width();
+    setToolTip(elided ? m_text : spec().tooltip);
+}
+
+void SkinText::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // a text field does not light up under the mouse
+    const SkinLook &colours = style().normal;
+    paintBox(painter, QWidget::rect(), colours);
+    const QRect area = textArea();
+    const QString shown = fontMetrics().elidedText(m_text, style().elide, area.width());
+    painter.setPen(colours.text);
+    painter.drawText(area, static_cast<int>(style().align), shown);
+}
+
+} // namespace korvex

@@ -1,0 +1,51 @@
+#include "engine/ConvertProgress.h"
+
+#include "components/SkinFace.h"
+#include "engine/RunState.h"
+
+#include <cstdlib>
+
+namespace korvex {
+
+namespace {
+
+const QString kBar = QStringLiteral("convertpb");
+
+// value × BarWidth ÷ 10000 with halves away from zero (the MulDiv rule).
+int barWidthFor(int value)
+{
+    const qint64 product = static_cast<qint64>(value) * ConvertProgress::BarWidth;
+    const qint64 magnitude = (std::llabs(product) + 5000) / 10000;
+    return static_cast<int>(product < 0 ? -magnitude : magnitude);
+}
+
+} // namespace
+
+ConvertProgress::ConvertProgress(RunState &runState, SkinFace &face) : m_runState(runState), m_face(face)
+{
+}
+
+void ConvertProgress::bind()
+{
+    m_convertBarRect = m_face.rect(kBar);
+}
+
+void ConvertProgress::ShowConvertProgress(int value, bool skinFlag)
+{
+    if (value == 10000)
+        value = 0;
+    const int width = barWidthFor(value);
+    if (!skinFlag && width > BarWidth)
+        return;
+    m_convertBarRect.setWidth(width);
+    m_face.setRect(kBar, m_convertBarRect);
+    m_face.redraw(kBar);
+}
+
+void ConvertProgress::StopConversion(bool skinFlag)
+{
+    m_runState.Converting = false;
+    ShowConvertProgress(0, skinFlag);
+}
+
+} // namespace korvex
