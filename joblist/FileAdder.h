@@ -1,0 +1,61 @@
+#pragma once
+
+#include "components/Seams.h"
+
+#include <QObject>
+#include <QString>
+
+namespace korvex {
+
+class IAudioFile2;
+class JobEditor;
+class JobList;
+struct PlayerState;
+struct RunState;
+
+// The two commands that fill the job list: AddFiles (files chosen in the open
+// dialog) and AddFolder (every WMA file of one folder, not recursive). Each
+// file gets a row named after its tag title, is measured through the reading
+// component and sized; a file that cannot be measured is reported and its row
+// taken out again, and the next file takes its place. Both do nothing while a
+// run converts or files are already being added; while they add, the list
+// commands are ignored (JobList::Adding).
+class FileAdder : public QObject
+{
+    Q_OBJECT
+public:
+    FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
+              IAudioFile2 &reader, const Seams &seams, QObject *parent = nullptr);
+
+    void AddFiles();
+    void AddFolder();
+
+Q_SIGNALS:
+    // The preview player must stop before the list grows (a direct connection).
+    void stopPlaybackRequested();
+    // lv should take the keyboard focus.
+    void fileListFocusRequested();
+
+private:
+    struct Source
+    {
+        QString path;
+        bool fromFolder;
+    };
+
+    bool locked() const;
+    void addOne(const Source &source);
+    void measure(int row, const Source &source);
+    void reject(int row, const QString &path, const QString &literal);
+    void releaseReader();
+    void finish(bool clickAlways);
+
+    JobList &m_jobs;
+    JobEditor &m_editor;
+    const RunState &m_run;
+    const PlayerState &m_player;
+    IAudioFile2 &m_reader;
+    Seams m_seams;
+};
+
+} // namespace korvex

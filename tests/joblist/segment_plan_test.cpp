@@ -1,0 +1,113 @@
+#include "joblist/SegmentPlan.h"
+#include "settings/Settings.h"
+#include "support/SegmentedRecord.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using korvex::test::segmentedRecord;
+
+namespace {
+
+Settings inMode(int mode)
+{
+    Settings settings;
+    settings.SplitMode = mode;
+    return settings;
+}
+
+} // namespace
+
+TEST(TimePlan, CutsEveryNSecondsWithAZeroLengthTailOnAMultiple)
+{
+    EXPECT_EQ(timePlan(120, 60), (QList<Segment>{{0, 60}, {60, 120}, {120, 120}}));
+    EXPECT_EQ(timePlan(150, 60), (QList<Segment>{{0, 60}, {60, 120}, {120, 150}}));
+    EXPECT_EQ(timePlan(59, 60), (QList<Segment>{{0, 59}}));
+    EXPECT_EQ(timePlan(0, 60), (QList<Segment>{{0, 0}}));
+}
+
+TEST(TimePlan, CountsAPieceLengthBelowOneAsOne)
+{
+    EXPECT_EQ(timePlan(2, 0), (QList<Segment>{{0, 1}, {1, 2}, {2, 2}}));
+    EXPECT_EQ(timePlan(2, -5), timePlan(2, 1));
+}
+
+TEST(CountPlan, MakesNEqualPiecesAndLeavesTheRemainder)
+{
+    const QList<Segment> plan = countPlan(100, 6);
+    ASSERT_EQ(plan.size(), 6);
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(plan.at(k), (Segment{16 * k, 16 * (k + 1)}));
+    EXPECT_EQ(plan.back().End, 96);
+    EXPECT_EQ(countPlan(3, 6).size(), 6);
+    EXPECT_EQ(countPlan(3, 6).back(), (Segment{0, 0}));
+    EXPECT_EQ(countPlan(100, 0), (QList<Segment>{{0, 100}}));
+}
+
+TEST(CustomPlan, TakesConfirmedSegmentsOrTheOnlyPendingOne)
+{
+    EXPECT_EQ(customPlan(segmentedRecord(200, {{0, 200}})), (QList<Segment>{{0, 200}}));
+    const listrecord marked = segmentedRecord(200, {{10, 20}, {30, 60}, {0, 200}});
+    EXPECT_EQ(customPlan(marked), (QList<Segment>{{10, 20}, {30, 60}}));
+    EXPECT_EQ(allSegments(marked).size(), 3);
+}
+
+TEST(CustomPlan, NeverReadsPastTheArraysOfADamagedRecord)
+{
+    listrecord damaged = segmentedRecord(200, {{10, 20}, {0, 200}});
+    damaged.Count = 7;
+    EXPECT_EQ(allSegments(damaged).size(), 2);
+    damaged.Count = 0;
+    EXPECT_TRUE(customPlan(damaged).isEmpty());
+}
+
+TEST(UnificationPlan, CutsToTheEntryAndEndsAtTheFirstSegmentBeyondIt)
+{
+    const listrecord first = segmentedRecord(300, {{10, 50}, {100, 200}, {60, 70}, {0, 300}});
+    EXPECT_EQ(unificationPlan(first, 300), (QList<Segment>{{10, 50}, {100, 200}, {60, 70}}));
+    EXPECT_EQ(unificationPlan(first, 80), (QList<Segment>{{10, 50}}));
+    EXPECT_EQ(unificationPlan(first, 100), (QList<Segment>{{10, 50}, {100, 100}, {60, 70}}));
+}
+
+TEST(SegmentPlanOfMode, PicksThePlanOfTheMode)
+{
+    const QList<listrecord> jobs = {segmentedRecord(300, {{10, 50}, {0, 300}}), segmentedRecord(130, {{0, 130}})};
+    Settings settings = inMode(split_mode::Time);
+    settings.SplitSeconds = 60;
+    EXPECT_EQ(segmentPlan(jobs, 1, settings), timePlan(130, 60));
+    settings.SplitMode = split_mode::Count;
+    settings.SplitCount = 2;
+    EXPECT_EQ(segmentPlan(jobs, 1, settings), (QList<Segment>{{0, 65}, {65, 130}}));
+    settings.SplitMode = split_mode::Unification;
+    EXPECT_EQ(segmentPlan(jobs, 1, settings), (QList<Segment>{{10, 50}}));
+    settings.SplitMode = split_mode::Custom;
+    EXPECT_EQ(segmentPlan(jobs, 1, settings), (QList<Segment>{{0, 130}}));
+}
+
+TEST(TotalMarkedTime, SumsEffectiveSegmentsInCustomMode)
+{
+    const QList<listrecord> jobs = {segmentedRecord(200, {{0, 200}}),
+                                    segmentedRecord(100, {{10, 20}, {30, 60}, {0, 100}})};
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Custom)), 240);
+    EXPECT_EQ(totalMarkedSeconds({}, inMode(split_mode::Custom)), 0);
+}
+
+TEST(TotalMarkedTime, SumsDurationsInTimeAndCountMode)
+{
+    const QList<listrecord> jobs = {segmentedRecord(100, {{10, 20}, {0, 100}}), segmentedRecord(35, {{0, 35}})};
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Time)), 135);
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Count)), 135);
+}
+
+TEST(TotalMarkedTime, AppliesEntryZeroSegmentsToEveryEntryInUnificationMode)
+{
+    QList<listrecord> jobs = {segmentedRecord(300, {{10, 50}, {100, 200}, {0, 300}}),
+                              segmentedRecord(80, {{5, 6}, {0, 80}})};
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 180);
+    // A later segment that still fits is counted after one that did not.
+    jobs[0] = segmentedRecord(300, {{100, 200}, {10, 50}, {0, 300}});
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 180);
+    // Entry 0 with only its pending segment: that segment is the plan.
+    jobs[0] = segmentedRecord(300, {{0, 300}});
+    EXPECT_EQ(totalMarkedSeconds(jobs, inMode(split_mode::Unification)), 380);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "components/Seams.h"
+
+#include <QStringList>
+
+namespace korvex::test {
+
+// Doubles of the three seams: they record what the program asked and answer
+// with what the test prepared.
+class RecordingMessages : public MessageSeam
+{
+public:
+    void error(const QString &text) override { errors.append(text); }
+    void information(const QString &text) override { informations.append(text); }
+    QStringList errors;
+    QStringList informations;
+};
+
+class RecordingDialogs : public DialogSeam
+{
+public:
+    QStringList openFiles(const OpenFilesRequest &request) override
+    {
+        openRequests.append(request);
+        return openAnswer;
+    }
+    QString saveFile(const SaveFileRequest &request) override
+    {
+        saveRequests.append(request);
+        return saveAnswer;
+    }
+    QString chooseFolder(const QString &caption, bool forOutputFolder) override
+    {
+        folderCaptions.append(caption);
+        folderForOutput.append(forOutputFolder);
+        return folderAnswer;
+    }
+    QList<OpenFilesRequest> openRequests;
+    QList<SaveFileRequest> saveRequests;
+    QStringList folderCaptions;
+    QList<bool> folderForOutput;
+    QStringList openAnswer;
+    QString saveAnswer;
+    QString folderAnswer;
+};
+
+class RecordingLauncher : public LauncherSeam
+{
+public:
+    void open(const QString &pathOrUrl) override { opened.append(pathOrUrl); }
+    QStringList opened;
+};
+
+struct RecordingSeams
+{
+    RecordingMessages messages;
+    RecordingDialogs dialogs;
+    RecordingLauncher launcher;
+    Seams seams() { return Seams{&messages, &dialogs, &launcher}; }
+};
+
+} // namespace korvex::test
