@@ -38,8 +38,8 @@ struct JoinRuns::Span
 };
 
 JoinRuns::JoinRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
-                   std::function<void()> focusFileList)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_focusFileList(std::move(focusFileList))
+                   RunHooks hooks)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
 {
 }
 
@@ -73,6 +73,7 @@ void JoinRuns::run(Kind kind)
     }
     m_context.AudioFile2write.close();
     m_progress.clear();
+    m_hooks.outputWritten(m_outputs.JoinOutputPath());
 }
 
 qint64 JoinRuns::totalFrames(Kind kind) const
@@ -118,7 +119,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
     entry.fadeOutFrames = EntryFrames(record, settings.FadeOutSeconds);
     SelectRunEntry(m_context, row);
     const QList<Segment> segments = showEntryRows(kind, row);
-    m_focusFileList();
+    m_hooks.focusFileList();
 
     IAudioFile2 &reader = m_context.AudioFileRead;
     CloseIfOpen(reader);

@@ -23,7 +23,7 @@ class JoinRuns
 {
 public:
     JoinRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
-             std::function<void()> focusFileList);
+             RunHooks hooks);
 
     void JoinSegments();
     void JoinWholeFiles();
@@ -47,7 +47,7 @@ private:
     RunContext &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    std::function<void()> m_focusFileList;
+    RunHooks m_hooks;
 
     // State of one run: the output's format, the source frames the run expects
     // to read in all, those counted so far, and the frames left to the end of

@@ -2,6 +2,10 @@
 
 #include "components/Seams.h"
 
+#include <QString>
+
+#include <functional>
+
 namespace korvex {
 
 class ConvertProgress;
@@ -31,6 +35,13 @@ struct RunContext
     IAudioFile2 &AudioFile2write;
     IAudioTransform2 &AudioTransform21;
     Seams seams;
+};
+
+// What runs tell their front end while they work.
+struct RunHooks
+{
+    std::function<void()> focusFileList;                     // lv should take the input focus
+    std::function<void(const QString &path)> outputWritten;  // a piece or the joined file is complete
 };
 
 } // namespace korvex

@@ -16,9 +16,15 @@ RunControl::RunControl(RunContext &context, QObject *parent)
     , m_context(context)
     , m_outputs(context)
     , m_progress(context)
-    , m_split(context, m_outputs, m_progress, [this] { Q_EMIT fileListFocusRequested(); })
-    , m_join(context, m_outputs, m_progress, [this] { Q_EMIT fileListFocusRequested(); })
+    , m_split(context, m_outputs, m_progress, hooks())
+    , m_join(context, m_outputs, m_progress, hooks())
 {
+}
+
+RunHooks RunControl::hooks()
+{
+    return {[this] { Q_EMIT fileListFocusRequested(); },
+            [this](const QString &path) { Q_EMIT outputWritten(path); }};
 }
 
 RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)

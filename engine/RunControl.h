@@ -52,8 +52,12 @@ public:
 Q_SIGNALS:
     void stopPlaybackRequested();
     void fileListFocusRequested();
+    // A split piece is closed and tagged, or the joined file is closed; also
+    // for the partial piece or file a Stop leaves.
+    void outputWritten(const QString &path);
 
 private:
+    RunHooks hooks();
     // The run of a SplitMode; empty for a value no run belongs to.
     std::function<void()> splitRoutine(int mode);
     std::function<void()> joinRoutine(int mode);

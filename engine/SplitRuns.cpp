@@ -82,8 +82,8 @@ struct SplitRuns::Piece
 };
 
 SplitRuns::SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
-                     std::function<void()> focusFileList)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_focusFileList(std::move(focusFileList))
+                     RunHooks hooks)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
 {
 }
 
@@ -164,7 +164,7 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
     SelectRunEntry(m_context, row);
     showRows();
-    m_focusFileList();
+    m_hooks.focusFileList();
     IAudioFile2 &reader = m_context.AudioFileRead;
     CloseIfOpen(reader);
     reader.openForRead(entry.FileName, 0, 1);
@@ -208,6 +208,7 @@ void SplitRuns::convertPiece(const Source &source, const Segment &segment, int s
     writer.close();
     m_outputs.WriteOutputTags(path, m_context.jobs.tags(source.row));
     SetSegmentStatus(m_context, statusRow, status_word::Finish);
+    m_hooks.outputWritten(path);
 }
 
 void SplitRuns::createPiece(int row, QString &path)

@@ -20,7 +20,7 @@ class SplitRuns
 {
 public:
     SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
-              std::function<void()> focusFileList);
+              RunHooks hooks);
 
     void SplitCustom();
     void SplitByTime();
@@ -48,7 +48,7 @@ private:
     RunContext &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    std::function<void()> m_focusFileList;
+    RunHooks m_hooks;
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
 };
