@@ -1,0 +1,208 @@
+#include "components/AudioWriter.h"
+
+#include "components/KorvexError.h"
+#include "components/SourceScan.h"
+#include "components/WmaEncoderPool.h"
+
+#include <QFile>
+#include <QThread>
+#include <algorithm>
+#include <vector>
+
+namespace korvex {
+
+namespace {
+
+// The header is written before the frame count is known and rewritten with
+// the same size when the file is finished, so the count has a fixed width.
+constexpr int FrameCountDigits = 20;
+
+QByteArray fixedWidthCount(qint64 frames)
+{
+    return QByteArray::number(frames).rightJustified(FrameCountDigits, '0');
+}
+
+int defaultWorkers()
+{
+    return std::clamp(QThread::idealThreadCount(), 1, 4);
+}
+
+} // namespace
+
+AudioWriter::AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels)
+    : AudioWriter(path, profile, inputRate, inputChannels, Options{})
+{
+}
+
+AudioWriter::AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels,
+                         Options options)
+    : m_path(path), m_profile(profile), m_options(options)
+{
+    const int workers = m_options.workers > 0 ? m_options.workers : defaultWorkers();
+    m_pool = std::make_unique<WmaEncoderPool>(m_profile, workers, m_options.chunkFrames,
+                                              [this](AVPacket *packet) { writePacket(packet); });
+    m_priming = m_pool->encoder().initial_padding;
+    openOutput();
+    setInputFormat(inputRate, inputChannels);
+}
+
+AudioWriter::~AudioWriter()
+{
+    try {
+        finish();
+    } catch (const KorvexError &) {
+        // The file is gone already; a destructor has no one to tell.
+    }
+}
+
+void AudioWriter::openOutput()
+{
+    AVFormatContext *raw = nullptr;
+    int status = avformat_alloc_output_context2(&raw, nullptr, "asf", nullptr);
+    m_format.reset(raw);
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    m_stream = avformat_new_stream(m_format.get(), nullptr);
+    if (!m_stream)
+        throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(m_path));
+    status = avcodec_parameters_from_context(m_stream->codecpar, &m_pool->encoder());
+    m_stream->time_base = AVRational{1, m_profile.sampleRate};
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+
+    status = avio_open(&m_format->pb, QFile::encodeName(m_path).constData(), AVIO_FLAG_WRITE);
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    av_dict_set(&m_format->metadata, FrameCountAttribute, fixedWidthCount(0).constData(), 0);
+    status = avformat_write_header(m_format.get(), nullptr);
+    if (status < 0) {
+        removePartialFile();
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    }
+}
+
+void AudioWriter::setInputFormat(int sampleRate, int channels)
+{
+    if (sampleRate <= 0 || channels <= 0 || sampleRate > 768000 || channels > 8)
+        throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
+                              .arg(sampleRate).arg(channels));
+    if (m_converter && sampleRate == m_inputRate && channels == m_inputChannels)
+        return;
+    if (m_converter)
+        flushConverter();
+    m_inputRate = sampleRate;
+    m_inputChannels = channels;
+    const AVChannelLayout layout = defaultLayout(channels);
+    m_converter = makeFloatConverter(layout, AV_SAMPLE_FMT_FLT, sampleRate, m_profile.channels,
+                                     AV_SAMPLE_FMT_FLTP, m_profile.sampleRate);
+}
+
+void AudioWriter::write(const SampleArray &block)
+{
+    if (!m_failure.isEmpty())
+        throw KorvexError(m_failure);
+    if (m_finished)
+        throw KorvexError(QStringLiteral("'%1' is already closed.").arg(m_path));
+    const qint64 frames = block.upperBound() / m_inputChannels;
+    if (frames <= 0)
+        return;
+    try {
+        // The decoder swallows one frame of silence before the audio, so a
+        // decode of the file starts at the first sample written.
+        if (!m_primed) {
+            m_pool->pushSilence(m_priming);
+            m_primed = true;
+        }
+        pushConverted(block.data(), frames);
+    } catch (const KorvexError &error) {
+        failAndRemove(error.text());
+    }
+    m_inputFrames += frames;
+}
+
+void AudioWriter::pushConverted(const float *interleaved, qint64 frames)
+{
+    const int channels = m_profile.channels;
+    const auto *in = reinterpret_cast<const uint8_t *>(interleaved);
+    const int room = swr_get_out_samples(m_converter.get(), static_cast<int>(frames));
+    std::vector<std::vector<float>> planes(static_cast<size_t>(channels),
+                                           std::vector<float>(static_cast<size_t>(std::max(room, 0))));
+    std::vector<uint8_t *> out(static_cast<size_t>(channels));
+    std::vector<const float *> made(static_cast<size_t>(channels));
+    for (int c = 0; c < channels; ++c) {
+        out[static_cast<size_t>(c)] = reinterpret_cast<uint8_t *>(planes[static_cast<size_t>(c)].data());
+        made[static_cast<size_t>(c)] = planes[static_cast<size_t>(c)].data();
+    }
+    const int count = swr_convert(m_converter.get(), out.data(), room, in ? &in : nullptr,
+                                  in ? static_cast<int>(frames) : 0);
+    if (count < 0)
+        throw KorvexError(QStringLiteral("The audio could not be converted: %1.").arg(ffmpegErrorText(count)));
+    m_pool->push(made.data(), count);
+}
+
+void AudioWriter::flushConverter()
+{
+    if (!m_primed)
+        return;
+    // Drains what the resampler still holds for its filter.
+    pushConverted(nullptr, 0);
+}
+
+void AudioWriter::writePacket(AVPacket *packet)
+{
+    packet->stream_index = m_stream->index;
+    av_packet_rescale_ts(packet, AVRational{1, m_profile.sampleRate}, m_stream->time_base);
+    const int status = av_write_frame(m_format.get(), packet);
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+}
+
+void AudioWriter::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (!m_failure.isEmpty())
+        return;
+    try {
+        completeFile();
+    } catch (const KorvexError &error) {
+        failAndRemove(error.text());
+    }
+}
+
+void AudioWriter::completeFile()
+{
+    qint64 frames = 0;
+    if (m_primed) {
+        flushConverter();
+        frames = m_pool->framesPushed() - m_priming;
+        m_pool->finish();
+    }
+    m_pool.reset();
+    av_dict_set(&m_format->metadata, FrameCountAttribute, fixedWidthCount(frames).constData(), 0);
+    int status = av_write_trailer(m_format.get());
+    const int closed = avio_closep(&m_format->pb);
+    if (status >= 0)
+        status = closed;
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+}
+
+void AudioWriter::failAndRemove(const QString &reason)
+{
+    if (m_pool)
+        m_pool->abandon();
+    removePartialFile();
+    m_failure = QStringLiteral("%1 The unfinished file '%2' was removed.").arg(reason, m_path);
+    throw KorvexError(m_failure);
+}
+
+void AudioWriter::removePartialFile()
+{
+    if (m_format && m_format->pb)
+        avio_closep(&m_format->pb);
+    QFile::remove(m_path);
+}
+
+} // namespace korvex

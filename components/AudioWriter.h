@@ -1,0 +1,69 @@
+#pragma once
+
+#include "components/FfmpegSupport.h"
+#include "components/SampleArray.h"
+#include "components/WmaProfiles.h"
+
+#include <QString>
+#include <memory>
+
+namespace korvex {
+
+class WmaEncoderPool;
+
+// Writes one WMA file (ASF with wmav2) in a profile's rate and channels from
+// blocks in the input format. Encoding runs on worker threads while the
+// caller goes on decoding; blocks keep their order. A failure removes the
+// unfinished file and raises KorvexError, so no broken file is left behind
+// without an error. Owner thread only.
+class AudioWriter
+{
+public:
+    struct Options
+    {
+        int workers = 0;        // 0: one per processor, at most four
+        int chunkFrames = 48;   // codec frames per unit of work
+    };
+
+    // Creates the file at once; throws KorvexError naming the path and the reason.
+    AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels,
+                Options options);
+    AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels);
+    ~AudioWriter();  // finishes the file if finish() was not called
+    AudioWriter(const AudioWriter &) = delete;
+    AudioWriter &operator=(const AudioWriter &) = delete;
+
+    void setInputFormat(int sampleRate, int channels);
+    void write(const SampleArray &block);
+    void finish();
+
+    qint64 inputFrames() const { return m_inputFrames; }
+    int inputRate() const { return m_inputRate; }
+    int inputChannels() const { return m_inputChannels; }
+
+private:
+    void openOutput();
+    void writePacket(AVPacket *packet);
+    void pushConverted(const float *interleaved, qint64 frames);
+    void flushConverter();
+    void completeFile();
+    [[noreturn]] void failAndRemove(const QString &reason);
+    void removePartialFile();
+
+    QString m_path;
+    WmaProfile m_profile;
+    Options m_options;
+    std::unique_ptr<WmaEncoderPool> m_pool;
+    OutputFormatPtr m_format;   // written by the worker that holds the sink, then by finish()
+    AVStream *m_stream = nullptr;
+    ResamplerPtr m_converter;
+    int m_inputRate = 0;
+    int m_inputChannels = 0;
+    qint64 m_inputFrames = 0;
+    qint64 m_priming = 0;       // silent frames before the audio, which the decoder eats
+    bool m_primed = false;
+    bool m_finished = false;
+    QString m_failure;
+};
+
+} // namespace korvex

@@ -1,0 +1,315 @@
+#include "components/SdlAudioPlayer.h"
+
+#include "components/KorvexError.h"
+
+#include <QThread>
+#include <SDL.h>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace korvex {
+
+namespace {
+
+const char *const NotConnected =
+    "DefaultInterface is NULL. Component is not connected to Server. You must call 'Connect' or "
+    "'ConnectTo' before this operation";
+
+constexpr int TimerMilliseconds = 100;
+// Ask for more while less than this much is queued.
+constexpr int LowWaterSeconds = 3;
+// A request that stays unanswered this long on an empty queue ends playback.
+constexpr int StarvedTicksToEnd = 10;
+
+// SDL's audio subsystem is process-wide. Players share it and count
+// themselves; the driver is changed only while no device is open.
+std::mutex sessionMutex;
+int sessionUsers = 0;
+int openDevices = 0;
+
+bool startDriver(const QString &driver)
+{
+    const char *current = SDL_GetCurrentAudioDriver();
+    const QByteArray wanted = driver.toUtf8();
+    if (current && (driver.isEmpty() || wanted == current))
+        return true;
+    if (current && openDevices > 0)
+        return false;
+    if (current)
+        SDL_AudioQuit();
+    return SDL_AudioInit(driver.isEmpty() ? nullptr : wanted.constData()) == 0;
+}
+
+// The first driver in `drivers` on which a device opens wins.
+SDL_AudioDeviceID openOnFirstDriver(const QStringList &drivers, const SDL_AudioSpec &want)
+{
+    std::lock_guard lock(sessionMutex);
+    for (const QString &driver : drivers) {
+        if (!startDriver(driver))
+            continue;
+        SDL_AudioSpec have{};
+        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        if (device != 0) {
+            ++openDevices;
+            return device;
+        }
+    }
+    return 0;
+}
+
+void closeOpenDevice(SDL_AudioDeviceID device)
+{
+    SDL_CloseAudioDevice(device);
+    std::lock_guard lock(sessionMutex);
+    --openDevices;
+}
+
+void joinSession()
+{
+    std::lock_guard lock(sessionMutex);
+    ++sessionUsers;
+}
+
+void leaveSession()
+{
+    std::lock_guard lock(sessionMutex);
+    if (--sessionUsers == 0 && SDL_GetCurrentAudioDriver())
+        SDL_AudioQuit();
+}
+
+int levelPercent(float peak)
+{
+    return static_cast<int>(std::lround(std::min(peak, 1.0f) * 100.0f));
+}
+
+} // namespace
+
+SdlAudioPlayer::SdlAudioPlayer(QObject *parent)
+    : SdlAudioPlayer(QStringList{QString(), QStringLiteral("dummy")}, parent)
+{
+}
+
+SdlAudioPlayer::SdlAudioPlayer(QStringList drivers, QObject *parent)
+    : IAudioPlayer2(parent), m_drivers(std::move(drivers)), m_timer(this)
+{
+    m_timer.setInterval(TimerMilliseconds);
+    connect(&m_timer, &QTimer::timeout, this, &SdlAudioPlayer::onTimer);
+}
+
+SdlAudioPlayer::~SdlAudioPlayer()
+{
+    closeDevice();
+    if (m_sessionHeld)
+        leaveSession();
+}
+
+QString SdlAudioPlayer::driverName() const
+{
+    const char *name = m_device ? SDL_GetCurrentAudioDriver() : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+void SdlAudioPlayer::connectOutput()
+{
+    Q_ASSERT(QThread::currentThread() == thread());
+    if (m_device)
+        return;
+    if (!m_sessionHeld) {
+        joinSession();
+        m_sessionHeld = true;
+    }
+    openDevice();
+}
+
+void SdlAudioPlayer::openDevice()
+{
+    SDL_AudioSpec want{};
+    want.freq = m_rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = static_cast<Uint8>(m_channels);
+    want.samples = 1024;
+    want.callback = &SdlAudioPlayer::audioCallback;
+    want.userdata = this;
+    m_device = openOnFirstDriver(m_drivers, want);
+    if (!m_device)
+        throw KorvexError(QString::fromLatin1(NotConnected));
+}
+
+void SdlAudioPlayer::closeDevice()
+{
+    if (!m_device)
+        return;
+    // Returns once the callback has left, so nothing touches this object after.
+    closeOpenDevice(m_device);
+    m_device = 0;
+}
+
+void SdlAudioPlayer::setDataFormat(int sampleRate, int channels)
+{
+    if (sampleRate <= 0 || channels <= 0 || channels > 8)
+        throw KorvexError(QStringLiteral("%1 Hz with %2 channels cannot be played.").arg(sampleRate).arg(channels));
+    if (m_device && sampleRate == m_rate && channels == m_channels)
+        return;
+    stop();
+    closeDevice();
+    m_rate = sampleRate;
+    m_channels = channels;
+    connectOutput();
+}
+
+void SdlAudioPlayer::play()
+{
+    connectOutput();
+    if (m_playing)
+        return;
+    m_playing = true;
+    m_played = 0;
+    m_starvedTicks = 0;
+    SDL_PauseAudioDevice(m_device, 0);
+    m_timer.start();
+}
+
+void SdlAudioPlayer::stop()
+{
+    connectOutput();
+    m_playing = false;
+    m_timer.stop();
+    SDL_PauseAudioDevice(m_device, 1);
+    clearQueue();
+    m_played = 0;
+}
+
+void SdlAudioPlayer::flush()
+{
+    connectOutput();
+    clearQueue();
+    m_played = 0;
+    m_starvedTicks = 0;
+    // The queue is empty now: the owner hears so on its next turn, not
+    // inside this call.
+    postWake();
+}
+
+void SdlAudioPlayer::clearQueue()
+{
+    std::lock_guard lock(m_mutex);
+    m_blocks.clear();
+    m_blockOffset = 0;
+    m_queuedFrames = 0;
+    m_finishedBlocks = 0;
+    m_endQueued = false;
+    m_requestPending = false;
+}
+
+void SdlAudioPlayer::queue(const SampleArray &block)
+{
+    connectOutput();
+    const qint64 frames = block.frameCount(m_channels);
+    if (frames == 0) {
+        m_endQueued = true;
+        m_requestPending = false;
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_blocks.push_back(block.samples());
+        m_queuedFrames += frames;
+    }
+    m_endQueued = false;
+    m_requestPending = false;
+    m_starvedTicks = 0;
+}
+
+void SdlAudioPlayer::audioCallback(void *self, unsigned char *stream, int bytes)
+{
+    auto *player = static_cast<SdlAudioPlayer *>(self);
+    player->fill(reinterpret_cast<float *>(stream), bytes / static_cast<int>(sizeof(float)) / player->m_channels);
+}
+
+// Audio thread: copies queued samples, pads with silence, counts.
+void SdlAudioPlayer::fill(float *out, int frames)
+{
+    const int channels = m_channels;
+    const qsizetype wanted = qsizetype(frames) * channels;
+    qsizetype written = 0;
+    int finished = 0;
+    float peak[2] = {0.0f, 0.0f};
+    {
+        std::lock_guard lock(m_mutex);
+        while (written < wanted && !m_blocks.empty()) {
+            const QList<float> &front = m_blocks.front();
+            const qsizetype take = std::min(wanted - written, front.size() - m_blockOffset);
+            const float *from = front.constData() + m_blockOffset;
+            std::memcpy(out + written, from, size_t(take) * sizeof(float));
+            for (qsizetype i = 0; i < take; ++i) {
+                float &side = peak[(written + i) % channels == 0 ? 0 : 1];
+                side = std::max(side, std::fabs(from[i]));
+            }
+            written += take;
+            m_blockOffset += take;
+            if (m_blockOffset >= front.size()) {
+                m_blocks.pop_front();
+                m_blockOffset = 0;
+                ++finished;
+            }
+        }
+        m_queuedFrames -= written / channels;
+    }
+    std::memset(out + written, 0, size_t(wanted - written) * sizeof(float));
+    m_played += written / channels;
+    m_levelLeft = levelPercent(peak[0]);
+    m_levelRight = levelPercent(channels > 1 ? peak[1] : peak[0]);
+    if (finished > 0) {
+        m_finishedBlocks += finished;
+        postWake();
+    } else if (written < wanted && written > 0) {
+        postWake();
+    }
+}
+
+// Any thread: at most one wake-up waits in the owner's event queue.
+void SdlAudioPlayer::postWake()
+{
+    if (m_wakePosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(this, &SdlAudioPlayer::deliverEvents, Qt::QueuedConnection);
+}
+
+// Owner thread: the events, each only while its condition still holds, since
+// a handler may stop, flush or queue in between.
+void SdlAudioPlayer::deliverEvents()
+{
+    m_wakePosted = false;
+    if (!m_playing)
+        return;
+    for (int ended = m_finishedBlocks.exchange(0); ended > 0 && m_playing; --ended)
+        Q_EMIT OnEndArrayPlay();
+    if (!m_playing)
+        return;
+    const qint64 queued = m_queuedFrames;
+    if (queued < qint64(m_rate) * LowWaterSeconds && !m_requestPending && !m_endQueued) {
+        m_requestPending = true;
+        Q_EMIT OnRequestOnLoadArray();
+    }
+    if (!m_playing || m_queuedFrames > 0)
+        return;
+    if (m_endQueued || m_starvedTicks >= StarvedTicksToEnd) {
+        m_playing = false;
+        m_timer.stop();
+        SDL_PauseAudioDevice(m_device, 1);
+        Q_EMIT OnEndPlay();
+    }
+}
+
+void SdlAudioPlayer::onTimer()
+{
+    if (!m_playing)
+        return;
+    Q_EMIT OnTimer(m_played, m_levelLeft, m_levelRight);
+    if (m_playing && m_queuedFrames == 0 && m_requestPending)
+        ++m_starvedTicks;
+    deliverEvents();
+}
+
+} // namespace korvex

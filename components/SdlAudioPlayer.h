@@ -1,0 +1,77 @@
+#pragma once
+
+#include "components/IAudioPlayer2.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+namespace korvex {
+
+// The preview player on SDL2 audio. SDL's audio thread only takes samples
+// from the queue under m_mutex and updates atomics; the owner thread turns
+// what happened into the events, from a 100 ms timer and from one queued
+// wake-up the audio thread posts when something needs telling.
+class SdlAudioPlayer : public IAudioPlayer2
+{
+    Q_OBJECT
+public:
+    explicit SdlAudioPlayer(QObject *parent = nullptr);
+    // Drivers to try in order; "" is SDL's own choice. The default list ends
+    // with "dummy", which plays in real time into nowhere.
+    SdlAudioPlayer(QStringList drivers, QObject *parent);
+    ~SdlAudioPlayer() override;
+
+    void play() override;
+    void stop() override;
+    void queue(const SampleArray &block) override;
+    void flush() override;
+    void setDataFormat(int sampleRate, int channels) override;
+
+    bool isPlaying() const { return m_playing; }
+    // The driver the device runs on, once connected ("dummy" on machines
+    // without sound).
+    QString driverName() const;
+
+private:
+    void connectOutput();
+    void openDevice();
+    void closeDevice();
+    void clearQueue();
+    void fill(float *out, int frames);
+    void postWake();
+    void deliverEvents();
+    void onTimer();
+    static void audioCallback(void *self, unsigned char *stream, int bytes);
+
+    QStringList m_drivers;
+    bool m_sessionHeld = false;
+    quint32 m_device = 0;
+    int m_rate = 44100;
+    int m_channels = 2;
+    QTimer m_timer;
+
+    // Owner thread only.
+    bool m_playing = false;
+    bool m_endQueued = false;        // an empty block said that nothing more comes
+    bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
+    int m_starvedTicks = 0;
+
+    // Guarded by m_mutex (audio thread and owner thread).
+    std::mutex m_mutex;
+    std::deque<QList<float>> m_blocks;
+    qsizetype m_blockOffset = 0;     // samples of the front block already played
+
+    // Written by the audio thread, read and reset by the owner thread.
+    std::atomic<qint64> m_played{0};         // frames since play() or flush()
+    std::atomic<qint64> m_queuedFrames{0};   // frames waiting in m_blocks
+    std::atomic<int> m_finishedBlocks{0};
+    std::atomic<int> m_levelLeft{0};
+    std::atomic<int> m_levelRight{0};
+    std::atomic<bool> m_wakePosted{false};
+};
+
+} // namespace korvex

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "components/FfmpegSupport.h"
+#include "components/WmaProfiles.h"
+
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace korvex {
+
+// Encodes planar float audio at a profile's rate and channels into wmav2
+// packets, on worker threads. The audio is cut into chunks of whole codec
+// frames; each chunk after the first is encoded after one frame of what
+// precedes it, whose packet is dropped. wmav2 keeps no state between frames
+// but the overlap of its transform, so the packets are the very ones one
+// encoder would make in a single pass, and the file gets them in order.
+class WmaEncoderPool
+{
+public:
+    // Called with each packet in stream order, never two at a time; its
+    // timestamps are in 1/sampleRate. It may throw KorvexError.
+    using PacketSink = std::function<void(AVPacket *)>;
+
+    WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, PacketSink sink);
+    ~WmaEncoderPool();
+    WmaEncoderPool(const WmaEncoderPool &) = delete;
+    WmaEncoderPool &operator=(const WmaEncoderPool &) = delete;
+
+    // Parameters of the stream as the encoder set them up (extradata, block
+    // alignment, the bitrate it really codes at).
+    const AVCodecContext &encoder() const { return *m_reference; }
+    int frameSize() const { return m_frameSize; }
+    int channels() const { return m_channels; }
+
+    // Appends `frames` samples per channel, clipped to full scale: wmav2
+    // cannot code louder samples at low bitrates and fails instead.
+    void push(const float *const *planes, qint64 frames);
+    void pushSilence(qint64 frames);
+    // Pads the last frame with silence and one frame more so the decoder
+    // puts out every pushed sample, encodes everything and waits for it.
+    void finish();
+    // Stops the workers without finishing; nothing more reaches the sink.
+    void abandon();
+    qint64 framesPushed() const { return m_pushed; }
+
+private:
+    struct Chunk
+    {
+        qint64 sequence = 0;
+        qint64 firstFrame = 0;     // codec frame index of the first frame encoded
+        bool primed = false;       // the first frame only sets up the overlap
+        std::vector<std::vector<float>> planes;
+    };
+    struct Result
+    {
+        std::vector<PacketPtr> packets;
+    };
+
+    CodecContextPtr openEncoder() const;
+    void appendSamples(const float *const *planes, qint64 offset, qint64 frames);
+    void dispatch(qint64 frames);
+    void workerLoop();
+    Result encodeChunk(AVCodecContext &encoder, const Chunk &chunk);
+    void deliver(qint64 sequence, Result result);
+    void fail(const QString &text);
+    void throwIfFailed();
+    void stopWorkers();
+
+    const WmaProfile m_profile;
+    CodecContextPtr m_reference;
+    PacketSink m_sink;
+    int m_frameSize = 0;
+    int m_channels = 0;
+    qint64 m_chunkSamples = 0;
+    qint64 m_pushed = 0;
+
+    // Owner thread only: the chunk being filled, and the last frame of the
+    // previous chunk, which primes the next one.
+    std::vector<std::vector<float>> m_fill;
+    qint64 m_fillFrames = 0;
+    qint64 m_nextFrameIndex = 0;
+    qint64 m_nextSequence = 0;
+
+    // Guarded by m_mutex: the queue of chunks, the results waiting for their
+    // turn, the next sequence to sink, the failure text and the stop flag.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Chunk> m_queue;
+    std::map<qint64, Result> m_ready;
+    qint64 m_nextToSink = 0;
+    bool m_sinking = false;    // one worker at a time hands packets to m_sink
+    QString m_failure;
+    bool m_stopping = false;
+    size_t m_queueLimit = 2;
+
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace korvex
