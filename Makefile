@@ -6,7 +6,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core fonts-liberation2 xvfb xauth
 TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev

@@ -1,12 +1,6 @@
-#include <QApplication>
-#include <QWidget>
+#include "app/Application.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Korvex"));
-    window.setFixedSize(563, 414);
-    window.show();
-    return app.exec();
+    return korvex::RunKorvex(argc, argv);
 }

@@ -139,6 +139,7 @@ SkinObjectSpec parseObject(const QJsonObject &object)
     result.label = object.value(QStringLiteral("label")).toString();
     result.text = object.value(QStringLiteral("text")).toString();
     result.tooltip = object.value(QStringLiteral("tooltip")).toString();
+    result.placeholder = object.value(QStringLiteral("placeholder")).toString();
     result.layout = parseLayout(object.value(QStringLiteral("layout")));
     return result;
 }

@@ -56,6 +56,7 @@ struct SkinObjectSpec
     QString icon;      // picture path inside the skin, may be empty
     QString label;
     QString text;      // initial text of texts and labels
+    QString placeholder;  // shown, muted, while a text is empty
     QString tooltip;
     std::optional<SkinLayout> layout;  // overrides the style's layout
 };

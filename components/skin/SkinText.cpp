@@ -44,9 +44,14 @@ void SkinText::paintEvent(QPaintEvent *)
     const SkinLook &colours = style().normal;
     paintBox(painter, QWidget::rect(), colours);
     const QRect area = textArea();
-    const QString shown = fontMetrics().elidedText(m_text, style().elide, area.width());
-    painter.setPen(colours.text);
-    painter.drawText(area, static_cast<int>(style().align), shown);
+    QColor pen = colours.text;
+    QString shown = m_text;
+    if (shown.isEmpty()) {
+        shown = spec().placeholder;
+        pen.setAlphaF(0.45f);
+    }
+    painter.setPen(pen);
+    painter.drawText(area, static_cast<int>(style().align), fontMetrics().elidedText(shown, style().elide, area.width()));
 }
 
 } // namespace korvex

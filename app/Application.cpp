@@ -1,0 +1,43 @@
+#include "app/Application.h"
+
+#include "app/InstanceLock.h"
+#include "app/Tfm_about.h"
+#include "settings/ui/Tfm_dir.h"
+#include "settings/ui/Tfm_set.h"
+#include "tags/ui/Tfm_id3.h"
+
+#include <QApplication>
+
+namespace korvex {
+
+const QString ApplicationTitle = QStringLiteral("Korvex V1.01");
+
+KorvexWindows CreateWindows(const MainWindowOptions &options)
+{
+    KorvexWindows windows;
+    windows.fm_main = std::make_unique<Tfm_main>(options);
+    windows.fm_set = new Tfm_set(windows.fm_main.get());
+    windows.fm_dir = new Tfm_dir(windows.fm_main.get());
+    windows.fm_about = new Tfm_about(Tfm_main::HomePage, windows.fm_main.get());
+    windows.fm_id3 = new Tfm_id3(windows.fm_main.get());
+    windows.fm_main->setDialogs(windows.fm_set, windows.fm_dir, windows.fm_about, windows.fm_id3);
+    return windows;
+}
+
+int RunKorvex(int argc, char **argv)
+{
+    // checked before any window exists, so a second copy shows nothing
+    const InstanceLock lock(ApplicationTitle);
+    if (!lock.acquired())
+        return 0;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Korvex"));
+    QApplication::setApplicationVersion(QStringLiteral("3.00"));
+    KorvexWindows windows = CreateWindows();
+    windows.fm_main->show();
+    application.exec();
+    return 0;
+}
+
+} // namespace korvex

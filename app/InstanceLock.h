@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace korvex {
+
+// One running copy per user and title: the first copy holds a lock file
+// named after the title in the user's runtime folder until it ends. A lock
+// left by a copy that died is taken over.
+class InstanceLock
+{
+public:
+    explicit InstanceLock(const QString &title);
+    ~InstanceLock();
+
+    bool acquired() const { return m_acquired; }
+    QString path() const { return m_path; }
+
+    // The folder for the lock: $XDG_RUNTIME_DIR, else a per-user folder in
+    // the temporary folder.
+    static QString lockFolder();
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_acquired = false;
+};
+
+} // namespace korvex

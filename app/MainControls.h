@@ -1,0 +1,28 @@
+#pragma once
+
+class QAbstractItemModel;
+class QComboBox;
+class QItemSelectionModel;
+class QPlainTextEdit;
+class QTableView;
+class QWidget;
+
+namespace korvex {
+
+// The main window's own controls, made as designed: the two report-style
+// lists (they only display the job list's models), the instructions memo and
+// the output format box. They lie over the skin's face.
+namespace MainControls {
+
+// A report-style list at the design's size. Column widths are those the
+// model gives as the width of its header size hint, and follow it.
+QTableView *listView(QWidget *window, const char *name, int width, int height, QAbstractItemModel *model,
+                     QItemSelectionModel *selection);
+// "sm": ten lines of instructions, disabled and read-only.
+QPlainTextEdit *instructionsMemo(QWidget *window);
+// "cb_format": one item, "WMA", selected.
+QComboBox *formatBox(QWidget *window);
+
+} // namespace MainControls
+
+} // namespace korvex

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "app/CommandDispatcher.h"
+#include "app/MainMenus.h"
+#include "components/Seams.h"
+#include "components/SkinFace.h"
+#include "engine/ConvertProgress.h"
+#include "engine/RunState.h"
+#include "joblist/JobEditor.h"
+#include "joblist/JobList.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QPlainTextEdit;
+class QTableView;
+
+namespace korvex {
+
+class SkinBinding;
+class TSkin;
+class Tfm_about;
+class Tfm_dir;
+class Tfm_id3;
+class Tfm_set;
+class ISkinObject;
+
+struct MainWindowOptions
+{
+    // Where the skin file "mp3enc.dll" and the help folder are looked for;
+    // empty: the folder of the running executable.
+    QString programFolder;
+    // Seams left null get the desktop's real message boxes, dialogs and
+    // launcher.
+    Seams seams;
+};
+
+// The main window. It owns the core objects of a session (settings, job
+// list, run and player state, the skin face) and the skin control; it shows
+// them and turns the user's clicks into commands. The commands themselves
+// live in the core and in the dispatch table.
+class Tfm_main : public QWidget
+{
+    Q_OBJECT
+public:
+    static const QString HomePage;
+
+    explicit Tfm_main(const MainWindowOptions &options = {}, QWidget *parent = nullptr);
+    ~Tfm_main() override;
+
+    // The dialogs are made after the main window; they are handed over here.
+    void setDialogs(Tfm_set *set, Tfm_dir *dir, Tfm_about *about, Tfm_id3 *id3);
+
+    // The skin control's click event: dispatches on the object's name.
+    void Skin1Click(ISkinObject *object);
+    // What a menu item does when chosen.
+    void menuItemClick(const QString &itemName);
+
+    CommandDispatcher &commands() { return m_commands; }
+    SettingsStore &settingsStore() { return m_settings; }
+    JobList &jobList() { return m_jobs; }
+    JobEditor &jobEditor() { return m_editor; }
+    RunState &runState() { return m_run; }
+    PlayerState &playerState() { return m_player; }
+    SkinFace &skinFace() { return m_face; }
+    ConvertProgress &convertProgress() { return m_progress; }
+    const QString &programFolder() const { return m_programFolder; }
+    const Seams &seams() const { return m_seams; }
+
+    // Members as designed.
+    TSkin *Skin1 = nullptr;
+    QTableView *lv = nullptr;
+    QTableView *lv_time = nullptr;
+    QPlainTextEdit *sm = nullptr;
+    QComboBox *cb_format = nullptr;
+    OpenFilesRequest OpenDialog1;
+    SaveFileRequest SaveDialog1;
+    std::unique_ptr<MainMenus> menus;
+
+    Tfm_set *fm_set = nullptr;
+    Tfm_dir *fm_dir = nullptr;
+    Tfm_about *fm_about = nullptr;
+    Tfm_id3 *fm_id3 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    Seams resolveSeams(const Seams &given);
+    void FormShow();
+    void FormCloseQuery();
+    void BindSkin();
+    void placeLists();
+    void connectLists();
+    void registerCommands();
+    void popupAt(QMenu *menu, int dx, int dy);
+    void openHelp();
+
+    QString m_programFolder;
+    std::unique_ptr<MessageSeam> m_ownMessages;
+    std::unique_ptr<DialogSeam> m_ownDialogs;
+    std::unique_ptr<LauncherSeam> m_ownLauncher;
+    Seams m_seams;
+
+    SettingsStore m_settings;
+    RunState m_run;
+    PlayerState m_player;
+    SkinFace m_face;
+    JobList m_jobs;
+    JobEditor m_editor;
+    ConvertProgress m_progress;
+    CommandDispatcher m_commands;
+    std::unique_ptr<SkinBinding> m_binding;
+    bool m_shown = false;
+};
+
+} // namespace korvex

@@ -1,0 +1,81 @@
+// The operations behind the names of skin objects and menu items. Each later
+// command adds its line here; the guards are those of the command table.
+#include "app/Tfm_main.h"
+
+#include "app/Tfm_about.h"
+#include "settings/ui/Tfm_set.h"
+#include "tags/ui/Tfm_id3.h"
+
+#include <QMenu>
+
+namespace korvex {
+
+void Tfm_main::registerCommands()
+{
+    using Source = CommandDispatcher::Source;
+    auto skin = [this](const char *name, CommandDispatcher::Operation operation) {
+        m_commands.add(Source::Skin, QString::fromLatin1(name), std::move(operation));
+    };
+    auto menu = [this](std::initializer_list<const char *> names, const CommandDispatcher::Operation &operation) {
+        for (const char *name : names)
+            m_commands.add(Source::Menu, QString::fromLatin1(name), operation);
+    };
+    auto converting = [this] { return m_run.Converting; };
+    auto showSettings = [this] {
+        if (fm_set)
+            fm_set->exec();
+    };
+    auto showTags = [this] {
+        if (fm_id3)
+            fm_id3->exec();
+    };
+    auto clear = [this, converting] {
+        if (converting())
+            return;
+        if (m_jobs.SegmentSelected)
+            m_editor.ClearSegments();
+        else
+            m_editor.ClearJob();
+    };
+    auto removeFile = [this, converting] {
+        if (!converting() && !m_jobs.SegmentSelected)
+            m_editor.RemoveFile();
+    };
+    auto stop = [this] {
+        if (m_run.Converting)
+            m_progress.StopConversion(m_settings.settings().SkinFlag);
+    };
+
+    skin("file", [this, converting] {
+        if (!converting())
+            popupAt(menus->p_file, 19, 80);
+    });
+    skin("Action", [this, converting] {
+        if (!converting())
+            popupAt(menus->p_action, 69, 80);
+    });
+    skin("Help", [this] { popupAt(menus->p_help, 276, 80); });
+    skin("Settings", showSettings);
+    skin("Set", showSettings);
+    skin("helpfile", [this] { openHelp(); });
+    skin("Up", [this] { m_editor.MoveUp(); });
+    skin("Down", [this] { m_editor.MoveDown(); });
+    skin("Clear", clear);
+    skin("Stop", stop);
+
+    menu({"Clear1", "Clear2"}, clear);
+    menu({"Remove1", "Remove2", "Remove3"}, removeFile);
+    menu({"UP1", "FileUp1"}, [this] { m_editor.MoveUp(); });
+    menu({"Down1", "FileDown1"}, [this] { m_editor.MoveDown(); });
+    menu({"ID3info1", "ID31"}, showTags);
+    menu({"Stop1", "Stop2"}, stop);
+    menu({"Exit1"}, [this] { close(); });
+    menu({"Content1"}, [this] { openHelp(); });
+    menu({"HomePage1"}, [this] { m_seams.launcher->open(HomePage); });
+    menu({"About1"}, [this] {
+        if (fm_about)
+            fm_about->exec();
+    });
+}
+
+} // namespace korvex

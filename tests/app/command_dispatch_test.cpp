@@ -1,0 +1,60 @@
+#include "app/CommandDispatcher.h"
+#include "components/KorvexError.h"
+#include "support/RecordingSeams.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using Source = CommandDispatcher::Source;
+
+TEST(CommandDispatch, NamesAreExactAndCaseSensitive)
+{
+    test::RecordingMessages messages;
+    CommandDispatcher commands(messages);
+    QStringList ran;
+    commands.add(Source::Skin, "stop", [&] { ran << "stop"; });
+    commands.add(Source::Skin, "Stop", [&] { ran << "Stop"; });
+    commands.add(Source::Menu, "Stop2", [&] { ran << "Stop2"; });
+
+    EXPECT_TRUE(commands.dispatch(Source::Skin, "Stop"));
+    EXPECT_TRUE(commands.dispatch(Source::Skin, "stop"));
+    EXPECT_FALSE(commands.dispatch(Source::Skin, "STOP"));
+    EXPECT_FALSE(commands.dispatch(Source::Skin, "Stop "));
+    EXPECT_FALSE(commands.dispatch(Source::Skin, "nosuchobject"));
+    // a skin object named like a menu item does not run the item
+    EXPECT_FALSE(commands.dispatch(Source::Skin, "Stop2"));
+    EXPECT_TRUE(commands.dispatch(Source::Menu, "Stop2"));
+    EXPECT_EQ(ran, QStringList({"Stop", "stop", "Stop2"}));
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST(CommandDispatch, AnEscapingErrorIsShownWithItsText)
+{
+    test::RecordingMessages messages;
+    CommandDispatcher commands(messages);
+    int after = 0;
+    commands.add(Source::Skin, "Join", [&] {
+        throw KorvexError("Cannot create C:/out.wma: Permission denied");
+        ++after;
+    });
+    commands.add(Source::Menu, "Start1", [] { throw std::runtime_error("plain failure"); });
+    EXPECT_TRUE(commands.dispatch(Source::Skin, "Join"));
+    EXPECT_TRUE(commands.dispatch(Source::Menu, "Start1"));
+    EXPECT_EQ(after, 0);
+    EXPECT_EQ(messages.errors, QStringList({"Cannot create C:/out.wma: Permission denied", "plain failure"}));
+}
+
+TEST(CommandDispatch, RegisteringAgainReplacesTheOperation)
+{
+    test::RecordingMessages messages;
+    CommandDispatcher commands(messages);
+    int first = 0;
+    int second = 0;
+    commands.add(Source::Skin, "play", [&] { ++first; });
+    commands.add(Source::Skin, "play", [&] { ++second; });
+    commands.dispatch(Source::Skin, "play");
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 1);
+    EXPECT_TRUE(commands.has(Source::Skin, "play"));
+    EXPECT_FALSE(commands.has(Source::Menu, "play"));
+}

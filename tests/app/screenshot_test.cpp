@@ -1,0 +1,71 @@
+// Pictures of the main window for people to look at: the window as it starts
+// and the window in use. They land in the build folder.
+#include "app/Application.h"
+#include "joblist/ListText.h"
+#include "support/RecordingSeams.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+using namespace korvex;
+
+namespace {
+
+void expectPainted(const QImage &image)
+{
+    // a face, not an empty window: many distinct colours
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3)
+            colours.insert(image.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 50);
+}
+
+} // namespace
+
+TEST(Screenshot, MainWindowAtStartAndInUse)
+{
+    test::TestFolder folder;
+    test::RecordingSeams recorder;
+    MainWindowOptions options;
+    options.programFolder = QStringLiteral(KORVEX_BINARY_DIR);
+    options.seams = recorder.seams();
+    KorvexWindows windows = CreateWindows(options);
+    Tfm_main &main = *windows.fm_main;
+    main.show();
+    QApplication::processEvents();
+
+    const QString start = QStringLiteral(KORVEX_BINARY_DIR "/korvex-main.png");
+    const QPixmap startShot = main.grab();
+    ASSERT_TRUE(startShot.save(start));
+    EXPECT_EQ(startShot.size(), QSize(563, 414) * startShot.devicePixelRatio());
+    expectPainted(startShot.toImage());
+
+    const QList<std::pair<const char *, int>> files = {
+        {"Morning Session.wma", 754}, {"Interview part 2.wma", 1822}, {"Field recording.wma", 301}};
+    for (const auto &[name, seconds] : files) {
+        listrecord record = newListRecord(QStringLiteral("/home/user/Music/") + name, seconds * 1000LL,
+                                          seconds * 44100LL, FileSeekRangeMinimum);
+        main.jobList().appendEntry(FileRow{QString::fromLatin1(name), TimeText(seconds), QString()}, record);
+    }
+    main.jobList().selectFileRow(1);
+    main.jobEditor().lvClick();
+    SkinFace &face = main.skinFace();
+    face.setPosition("pb", face.maxPosition("pb") / 3);
+    face.setText("timecaption", TimeText(607));
+    face.redraw("pb");
+    face.redraw("timecaption");
+    main.convertProgress().ShowConvertProgress(4200, false);
+    face.setText("pbpos", "42%");
+    face.redraw("pbpos");
+    QApplication::processEvents();
+    const QPixmap busyShot = main.grab();
+    ASSERT_TRUE(busyShot.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-in-use.png")));
+    expectPainted(busyShot.toImage());
+    EXPECT_FALSE(main.sm->isVisible());
+}
