@@ -4,6 +4,7 @@
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
 #include "components/IAudioFile2.h"
+#include "components/WmaProfiles.h"
 #include "engine/Workbench.h"
 
 #include <QDir>
@@ -61,17 +62,6 @@ void prepareOutputFolder(const CliOptions &options, Workbench &bench)
     const QFileInfo info(folder);
     if (!info.isDir() || !info.isWritable())
         fail(QStringLiteral("cannot write to the output folder %1").arg(folder));
-}
-
-QString checkedJoinOutput(const QString &output)
-{
-    const QFileInfo info(output);
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir() || !folder.isWritable())
-        fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
-    if (info.isDir())
-        fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
-    return info.absoluteFilePath();
 }
 
 // Custom mode: the segments of every file; unification: those of the first.
@@ -185,6 +175,17 @@ QStringList CheckedFiles(const QStringList &files)
     return paths;
 }
 
+QString CheckedJoinOutput(const QString &output)
+{
+    const QFileInfo info(output);
+    if (info.isDir())
+        fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
+    return info.absoluteFilePath();
+}
+
 int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
 {
     bench.store.LoadSettings();
@@ -217,6 +218,16 @@ int Info(const CliOptions &options, Workbench &bench, const TerminalMessages &me
     }
     for (const QJsonValue &entry : entries)
         printPlain(entry.toObject());
+    return exit_code::Done;
+}
+
+int Profiles()
+{
+    for (int number = 1; number <= WmaProfileCount; ++number) {
+        const WmaProfile &profile = wmaProfile(number);
+        std::printf("%2d  %-36s encodes %5d Hz, %s, %3d kbps\n", number - 1, profile.name, profile.sampleRate,
+                    profile.channels == 1 ? "mono  " : "stereo", profile.bitRate / 1000);
+    }
     return exit_code::Done;
 }
 

@@ -25,5 +25,7 @@ int Profiles();
 
 // The FILEs as absolute paths; throws UsageError for a missing or unreadable one.
 QStringList CheckedFiles(const QStringList &files);
+// -o of a join as an absolute path; throws UsageError when it cannot be written.
+QString CheckedJoinOutput(const QString &output);
 
 } // namespace korvex::cli
