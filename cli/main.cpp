@@ -12,6 +12,10 @@
 
 #include <cstdio>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 using namespace korvex;
 using namespace korvex::cli;
 
@@ -59,6 +63,9 @@ int runCommand(const CliOptions &options)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // FFmpeg's own chatter (a seek that probes an index-less file) would mix
+    // with the progress; failures still reach the user as Korvex's messages.
+    av_log_set_level(AV_LOG_FATAL);
     const CliOptions options = parseOrExit(app.arguments());
     try {
         switch (options.command) {
