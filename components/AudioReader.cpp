@@ -21,6 +21,8 @@ constexpr qint64 DefaultSeekPreroll = 6144;
 constexpr int ForwardSkipSeconds = 2;
 // Resampler look-ahead step, in source frames.
 constexpr qint64 LookAheadFrames = 256;
+// Decoded audio is handed on in pieces of at most this many frames.
+constexpr qint64 SourcePieceFrames = 65536;
 // Errors the demuxer may report for damage it can step over.
 constexpr int MaxConsecutiveReadErrors = 64;
 
@@ -222,15 +224,23 @@ bool AudioReader::fillSource(qint64 frames)
     return true;
 }
 
-// Copies up to `frames` frames out of the source FIFO; returns how many.
+// Copies up to `frames` frames out of the source FIFO, decoding a piece at a
+// time so the FIFO stays small however large the block; returns how many.
 qint64 AudioReader::readSource(float *into, qint64 frames)
 {
-    fillSource(frames);
-    const int available = std::min<qint64>(av_audio_fifo_size(m_sourceFifo.get()), frames);
-    void *planes[] = {into};
-    const int copied = available > 0 ? av_audio_fifo_read(m_sourceFifo.get(), planes, available) : 0;
-    m_sourceFifoPos += std::max(copied, 0);
-    return std::max(copied, 0);
+    qint64 copied = 0;
+    while (copied < frames) {
+        const qint64 piece = std::min<qint64>(frames - copied, SourcePieceFrames);
+        fillSource(piece);
+        const int available = static_cast<int>(std::min<qint64>(av_audio_fifo_size(m_sourceFifo.get()), piece));
+        void *planes[] = {into + copied * outChannels()};
+        const int got = available > 0 ? av_audio_fifo_read(m_sourceFifo.get(), planes, available) : 0;
+        if (got <= 0)
+            break;
+        copied += got;
+        m_sourceFifoPos += got;
+    }
+    return copied;
 }
 
 SampleArray AudioReader::read(qint64 frames)

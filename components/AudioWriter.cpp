@@ -5,6 +5,7 @@
 #include "components/WmaEncoderPool.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <algorithm>
 #include <vector>
@@ -198,11 +199,14 @@ void AudioWriter::failAndRemove(const QString &reason)
     throw KorvexError(m_failure);
 }
 
+// Only a regular file is ever removed: a path like /dev/null or a pipe that
+// failed is left as it was.
 void AudioWriter::removePartialFile()
 {
     if (m_format && m_format->pb)
         avio_closep(&m_format->pb);
-    QFile::remove(m_path);
+    if (QFileInfo(m_path).isFile())
+        QFile::remove(m_path);
 }
 
 } // namespace korvex

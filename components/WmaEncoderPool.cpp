@@ -15,11 +15,16 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_chunkSamples = qint64(std::max(chunkFrames, 2)) * m_frameSize;
     m_fill.assign(static_cast<size_t>(m_channels), {});
     for (auto &plane : m_fill)
-        plane.reserve(static_cast<size_t>(m_chunkSamples + m_frameSize));
+        plane.reserve(reservedSamples());
     workers = std::max(workers, 1);
     m_queueLimit = static_cast<size_t>(2 * workers);
     for (int i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { workerLoop(); });
+}
+
+size_t WmaEncoderPool::reservedSamples() const
+{
+    return static_cast<size_t>(std::min<qint64>(m_chunkSamples + m_frameSize, 1 << 20));
 }
 
 WmaEncoderPool::~WmaEncoderPool()
@@ -78,9 +83,11 @@ void WmaEncoderPool::appendSamples(const float *const *planes, qint64 offset, qi
 {
     for (int c = 0; c < m_channels; ++c) {
         auto &plane = m_fill[static_cast<size_t>(c)];
+        const size_t end = plane.size();
+        plane.resize(end + static_cast<size_t>(frames));
         const float *from = planes[c] + offset;
-        for (qint64 i = 0; i < frames; ++i)
-            plane.push_back(std::clamp(from[i], -1.0f, 1.0f));
+        std::transform(from, from + frames, plane.begin() + static_cast<std::ptrdiff_t>(end),
+                       [](float v) { return std::clamp(v, -1.0f, 1.0f); });
     }
     m_fillFrames += frames;
 }
@@ -100,7 +107,7 @@ void WmaEncoderPool::dispatch(qint64 frames)
     for (int c = 0; c < m_channels; ++c) {
         const auto &sent = chunk.planes[static_cast<size_t>(c)];
         auto &next = m_fill[static_cast<size_t>(c)];
-        next.reserve(static_cast<size_t>(m_chunkSamples + m_frameSize));
+        next.reserve(reservedSamples());
         next.assign(sent.end() - m_frameSize, sent.end());
     }
     m_fillFrames = 0;
@@ -134,46 +141,96 @@ void WmaEncoderPool::workerLoop()
             m_changed.notify_all();
         }
         try {
-            deliver(chunk.sequence, encodeChunk(*encoder, chunk));
+            deliver(chunk.sequence, encodeChunk(encoder, chunk));
         } catch (const KorvexError &error) {
             fail(error.text());
         }
     }
 }
 
-WmaEncoderPool::Result WmaEncoderPool::encodeChunk(AVCodecContext &encoder, const Chunk &chunk)
+namespace {
+
+// Sends one frame and collects what comes out; false when the encoder
+// refused the frame as too dense for its bitrate.
+bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr> *packets)
+{
+    int status = avcodec_send_frame(&encoder, &frame);
+    if (status == AVERROR(EINVAL))
+        return false;
+    while (status >= 0) {
+        PacketPtr packet = makePacket();
+        status = avcodec_receive_packet(&encoder, packet.get());
+        if (status >= 0 && packets)
+            packets->push_back(std::move(packet));
+    }
+    if (status != AVERROR(EAGAIN))
+        throw KorvexError(QStringLiteral("The WMA encoder failed: %1.").arg(ffmpegErrorText(status)));
+    return true;
+}
+
+} // namespace
+
+void WmaEncoderPool::fillFrame(AVFrame &frame, const AVCodecContext &encoder, const Chunk &chunk, qint64 index,
+                               float gain) const
+{
+    frame.nb_samples = m_frameSize;
+    frame.format = AV_SAMPLE_FMT_FLTP;
+    frame.sample_rate = m_profile.sampleRate;
+    av_channel_layout_copy(&frame.ch_layout, &encoder.ch_layout);
+    if (av_frame_get_buffer(&frame, 0) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    for (int c = 0; c < m_channels; ++c) {
+        const float *from = chunk.planes[static_cast<size_t>(c)].data() + index * m_frameSize;
+        auto *to = reinterpret_cast<float *>(frame.data[c]);
+        for (int i = 0; i < m_frameSize; ++i)
+            to[i] = from[i] * gain;
+    }
+    frame.pts = (chunk.firstFrame + index) * m_frameSize;
+}
+
+WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, const Chunk &chunk)
 {
     Result result;
     FramePtr frame = makeFrame();
-    PacketPtr packet = makePacket();
-    const size_t samples = chunk.planes.front().size();
-    const qint64 frameCount = static_cast<qint64>(samples) / m_frameSize;
+    const qint64 frameCount = static_cast<qint64>(chunk.planes.front().size()) / m_frameSize;
     for (qint64 f = 0; f < frameCount; ++f) {
-        frame->nb_samples = m_frameSize;
-        frame->format = AV_SAMPLE_FMT_FLTP;
-        frame->sample_rate = m_profile.sampleRate;
-        av_channel_layout_copy(&frame->ch_layout, &encoder.ch_layout);
-        if (av_frame_get_buffer(frame.get(), 0) < 0)
-            throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
-        for (int c = 0; c < m_channels; ++c)
-            std::copy_n(chunk.planes[static_cast<size_t>(c)].data() + f * m_frameSize, m_frameSize,
-                        reinterpret_cast<float *>(frame->data[c]));
-        frame->pts = (chunk.firstFrame + f) * m_frameSize;
-        int status = avcodec_send_frame(&encoder, frame.get());
+        fillFrame(*frame, *encoder, chunk, f, 1.0f);
+        const bool keep = !(chunk.primed && f == 0);
+        const bool encoded = encodeFrame(*encoder, *frame, keep ? &result.packets : nullptr);
         av_frame_unref(frame.get());
-        while (status >= 0) {
-            status = avcodec_receive_packet(&encoder, packet.get());
-            if (status >= 0 && !(chunk.primed && f == 0)) {
-                PacketPtr kept = makePacket();
-                av_packet_move_ref(kept.get(), packet.get());
-                result.packets.push_back(std::move(kept));
-            }
-            av_packet_unref(packet.get());
-        }
-        if (status != AVERROR(EAGAIN))
-            throw KorvexError(QStringLiteral("The WMA encoder failed: %1.").arg(ffmpegErrorText(status)));
+        if (!encoded)
+            encodeQuieter(encoder, chunk, f, keep ? &result.packets : nullptr);
     }
     return result;
+}
+
+// wmav2 gives up on a frame that does not fit its bitrate even at its
+// coarsest step (dense, clipped audio at the low profiles). Such a frame is
+// encoded again at half the level, then a quarter..., by a fresh encoder
+// primed with the previous frame at the same level; that encoder goes on
+// with the rest of the chunk. The file stays whole and only that frame is
+// quieter.
+void WmaEncoderPool::encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index,
+                                   std::vector<PacketPtr> *packets)
+{
+    FramePtr frame = makeFrame();
+    for (float gain = 0.5f; gain >= 1.0f / 256; gain /= 2) {
+        encoder = openEncoder();
+        if (index > 0) {
+            fillFrame(*frame, *encoder, chunk, index - 1, gain);
+            const bool primed = encodeFrame(*encoder, *frame, nullptr);
+            av_frame_unref(frame.get());
+            if (!primed)
+                continue;
+        }
+        fillFrame(*frame, *encoder, chunk, index, gain);
+        const bool encoded = encodeFrame(*encoder, *frame, packets);
+        av_frame_unref(frame.get());
+        if (encoded)
+            return;
+    }
+    throw KorvexError(QStringLiteral("The WMA encoder cannot code this audio at %1 bits per second.")
+                          .arg(m_profile.bitRate));
 }
 
 // Stores a finished chunk; whichever worker holds the next chunk in order

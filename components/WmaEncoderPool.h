@@ -66,7 +66,11 @@ private:
     void appendSamples(const float *const *planes, qint64 offset, qint64 frames);
     void dispatch(qint64 frames);
     void workerLoop();
-    Result encodeChunk(AVCodecContext &encoder, const Chunk &chunk);
+    Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
+    void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
+    void fillFrame(AVFrame &frame, const AVCodecContext &encoder, const Chunk &chunk, qint64 index,
+                   float gain) const;
+    size_t reservedSamples() const;
     void deliver(qint64 sequence, Result result);
     void fail(const QString &text);
     void throwIfFailed();

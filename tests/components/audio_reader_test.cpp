@@ -12,24 +12,12 @@ using namespace korvex::test;
 
 namespace {
 
-AudioSpec noise(int rate, int channels, qint64 frames, quint32 seed = 7)
-{
-    AudioSpec spec;
-    spec.sampleRate = rate;
-    spec.channels = channels;
-    spec.frames = frames;
-    spec.signal = Signal::Noise;
-    spec.amplitude = 0.4f;
-    spec.seed = seed;
-    return spec;
-}
-
 // The file's extension picks the codec; Opus always runs at 48 kHz.
 QString makeSource(const TestFolder &folder, const QString &name, qint64 seconds100 = 330)
 {
     const int rate = name.endsWith(QLatin1String(".opus")) ? 48000 : 44100;
     const QString path = folder.file(name);
-    writeAudioFile(path, noise(rate, 2, rate * seconds100 / 100));
+    writeAudioFile(path, noiseSpec(rate, 2, rate * seconds100 / 100));
     return path;
 }
 
@@ -73,7 +61,7 @@ TEST(ReaderLength, GaplessSourcesGiveBackTheFramesTheyWereMadeOf)
     for (const char *extension : {".mp3", ".ogg", ".flac", ".wav", ".m4a"}) {
         SCOPED_TRACE(extension);
         const QString path = folder.file(QStringLiteral("gapless") + QLatin1String(extension));
-        writeAudioFile(path, noise(44100, 2, 123457));
+        writeAudioFile(path, noiseSpec(44100, 2, 123457));
         AudioFile file;
         file.openForRead(path);
         // FFmpeg's MP4 muxer writes the edit list in milliseconds.
@@ -150,11 +138,7 @@ TEST(ReaderFormat, HalfRateMonoDeliveredAtFullRateStereoGivesTwiceTheFrames)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("mono22.wav"));
-    AudioSpec spec;
-    spec.sampleRate = 22050;
-    spec.channels = 1;
-    spec.frames = 66150;
-    spec.frequency = 441.0;
+    const AudioSpec spec = sineSpec(22050, 1, 66150, 441.0);
     writeAudioFile(path, spec);
 
     AudioFile file;
@@ -193,7 +177,7 @@ TEST(ReaderFormat, SeekWithAConversionStaysInTime)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("rate.flac"));
-    writeAudioFile(path, noise(48000, 2, 48000 * 3));
+    writeAudioFile(path, noiseSpec(48000, 2, 48000 * 3));
     AudioFile file;
     file.openForRead(path);
     file.setDataFormat(44100, 2);
@@ -212,7 +196,7 @@ TEST(ReaderFormat, EachOpenStartsInTheFilesOwnFormat)
     TestFolder folder;
     const QString first = makeSource(folder, QStringLiteral("a.wav"));
     const QString second = folder.file(QStringLiteral("b.wav"));
-    writeAudioFile(second, noise(22050, 1, 22050));
+    writeAudioFile(second, noiseSpec(22050, 1, 22050));
     AudioFile file;
     file.openForRead(first);
     file.setDataFormat(22050, 1);

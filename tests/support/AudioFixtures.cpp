@@ -91,6 +91,29 @@ void drainPackets(AVCodecContext *encoder, AVFormatContext *format, AVStream *st
 
 } // namespace
 
+AudioSpec noiseSpec(int sampleRate, int channels, qint64 frames, float amplitude, quint32 seed)
+{
+    AudioSpec spec;
+    spec.sampleRate = sampleRate;
+    spec.channels = channels;
+    spec.frames = frames;
+    spec.signal = Signal::Noise;
+    spec.amplitude = amplitude;
+    spec.seed = seed;
+    return spec;
+}
+
+AudioSpec sineSpec(int sampleRate, int channels, qint64 frames, double frequency, float amplitude)
+{
+    AudioSpec spec;
+    spec.sampleRate = sampleRate;
+    spec.channels = channels;
+    spec.frames = frames;
+    spec.frequency = frequency;
+    spec.amplitude = amplitude;
+    return spec;
+}
+
 QList<float> generateSamples(const AudioSpec &spec)
 {
     QList<float> samples(spec.frames * spec.channels, 0.0f);

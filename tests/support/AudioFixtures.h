@@ -23,6 +23,9 @@ struct AudioSpec
     int bitRate = 0;            // 0: the encoder's default
 };
 
+AudioSpec noiseSpec(int sampleRate, int channels, qint64 frames, float amplitude = 0.4f, quint32 seed = 7);
+AudioSpec sineSpec(int sampleRate, int channels, qint64 frames, double frequency = 440.0, float amplitude = 0.5f);
+
 // Interleaved float samples of the signal. Clicks: one full-amplitude sample
 // every 1000 frames, at frames 500, 1500, ... (easy to locate after a codec).
 QList<float> generateSamples(const AudioSpec &spec);

@@ -1,0 +1,221 @@
+#include "components/ReadHelpers.h"
+#include "support/AudioFixtures.h"
+#include "support/TempDir.h"
+#include "components/AudioFile.h"
+#include "components/AudioWriter.h"
+#include "components/KorvexError.h"
+#include "components/WmaProfiles.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+// Writes the samples through the component in blocks of a second.
+void writeWma(const QString &path, int profile, int rate, int channels, const QList<float> &samples)
+{
+    AudioFile file;
+    file.setOutputProfile(profile);
+    file.setDataFormat(rate, channels);
+    file.createForWrite(path, 0);
+    file.setDataFormat(rate, channels);
+    for (qsizetype at = 0; at < samples.size(); at += qsizetype(rate) * channels) {
+        const qsizetype count = std::min<qsizetype>(qsizetype(rate) * channels, samples.size() - at);
+        file.writeBlock(SampleArray(samples.mid(at, count)));
+    }
+    file.close();
+}
+
+TEST(WriterRoundTrip, KeepsTheFrameCountAndStartsAtTheFirstSample)
+{
+    TestFolder folder;
+    for (const qint64 frames : {1LL, 2047LL, 2048LL, 2049LL, 100000LL, 132301LL}) {
+        SCOPED_TRACE(frames);
+        const QString path = folder.file(QStringLiteral("round%1.wma").arg(frames));
+        const QList<float> written = generateSamples(noiseSpec(44100, 2, frames));
+        writeWma(path, 10, 44100, 2, written);
+
+        AudioFile file;
+        file.openForRead(path);
+        EXPECT_EQ(file.length(), frames);
+        EXPECT_EQ(file.sampleRate(), 44100);
+        EXPECT_EQ(file.channelCount(), 2);
+        const QList<float> read = readToEnd(file, 44100);
+        EXPECT_EQ(read.size(), frames * 2);
+        // An independent decode holds every written sample from its very start.
+        const DecodedAudio decoded = decodeFile(path);
+        EXPECT_GE(decoded.frames(), frames);
+        if (frames >= 100000) {
+            EXPECT_EQ(bestLag(written, 2, decoded.samples, 2, 2100, 6000), 0);
+            EXPECT_EQ(bestLag(written, 2, read, 2, 2100, 6000), 0);
+        }
+    }
+}
+
+TEST(WriterRoundTrip, SeeksInAWrittenFileAreExact)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("seek.wma"));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 441000)));
+    AudioFile file;
+    file.openForRead(path);
+    const QList<float> straight = readToEnd(file, 44100);
+    for (const qint64 target : {0LL, 5000LL, 300000LL, 123456LL, 440000LL, 2048LL * 100}) {
+        SCOPED_TRACE(target);
+        file.seek(target, 3);
+        const SampleArray block = file.readBlock(800);
+        ASSERT_EQ(block.upperBound(), 1600);
+        EXPECT_EQ(maxDifference(block.data(), straight.constData() + target * 2, 1600), 0.0f);
+    }
+}
+
+TEST(WriterRoundTrip, ConvertsTheBlocksToTheProfilesRateAndChannels)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("up.wma"));
+    const AudioSpec spec = sineSpec(22050, 1, 22050 * 3, 300.0);
+    writeWma(path, 10, 22050, 1, generateSamples(spec));
+    const DecodedAudio decoded = decodeFile(path);
+    EXPECT_EQ(decoded.sampleRate, 44100);
+    EXPECT_EQ(decoded.channels, 2);
+    AudioFile file;
+    file.openForRead(path);
+    EXPECT_NEAR(double(file.length()), 2.0 * spec.frames, 2.0);
+    AudioSpec doubled = spec;
+    doubled.sampleRate = 44100;
+    doubled.frames = 2 * spec.frames;
+    EXPECT_EQ(bestLag(generateSamples(doubled), 1, decoded.samples, 2, 60, 40000), 0);
+}
+
+// The workers encode chunks side by side; the file must be the one a single
+// encoder makes in one pass.
+TEST(WriterParallel, ChunkedEncodingDecodesToTheSameSamplesAsOnePass)
+{
+    TestFolder folder;
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 120000));
+    const WmaProfile &profile = wmaProfile(10);
+    auto encode = [&](const QString &name, AudioWriter::Options options) {
+        const QString path = folder.file(name);
+        AudioWriter writer(path, profile, 44100, 2, options);
+        for (qsizetype at = 0; at < samples.size(); at += 20000)
+            writer.write(SampleArray(samples.mid(at, 20000)));
+        writer.finish();
+        return decodeFile(path);
+    };
+    const DecodedAudio single = encode(QStringLiteral("single.wma"), {1, 1 << 20});
+    const DecodedAudio chunked = encode(QStringLiteral("chunked.wma"), {3, 3});
+    ASSERT_EQ(single.samples.size(), chunked.samples.size());
+    EXPECT_EQ(maxDifference(single.samples.constData(), chunked.samples.constData(), single.samples.size()), 0.0f);
+}
+
+TEST(WriterFailures, AFileThatCannotBeCreatedNamesThePathAndTheReason)
+{
+    AudioFile file;
+    const QString path = QStringLiteral("/nonexistent-korvex-folder/out.wma");
+    try {
+        file.createForWrite(path, 0);
+        FAIL() << "created a file in a missing folder";
+    } catch (const KorvexError &error) {
+        EXPECT_TRUE(error.text().contains(path)) << error.text().toStdString();
+        EXPECT_TRUE(error.text().contains(QLatin1String("No such file or directory"))) << error.text().toStdString();
+    }
+    EXPECT_EQ(file.isOpen(), 0);
+}
+
+// A write that fails half way (here the file size limit of the process)
+// raises an error and leaves no broken file behind.
+TEST(WriterFailures, AFailedWriteRemovesTheUnfinishedFile)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("limited.wma"));
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 44100 * 10));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 96 * 1024;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    QString failure;
+    try {
+        writeWma(path, 6, 44100, 2, samples);
+    } catch (const KorvexError &error) {
+        failure = error.text();
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QLatin1String("removed"))) << failure.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+// Clipped noise is denser than wmav2 can code at 24 kbps; such frames come
+// out quieter instead of ending the file.
+TEST(WriterFailures, AudioTooDenseForTheBitrateStillGivesAWholeFile)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("loud.wma"));
+    writeWma(path, 18, 44100, 2, generateSamples(noiseSpec(44100, 2, 44100 * 2, 4.0f)));
+    AudioFile file;
+    file.openForRead(path);
+    EXPECT_EQ(file.length(), 44100 * 2);
+    const QList<float> read = readToEnd(file, 44100);
+    ASSERT_EQ(read.size(), 44100 * 2);
+    double energy = 0.0;
+    for (const float v : read)
+        energy += double(v) * v;
+    EXPECT_GT(energy / read.size(), 0.01);
+}
+
+TEST(WriterEdges, AFileWithoutAudioOpensEmpty)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("empty.wma"));
+    AudioFile writer;
+    writer.createForWrite(path, 0);
+    EXPECT_NE(writer.isOpen(), 0);
+    writer.close();
+    EXPECT_EQ(writer.isOpen(), 0);
+    writer.close();
+    AudioFile reader;
+    reader.openForRead(path);
+    EXPECT_EQ(reader.length(), 0);
+    EXPECT_EQ(reader.duration(), 0);
+    EXPECT_EQ(reader.readBlock(1000).upperBound(), 0);
+}
+
+TEST(WriterEdges, AnExistingFileIsWrittenFromTheStart)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("again.wma"));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 441000)));
+    writeWma(path, 10, 44100, 2, generateSamples(noiseSpec(44100, 2, 4410)));
+    AudioFile file;
+    file.openForRead(path);
+    EXPECT_EQ(file.length(), 4410);
+}
+
+// mutagen reads the ASF header on its own: the stream is what the profile
+// says and the frame count travels in the header.
+TEST(WriterEdges, AnIndependentReaderSeesTheProfileAndTheFrameCount)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("probe.wma"));
+    writeWma(path, 26, 44100, 2, generateSamples(noiseSpec(44100, 2, 44100)));
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, mutagen.asf\n"
+                                 "f = mutagen.asf.ASF(sys.argv[1])\n"
+                                 "print(f.info.sample_rate, f.info.channels, f['KorvexFrameCount'][0])"),
+                  path});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    const QString out = QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+    EXPECT_EQ(out, QStringLiteral("22050 1 00000000000000022050")) << python.readAllStandardError().toStdString();
+}
+
+} // namespace
