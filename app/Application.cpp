@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/InstanceLock.h"
+#include "app/TerminationSignals.h"
 #include "app/Tfm_about.h"
 #include "settings/ui/Tfm_dir.h"
 #include "settings/ui/Tfm_set.h"
@@ -34,7 +35,10 @@ int RunKorvex(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setApplicationVersion(QStringLiteral("3.00"));
+    // a signal caught before the loop runs is acted on once the window shows
+    TerminationSignals signals;
     KorvexWindows windows = CreateWindows();
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(), &QWidget::close);
     windows.fm_main->show();
     application.exec();
     return 0;

@@ -114,7 +114,8 @@ void Tfm_main::FormShow()
     m_settings.LoadSettings();
     BindSkin();
     placeLists();
-    // option value -1 on AudioFileRead and AudioFile2write: with the audio components
+    AudioFileRead.setOptionValue(-1);
+    AudioFile2write.setOptionValue(-1);
     m_jobs.SelectedSegmentRow = 0;
     m_run.Converting = false;
     m_player.Playing = false;

@@ -2,8 +2,11 @@
 
 #include "app/CommandDispatcher.h"
 #include "app/MainMenus.h"
+#include "components/AudioFile.h"
+#include "components/AudioTransform.h"
 #include "components/Seams.h"
 #include "components/SkinFace.h"
+#include "components/SdlAudioPlayer.h"
 #include "engine/ConvertProgress.h"
 #include "engine/RunState.h"
 #include "joblist/JobEditor.h"
@@ -71,8 +74,14 @@ public:
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
-    // Members as designed.
+    // Members as designed. The audio components connect to their libraries
+    // on first use; the MP3 encoder of the design is left out, as no command
+    // uses it.
     TSkin *Skin1 = nullptr;
+    AudioFile AudioFileRead;
+    AudioFile AudioFile2write;
+    SdlAudioPlayer AudioPlayer21;
+    AudioTransform AudioTransform21;
     QTableView *lv = nullptr;
     QTableView *lv_time = nullptr;
     QPlainTextEdit *sm = nullptr;

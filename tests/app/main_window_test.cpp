@@ -154,6 +154,9 @@ TEST(MainWindow, StateAfterStartUp)
     EXPECT_EQ(s.form()->findObject("pbpos")->textInterface()->text(), "");
     EXPECT_EQ(s.form()->findObject("pb")->sliderInterface()->position(), 0);
 
+    EXPECT_EQ(main.AudioFileRead.optionValue(), -1);
+    EXPECT_EQ(main.AudioFile2write.optionValue(), -1);
+    EXPECT_EQ(main.AudioFileRead.isOpen(), 0);
     EXPECT_FALSE(main.runState().Converting);
     EXPECT_FALSE(main.playerState().Playing);
     EXPECT_FALSE(main.playerState().SeekDragging);
