@@ -33,9 +33,9 @@ AudioReader::AudioReader(const QString &path) : m_path(path)
     m_packet = makePacket();
     m_frame = makeFrame();
     openInput();
-    const SourceLength measured = measureSource(path);
-    m_length = measured.frames;
-    m_grid = measured.grid;
+    m_measured = measureSource(path);
+    m_length = m_measured.frames;
+    m_grid = m_measured.grid;
     findOrigin();
     m_outRate = m_sourceRate;
     m_outChannels = m_sourceChannels;
@@ -146,6 +146,10 @@ bool AudioReader::decodeNextFrame()
 
 std::optional<qint64> AudioReader::framePosition() const
 {
+    if (m_frame->pts != AV_NOPTS_VALUE) {
+        if (const auto known = m_measured.positionOf(m_frame->pts, m_frame->nb_samples))
+            return known;
+    }
     const int64_t ts = m_frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE || m_originTs == AV_NOPTS_VALUE)
         return std::nullopt;

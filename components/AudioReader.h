@@ -2,6 +2,7 @@
 
 #include "components/FfmpegSupport.h"
 #include "components/SampleArray.h"
+#include "components/SourceScan.h"
 
 #include <QString>
 #include <optional>
@@ -69,6 +70,7 @@ private:
     int m_sourceRate = 0;
     int m_sourceChannels = 0;
     qint64 m_length = 0;
+    SourceLength m_measured;       // length, frame grid and frame table of the source
     int m_grid = 0;                // frame grid for snapping coarse timestamps
     bool m_coarse = false;         // timestamps coarser than one sample (ASF)
     int64_t m_originTs = AV_NOPTS_VALUE;

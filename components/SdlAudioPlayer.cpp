@@ -177,14 +177,12 @@ void SdlAudioPlayer::stop()
     m_timer.stop();
     SDL_PauseAudioDevice(m_device, 1);
     clearQueue();
-    m_played = 0;
 }
 
 void SdlAudioPlayer::flush()
 {
     connectOutput();
     clearQueue();
-    m_played = 0;
     m_starvedTicks = 0;
     // The queue is empty now: the owner hears so on its next turn, not
     // inside this call.
@@ -197,6 +195,7 @@ void SdlAudioPlayer::clearQueue()
     m_blocks.clear();
     m_blockOffset = 0;
     m_queuedFrames = 0;
+    m_played = 0;
     m_finishedBlocks = 0;
     m_endQueued = false;
     m_requestPending = false;
@@ -255,9 +254,10 @@ void SdlAudioPlayer::fill(float *out, int frames)
             }
         }
         m_queuedFrames -= written / channels;
+        // Counted under the lock, so a flush never sees frames of the old queue.
+        m_played += written / channels;
     }
     std::memset(out + written, 0, size_t(wanted - written) * sizeof(float));
-    m_played += written / channels;
     m_levelLeft = levelPercent(peak[0]);
     m_levelRight = levelPercent(channels > 1 ? peak[1] : peak[0]);
     if (finished > 0) {

@@ -65,9 +65,10 @@ private:
     std::deque<QList<float>> m_blocks;
     qsizetype m_blockOffset = 0;     // samples of the front block already played
 
-    // Written by the audio thread, read and reset by the owner thread.
+    // Changed under m_mutex by both threads, read by the owner without it.
     std::atomic<qint64> m_played{0};         // frames since play() or flush()
     std::atomic<qint64> m_queuedFrames{0};   // frames waiting in m_blocks
+    // Written by the audio thread, read and reset by the owner thread.
     std::atomic<int> m_finishedBlocks{0};
     std::atomic<int> m_levelLeft{0};
     std::atomic<int> m_levelRight{0};

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <algorithm>
 #include <numeric>
 #include <optional>
 #include <sys/stat.h>
@@ -118,10 +119,13 @@ SourceLength countDecodedFrames(const QString &path)
         throw KorvexError(QStringLiteral("Unable to decode '%1': %2.").arg(path, ffmpegErrorText(status)));
 
     SourceLength result;
+    auto starts = std::make_shared<std::vector<SourceLength::FrameStart>>();
     PacketPtr packet = makePacket();
     FramePtr frame = makeFrame();
     auto drain = [&] {
         while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
+            if (frame->pts != AV_NOPTS_VALUE)
+                starts->push_back({frame->pts, result.frames});
             result.frames += frame->nb_samples;
             result.grid = std::gcd(result.grid, frame->nb_samples);
             av_frame_unref(frame.get());
@@ -135,6 +139,10 @@ SourceLength countDecodedFrames(const QString &path)
     }
     avcodec_send_packet(decoder.get(), nullptr);
     drain();
+    if (std::is_sorted(starts->cbegin(), starts->cend(), [](const auto &a, const auto &b) { return a.pts < b.pts; })) {
+        starts->shrink_to_fit();
+        result.starts = std::move(starts);
+    }
     return result;
 }
 
@@ -156,12 +164,19 @@ std::optional<qint64> storedFrameCount(const ScanInput &in)
     return stored;
 }
 
+SourceLength framesOnly(qint64 frames)
+{
+    SourceLength length;
+    length.frames = std::max<qint64>(frames, 0);
+    return length;
+}
+
 SourceLength measureUncached(const QString &path)
 {
     ScanInput in = openForScan(path);
     if (hasCoarseTimestamps(in)) {
         if (const auto stored = storedFrameCount(in))
-            return {*stored, 0};
+            return framesOnly(*stored);
         return countDecodedFrames(path);
     }
     const PacketTotals packets = sumPackets(in);
@@ -171,10 +186,10 @@ SourceLength measureUncached(const QString &path)
         const qint64 declared = toFrames(in, in.stream->duration) - in.stream->codecpar->initial_padding;
         // Fewer packets than the header promises: the file was cut short.
         if (packets.frames + 2 * packets.longest >= declared)
-            return {std::max<qint64>(declared, 0), 0};
+            return framesOnly(declared);
     }
     if (packets.allTimed)
-        return {std::max<qint64>(packets.frames - packets.trimmed, 0), 0};
+        return framesOnly(packets.frames - packets.trimmed);
     return countDecodedFrames(path);
 }
 
@@ -219,7 +234,8 @@ public:
     void store(const CacheKey &key, SourceLength value)
     {
         QMutexLocker lock(&m_mutex);
-        if (m_entries.size() >= 256)
+        // Frame tables of long WMA files take a megabyte or two an hour.
+        if (m_entries.size() >= 32)
             m_entries.clear();
         m_entries.insert(key, value);
     }
@@ -236,6 +252,21 @@ ScanCache &scanCache()
 }
 
 } // namespace
+
+std::optional<qint64> SourceLength::positionOf(int64_t pts, qint64 samples) const
+{
+    if (!starts || starts->empty())
+        return std::nullopt;
+    auto byPts = [](const FrameStart &entry, int64_t value) { return entry.pts < value; };
+    const auto first = std::lower_bound(starts->cbegin(), starts->cend(), pts, byPts);
+    if (first == starts->cend() || first->pts != pts)
+        return std::nullopt;
+    auto after = first;
+    while (after != starts->cend() && after->pts == pts)
+        ++after;
+    const qint64 end = after == starts->cend() ? frames : after->start;
+    return std::max(first->start, end - samples);
+}
 
 SourceLength measureSource(const QString &path)
 {

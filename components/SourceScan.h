@@ -2,6 +2,10 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace korvex {
 
@@ -12,6 +16,21 @@ struct SourceLength
 {
     qint64 frames = 0;
     int grid = 0;
+    // For sources measured by decoding (timestamps coarser than a sample):
+    // where each decoded frame starts in a straight decode, by its timestamp,
+    // in decoding order. After a seek, a decoder may leave out the start of
+    // its first frame (a bit reservoir it has not seen); the table still
+    // tells where the frame it did give ends.
+    struct FrameStart
+    {
+        int64_t pts;
+        qint64 start;
+    };
+    std::shared_ptr<const std::vector<FrameStart>> starts;
+
+    // The straight-decode position of a frame of `samples` samples that the
+    // decoder gave with timestamp `pts`, if the table knows the timestamp.
+    std::optional<qint64> positionOf(int64_t pts, qint64 samples) const;
 };
 
 // The writer stores the exact frame count of the audio it was given in this

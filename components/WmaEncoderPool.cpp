@@ -125,8 +125,8 @@ void WmaEncoderPool::workerLoop()
     CodecContextPtr encoder;
     try {
         encoder = openEncoder();
-    } catch (const KorvexError &error) {
-        fail(error.text());
+    } catch (const std::exception &error) {
+        fail(QString::fromUtf8(error.what()));
         return;
     }
     for (;;) {
@@ -142,8 +142,9 @@ void WmaEncoderPool::workerLoop()
         }
         try {
             deliver(chunk.sequence, encodeChunk(encoder, chunk));
-        } catch (const KorvexError &error) {
-            fail(error.text());
+        } catch (const std::exception &error) {
+            // Nothing may escape a worker thread: the owner hears of it instead.
+            fail(QString::fromUtf8(error.what()));
         }
     }
 }
@@ -251,8 +252,8 @@ void WmaEncoderPool::deliver(qint64 sequence, Result result)
         try {
             for (auto &packet : ready.packets)
                 m_sink(packet.get());
-        } catch (const KorvexError &error) {
-            failure = error.text();
+        } catch (const std::exception &error) {
+            failure = QString::fromUtf8(error.what());
         }
         lock.lock();
         m_sinking = false;

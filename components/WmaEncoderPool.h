@@ -38,8 +38,8 @@ public:
     int frameSize() const { return m_frameSize; }
     int channels() const { return m_channels; }
 
-    // Appends `frames` samples per channel, clipped to full scale: wmav2
-    // cannot code louder samples at low bitrates and fails instead.
+    // Appends `frames` samples per channel, clipped to full scale (louder
+    // samples are what makes wmav2 give up at low bitrates).
     void push(const float *const *planes, qint64 frames);
     void pushSilence(qint64 frames);
     // Pads the last frame with silence and one frame more so the decoder
