@@ -125,9 +125,30 @@ def ogg_seeds(work):
     tags.save()
     with open(ogg, "rb") as f:
         data = f.read()
-    put("fuzz_ogg_headers", "mutagen.ogg", data[:8192])
-    put("fuzz_ogg_headers", "cut-in-headers.ogg", data[:200])
-    put("fuzz_ogg_headers", "junk-then-ogg.ogg", bytes(random.Random(1).getrandbits(8) for _ in range(300)) + data[:6000])
+    # The target's last byte chooses raw bytes (0) or packets to paginate (1).
+    put("fuzz_ogg_headers", "mutagen.ogg", data[:8192] + b"\0")
+    put("fuzz_ogg_headers", "cut-in-headers.ogg", data[:200] + b"\0")
+    junk = bytes(random.Random(1).getrandbits(8) for _ in range(300))
+    put("fuzz_ogg_headers", "junk-then-ogg.ogg", junk + data[:6000] + b"\0")
+    packets = vorbis_header_packets(data)
+    put("fuzz_ogg_headers", "header-packets", b"".join(escaped(p) for p in packets) + b"\0\1\0" + b"\1\2\3\4\1")
+
+
+def vorbis_header_packets(data):
+    """The first three packets of an Ogg stream, joined across pages."""
+    packets, current, at = [], b"", 0
+    while at + 27 <= len(data) and len(packets) < 3:
+        segments = data[at + 26]
+        lacing = data[at + 27:at + 27 + segments]
+        body = at + 27 + segments
+        for size in lacing:
+            current += data[body:body + size]
+            body += size
+            if size < 255:
+                packets.append(current)
+                current = b""
+        at = body
+    return packets[:3]
 
 
 def main():

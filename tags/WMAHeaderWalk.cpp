@@ -37,6 +37,20 @@ bool readObjectHeader(QIODevice &device, ObjectHeader &header)
     return true;
 }
 
+// Moves `distance` bytes on. A distance past the end of the device ends at
+// the end, where the next read says the header is truncated; the check comes
+// before the addition, which could overflow for sizes near 2^63.
+bool skipForward(QIODevice &device, qint64 distance)
+{
+    if (device.isSequential())
+        return false;
+    if (distance > device.size() - device.pos()) {
+        device.seek(device.size());
+        return false;
+    }
+    return device.seek(device.pos() + distance);
+}
+
 bool isGuid(const QByteArray &guid, const char (&expected)[16])
 {
     return guid == QByteArrayView(expected, 16);
@@ -94,7 +108,7 @@ QString ReadHeaderText(QIODevice &device, int length)
     const int kept = qMin(length, HeaderTextLimit);
     const QByteArray bytes = device.read(qint64(kept) * 2);
     if (length > HeaderTextLimit)
-        device.seek(device.pos() + qint64(length - HeaderTextLimit) * 2);
+        skipForward(device, qint64(length - HeaderTextLimit) * 2);
     QString text;
     for (qsizetype at = 0; at + 1 < bytes.size(); at += 2) {
         const char16_t c = qFromLittleEndian<char16_t>(bytes.constData() + at);
@@ -122,7 +136,7 @@ void WalkWMAHeader(QIODevice &device, WMAHeaderInfo &info)
         remaining -= object.size;
         if (isGuid(object.guid, DescriptionGuid))
             readDescription(device, info);
-        else if (!device.seek(device.pos() + object.size - ObjectHeaderSize))
+        else if (!skipForward(device, object.size - ObjectHeaderSize))
             return;
     }
 }

@@ -26,9 +26,10 @@ ToolResult RunTool(const QString &program, const QStringList &arguments)
 bool MakeToneWithFfmpeg(const QString &path, double seconds, const QStringList &metadata)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const QString codec = suffix == u"mp3" ? QStringLiteral("libmp3lame")
-                        : suffix == u"ogg" ? QStringLiteral("libvorbis")
-                                           : QStringLiteral("wmav2");
+    const QString codec = suffix == u"mp3"    ? QStringLiteral("libmp3lame")
+                        : suffix == u"ogg"  ? QStringLiteral("libvorbis")
+                        : suffix == u"flac" ? QStringLiteral("flac")
+                                            : QStringLiteral("wmav2");
     QStringList arguments = {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
                              QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                              QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),

@@ -19,7 +19,7 @@ struct ToolResult
 ToolResult RunTool(const QString &program, const QStringList &arguments);
 
 // A sine tone of `seconds` written by the ffmpeg command; the encoder follows
-// from the extension (.wma wmav2, .mp3 libmp3lame, .ogg libvorbis).
+// from the extension (.mp3 libmp3lame, .ogg libvorbis, .flac flac, else wmav2).
 // `metadata` holds key=value pairs passed as -metadata.
 bool MakeToneWithFfmpeg(const QString &path, double seconds, const QStringList &metadata = {});
 

@@ -354,3 +354,18 @@ TEST(WMATagWriter, ReadOnlyFileIsWrittenAndStaysReadOnly)
     EXPECT_FALSE(WriteWMATags(text.fileName(), info));
     EXPECT_EQ(test::FileMode(text.fileName()), 0400u);
 }
+
+// Header and object sizes near the largest 64-bit number once made the skip
+// position overflow. Also kept in the fuzz corpus as
+// fuzz/regressions/fuzz_wma_header/wma-object-size-overflow.wma.
+TEST(WMAHeaderWalk, HugeObjectSizeEndsTheWalkWithoutOverflow)
+{
+    const qint64 largest = std::numeric_limits<qint64>::max();
+    const QByteArray before = description({entry(2, "", "Before")});
+    // The second object claims all that is left of the header.
+    const QByteArray bytes = HeaderGuid + le64(largest) + before + OtherGuid + le64(largest - before.size())
+                           + QByteArray(64, '\0');
+    const WMAHeaderInfo info = walk(bytes);
+    EXPECT_EQ(info.Found, -1);
+    EXPECT_EQ(info.Title, "Before");
+}
