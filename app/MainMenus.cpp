@@ -1,30 +1,19 @@
 #include "app/MainMenus.h"
 
+#include "app/SvgPictures.h"
+
 #include <QAction>
 #include <QMenu>
-#include <QPainter>
-#include <QSvgRenderer>
 
 namespace korvex {
 
 namespace {
 
-// The menu images are the icons of the built-in skin, tinted for a light menu.
 QIcon menuImage(const QString &iconName, const QColor &tint)
 {
-    QSvgRenderer renderer(QStringLiteral(":/korvex/default-skin/icons/%1.svg").arg(iconName));
     QIcon icon;
-    for (const int side : {16, 32}) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, QRectF(0, 0, side, side));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(pixmap.rect(), tint);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (const int side : {16, 32})
+        icon.addPixmap(RenderSvg(BuiltInIconPath(iconName), side, tint));
     return icon;
 }
 
@@ -72,6 +61,12 @@ QMenu *MainMenus::build(QWidget *owner, const char *menuName, std::initializer_l
 {
     auto *menu = new QMenu(owner);
     menu->setObjectName(QString::fromLatin1(menuName));
+    menu->setStyleSheet(QStringLiteral(
+        "QMenu { background: #FFFFFF; border: 1px solid #D5DDE8; padding: 4px; font-size: 12px; }"
+        "QMenu::item { color: #1E293B; padding: 5px 18px 5px 8px; border-radius: 4px; }"
+        "QMenu::item:selected { background: #EEF2FF; color: #312E81; }"
+        "QMenu::icon { padding-left: 6px; }"
+        "QMenu::separator { height: 1px; background: #E2E8F0; margin: 4px 6px; }"));
     for (const Item &entry : items) {
         const QString name = QString::fromLatin1(entry.name);
         QAction *action = nullptr;

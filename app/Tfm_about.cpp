@@ -1,5 +1,7 @@
 #include "app/Tfm_about.h"
 
+#include "app/SvgPictures.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -44,15 +46,26 @@ Tfm_about::Tfm_about(const QString &homePage, QWidget *mainWindow) : QDialog(mai
     version->addWidget(lbl_number);
     version->addStretch();
 
+    auto *logo = new QLabel(this);
+    logo->setPixmap(RenderSvg(BuiltInIconPath(QStringLiteral("logo")), 56));
+    auto *title = new QHBoxLayout;
+    title->setSpacing(14);
+    title->addWidget(logo);
+    auto *nameAndVersion = new QVBoxLayout;
+    nameAndVersion->setSpacing(2);
+    nameAndVersion->addWidget(lbl_name);
+    nameAndVersion->addLayout(version);
+    title->addLayout(nameAndVersion);
+    title->addStretch();
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 16);
     layout->setSpacing(6);
-    layout->addWidget(lbl_name);
-    layout->addLayout(version);
-    layout->addSpacing(10);
+    layout->addLayout(title);
+    layout->addSpacing(12);
     layout->addWidget(lbl_cut);
     layout->addWidget(lbl_marge);
     layout->addSpacing(10);

@@ -5,6 +5,7 @@
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/SkinBinding.h"
+#include "app/SvgPictures.h"
 #include "components/KorvexError.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
@@ -60,11 +61,14 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     setObjectName(QStringLiteral("fm_main"));
     setWindowTitle(QStringLiteral("Korvex"));
     setFixedSize(563, 414);
+    setWindowIcon(QIcon(RenderSvg(BuiltInIconPath(QStringLiteral("logo")), 64)));
 
     Skin1 = new TSkin(this);
     Skin1->setObjectName(QStringLiteral("Skin1"));
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
+
+    m_adder = std::make_unique<FileAdder>(m_jobs, m_editor, m_run, m_player, AudioFileRead, m_seams);
 
     OpenDialog1.filter = kWmaFilter;
     OpenDialog1.multiple = true;
@@ -98,6 +102,7 @@ void Tfm_main::connectLists()
     }
     connect(&m_jobs, &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
     connect(&m_editor, &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(m_adder.get(), &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
 }
 
 void Tfm_main::showEvent(QShowEvent *event)

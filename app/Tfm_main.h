@@ -9,6 +9,7 @@
 #include "components/SdlAudioPlayer.h"
 #include "engine/ConvertProgress.h"
 #include "engine/RunState.h"
+#include "joblist/FileAdder.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "player/PlayerState.h"
@@ -67,6 +68,7 @@ public:
     SettingsStore &settingsStore() { return m_settings; }
     JobList &jobList() { return m_jobs; }
     JobEditor &jobEditor() { return m_editor; }
+    FileAdder &fileAdder() { return *m_adder; }
     RunState &runState() { return m_run; }
     PlayerState &playerState() { return m_player; }
     SkinFace &skinFace() { return m_face; }
@@ -123,6 +125,7 @@ private:
     JobList m_jobs;
     JobEditor m_editor;
     ConvertProgress m_progress;
+    std::unique_ptr<FileAdder> m_adder;  // reads through AudioFileRead
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
     bool m_shown = false;

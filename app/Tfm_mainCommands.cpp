@@ -41,6 +41,7 @@ void Tfm_main::registerCommands()
         if (!converting() && !m_jobs.SegmentSelected)
             m_editor.RemoveFile();
     };
+
     auto stop = [this] {
         if (m_run.Converting)
             m_progress.StopConversion(m_settings.settings().SkinFlag);
@@ -58,11 +59,20 @@ void Tfm_main::registerCommands()
     skin("Settings", showSettings);
     skin("Set", showSettings);
     skin("helpfile", [this] { openHelp(); });
+    skin("addfile", [this, converting] {
+        if (!converting())
+            m_adder->AddFiles();
+    });
     skin("Up", [this] { m_editor.MoveUp(); });
     skin("Down", [this] { m_editor.MoveDown(); });
+    // the skin's Remove also removes a selected segment once segment marking
+    // gives that operation; until then it acts as the menus' Remove
+    skin("Remove", removeFile);
     skin("Clear", clear);
     skin("Stop", stop);
 
+    menu({"AddFile1", "AddFile2"}, [this] { m_adder->AddFiles(); });
+    menu({"AddFolder1", "AddFolder2"}, [this] { m_adder->AddFolder(); });
     menu({"Clear1", "Clear2"}, clear);
     menu({"Remove1", "Remove2", "Remove3"}, removeFile);
     menu({"UP1", "FileUp1"}, [this] { m_editor.MoveUp(); });

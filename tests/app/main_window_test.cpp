@@ -6,6 +6,7 @@
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
 #include "settings/SettingsFile.h"
+#include "support/AudioFixtures.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 
@@ -368,4 +369,31 @@ TEST(MainWindow, SettingsAndTagDialogsOpenModally)
         s.main().menus->item(item)->trigger();
         EXPECT_EQ(shown, static_cast<QWidget *>(s.windows.fm_id3)) << item;
     }
+}
+
+TEST(MainWindow, AddButtonAddsTheChosenFilesAndUncoversTheLists)
+{
+    Session s;
+    const QString path = s.folder.file("three seconds.wma");
+    test::AudioSpec spec;
+    spec.frames = 3 * 44100;
+    test::writeAudioFile(path, spec);
+    s.recorder.dialogs.openAnswer = {path};
+
+    s.clickSkin("addfile");
+    ASSERT_EQ(s.recorder.dialogs.openRequests.size(), 1);
+    EXPECT_TRUE(s.recorder.dialogs.openRequests.first().multiple);
+    ASSERT_EQ(s.main().jobList().rowCount(), 1);
+    EXPECT_FALSE(s.main().sm->isVisible());
+    EXPECT_TRUE(s.main().lv->isVisible());
+    EXPECT_NEAR(s.main().jobList().job(0).Duration, 3, 1);
+    EXPECT_EQ(s.main().skinFace().text("nm"), path);
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+
+    // while converting, neither the button nor the menu items add anything
+    s.main().runState().Converting = true;
+    s.clickSkin("addfile");
+    s.main().menus->item("AddFile2")->trigger();
+    EXPECT_EQ(s.recorder.dialogs.openRequests.size(), 1);
+    EXPECT_EQ(s.main().jobList().rowCount(), 1);
 }

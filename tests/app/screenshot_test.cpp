@@ -1,12 +1,14 @@
 // Pictures of the main window for people to look at: the window as it starts
 // and the window in use. They land in the build folder.
 #include "app/Application.h"
+#include "app/Tfm_about.h"
 #include "joblist/ListText.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -68,4 +70,16 @@ TEST(Screenshot, MainWindowAtStartAndInUse)
     ASSERT_TRUE(busyShot.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-in-use.png")));
     expectPainted(busyShot.toImage());
     EXPECT_FALSE(main.sm->isVisible());
+
+    // the action menu and the about box, as they open
+    main.menus->p_action->popup(main.mapToGlobal(QPoint(69, 50)));
+    QApplication::processEvents();
+    const QPixmap menuShot = main.menus->p_action->grab();
+    ASSERT_TRUE(menuShot.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-menu.png")));
+    expectPainted(menuShot.toImage());
+    main.menus->p_action->close();
+    windows.fm_about->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(windows.fm_about->grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-about.png")));
+    windows.fm_about->close();
 }

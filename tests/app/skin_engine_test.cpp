@@ -4,6 +4,8 @@
 #include "components/skin/TSkin.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
+#include <QEnterEvent>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
@@ -131,6 +133,25 @@ TEST(SkinEngine, ClickInsideAnObjectReportsItsName)
     EXPECT_EQ(down.at(1).value<Qt::MouseButton>(), Qt::LeftButton);
     EXPECT_EQ(down.at(2).toInt(), w.widgetOf("file")->width() / 2);
     EXPECT_EQ(ups.count(), kButtons.size());
+}
+
+TEST(SkinEngine, ButtonsLookDifferentWhenHoveredAndPressed)
+{
+    SkinnedWindow w;
+    QWidget *split = w.widgetOf("Split");
+    const QImage normal = split->grab().toImage();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(split, &enter);
+    const QImage hovered = split->grab().toImage();
+    QTest::mousePress(split, Qt::LeftButton, {}, QPoint(5, 5));
+    const QImage pressed = split->grab().toImage();
+    QTest::mouseRelease(split, Qt::LeftButton, {}, QPoint(5, 5));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(split, &leave);
+    EXPECT_NE(normal, hovered);
+    EXPECT_NE(hovered, pressed);
+    EXPECT_NE(normal, pressed);
+    EXPECT_EQ(split->grab().toImage(), normal);
 }
 
 TEST(SkinEngine, PressThenReleaseOutsideIsNoClick)
