@@ -67,11 +67,12 @@ QList<SegmentOption> segmentList(const QString &text)
         const QStringList bounds = item.trimmed().split(QLatin1Char('-'));
         const std::optional<int> begin = bounds.size() == 2 ? ParseTime(bounds[0].trimmed()) : std::nullopt;
         const std::optional<int> end = bounds.size() == 2 ? ParseTime(bounds[1].trimmed()) : std::nullopt;
-        if (!begin || !end)
+        if (!begin.has_value() || !end.has_value())
             fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00, not \"%1\"").arg(item));
-        if (*begin >= *end)
-            fail(QStringLiteral("segment \"%1\" ends before it begins").arg(item));
-        segments.append({*begin, *end});
+        const SegmentOption segment{begin.value_or(0), end.value_or(0)};
+        if (segment.begin >= segment.end)
+            fail(QStringLiteral("segment \"%1\" must end after it begins").arg(item));
+        segments.append(segment);
     }
     return segments;
 }

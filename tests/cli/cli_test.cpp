@@ -101,7 +101,7 @@ TEST_F(CliTest, BadInputEndsWithStatusTwoAndSaysWhy)
         {{"split", "--mode", "weird", source}, "--mode is custom, time, count or unify"},
         {{"split", "--seconds", "0", source}, "--seconds"},
         {{"split", "--count", "many", source}, "--count"},
-        {{"split", "--segments", "5-2", source}, "ends before it begins"},
+        {{"split", "--segments", "5-2", source}, "must end after it begins"},
         {{"split", "--segments", "1-2,x", source}, "--segments"},
         {{"split", "--fade-in", "21", source}, "--fade-in"},
         {{"split", "--profile", "47", source}, "--profile"},
