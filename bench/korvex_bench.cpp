@@ -138,21 +138,41 @@ void printRun(const char *name, const RunFigures &f)
                 f.peakMiB, f.status == 0 ? "" : "   (FAILED)");
 }
 
+RunFigures best(const RunFigures &a, const RunFigures &b)
+{
+    return (b.status == 0 && (a.status != 0 || b.wallS < a.wallS)) ? b : a;
+}
+
+// The transcodes alternate, twice each, and the faster run of each counts:
+// on a shared machine the slower one mostly measures the neighbours.
 int compare(const QString &self, const QString &source, const QString &folder)
 {
     const QString ours = folder + QStringLiteral("/korvex.wma");
     const QString theirs = folder + QStringLiteral("/ffmpeg.wma");
-    std::printf("Transcoding %s to WMA profile 10 (44.1 kHz stereo, 128 kbps):\n", qPrintable(source));
-    const RunFigures korvex = runChild({self, QStringLiteral("transcode"), source, ours, QStringLiteral("10")});
+    const QStringList korvexCommand{self, QStringLiteral("transcode"), source, ours, QStringLiteral("10")};
+    const QStringList ffmpegCommand{QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
+                                    QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), source,
+                                    QStringLiteral("-c:a"), QStringLiteral("wmav2"), QStringLiteral("-b:a"),
+                                    QStringLiteral("128k"), theirs};
+    std::printf("Transcoding %s to WMA profile 10 (44.1 kHz stereo, 128 kbps), two rounds:\n", qPrintable(source));
+    RunFigures korvex;
+    RunFigures ffmpeg;
+    for (int round = 1; round <= 2; ++round) {
+        const RunFigures k = runChild(korvexCommand);
+        printRun("korvex reader + writer", k);
+        const RunFigures f = runChild(ffmpegCommand);
+        printRun("ffmpeg -c:a wmav2 -b:a 128k", f);
+        korvex = round == 1 ? k : best(korvex, k);
+        ffmpeg = round == 1 ? f : best(ffmpeg, f);
+    }
+    std::printf("Best of each:\n");
     printRun("korvex reader + writer", korvex);
-    const RunFigures ffmpeg = runChild({QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
-                                        QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-i"), source,
-                                        QStringLiteral("-c:a"), QStringLiteral("wmav2"), QStringLiteral("-b:a"),
-                                        QStringLiteral("128k"), theirs});
     printRun("ffmpeg -c:a wmav2 -b:a 128k", ffmpeg);
     const double ratio = korvex.wallS / ffmpeg.wallS;
-    std::printf("  wall-time ratio korvex/ffmpeg %.2f (target at most 0.75: %s); peak memory target 64 MiB: %s\n",
-                ratio, ratio <= 0.75 ? "met" : "MISSED", korvex.peakMiB <= 64.0 ? "met" : "MISSED");
+    std::printf("  wall-time ratio korvex/ffmpeg %.2f (target at most 0.75: %s); cpu-time ratio %.2f; "
+                "peak memory target 64 MiB: %s\n",
+                ratio, ratio <= 0.75 ? "met" : "MISSED", korvex.cpuS / ffmpeg.cpuS,
+                korvex.peakMiB <= 64.0 ? "met" : "MISSED");
 
     std::printf("100 random seeks (each followed by a read of 4096 frames):\n");
     for (const QString &path : {ours, theirs}) {
