@@ -8,7 +8,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
-  libimage-exiftool-perl python3-mutagen
+  libimage-exiftool-perl python3-mutagen time
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 
 RELEASE_DIR := build/release

@@ -1,0 +1,234 @@
+#include "cli/CliCommands.h"
+
+#include "cli/CliProgress.h"
+#include "cli/CliSeams.h"
+#include "cli/Interrupt.h"
+#include "components/IAudioFile2.h"
+#include "components/WmaProfiles.h"
+#include "engine/Workbench.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace korvex::cli {
+
+namespace {
+
+[[noreturn]] void fail(const QString &text)
+{
+    throw UsageError{text};
+}
+
+void applySettings(const CliOptions &options, Workbench &bench)
+{
+    Settings &settings = bench.settings();
+    if (options.mode)
+        settings.SplitMode = *options.mode;
+    if (options.seconds)
+        settings.SplitSeconds = *options.seconds;
+    if (options.count)
+        settings.SplitCount = *options.count;
+    if (options.fadeIn) {
+        settings.FadeIn = *options.fadeIn > 0;
+        settings.FadeInSeconds = qMax(*options.fadeIn, 1);
+    }
+    if (options.fadeOut) {
+        settings.FadeOut = *options.fadeOut > 0;
+        settings.FadeOutSeconds = qMax(*options.fadeOut, 1);
+    }
+    bench.control.outputFiles().setProfileIndexOverride(options.profile);
+    if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
+        fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
+                 .arg(settings.SplitMode));
+}
+
+// The split's output folder: -o, made when missing, else the one of Korvex.ini.
+void prepareOutputFolder(const CliOptions &options, Workbench &bench)
+{
+    QString folder = bench.settings().OutputFolder;
+    if (!options.output.isEmpty()) {
+        folder = QFileInfo(options.output).absoluteFilePath();
+        QDir().mkpath(folder);
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        bench.settings().OutputFolder = folder;
+    }
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable())
+        fail(QStringLiteral("cannot write to the output folder %1").arg(folder));
+}
+
+// Custom mode: the segments of every file; unification: those of the first.
+void applySegments(const QList<SegmentOption> &segments, Workbench &bench)
+{
+    const int mode = bench.settings().SplitMode;
+    if (mode != split_mode::Custom && mode != split_mode::Unification)
+        fail(QStringLiteral("--segments belongs to the custom and unify modes"));
+    const int rows = mode == split_mode::Unification ? 1 : bench.jobs.rowCount();
+    for (int row = 0; row < rows; ++row) {
+        listrecord &entry = bench.jobs.job(row);
+        QList<int> begins;
+        QList<int> ends;
+        for (const SegmentOption &segment : segments) {
+            if (segment.begin >= entry.Duration)
+                fail(QStringLiteral("segment %1-%2 begins after the end of %3 (%4 s)")
+                         .arg(segment.begin).arg(segment.end).arg(entry.FileName).arg(entry.Duration));
+            begins.append(segment.begin);
+            ends.append(qMin(segment.end, entry.Duration));
+        }
+        // As after Ok in the window: a new pending segment over the whole file.
+        begins.append(0);
+        ends.append(entry.Duration);
+        entry.BeginTime = begins;
+        entry.EndTime = ends;
+        entry.Count = int(begins.size());
+    }
+}
+
+// The FILEs become entries as the window's "Add File" makes them.
+int addFiles(const QStringList &files, Workbench &bench, const TerminalMessages &messages)
+{
+    bench.adder.AddFiles();
+    if (Interrupted())
+        return exit_code::Stopped;
+    if (messages.errorCount() > 0 || bench.jobs.rowCount() != files.size())
+        return exit_code::BadInput;
+    return exit_code::Done;
+}
+
+int exitCodeOf(RunControl::Outcome outcome)
+{
+    switch (outcome) {
+    case RunControl::Outcome::Finished:
+        return exit_code::Done;
+    case RunControl::Outcome::Stopped:
+        PrintError(QStringLiteral("stopped; the file being written was closed and kept"));
+        return exit_code::Stopped;
+    case RunControl::Outcome::Failed:
+        return exit_code::RunFailed;
+    case RunControl::Outcome::NotStarted:
+        break;
+    }
+    return exit_code::BadInput;
+}
+
+QJsonObject describe(Workbench &bench, int row)
+{
+    const listrecord &entry = bench.jobs.job(row);
+    const AudioFileinfo &tags = bench.jobs.tags(row);
+    IAudioFile2 &reader = bench.context.AudioFileRead;
+    if (reader.isOpen())
+        reader.close();
+    reader.openForRead(entry.FileName, 0, 1);
+    QJsonObject object{
+        {QStringLiteral("path"), entry.FileName},
+        {QStringLiteral("caption"), bench.jobs.fileModel()->row(row).caption},
+        {QStringLiteral("duration_ms"), reader.duration()},
+        {QStringLiteral("frames"), reader.length()},
+        {QStringLiteral("sample_rate"), reader.sampleRate()},
+        {QStringLiteral("channels"), reader.channelCount()},
+        {QStringLiteral("title"), tags.Title},
+        {QStringLiteral("artist"), tags.Artist},
+        {QStringLiteral("album"), tags.Album},
+        {QStringLiteral("year"), tags.Year},
+        {QStringLiteral("comment"), tags.Comment},
+        {QStringLiteral("genre"), tags.Genre},
+    };
+    reader.close();
+    return object;
+}
+
+void printPlain(const QJsonObject &object)
+{
+    static const QStringList keys = {
+        QStringLiteral("caption"), QStringLiteral("duration_ms"), QStringLiteral("frames"),
+        QStringLiteral("sample_rate"), QStringLiteral("channels"), QStringLiteral("title"),
+        QStringLiteral("artist"), QStringLiteral("album"), QStringLiteral("year"),
+        QStringLiteral("comment"), QStringLiteral("genre")};
+    std::printf("%s\n", object.value(QStringLiteral("path")).toString().toLocal8Bit().constData());
+    for (const QString &key : keys) {
+        const QJsonValue value = object.value(key);
+        const QString text = value.isString() ? value.toString() : QString::number(value.toInteger());
+        std::printf("  %-12s %s\n", key.toLatin1().constData(), text.toLocal8Bit().constData());
+    }
+}
+
+} // namespace
+
+QStringList CheckedFiles(const QStringList &files)
+{
+    QStringList paths;
+    for (const QString &file : files) {
+        const QFileInfo info(file);
+        if (!info.exists())
+            fail(QStringLiteral("no such file: %1").arg(file));
+        if (!info.isFile() || !info.isReadable())
+            fail(QStringLiteral("cannot read %1").arg(file));
+        paths.append(info.absoluteFilePath());
+    }
+    return paths;
+}
+
+QString CheckedJoinOutput(const QString &output)
+{
+    const QFileInfo info(output);
+    if (info.isDir())
+        fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir() || !folder.isWritable())
+        fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
+    return info.absoluteFilePath();
+}
+
+int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+{
+    bench.store.LoadSettings();
+    applySettings(options, bench);
+    const bool split = options.command == CliOptions::Command::Split;
+    if (split)
+        prepareOutputFolder(options, bench);
+    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+        return code;
+    if (options.segments)
+        applySegments(*options.segments, bench);
+    bench.editor.lvClick();
+
+    CliProgress progress(bench, isatty(STDOUT_FILENO) != 0);
+    const RunControl::Outcome outcome = split ? bench.control.StartSplit(false) : bench.control.StartJoin();
+    progress.finish();
+    return exitCodeOf(outcome);
+}
+
+int Info(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+{
+    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+        return code;
+    QJsonArray entries;
+    for (int row = 0; row < bench.jobs.rowCount(); ++row)
+        entries.append(describe(bench, row));
+    if (options.json) {
+        std::printf("%s", QJsonDocument(entries).toJson(QJsonDocument::Indented).constData());
+        return exit_code::Done;
+    }
+    for (const QJsonValue &entry : entries)
+        printPlain(entry.toObject());
+    return exit_code::Done;
+}
+
+int Profiles()
+{
+    for (int number = 1; number <= WmaProfileCount; ++number) {
+        const WmaProfile &profile = wmaProfile(number);
+        std::printf("%2d  %-36s encodes %5d Hz, %s, %3d kbps\n", number - 1, profile.name, profile.sampleRate,
+                    profile.channels == 1 ? "mono  " : "stereo", profile.bitRate / 1000);
+    }
+    return exit_code::Done;
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,254 @@
+#include "cli/CliOptions.h"
+
+#include "settings/Settings.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <limits>
+
+namespace korvex::cli {
+
+namespace {
+
+constexpr int MaxFadeSeconds = 20;
+constexpr int ProfileCount = 47;
+
+const QHash<QString, CliOptions::Command> &commands()
+{
+    static const QHash<QString, CliOptions::Command> table = {
+        {QStringLiteral("split"), CliOptions::Command::Split},
+        {QStringLiteral("join"), CliOptions::Command::Join},
+        {QStringLiteral("info"), CliOptions::Command::Info},
+        {QStringLiteral("profiles"), CliOptions::Command::Profiles},
+    };
+    return table;
+}
+
+const QHash<QString, int> &modes()
+{
+    static const QHash<QString, int> table = {
+        {QStringLiteral("custom"), split_mode::Custom},
+        {QStringLiteral("time"), split_mode::Time},
+        {QStringLiteral("count"), split_mode::Count},
+        {QStringLiteral("unify"), split_mode::Unification},
+    };
+    return table;
+}
+
+[[noreturn]] void fail(const QString &text)
+{
+    throw UsageError{text};
+}
+
+int wholeNumber(const QString &option, const QString &text, int minimum, int maximum)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < minimum || value > maximum)
+        fail(QStringLiteral("--%1 wants a whole number from %2 to %3, not \"%4\"")
+                 .arg(option).arg(minimum).arg(maximum).arg(text));
+    return value;
+}
+
+int timeValue(const QString &option, const QString &text, int minimum)
+{
+    const std::optional<int> seconds = ParseTime(text);
+    if (!seconds || *seconds < minimum)
+        fail(QStringLiteral("--%1 wants a time of at least %2 s, as whole seconds or hh:mm:ss, not \"%3\"")
+                 .arg(option).arg(minimum).arg(text));
+    return *seconds;
+}
+
+QList<SegmentOption> segmentList(const QString &text)
+{
+    QList<SegmentOption> segments;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const QStringList bounds = item.trimmed().split(QLatin1Char('-'));
+        const std::optional<int> begin = bounds.size() == 2 ? ParseTime(bounds[0].trimmed()) : std::nullopt;
+        const std::optional<int> end = bounds.size() == 2 ? ParseTime(bounds[1].trimmed()) : std::nullopt;
+        if (!begin.has_value() || !end.has_value())
+            fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00, not \"%1\"").arg(item));
+        const SegmentOption segment{begin.value_or(0), end.value_or(0)};
+        if (segment.begin >= segment.end)
+            fail(QStringLiteral("segment \"%1\" must end after it begins").arg(item));
+        segments.append(segment);
+    }
+    return segments;
+}
+
+void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser)
+{
+    static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
+                                           QStringLiteral("count"),   QStringLiteral("segments"),
+                                           QStringLiteral("fade-in"), QStringLiteral("fade-out"),
+                                           QStringLiteral("profile"), QStringLiteral("o")};
+    const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
+    for (const QString &name : runOptions) {
+        if (!runs && parser.isSet(name))
+            fail(QStringLiteral("%1%2 belongs to split and join").arg(name.size() == 1 ? "-" : "--", name));
+    }
+    if (options.command != CliOptions::Command::Info && options.json)
+        fail(QStringLiteral("--json belongs to info"));
+    if (options.command == CliOptions::Command::Profiles && !options.files.isEmpty())
+        fail(QStringLiteral("profiles takes no files"));
+    if (options.command != CliOptions::Command::Profiles && options.files.isEmpty())
+        fail(QStringLiteral("no FILE given"));
+    if (options.command == CliOptions::Command::Join && options.output.isEmpty())
+        fail(QStringLiteral("join wants the joined file as -o OUT"));
+}
+
+} // namespace
+
+std::optional<int> ParseTime(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^(?:(\\d{1,9}):)?(?:(\\d{1,9}):)?(\\d{1,9})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    // With one colon the parts are m:ss, with two h:mm:ss.
+    const bool hasHours = !match.captured(2).isEmpty();
+    const qint64 hours = hasHours ? match.captured(1).toLongLong() : 0;
+    const qint64 minutes = hasHours ? match.captured(2).toLongLong() : match.captured(1).toLongLong();
+    const qint64 seconds = match.captured(3).toLongLong();
+    const bool colons = !match.captured(1).isEmpty();
+    if (colons && (seconds > 59 || (hasHours && minutes > 59)))
+        return std::nullopt;
+    const qint64 total = hours * 3600 + minutes * 60 + seconds;
+    if (total > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(total);
+}
+
+CliOptions ParseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {QStringLiteral("mode"), QString(), QStringLiteral("mode")},
+        {QStringLiteral("seconds"), QString(), QStringLiteral("N")},
+        {QStringLiteral("count"), QString(), QStringLiteral("N")},
+        {QStringLiteral("segments"), QString(), QStringLiteral("list")},
+        {QStringLiteral("fade-in"), QString(), QStringLiteral("S")},
+        {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
+        {QStringLiteral("profile"), QString(), QStringLiteral("P")},
+        {QStringLiteral("o"), QString(), QStringLiteral("path")},
+        {QStringLiteral("json"), QString()},
+    });
+    if (!parser.parse(arguments))
+        fail(parser.errorText());
+
+    CliOptions options;
+    QStringList positional = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("help")) || positional.isEmpty())
+        return options;
+    const QString command = positional.takeFirst();
+    if (!commands().contains(command))
+        fail(QStringLiteral("unknown command \"%1\"").arg(command));
+    options.command = commands().value(command);
+    options.files = positional;
+
+    if (parser.isSet(QStringLiteral("mode"))) {
+        const QString mode = parser.value(QStringLiteral("mode"));
+        if (!modes().contains(mode))
+            fail(QStringLiteral("--mode is custom, time, count or unify, not \"%1\"").arg(mode));
+        options.mode = modes().value(mode);
+    }
+    if (parser.isSet(QStringLiteral("seconds")))
+        options.seconds = timeValue(QStringLiteral("seconds"), parser.value(QStringLiteral("seconds")), 1);
+    if (parser.isSet(QStringLiteral("count")))
+        options.count = wholeNumber(QStringLiteral("count"), parser.value(QStringLiteral("count")), 1, 100000);
+    if (parser.isSet(QStringLiteral("segments")))
+        options.segments = segmentList(parser.value(QStringLiteral("segments")));
+    if (parser.isSet(QStringLiteral("fade-in")))
+        options.fadeIn = wholeNumber(QStringLiteral("fade-in"), parser.value(QStringLiteral("fade-in")), 0,
+                                     MaxFadeSeconds);
+    if (parser.isSet(QStringLiteral("fade-out")))
+        options.fadeOut = wholeNumber(QStringLiteral("fade-out"), parser.value(QStringLiteral("fade-out")), 0,
+                                      MaxFadeSeconds);
+    if (parser.isSet(QStringLiteral("profile")))
+        options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
+                                      ProfileCount - 1);
+    options.output = parser.value(QStringLiteral("o"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    checkOptionsFit(options, parser);
+    return options;
+}
+
+QString HelpText()
+{
+    return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
+       korvex-cli join [options] -o OUT FILE...
+       korvex-cli info [--json] FILE...
+       korvex-cli profiles
+       korvex-cli --help
+
+Cuts audio files into WMA pieces and joins them into one WMA file, with the
+same job list, plans, names and tags as the Korvex window. FILE may be any
+audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...).
+
+Commands
+  split     Cut every FILE into pieces, each a WMA file in the output folder
+            carrying the title, artist, album, year and genre of its FILE.
+  join      Join the FILEs, in the order given, into the one WMA file OUT, in
+            the sample rate and channels of the first FILE.
+  info      Show what Korvex reads from each FILE: the caption of its row,
+            duration in ms, frames, sample rate, channels and its six tags.
+  profiles  List the 47 WMA output profiles with their index and encoding.
+
+Options of split and join
+  --mode custom|time|count|unify
+        custom  split: the segments of --segments from every FILE, or every
+                FILE whole; join: the same ranges joined
+        time    split: pieces of --seconds seconds; join: every FILE whole
+        count   split: --count pieces of equal whole seconds per FILE, the
+                remainder of the division left out; join: every FILE whole
+        unify   the segments of the first FILE (--segments), cut from every
+                FILE as far as it reaches
+  --seconds N      piece length in time mode; whole seconds or hh:mm:ss, >= 1
+  --count N        number of pieces in count mode, >= 1
+  --segments B-E,B-E,...
+                   segments as begin-end times in whole seconds or hh:mm:ss,
+                   e.g. 0-60,1:30-2:45; custom and unify modes only
+  --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
+                   every piece, or of the joined file
+  --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
+  --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
+  -o DIR           split: the output folder, made when missing
+  -o OUT           join: the joined file; ".wma" is appended unless the name
+                   ends in it. An existing file is replaced, but never one of
+                   the FILEs.
+
+Options of info
+  --json           print one JSON array of objects with the keys path,
+                   caption, duration_ms, frames, sample_rate, channels, title,
+                   artist, album, year, comment, genre
+
+Settings
+  Every option not given takes its value from the Korvex settings file,
+  $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
+  it: mode, piece length and count, fades, output folder and WMA profile.
+  korvex-cli never writes that file.
+
+Names of pieces
+  A piece is named after its FILE's tag title, or its file name, up to the
+  first ".", followed by _1, _2, ... and ".wma". No file is ever written
+  over: numbering goes on to the first free name.
+
+Progress and stopping
+  On a terminal a progress bar shows the piece (split) or the joined file
+  being written; otherwise every file written is printed on its own line.
+  Ctrl-C stops as the window's Stop does: the file being written is closed,
+  tagged and kept, and nothing further is started.
+
+Exit status
+  0    done
+  1    a conversion failed (the message says why)
+  2    bad input: unknown command or option, bad value, a FILE missing or
+       unreadable, an output folder or file that cannot be written
+  130  stopped by Ctrl-C
+)");
+}
+
+} // namespace korvex::cli

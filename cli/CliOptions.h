@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace korvex::cli {
+
+// A mistake in what the user typed: korvex-cli prints it and exits with 2.
+struct UsageError
+{
+    QString text;
+};
+
+struct SegmentOption
+{
+    int begin = 0;
+    int end = 0;
+};
+
+// The command line, checked. Options that were not given stay empty and are
+// taken from Korvex.ini.
+struct CliOptions
+{
+    enum class Command { Help, Split, Join, Info, Profiles };
+
+    Command command = Command::Help;
+    std::optional<int> mode;  // a split_mode value
+    std::optional<int> seconds;
+    std::optional<int> count;
+    std::optional<QList<SegmentOption>> segments;
+    std::optional<int> fadeIn;   // 0 turns the fade off
+    std::optional<int> fadeOut;
+    std::optional<int> profile;  // 0..46
+    QString output;              // -o: the folder of a split, the file of a join
+    bool json = false;
+    QStringList files;
+};
+
+// Throws UsageError.
+CliOptions ParseCommandLine(const QStringList &arguments);
+
+// Whole seconds, or h:mm:ss / mm:ss; nothing else.
+std::optional<int> ParseTime(const QString &text);
+
+QString HelpText();
+
+} // namespace korvex::cli

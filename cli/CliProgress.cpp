@@ -1,0 +1,75 @@
+#include "cli/CliProgress.h"
+
+#include "engine/Workbench.h"
+#include "joblist/StatusWords.h"
+
+#include <cstdio>
+
+namespace korvex::cli {
+
+namespace {
+constexpr int BarCells = 30;
+const QString PercentText = QStringLiteral("pbpos");
+} // namespace
+
+CliProgress::CliProgress(Workbench &bench, bool terminal) : m_bench(bench), m_terminal(terminal)
+{
+    connect(&bench.skin, &SkinFace::redrawRequested, this, &CliProgress::onRedraw);
+    connect(bench.jobs.segmentModel(), &SegmentListModel::dataChanged, this, &CliProgress::onSegmentsChanged);
+    connect(&bench.control, &RunControl::outputWritten, this, &CliProgress::onOutputWritten);
+}
+
+void CliProgress::onRedraw(const QString &name)
+{
+    if (name != PercentText || !m_terminal)
+        return;
+    const QString text = m_bench.skin.text(PercentText);
+    if (text.isEmpty())
+        return;
+    m_percent = qBound(0, text.chopped(1).toInt(), 100);
+    drawBar();
+}
+
+void CliProgress::onSegmentsChanged()
+{
+    const SegmentListModel &segments = *m_bench.jobs.segmentModel();
+    for (int row = 0; row < segments.rowCount(); ++row) {
+        if (segments.status(row) == status_word::Converting) {
+            const int entry = m_bench.jobs.SelectedFileRow;
+            m_label = m_bench.jobs.fileModel()->row(entry).caption + QLatin1Char(' ') + segments.row(row).caption;
+            return;
+        }
+    }
+}
+
+void CliProgress::onOutputWritten(const QString &path)
+{
+    clearBar();
+    std::printf("%s\n", path.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void CliProgress::drawBar()
+{
+    const int filled = m_percent * BarCells / 100;
+    const QString bar = QString(filled, QLatin1Char('#')) + QString(BarCells - filled, QLatin1Char(' '));
+    std::printf("\r\033[K%3d%% [%s] %s", m_percent, bar.toLocal8Bit().constData(), m_label.toLocal8Bit().constData());
+    std::fflush(stdout);
+    m_barShown = true;
+}
+
+void CliProgress::clearBar()
+{
+    if (!m_barShown)
+        return;
+    std::printf("\r\033[K");
+    m_barShown = false;
+}
+
+void CliProgress::finish()
+{
+    clearBar();
+    std::fflush(stdout);
+}
+
+} // namespace korvex::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace korvex {
+class Workbench;
+}
+
+namespace korvex::cli {
+
+// Shows a run's progress from what the run writes for the window: the
+// percentage of "pbpos", the row of lv_time marked "Converting", and every
+// output completed. On a terminal a bar redrawn in place; otherwise one
+// line per output written.
+class CliProgress : public QObject
+{
+    Q_OBJECT
+public:
+    CliProgress(Workbench &bench, bool terminal);
+    // Ends the bar's line, if one is drawn.
+    void finish();
+
+private:
+    void onRedraw(const QString &name);
+    void onSegmentsChanged();
+    void onOutputWritten(const QString &path);
+    void drawBar();
+    void clearBar();
+
+    Workbench &m_bench;
+    bool m_terminal;
+    bool m_barShown = false;
+    int m_percent = 0;
+    QString m_label;
+};
+
+} // namespace korvex::cli

@@ -1,0 +1,87 @@
+#include "engine/OutputFiles.h"
+
+#include "components/IAudioFile2.h"
+#include "engine/OutputNames.h"
+#include "joblist/JobList.h"
+#include "settings/Settings.h"
+#include "tags/TagText.h"
+
+#include <QFileInfo>
+
+namespace korvex {
+
+const QString OutputFiles::SaveFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
+
+OutputFiles::OutputFiles(RunContext &context) : m_context(context)
+{
+}
+
+QString OutputFiles::MakeSplitOutputPath(int row) const
+{
+    const QString caption = m_context.jobs.fileModel()->row(row).caption;
+    return FreeSplitPath(m_context.settings.settings().OutputFolder, caption);
+}
+
+QString OutputFiles::FallbackPath(int row) const
+{
+    return FreeFallbackPath(m_context.settings.settings().OutputFolder,
+                            m_context.jobs.JobRecords().at(row).FileName);
+}
+
+bool OutputFiles::ChooseJoinOutput()
+{
+    if (m_context.jobs.rowCount() == 0)
+        return false;
+    SaveFileRequest request;
+    request.startFolder = m_context.settings.settings().OutputFolder;
+    request.filter = SaveFilter;
+    request.filterIndex = OutputFormatIndex;
+    const QString typed = m_context.seams.dialogs->saveFile(request);
+    if (typed.isEmpty())
+        return false;
+    const QString path = JoinOutputPathFor(typed);
+    if (isSourceFile(path)) {
+        m_context.seams.messages->error(
+            QStringLiteral("%1 is one of the files to be joined. Choose another name for the joined file.")
+                .arg(path));
+        return false;
+    }
+    m_chosenFilterIndex = 1;
+    m_joinOutputPath = path;
+    return true;
+}
+
+bool OutputFiles::isSourceFile(const QString &path) const
+{
+    const QString output = QFileInfo(path).canonicalFilePath();
+    if (output.isEmpty())
+        return false;  // nothing there yet, so no source either
+    for (const listrecord &entry : m_context.jobs.JobRecords()) {
+        if (QFileInfo(entry.FileName).canonicalFilePath() == output)
+            return true;
+    }
+    return false;
+}
+
+void OutputFiles::ApplyOutputProfile(int formatIndex)
+{
+    if (formatIndex != OutputFormatIndex)
+        return;
+    const int index = m_profileIndexOverride.value_or(m_context.settings.wmaProfileIndex());
+    m_context.AudioFile2write.setOutputProfile(index + 1);
+}
+
+void OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.mid(dot).toLower() != QStringLiteral(".wma"))
+        return;
+    m_outputTagInfo.Title = FitField(tags.Title, WMAFieldWidth::Title);
+    m_outputTagInfo.Author = FitField(tags.Artist, WMAFieldWidth::Author);
+    m_outputTagInfo.AlbumTitle = FitField(tags.Album, WMAFieldWidth::AlbumTitle);
+    m_outputTagInfo.Year = FitField(tags.Year, WMAFieldWidth::Year);
+    m_outputTagInfo.Genre = FitField(tags.Genre, WMAFieldWidth::Genre);
+    WriteWMATags(path, m_outputTagInfo);
+}
+
+} // namespace korvex

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace korvex {
+
+// Names of output files. Every name these functions give stays inside the
+// folder it is given and names no existing file: a split never writes over an
+// earlier piece, a file the user keeps there, or its own source.
+
+// The part of a row caption that names the pieces: the text before its first
+// "."; the whole caption when it has no "." or begins with one.
+QString SplitBaseName(const QString &caption);
+
+// Everything from a last "." (later than any "/" or ":") is replaced by
+// ".wma"; a name without such an extension gets ".wma" appended.
+QString ReplaceExtensionWithWma(const QString &name);
+
+// The piece name with number n: base_n.wma, where the number survives the
+// extension rule (a base that begins with "." would otherwise lose it).
+QString NumberedPieceName(const QString &base, qint64 n);
+
+// The path of the next piece of a row with this caption in folder (which ends
+// in "/"): base_1.wma, then the first free base_N.wma. The caption is cleaned
+// of the characters a file name may not hold, so a tag title such as "../x"
+// or "AC/DC" cannot lead out of the folder.
+QString FreeSplitPath(const QString &folder, const QString &caption);
+
+// The source's own name with ".wma" in folder, or when that is taken the first
+// free numbered form of it.
+QString FreeFallbackPath(const QString &folder, const QString &sourceFile);
+
+// The typed join output with ".wma" appended unless it already ends in ".wma"
+// (in any case).
+QString JoinOutputPathFor(const QString &typed);
+
+// True when something (a file, a folder, even a dangling link) is at path.
+bool PathTaken(const QString &path);
+
+} // namespace korvex

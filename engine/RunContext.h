@@ -1,0 +1,47 @@
+#pragma once
+
+#include "components/Seams.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace korvex {
+
+class ConvertProgress;
+class IAudioFile2;
+class IAudioTransform2;
+class JobEditor;
+class JobList;
+class SettingsStore;
+class SkinFace;
+struct PlayerState;
+struct RunState;
+
+// What a conversion run works with. Every member is owned elsewhere (by the
+// main window or by korvex-cli) and outlives the engine; the engine never
+// replaces them. The reader is the one the preview player uses as well, so
+// runs close it before opening their own sources.
+struct RunContext
+{
+    JobList &jobs;
+    JobEditor &editor;          // the segment views and the selection rules of lv
+    SettingsStore &settings;    // in-memory settings, and the file for the WMA profile
+    RunState &run;
+    PlayerState &player;
+    SkinFace &skin;             // "pbpos" and "convertpb"
+    ConvertProgress &progress;
+    IAudioFile2 &AudioFileRead;
+    IAudioFile2 &AudioFile2write;
+    IAudioTransform2 &AudioTransform21;
+    Seams seams;
+};
+
+// What runs tell their front end while they work.
+struct RunHooks
+{
+    std::function<void()> focusFileList;                     // lv should take the input focus
+    std::function<void(const QString &path)> outputWritten;  // a piece or the joined file is complete
+};
+
+} // namespace korvex

@@ -1,0 +1,137 @@
+#include "engine/RunControl.h"
+
+#include "components/IAudioFile2.h"
+#include "components/KorvexError.h"
+#include "engine/ConvertProgress.h"
+#include "engine/RunState.h"
+#include "engine/RunSteps.h"
+#include "joblist/JobList.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+namespace korvex {
+
+RunControl::RunControl(RunContext &context, QObject *parent)
+    : QObject(parent)
+    , m_context(context)
+    , m_outputs(context)
+    , m_progress(context)
+    , m_split(context, m_outputs, m_progress, hooks())
+    , m_join(context, m_outputs, m_progress, hooks())
+{
+}
+
+RunHooks RunControl::hooks()
+{
+    return {[this] { Q_EMIT fileListFocusRequested(); },
+            [this](const QString &path) { Q_EMIT outputWritten(path); }};
+}
+
+RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
+{
+    if (m_context.run.Converting || m_context.jobs.rowCount() == 0)
+        return Outcome::NotStarted;
+    if (m_context.player.Playing)
+        Q_EMIT stopPlaybackRequested();
+    const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
+    if (openOutputFolder && outcome != Outcome::Failed)
+        this->openOutputFolder();
+    return outcome;
+}
+
+RunControl::Outcome RunControl::StartJoin()
+{
+    if (m_context.run.Converting)
+        return Outcome::NotStarted;
+    if (m_context.player.Playing)
+        Q_EMIT stopPlaybackRequested();
+    if (!m_outputs.ChooseJoinOutput())
+        return Outcome::NotStarted;
+    const Outcome outcome = runReportingErrors(joinRoutine(m_context.settings.settings().SplitMode));
+    if (outcome == Outcome::Failed)
+        return outcome;
+    m_context.run.Converting = false;
+    openOutputFolder();
+    return outcome;
+}
+
+void RunControl::Stop()
+{
+    if (m_context.player.Playing)
+        Q_EMIT stopPlaybackRequested();
+    if (m_context.run.Converting) {
+        m_stopped = true;
+        StopConversion();
+    }
+}
+
+void RunControl::StopConversion()
+{
+    m_context.progress.StopConversion(m_context.settings.settings().SkinFlag);
+}
+
+void RunControl::ShowConvertProgress(int value)
+{
+    m_context.progress.ShowConvertProgress(value, m_context.settings.settings().SkinFlag);
+}
+
+std::function<void()> RunControl::splitRoutine(int mode)
+{
+    switch (mode) {
+    case split_mode::Custom:
+        return [this] { m_split.SplitCustom(); };
+    case split_mode::Time:
+        return [this] { m_split.SplitByTime(); };
+    case split_mode::Count:
+        return [this] { m_split.SplitByCount(); };
+    case split_mode::Unification:
+        return [this] { m_split.SplitUnified(); };
+    default:
+        return {};
+    }
+}
+
+std::function<void()> RunControl::joinRoutine(int mode)
+{
+    switch (mode) {
+    case split_mode::Custom:
+        return [this] { m_join.JoinSegments(); };
+    case split_mode::Time:
+    case split_mode::Count:
+        return [this] { m_join.JoinWholeFiles(); };
+    case split_mode::Unification:
+        return [this] { m_join.UnifiAudoJoiner(); };
+    default:
+        return {};
+    }
+}
+
+// An error that escapes a run is shown with its text and leaves Converting
+// set, so that nothing starts until the user has pressed Stop. The files the
+// run had open are closed, so that what was written is a valid file.
+RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &routine)
+{
+    if (!routine)
+        return Outcome::NotStarted;  // a SplitMode no run belongs to
+    m_stopped = false;
+    QString failure;
+    try {
+        routine();
+        return m_stopped ? Outcome::Stopped : Outcome::Finished;
+    } catch (const KorvexError &error) {
+        failure = error.text();
+    } catch (const std::exception &error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    CloseQuietly(m_context.AudioFileRead);
+    CloseQuietly(m_context.AudioFile2write);
+    m_context.seams.messages->error(failure);
+    return Outcome::Failed;
+}
+
+void RunControl::openOutputFolder()
+{
+    m_context.seams.launcher->open(m_context.settings.settings().OutputFolder);
+}
+
+} // namespace korvex

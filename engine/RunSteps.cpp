@@ -1,0 +1,81 @@
+#include "engine/RunSteps.h"
+
+#include "components/IAudioFile2.h"
+#include "components/MessagePump.h"
+#include "engine/RunState.h"
+#include "joblist/JobList.h"
+#include "joblist/Scale.h"
+#include "joblist/StatusWords.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace korvex {
+
+namespace {
+
+int clampToInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+bool StillConverting(RunContext &context)
+{
+    ProcessPendingMessages();
+    return context.run.Converting;
+}
+
+void SelectRunEntry(RunContext &context, int row)
+{
+    context.jobs.selectFileRow(row);
+    context.jobs.SelectedFileRow = row;
+}
+
+void SetSegmentStatus(RunContext &context, int row, const QString &word)
+{
+    SegmentListModel &segments = *context.jobs.segmentModel();
+    if (row >= 0 && row < segments.rowCount())
+        segments.setStatus(row, word);
+}
+
+bool SetPendingSegmentAside(RunContext &context)
+{
+    SegmentListModel &segments = *context.jobs.segmentModel();
+    if (segments.rowCount() == 1) {
+        segments.setStatus(0, status_word::OK);
+        return false;
+    }
+    if (segments.rowCount() == 0)
+        return false;
+    segments.removeRow(segments.rowCount() - 1);
+    return true;
+}
+
+int EntryFrames(const listrecord &entry, int seconds)
+{
+    return Scale(seconds, entry.Frames, entry.Duration);
+}
+
+int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs)
+{
+    return Scale(clampToInt(qint64(seconds) * 1000), clampToInt(lengthFrames), clampToInt(durationMs));
+}
+
+void CloseIfOpen(IAudioFile2 &file)
+{
+    if (file.isOpen())
+        file.close();
+}
+
+void CloseQuietly(IAudioFile2 &file)
+{
+    try {
+        CloseIfOpen(file);
+    } catch (const std::exception &) {
+        // the run has already failed; this file is as good as it gets
+    }
+}
+
+} // namespace korvex

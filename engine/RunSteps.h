@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/RunContext.h"
+
+#include <QString>
+
+namespace korvex {
+
+class IAudioFile2;
+struct listrecord;
+
+// Small steps that split and join runs take alike.
+
+// Lets the window process what is pending, then tells whether the run is still
+// wanted (Stop clears Converting).
+bool StillConverting(RunContext &context);
+
+// Makes entry `row` the selected row of lv and the current entry.
+void SelectRunEntry(RunContext &context, int row);
+
+// Writes a status word into row `row` of lv_time, when it has that row.
+void SetSegmentStatus(RunContext &context, int row, const QString &word);
+
+// The pending segment of the shown custom or unification view is not
+// converted: a single row is marked "OK", otherwise the last row goes.
+// True when a row was removed.
+bool SetPendingSegmentAside(RunContext &context);
+
+// Frames of an entry that `seconds` whole seconds stand for, by its record.
+int EntryFrames(const listrecord &entry, int seconds);
+
+// seconds → frame position in the open source, from its frame length and its
+// duration in milliseconds.
+int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs);
+
+void CloseIfOpen(IAudioFile2 &file);
+// For the error path: closes and swallows what a failing component says, so
+// the error that ended the run is the one the user reads.
+void CloseQuietly(IAudioFile2 &file);
+
+} // namespace korvex

@@ -1,0 +1,267 @@
+#include "engine/SplitRuns.h"
+
+#include "components/IAudioFile2.h"
+#include "components/IAudioTransform2.h"
+#include "components/KorvexError.h"
+#include "engine/OutputFiles.h"
+#include "engine/RunProgress.h"
+#include "engine/RunState.h"
+#include "engine/RunSteps.h"
+#include "joblist/JobEditor.h"
+#include "joblist/JobList.h"
+#include "joblist/Scale.h"
+#include "joblist/StatusWords.h"
+#include "settings/Settings.h"
+
+namespace korvex {
+
+namespace {
+
+// Custom pieces end as soon as fewer frames than this are left.
+constexpr qint64 CustomPieceSlack = 100;
+
+// Custom and unification runs convert only confirmed segments and hide the
+// pending one by lowering Count. This gives every lowered Count back however
+// the run ends, an error included, so that a failed run never turns an entry's
+// last confirmed segment into its pending one.
+class PendingSegments
+{
+public:
+    explicit PendingSegments(RunContext &context) : m_context(context) {}
+    ~PendingSegments()
+    {
+        for (const int row : m_lowered) {
+            if (row < m_context.jobs.rowCount())
+                ++m_context.jobs.job(row).Count;
+        }
+    }
+    PendingSegments(const PendingSegments &) = delete;
+    PendingSegments &operator=(const PendingSegments &) = delete;
+
+    // Acts on the rows lv_time shows now, which are those of entry `row`.
+    void setAside(int row)
+    {
+        if (SetPendingSegmentAside(m_context))
+            m_lowered.append(row);
+        m_context.jobs.job(row).Count = m_context.jobs.segmentModel()->rowCount();
+    }
+
+private:
+    RunContext &m_context;
+    QList<int> m_lowered;
+};
+
+// Entry 0's segments as far as an entry of `duration` seconds has them.
+QList<Segment> cutToDuration(const QList<Segment> &segments, int duration)
+{
+    QList<Segment> plan;
+    for (const Segment &segment : segments) {
+        if (segment.Begin > duration)
+            break;
+        plan.append({segment.Begin, qMin(segment.End, duration)});
+    }
+    return plan;
+}
+
+} // namespace
+
+struct SplitRuns::Source
+{
+    int row = 0;
+    qint64 lengthFrames = 0;
+    qint64 durationMs = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    int fadeOutFrames = 0;
+};
+
+struct SplitRuns::Piece
+{
+    qint64 frames = 0;
+    int fadeInFrames = 0;
+};
+
+SplitRuns::SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+                     RunHooks hooks)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
+{
+}
+
+void SplitRuns::SplitCustom()
+{
+    begin();
+    PendingSegments pending(m_context);
+    splitEntries(true, [&](int row) {
+        m_context.editor.segmentView().showCustom(row);
+        pending.setAside(row);
+        return allSegments(m_context.jobs.job(row));
+    });
+    end();
+}
+
+void SplitRuns::SplitByTime()
+{
+    begin();
+    splitEntries(false, [&](int row) {
+        m_context.editor.segmentView().showTime(row);
+        return timePlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitSeconds);
+    });
+    end();
+}
+
+void SplitRuns::SplitByCount()
+{
+    begin();
+    splitEntries(false, [&](int row) {
+        m_context.editor.segmentView().showCount(row);
+        return countPlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitCount);
+    });
+    end();
+}
+
+void SplitRuns::SplitUnified()
+{
+    begin();
+    PendingSegments pending(m_context);
+    // Shown afresh: the rows lv_time happened to show (another mode's form
+    // after a mode change) must never become entry 0's Count.
+    m_context.editor.segmentView().showUnification();
+    pending.setAside(0);
+    splitEntries(false, [&](int row) {
+        return cutToDuration(allSegments(m_context.jobs.job(0)), m_context.jobs.job(row).Duration);
+    });
+    end();
+}
+
+void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan)
+{
+    for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
+        if (!StillConverting(m_context))
+            break;
+        QList<Segment> plan;
+        const Source source = openEntry(row, [&] { plan = showPlan(row); });
+        splitPlan(source, plan, endNearPieceEnd);
+    }
+}
+
+void SplitRuns::begin()
+{
+    m_context.run.Converting = true;
+    m_OddBoundToggle = true;
+}
+
+void SplitRuns::end()
+{
+    m_context.run.Converting = false;
+    m_progress.clear();
+}
+
+SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &showRows)
+{
+    const listrecord &entry = m_context.jobs.job(row);
+    Source source;
+    source.row = row;
+    source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
+    SelectRunEntry(m_context, row);
+    showRows();
+    m_hooks.focusFileList();
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    CloseIfOpen(reader);
+    reader.openForRead(entry.FileName, 0, 1);
+    source.lengthFrames = reader.length();
+    source.durationMs = reader.duration();
+    source.sampleRate = reader.sampleRate();
+    source.channels = reader.channelCount();
+    return source;
+}
+
+void SplitRuns::splitPlan(const Source &source, const QList<Segment> &plan, bool endNearPieceEnd)
+{
+    for (qsizetype k = 0; k < plan.size(); ++k) {
+        if (!StillConverting(m_context))
+            break;
+        convertPiece(source, plan.at(k), int(k), endNearPieceEnd);
+    }
+    m_context.AudioFileRead.close();
+}
+
+void SplitRuns::convertPiece(const Source &source, const Segment &segment, int statusRow, bool endNearPieceEnd)
+{
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    IAudioFile2 &writer = m_context.AudioFile2write;
+    const int start = SourceFrameAt(segment.Begin, source.lengthFrames, source.durationMs);
+    reader.seek(start, 3);
+    Piece piece;
+    piece.frames = qint64(SourceFrameAt(segment.End, source.lengthFrames, source.durationMs)) - start;
+    piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);
+
+    CloseIfOpen(writer);
+    m_outputs.ApplyOutputProfile(OutputFiles::OutputFormatIndex);
+    QString path = m_outputs.MakeSplitOutputPath(source.row);
+    writer.setDataFormat(source.sampleRate, source.channels);
+    createPiece(source.row, path);
+    SetSegmentStatus(m_context, statusRow, status_word::Converting);
+    writer.setDataFormat(source.sampleRate, source.channels);
+
+    blockLoop(source, piece, endNearPieceEnd);
+
+    writer.close();
+    m_outputs.WriteOutputTags(path, m_context.jobs.tags(source.row));
+    SetSegmentStatus(m_context, statusRow, status_word::Finish);
+    m_hooks.outputWritten(path);
+}
+
+void SplitRuns::createPiece(int row, QString &path)
+{
+    IAudioFile2 &writer = m_context.AudioFile2write;
+    CloseIfOpen(writer);
+    try {
+        writer.createForWrite(path, 0);
+    } catch (const KorvexError &) {
+        CloseIfOpen(writer);
+        path = m_outputs.FallbackPath(row);
+        writer.createForWrite(path, 0);
+    }
+}
+
+void SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd)
+{
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    const int channels = source.channels;
+    qint64 done = 0;
+    while (done < piece.frames) {
+        if (!StillConverting(m_context))
+            break;
+        const Settings &settings = m_context.settings.settings();
+        const qint64 left = piece.frames - done;
+        const bool fadeIn = settings.FadeIn && done == 0;
+        const bool fadeOut = settings.FadeOut && left <= source.fadeOutFrames;
+        qint64 n = qMin(qint64(source.sampleRate) * channels, left);
+        // A fade longer than the piece fades over the piece: reading on would
+        // put audio from after the piece's end into it.
+        if (fadeIn && piece.fadeInFrames > 0)
+            n = qMin<qint64>(piece.fadeInFrames, left);
+        if (fadeOut)
+            n = left;
+
+        SampleArray data = reader.readBlock(n);
+        qsizetype bound = data.upperBound();
+        if (bound < 1)
+            break;
+        if (bound % 2 != 0) {
+            bound += m_OddBoundToggle ? 1 : -1;
+            m_OddBoundToggle = !m_OddBoundToggle;
+        }
+        if (fadeIn)
+            m_context.AudioTransform21.gainRamp(data, channels, 0.0f, 100.0f);
+        if (fadeOut)
+            m_context.AudioTransform21.gainRamp(data, channels, 100.0f, 0.0f);
+        done += bound / channels;
+        m_progress.show(Scale(int(done), 10000, int(piece.frames)));
+        m_context.AudioFile2write.writeBlock(data);
+        if (endNearPieceEnd && piece.frames - done < CustomPieceSlack)
+            break;
+    }
+}
+
+} // namespace korvex

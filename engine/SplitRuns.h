@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/RunContext.h"
+#include "joblist/SegmentPlan.h"
+
+#include <functional>
+
+namespace korvex {
+
+class OutputFiles;
+class RunProgress;
+
+// The four split runs. Each walks the entries in list order and turns every
+// piece of the entry's plan into its own tagged WMA file in OutputFolder,
+// block by block, showing "Converting" and "Finish" in lv_time and the
+// progress of the current piece. They set Converting at their start and clear
+// it at their end; Stop ends them after the block at hand, and the piece being
+// written is still closed, tagged and marked "Finish".
+class SplitRuns
+{
+public:
+    SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+              RunHooks hooks);
+
+    void SplitCustom();
+    void SplitByTime();
+    void SplitByCount();
+    void SplitUnified();
+
+private:
+    struct Source;
+    struct Piece;
+
+    // Shows the rows of entry `row` in lv_time and gives the pieces to convert.
+    using PlanStep = std::function<QList<Segment>(int row)>;
+
+    void begin();
+    void end();
+    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan);
+    // Steps shared by every entry: select it, show its plan, open its file.
+    Source openEntry(int row, const std::function<void()> &showRows);
+    // Converts the pieces of the entry whose file `source` is, then closes it.
+    void splitPlan(const Source &source, const QList<Segment> &plan, bool endNearPieceEnd);
+    void convertPiece(const Source &source, const Segment &segment, int statusRow, bool endNearPieceEnd);
+    void createPiece(int row, QString &path);
+    void blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
+
+    RunContext &m_context;
+    OutputFiles &m_outputs;
+    RunProgress &m_progress;
+    RunHooks m_hooks;
+    // Counts odd block bounds up and down by turns; kept across pieces and entries.
+    bool m_OddBoundToggle = true;
+};
+
+} // namespace korvex

@@ -1,0 +1,219 @@
+#include "support/AudioFixtures.h"
+#include "support/ExternalTools.h"
+#include "support/TempDir.h"
+#include "support/TextFiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace korvex::test;
+
+namespace {
+
+struct CliResult
+{
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+// Runs the real korvex-cli with its settings and home inside the test folder.
+class CliTest : public ::testing::Test
+{
+protected:
+    CliTest()
+    {
+        QDir().mkpath(m_out);
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.configHome());
+        m_environment.insert(QStringLiteral("HOME"), m_folder.path());
+    }
+
+    void start(QProcess &process, const QStringList &arguments)
+    {
+        process.setProcessEnvironment(m_environment);
+        process.setWorkingDirectory(m_folder.path());
+        process.start(QStringLiteral(KORVEX_BINARY_DIR "/korvex-cli"), arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    CliResult run(const QStringList &arguments)
+    {
+        QProcess process;
+        start(process, arguments);
+        EXPECT_TRUE(process.waitForFinished(300000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString tone(const QString &name, double seconds)
+    {
+        AudioSpec spec;
+        spec.frames = qint64(seconds * 44100);
+        const QString path = m_folder.file(name);
+        writeAudioFile(path, spec);
+        return path;
+    }
+
+    QString settingsFile() const { return m_folder.configHome() + QStringLiteral("/Korvex.ini"); }
+    QStringList outputs(const QString &folder) const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+    TestFolder m_folder;
+    QString m_out = m_folder.file(QStringLiteral("out"));
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
+{
+    const CliResult result = run({QStringLiteral("--help")});
+    EXPECT_EQ(result.exitCode, 0);
+    for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
+                             "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--json", "Korvex.ini",
+                             "Ctrl-C", "Exit status"})
+        EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
+}
+
+TEST_F(CliTest, BadInputEndsWithStatusTwoAndSaysWhy)
+{
+    const QString source = tone(QStringLiteral("four.wav"), 4.0);
+    const QString junk = m_folder.file(QStringLiteral("junk.wma"));
+    ASSERT_TRUE(writeTextFile(junk, "not audio at all"));
+    const QString wma = m_folder.file(QStringLiteral("four.wma"));
+    AudioSpec twoSeconds;
+    twoSeconds.frames = 2 * 44100;
+    writeAudioFile(wma, twoSeconds);
+    const QString blocker = m_folder.file(QStringLiteral("plain-file"));
+    ASSERT_TRUE(writeTextFile(blocker, "x"));
+
+    const QList<std::pair<QStringList, QString>> cases = {
+        {{"split", m_folder.file("missing.wma")}, "no such file"},
+        {{"split", "-o", m_out, junk}, "junk.wma this File is not supported."},
+        {{"split", "--bogus", source}, "Unknown option"},
+        {{"split", "--mode", "weird", source}, "--mode is custom, time, count or unify"},
+        {{"split", "--seconds", "0", source}, "--seconds"},
+        {{"split", "--count", "many", source}, "--count"},
+        {{"split", "--segments", "5-2", source}, "must end after it begins"},
+        {{"split", "--segments", "1-2,x", source}, "--segments"},
+        {{"split", "--fade-in", "21", source}, "--fade-in"},
+        {{"split", "--profile", "47", source}, "--profile"},
+        {{"split", "-o", blocker + "/sub", source}, "cannot write to the output folder"},
+        {{"split", "--mode", "time", "--segments", "1-2", "-o", m_out, source}, "--segments belongs"},
+        {{"split", "--mode", "custom", "--segments", "10-20", "-o", m_out, source}, "begins after the end"},
+        {{"join", source}, "-o OUT"},
+        {{"join", "-o", blocker + "/mix", source}, "cannot write the joined file"},
+        {{"join", "-o", m_folder.file("four"), source, wma}, "is one of the files to be joined"},
+        {{"info", "--seconds", "3", source}, "belongs to split and join"},
+        {{"profiles", "--json"}, "--json belongs to info"},
+        {{"frob"}, "unknown command"},
+    };
+    for (const auto &[arguments, message] : cases) {
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.errors.contains(message))
+            << arguments.join(' ').toStdString() << ": " << result.errors.toStdString();
+    }
+    EXPECT_TRUE(outputs(m_out).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(settingsFile()));
+}
+
+TEST_F(CliTest, SplitTakesWhatIsNotGivenFromKorvexIniAndNeverWritesIt)
+{
+    const QString source = tone(QStringLiteral("tone.wav"), 5.0);
+    const QString iniFolder = m_folder.file(QStringLiteral("from-ini"));
+    QDir().mkpath(iniFolder);
+    const QByteArray ini = "[Function]\nChoice=1\n[Output]\nDir=" + iniFolder.toUtf8() + "\n[Choice]\ntime=2\n";
+    ASSERT_TRUE(writeTextFile(settingsFile(), ini));
+
+    const CliResult fromIni = run({QStringLiteral("split"), source});
+    EXPECT_EQ(fromIni.exitCode, 0) << fromIni.errors.toStdString();
+    EXPECT_EQ(outputs(iniFolder), (QStringList{"tone_1.wma", "tone_2.wma", "tone_3.wma"}));
+    // Not a terminal: one line per file written.
+    EXPECT_EQ(fromIni.output, iniFolder + "/tone_1.wma\n" + iniFolder + "/tone_2.wma\n" + iniFolder + "/tone_3.wma\n");
+
+    const CliResult given = run({"split", "--mode", "count", "--count", "2", "--profile", "15", "-o", m_out, source});
+    EXPECT_EQ(given.exitCode, 0) << given.errors.toStdString();
+    EXPECT_EQ(outputs(m_out), (QStringList{"tone_1.wma", "tone_2.wma"}));
+    const ToolResult probe = RunTool(QStringLiteral("ffprobe"),
+                                     {"-v", "error", "-show_entries", "stream=channels,bit_rate", "-of", "csv=p=0",
+                                      m_out + "/tone_1.wma"});
+    EXPECT_EQ(probe.output.trimmed(), QStringLiteral("1,48000"));  // index 15: 44 kHz, 48 kbps, mono
+    EXPECT_EQ(readTextFile(settingsFile()), ini);
+}
+
+TEST_F(CliTest, JoinThenInfoDescribeFilesAsTheWindowWould)
+{
+    const QString first = tone(QStringLiteral("first.wav"), 2.0);
+    const QString second = tone(QStringLiteral("second.wav"), 3.0);
+    const CliResult joined = run({"join", "--mode", "time", "-o", m_folder.file("mix"), first, second});
+    EXPECT_EQ(joined.exitCode, 0) << joined.errors.toStdString();
+    const QString mix = m_folder.file(QStringLiteral("mix.wma"));
+    ASSERT_TRUE(QFileInfo::exists(mix));
+
+    const CliResult info = run({"info", "--json", mix, first});
+    EXPECT_EQ(info.exitCode, 0) << info.errors.toStdString();
+    const QJsonArray entries = QJsonDocument::fromJson(info.output.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 2);
+    const QJsonObject entry = entries.at(0).toObject();
+    EXPECT_EQ(entry.keys().size(), 12);
+    EXPECT_EQ(entry.value("path").toString(), mix);
+    EXPECT_EQ(entry.value("caption").toString(), QStringLiteral("mix.wma"));
+    EXPECT_NEAR(entry.value("duration_ms").toDouble(), 5000, 50);
+    EXPECT_NEAR(entry.value("frames").toDouble(), 5 * 44100, 2048);
+    EXPECT_EQ(entry.value("sample_rate").toInt(), 44100);
+    EXPECT_EQ(entry.value("channels").toInt(), 2);
+    for (const char *key : {"title", "artist", "album", "year", "comment", "genre"})
+        EXPECT_TRUE(entry.value(QLatin1String(key)).isString()) << key;
+
+    const CliResult plain = run({"info", first});
+    EXPECT_TRUE(plain.output.startsWith(first + "\n"));
+    EXPECT_TRUE(plain.output.contains(QStringLiteral("duration_ms  2000\n")));
+}
+
+TEST_F(CliTest, ProfilesListsAllFortySeven)
+{
+    const CliResult result = run({QStringLiteral("profiles")});
+    EXPECT_EQ(result.exitCode, 0);
+    const QStringList lines = result.output.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 47);
+    EXPECT_TRUE(lines.at(9).startsWith(QStringLiteral(" 9  WMA9 44KHz, 128Kbps, Stereo, CBR")));
+    EXPECT_TRUE(lines.at(46).contains(QStringLiteral("Lossless")));
+}
+
+TEST_F(CliTest, CtrlCStopsLikeStopAndKeepsTheTaggedPartialPiece)
+{
+    const QString source = m_folder.file(QStringLiteral("long.wma"));
+    ASSERT_TRUE(MakeToneWithFfmpeg(source, 300, {QStringLiteral("title=Interrupted")}));
+    QProcess process;
+    start(process, {"split", "--mode", "time", "--seconds", "200", "-o", m_out, source});
+    const QString piece = m_out + QStringLiteral("/Interrupted_1.wma");
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(piece) && waited.elapsed() < 60000)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFileInfo::exists(piece));
+    QThread::msleep(200);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("stopped")));
+    EXPECT_EQ(outputs(m_out), QStringList{"Interrupted_1.wma"});
+    const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                                                 "-of", "csv=p=0", piece});
+    EXPECT_GT(probe.output.toDouble(), 0.0);
+    EXPECT_LT(probe.output.toDouble(), 150.0);
+    const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                                    "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                                     piece);
+    EXPECT_EQ(title.trimmed(), QStringLiteral("Interrupted"));
+}
+
+} // namespace

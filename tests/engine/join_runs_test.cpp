@@ -1,0 +1,150 @@
+#include "engine/EngineFixture.h"
+#include "joblist/StatusWords.h"
+#include "support/SegmentedRecord.h"
+
+#include <QFileInfo>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+constexpr int Rate = 44100;
+
+class JoinRunTest : public EngineTest
+{
+protected:
+    QString joined() const { return m_folder.file(QStringLiteral("joined.wma")); }
+    RunControl::Outcome join(int mode)
+    {
+        settings().SplitMode = mode;
+        m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
+        return bench().control.StartJoin();
+    }
+    // A stereo tone in the stretches of `loud` (seconds), silence elsewhere.
+    QString makeGated(const QString &name, int seconds, const QList<Segment> &loud)
+    {
+        AudioSpec spec;
+        spec.frames = qint64(seconds) * Rate;
+        QList<float> samples = generateSamples(spec);
+        for (qint64 f = 0; f < spec.frames; ++f) {
+            bool on = false;
+            for (const Segment &segment : loud)
+                on = on || (f >= qint64(segment.Begin) * Rate && f < qint64(segment.End) * Rate);
+            if (!on)
+                samples[2 * f] = samples[2 * f + 1] = 0.0f;
+        }
+        const QString path = m_folder.file(name);
+        writeAudioSamples(path, Rate, 2, samples);
+        return path;
+    }
+};
+
+TEST_F(JoinRunTest, EntriesAreDeliveredInTheFirstEntrysRateAndJoinedWhole)
+{
+    add({makeTone(QStringLiteral("high.wav"), 3.0, 44100), makeTone(QStringLiteral("low.wav"), 2.0, 22050)});
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    EXPECT_EQ(decodeFile(joined()).sampleRate, 44100);
+    EXPECT_NEAR(audioFrames(joined()), 5 * Rate, CodecFrame);
+    EXPECT_EQ(statuses(), QStringList{status_word::Finish});
+    EXPECT_FALSE(bench().run.Converting);  // Start join clears it
+    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
+}
+
+TEST_F(JoinRunTest, WholeFilesShowOneRowPerEntryWithItsLength)
+{
+    add({makeTone(QStringLiteral("w1.wav"), 2.0), makeTone(QStringLiteral("w2.wav"), 3.0)});
+    setSegments(bench().jobs.job(0), {{1, 2}, {0, 2}});  // ignored: whole files
+    EXPECT_EQ(join(split_mode::Time), RunControl::Outcome::Finished);
+    EXPECT_NEAR(audioFrames(joined()), 5 * Rate, CodecFrame);
+    ASSERT_EQ(bench().jobs.segmentModel()->rowCount(), 1);
+    EXPECT_EQ(bench().jobs.segmentModel()->row(0),
+              (SegmentRow{QStringLiteral("00:00:00 - 00:00:03"), QStringLiteral("00:00:03"), status_word::Finish}));
+}
+
+TEST_F(JoinRunTest, UnificationJoinsTheFirstEntrysSegmentsFromAShorterEntry)
+{
+    add({makeTone(QStringLiteral("u0.wav"), 10.0), makeTone(QStringLiteral("u1.wav"), 5.0)});
+    setSegments(bench().jobs.job(0), {{1, 4}, {6, 9}, {0, 10}});
+    EXPECT_EQ(join(split_mode::Unification), RunControl::Outcome::Finished);
+    // u0 gives 3 + 3 seconds, u1 gives [1, 4] and nothing from [6, 9].
+    EXPECT_NEAR(audioFrames(joined()), 9 * Rate, 2 * CodecFrame);
+    EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Finish}));
+    EXPECT_EQ(bench().jobs.job(0).Count, 3);
+}
+
+TEST_F(JoinRunTest, FadesHappenOnceAtTheVeryStartAndEnd)
+{
+    add({makeTone(QStringLiteral("f1.wav"), 3.0), makeTone(QStringLiteral("f2.wav"), 3.0)});
+    settings().FadeIn = settings().FadeOut = true;
+    settings().FadeInSeconds = settings().FadeOutSeconds = 1;
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(joined());
+    const qint64 end = audioFrames(joined());
+    const double middle = channelRms(audio, 3 * Rate - 4410, 8820);  // across the join
+    EXPECT_GT(middle, 0.2);
+    EXPECT_LT(channelRms(audio, 0, 4410), middle * 0.2);
+    EXPECT_LT(channelRms(audio, end - 4410, 4410), middle * 0.2);
+}
+
+TEST_F(JoinRunTest, AFadeOutOverSeveralSegmentsTakesOnlyTheChosenAudio)
+{
+    // Loud only where the segments are; the gaps between them are silent.
+    add({makeGated(QStringLiteral("gated.wav"), 8, {{0, 1}, {3, 4}, {6, 7}})});
+    setSegments(bench().jobs.job(0), {{0, 1}, {3, 4}, {6, 7}, {0, 8}});
+    settings().FadeOut = true;
+    settings().FadeOutSeconds = 2;
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(joined());
+    const qint64 end = audioFrames(joined());
+    EXPECT_NEAR(end, 3 * Rate, CodecFrame);
+    // The third second is the third segment fading from half level, not a gap.
+    const double second = channelRms(audio, Rate + 2205, 4410);
+    const double third = channelRms(audio, 2 * Rate + 2205, 4410);
+    EXPECT_GT(third, 0.05);
+    EXPECT_LT(third, second);
+    EXPECT_LT(channelRms(audio, end - 2205, 2205), 0.05);
+}
+
+TEST_F(JoinRunTest, StopDuringTheSecondEntryKeepsWhatWasJoined)
+{
+    add({makeTone(QStringLiteral("s1.wav"), 2.0), makeTone(QStringLiteral("s2.wav"), 20.0)});
+    // Stop a few pumps into the second entry: about two blocks of it.
+    int pumps = 0;
+    const PumpHookScope hook([&] {
+        if (bench().jobs.SelectedFileRow == 1 && ++pumps == 4)
+            bench().control.Stop();
+    });
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Stopped);
+    const qint64 frames = audioFrames(joined());
+    EXPECT_GT(frames, 3 * Rate);
+    EXPECT_LT(frames, 10 * Rate);
+    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
+}
+
+TEST_F(JoinRunTest, NoRunWithoutAnOutput)
+{
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::NotStarted);
+    EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
+    add({makeTone(QStringLiteral("c.wav"), 1.0)});
+    m_seams.dialogs.saveAnswer.clear();
+    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(joined()));
+}
+
+TEST_F(JoinRunTest, AFailingOutputIsReportedAndLeavesConvertingSet)
+{
+    add({makeTone(QStringLiteral("e.wav"), 1.0)});
+    settings().SplitMode = split_mode::Custom;
+    m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("no/such/folder/out"));
+    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(m_seams.messages.errors.size(), 1);
+    EXPECT_TRUE(bench().run.Converting);
+    EXPECT_FALSE(m_reader.isOpen());
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+}
+
+} // namespace

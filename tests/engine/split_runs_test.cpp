@@ -1,0 +1,207 @@
+#include "engine/EngineFixture.h"
+#include "joblist/StatusWords.h"
+#include "support/ExternalTools.h"
+#include "support/SegmentedRecord.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+constexpr int Rate = 44100;
+
+class SplitRunTest : public EngineTest
+{
+protected:
+    RunControl::Outcome split(int mode)
+    {
+        settings().SplitMode = mode;
+        return bench().control.StartSplit(false);
+    }
+    void expectLengths(const QStringList &names, const QList<double> &seconds)
+    {
+        ASSERT_EQ(outputNames(), names);
+        for (qsizetype k = 0; k < names.size(); ++k)
+            EXPECT_NEAR(audioFrames(output(names[k])), seconds[k] * Rate, CodecFrame) << names[k].toStdString();
+    }
+};
+
+TEST_F(SplitRunTest, TimeModeCutsPiecesOfTheGivenLengthAndAShortLastOne)
+{
+    add({makeTone(QStringLiteral("song.wav"), 125.0)});
+    settings().SplitSeconds = 60;
+    EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
+    expectLengths({"song_1.wma", "song_2.wma", "song_3.wma"}, {60, 60, 5});
+    EXPECT_EQ(statuses(), QStringList(3, status_word::Finish));
+    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_EQ(bench().progress.ConvertBarRect().width(), 0);
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());  // the menu's Split opens nothing
+}
+
+TEST_F(SplitRunTest, CountModeCutsEqualWholeSecondsAndLeavesTheRemainder)
+{
+    add({makeTone(QStringLiteral("count.wav"), 125.0)});
+    settings().SplitCount = 6;
+    EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
+    const QStringList names = {"count_1.wma", "count_2.wma", "count_3.wma",
+                               "count_4.wma", "count_5.wma", "count_6.wma"};
+    expectLengths(names, QList<double>(6, 20.0));
+}
+
+TEST_F(SplitRunTest, TimeModeWritesAnEmptyTaggedPieceWhenTheLengthDividesEvenly)
+{
+    add({makeTone(QStringLiteral("even.wav"), 4.0)});
+    bench().jobs.tags(0).Title = QStringLiteral("Even");
+    settings().SplitSeconds = 2;
+    EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
+    expectLengths({"even_1.wma", "even_2.wma", "even_3.wma"}, {2, 2, 0});
+    const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                                    "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                                     output(QStringLiteral("even_3.wma")));
+    EXPECT_EQ(title.trimmed(), QStringLiteral("Even"));
+}
+
+TEST_F(SplitRunTest, CustomModeConvertsConfirmedSegmentsAndGivesThePendingOneBack)
+{
+    add({makeTone(QStringLiteral("a.wav"), 10.0), makeTone(QStringLiteral("b.wav"), 6.0)});
+    setSegments(bench().jobs.job(0), {{1, 3}, {4, 8}, {0, 10}});
+    QStringList seenFirst;
+    QObject::connect(bench().jobs.segmentModel(), &SegmentListModel::dataChanged, [&] {
+        if (bench().jobs.SelectedFileRow == 1)
+            seenFirst.append(bench().jobs.segmentModel()->status(0));
+    });
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    expectLengths({"a_1.wma", "a_2.wma", "b_1.wma"}, {2, 4, 6});
+    EXPECT_EQ(bench().jobs.job(0).Count, 3);
+    EXPECT_EQ(bench().jobs.job(1).Count, 1);
+    // The single pending segment of b: "OK", then "Converting", then "Finish".
+    EXPECT_EQ(seenFirst, (QStringList{status_word::OK, status_word::Converting, status_word::Finish}));
+}
+
+TEST_F(SplitRunTest, UnificationTakesTheFirstEntrysSegmentsAsFarAsEachEntryReaches)
+{
+    add({makeTone(QStringLiteral("first.wav"), 12.0), makeTone(QStringLiteral("second.wav"), 7.0),
+         makeTone(QStringLiteral("third.wav"), 10.0)});
+    setSegments(bench().jobs.job(0), {{1, 3}, {8, 11}, {0, 12}});
+    bench().jobs.tags(1).Artist = QStringLiteral("Second Artist");
+    EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
+    // second: [1, 3] only, as 8 > 7; third: [1, 3] and [8, 10].
+    expectLengths({"first_1.wma", "first_2.wma", "second_1.wma", "third_1.wma", "third_2.wma"},
+                  {2, 3, 2, 2, 2});
+    EXPECT_EQ(bench().jobs.job(0).Count, 3);
+    const QString artist = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                                     "print(ASF(sys.argv[1]).tags['Author'][0])\n"),
+                                      output(QStringLiteral("second_1.wma")));
+    EXPECT_EQ(artist.trimmed(), QStringLiteral("Second Artist"));
+}
+
+TEST_F(SplitRunTest, UnificationIgnoresRowsLeftOverFromAnotherModesView)
+{
+    add({makeTone(QStringLiteral("u.wav"), 9.0)});
+    setSegments(bench().jobs.job(0), {{2, 4}, {0, 9}});
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 1;
+    bench().editor.lvClick();  // lv_time now holds ten time pieces
+    EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
+    expectLengths({"u_1.wma"}, {2});
+    EXPECT_EQ(bench().jobs.job(0).Count, 2);
+}
+
+TEST_F(SplitRunTest, FadesRampEveryPieceAndAFadeLongerThanThePieceStaysInsideIt)
+{
+    add({makeTone(QStringLiteral("fade.wav"), 9.0)});
+    setSegments(bench().jobs.job(0), {{0, 4}, {4, 6}, {0, 9}});
+    settings().FadeIn = true;
+    settings().FadeOut = true;
+    settings().FadeInSeconds = 1;
+    settings().FadeOutSeconds = 1;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio piece = decodeFile(output(QStringLiteral("fade_1.wma")));
+    const qint64 end = audioFrames(output(QStringLiteral("fade_1.wma")));
+    const double middle = channelRms(piece, 2 * Rate - 2205, 4410);
+    EXPECT_GT(middle, 0.2);
+    EXPECT_LT(channelRms(piece, 0, 4410), middle * 0.2);
+    EXPECT_LT(channelRms(piece, end - 4410, 4410), middle * 0.2);
+
+    // A 5-second fade-in on a 2-second piece: the piece keeps its length.
+    QDir(outputFolder()).removeRecursively();
+    QDir().mkpath(outputFolder());
+    settings().FadeOut = false;
+    settings().FadeInSeconds = 5;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    expectLengths({"fade_1.wma", "fade_2.wma"}, {4, 2});
+}
+
+TEST_F(SplitRunTest, PiecesNeverOverwriteFilesAlreadyInTheOutputFolder)
+{
+    add({makeTone(QStringLiteral("keep.wav"), 3.0)});
+    ASSERT_TRUE(QFile::copy(bench().jobs.job(0).FileName, output(QStringLiteral("keep_1.wma"))));
+    const qint64 kept = QFileInfo(output(QStringLiteral("keep_1.wma"))).size();
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    EXPECT_EQ(outputNames(), (QStringList{"keep_1.wma", "keep_2.wma"}));
+    EXPECT_EQ(QFileInfo(output(QStringLiteral("keep_1.wma"))).size(), kept);
+}
+
+TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndFinished)
+{
+    add({makeTone(QStringLiteral("long.wav"), 30.0), makeTone(QStringLiteral("next.wav"), 3.0)});
+    bench().jobs.tags(0).Title = QStringLiteral("Stopped Piece");
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 20;
+    // Stop after the fourth block: blocks are two seconds of stereo audio.
+    int blocks = 0;
+    const PumpHookScope hook([&] {
+        if (bench().skin.text(QStringLiteral("pbpos")).isEmpty() || ++blocks < 4)
+            return;
+        bench().control.Stop();
+    });
+    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Stopped);
+    ASSERT_EQ(outputNames(), QStringList{"long_1.wma"});
+    const qint64 frames = audioFrames(output(QStringLiteral("long_1.wma")));
+    EXPECT_GT(frames, 4 * Rate);
+    EXPECT_LT(frames, 12 * Rate);
+    EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Unconvert}));
+    const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                                    "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                                     output(QStringLiteral("long_1.wma")));
+    EXPECT_EQ(title.trimmed(), QStringLiteral("Stopped Piece"));
+    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_EQ(bench().progress.ConvertBarRect().width(), 0);
+    EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});  // the skin's Split, even after Stop
+}
+
+TEST_F(SplitRunTest, AnEscapingErrorIsReportedAndLeavesTheRunStuckWithItsFilesClosed)
+{
+    add({makeTone(QStringLiteral("err.wav"), 4.0)});
+    setSegments(bench().jobs.job(0), {{0, 2}, {0, 4}});
+    settings().OutputFolder = m_folder.file(QStringLiteral("missing/deeper/"));
+    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Failed);
+    ASSERT_EQ(m_seams.messages.errors.size(), 1);
+    EXPECT_TRUE(bench().run.Converting);
+    EXPECT_FALSE(m_reader.isOpen());
+    EXPECT_FALSE(m_writer.isOpen());
+    EXPECT_EQ(bench().jobs.job(0).Count, 2);  // the pending segment is given back
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+
+    // Guarded until Stop clears the flag.
+    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::NotStarted);
+    bench().control.Stop();
+    EXPECT_FALSE(bench().run.Converting);
+}
+
+TEST_F(SplitRunTest, NothingRunsOnAnEmptyListOrAnUnknownMode)
+{
+    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::NotStarted);
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+    add({makeTone(QStringLiteral("x.wav"), 1.0)});
+    EXPECT_EQ(split(7), RunControl::Outcome::NotStarted);
+    EXPECT_TRUE(outputNames().isEmpty());
+    EXPECT_FALSE(bench().run.Converting);
+}
+
+} // namespace
