@@ -6,19 +6,19 @@
 
 namespace korvex {
 
-SkinButton::SkinButton(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
-    : SkinObjectWidget(spec, style, bundle, parent)
+SkinButton::SkinButton(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
+    : SkinObjectWidget(def, style, bundle, parent)
 {
     setCursor(Qt::PointingHandCursor);
-    if (toolTip().isEmpty() && !spec.label.isEmpty())
-        setToolTip(spec.label);
+    if (toolTip().isEmpty() && !def.label.isEmpty())
+        setToolTip(def.label);
 }
 
 SkinLayout SkinButton::layout() const
 {
-    if (spec().label.isEmpty())
+    if (def().label.isEmpty())
         return SkinLayout::IconOnly;
-    return spec().layout.value_or(style().layout);
+    return def().layout.value_or(style().layout);
 }
 
 void SkinButton::paintEvent(QPaintEvent *)
@@ -31,9 +31,9 @@ void SkinButton::paintEvent(QPaintEvent *)
 
     const int iconSide = style().iconSize;
     const QColor tint = colours.icon.isValid() ? colours.icon : colours.text;
-    const QPixmap icon = bundle().picture(spec().icon, QSize(iconSide, iconSide), devicePixelRatioF(), tint);
+    const QPixmap icon = bundle().picture(def().icon, QSize(iconSide, iconSide), devicePixelRatioF(), tint);
     const QFontMetrics metrics(font());
-    const QString &label = spec().label;
+    const QString &label = def().label;
     // the face sinks a pixel while pressed
     const int sink = isPressed() ? 1 : 0;
     painter.setPen(colours.text);

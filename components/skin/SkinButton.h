@@ -9,7 +9,7 @@ class SkinButton : public SkinObjectWidget
 {
     Q_OBJECT
 public:
-    SkinButton(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
+    SkinButton(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -11,11 +11,11 @@
 
 namespace korvex {
 
-SkinForm::SkinForm(const SkinFormSpec &spec, SkinBundle &bundle, QWidget *parent)
-    : QWidget(parent), m_name(spec.name), m_background(spec.background), m_bundle(bundle)
+SkinForm::SkinForm(const SkinFormSpec &def, SkinBundle &bundle, QWidget *parent)
+    : QWidget(parent), m_name(def.name), m_background(def.background), m_bundle(bundle)
 {
-    setObjectName(spec.name);
-    for (const SkinObjectSpec &objectSpec : spec.objects) {
+    setObjectName(def.name);
+    for (const SkinObjectSpec &objectSpec : def.objects) {
         SkinObjectWidget *object = createObject(objectSpec);
         connect(object, &SkinObjectWidget::skinClick, this, &SkinForm::skinClick);
         connect(object, &SkinObjectWidget::skinMouseDown, this, &SkinForm::skinMouseDown);
@@ -27,21 +27,21 @@ SkinForm::SkinForm(const SkinFormSpec &spec, SkinBundle &bundle, QWidget *parent
 
 SkinForm::~SkinForm() = default;
 
-SkinObjectWidget *SkinForm::createObject(const SkinObjectSpec &spec)
+SkinObjectWidget *SkinForm::createObject(const SkinObjectSpec &def)
 {
-    const SkinStyle style = m_bundle.description().style(spec.style);
-    switch (spec.kind) {
+    const SkinStyle style = m_bundle.description().style(def.style);
+    switch (def.kind) {
     case SkinKind::Button:
-        return new SkinButton(spec, style, m_bundle, this);
+        return new SkinButton(def, style, m_bundle, this);
     case SkinKind::Slider:
-        return new SkinSlider(spec, style, m_bundle, this);
+        return new SkinSlider(def, style, m_bundle, this);
     case SkinKind::Bar:
-        return new SkinBar(spec, style, m_bundle, this);
+        return new SkinBar(def, style, m_bundle, this);
     case SkinKind::Text:
     case SkinKind::Label:
         break;
     }
-    return new SkinText(spec, style, m_bundle, this);
+    return new SkinText(def, style, m_bundle, this);
 }
 
 ISkinObject *SkinForm::findObject(const QString &name) const

@@ -20,7 +20,7 @@ class SkinForm : public QWidget
 {
     Q_OBJECT
 public:
-    SkinForm(const SkinFormSpec &spec, SkinBundle &bundle, QWidget *parent);
+    SkinForm(const SkinFormSpec &def, SkinBundle &bundle, QWidget *parent);
     ~SkinForm() override;
 
     const QString &formName() const { return m_name; }
@@ -41,7 +41,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    SkinObjectWidget *createObject(const SkinObjectSpec &spec);
+    SkinObjectWidget *createObject(const SkinObjectSpec &def);
 
     QString m_name;
     QString m_background;

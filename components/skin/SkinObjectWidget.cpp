@@ -7,15 +7,15 @@
 
 namespace korvex {
 
-SkinObjectWidget::SkinObjectWidget(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle,
+SkinObjectWidget::SkinObjectWidget(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle,
                                    QWidget *parent)
-    : QWidget(parent), m_spec(spec), m_style(style), m_bundle(bundle)
+    : QWidget(parent), m_spec(def), m_style(style), m_bundle(bundle)
 {
-    setObjectName(spec.name);
-    setGeometry(spec.rect);
+    setObjectName(def.name);
+    setGeometry(def.rect);
     setFont(style.font);
-    if (!spec.tooltip.isEmpty())
-        setToolTip(spec.tooltip);
+    if (!def.tooltip.isEmpty())
+        setToolTip(def.tooltip);
 }
 
 const SkinLook &SkinObjectWidget::look() const

@@ -16,7 +16,7 @@ class SkinObjectWidget : public QWidget, public ISkinObject, public ISkinCommon
 {
     Q_OBJECT
 public:
-    SkinObjectWidget(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
+    SkinObjectWidget(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
 
     QString name() const override { return m_spec.name; }
     ISkinCommon *commonInterface() override { return this; }
@@ -32,7 +32,7 @@ Q_SIGNALS:
     void skinScrollTrack(korvex::ISkinObject *object, int position);
 
 protected:
-    const SkinObjectSpec &spec() const { return m_spec; }
+    const SkinObjectSpec &def() const { return m_spec; }
     const SkinStyle &style() const { return m_style; }
     SkinBundle &bundle() const { return m_bundle; }
     bool isHovered() const { return m_hovered; }

@@ -8,8 +8,8 @@
 
 namespace korvex {
 
-SkinSlider::SkinSlider(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
-    : SkinObjectWidget(spec, style, bundle, parent)
+SkinSlider::SkinSlider(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
+    : SkinObjectWidget(def, style, bundle, parent)
 {
     setCursor(Qt::PointingHandCursor);
 }

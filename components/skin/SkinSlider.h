@@ -12,7 +12,7 @@ class SkinSlider : public SkinObjectWidget, public ISkinSlider
 {
     Q_OBJECT
 public:
-    SkinSlider(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
+    SkinSlider(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
 
     ISkinSlider *sliderInterface() override { return this; }
     int rangeEnd() const override { return m_rangeEnd; }

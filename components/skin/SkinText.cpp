@@ -4,10 +4,10 @@
 
 namespace korvex {
 
-SkinText::SkinText(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
-    : SkinObjectWidget(spec, style, bundle, parent), m_text(spec.text)
+SkinText::SkinText(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent)
+    : SkinObjectWidget(def, style, bundle, parent), m_text(def.text)
 {
-    if (spec.kind == SkinKind::Label)
+    if (def.kind == SkinKind::Label)
         setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
@@ -33,7 +33,7 @@ void SkinText::refreshToolTip()
 {
     // the whole text stays readable when the field is too narrow for it
     const bool elided = fontMetrics().horizontalAdvance(m_text) > textArea().width();
-    setToolTip(elided ? m_text : spec().tooltip);
+    setToolTip(elided ? m_text : def().tooltip);
 }
 
 void SkinText::paintEvent(QPaintEvent *)
@@ -47,7 +47,7 @@ void SkinText::paintEvent(QPaintEvent *)
     QColor pen = colours.text;
     QString shown = m_text;
     if (shown.isEmpty()) {
-        shown = spec().placeholder;
+        shown = def().placeholder;
         pen.setAlphaF(0.45f);
     }
     painter.setPen(pen);

@@ -10,7 +10,7 @@ class SkinText : public SkinObjectWidget, public ISkinText
 {
     Q_OBJECT
 public:
-    SkinText(const SkinObjectSpec &spec, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
+    SkinText(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle &bundle, QWidget *parent);
 
     ISkinText *textInterface() override { return this; }
     void setText(const QString &text) override;

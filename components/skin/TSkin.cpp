@@ -71,19 +71,19 @@ SkinForm *TSkin::applyForm(QWidget *window, const QString &formName)
     if (window != m_window)
         throw KorvexError(QStringLiteral("The skin is not attached to this window."));
     SkinBundle *source = m_bundle.get();
-    const SkinFormSpec *spec = source->description().form(formName);
-    if (!spec) {
+    const SkinFormSpec *def = source->description().form(formName);
+    if (!def) {
         qWarning("Korvex: the skin %s has no form \"%s\". Using the built-in skin's.",
                  qUtf8Printable(source->origin()), qUtf8Printable(formName));
         if (!m_fallback)
             m_fallback = SkinBundle::builtIn();
         source = m_fallback.get();
-        spec = source->description().form(formName);
-        if (!spec)
+        def = source->description().form(formName);
+        if (!def)
             throw KorvexError(QStringLiteral("The skin has no form \"%1\".").arg(formName));
     }
     delete m_form.data();
-    m_form = new SkinForm(*spec, *source, this);
+    m_form = new SkinForm(*def, *source, this);
     m_form->setGeometry(rect());
     m_form->show();
     connectForm(m_form);

@@ -375,9 +375,9 @@ TEST(MainWindow, AddButtonAddsTheChosenFilesAndUncoversTheLists)
 {
     Session s;
     const QString path = s.folder.file("three seconds.wma");
-    test::AudioSpec spec;
-    spec.frames = 3 * 44100;
-    test::writeAudioFile(path, spec);
+    test::AudioSpec tone;
+    tone.frames = 3 * 44100;
+    test::writeAudioFile(path, tone);
     s.recorder.dialogs.openAnswer = {path};
 
     s.clickSkin("addfile");

@@ -57,10 +57,10 @@ protected:
 
     QString tone(const QString &name, double seconds)
     {
-        AudioSpec spec;
-        spec.frames = qint64(seconds * 44100);
+        AudioSpec audio;
+        audio.frames = qint64(seconds * 44100);
         const QString path = m_folder.file(name);
-        writeAudioFile(path, spec);
+        writeAudioFile(path, audio);
         return path;
     }
 

@@ -138,8 +138,8 @@ TEST(ReaderFormat, HalfRateMonoDeliveredAtFullRateStereoGivesTwiceTheFrames)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("mono22.wav"));
-    const AudioSpec spec = sineSpec(22050, 1, 66150, 441.0);
-    writeAudioFile(path, spec);
+    const AudioSpec tone = sineSpec(22050, 1, 66150, 441.0);
+    writeAudioFile(path, tone);
 
     AudioFile file;
     file.openForRead(path);
@@ -160,7 +160,7 @@ TEST(ReaderFormat, HalfRateMonoDeliveredAtFullRateStereoGivesTwiceTheFrames)
     }
     EXPECT_EQ(all.size() / 2, 132300);
     // Both sides carry the mono signal at its own level, in time with it.
-    AudioSpec twice = spec;
+    AudioSpec twice = tone;
     twice.sampleRate = 44100;
     twice.frames = 132300;
     const QList<float> expected = generateSamples(twice);

@@ -79,17 +79,17 @@ TEST(WriterRoundTrip, ConvertsTheBlocksToTheProfilesRateAndChannels)
 {
     TestFolder folder;
     const QString path = folder.file(QStringLiteral("up.wma"));
-    const AudioSpec spec = sineSpec(22050, 1, 22050 * 3, 300.0);
-    writeWma(path, 10, 22050, 1, generateSamples(spec));
+    const AudioSpec tone = sineSpec(22050, 1, 22050 * 3, 300.0);
+    writeWma(path, 10, 22050, 1, generateSamples(tone));
     const DecodedAudio decoded = decodeFile(path);
     EXPECT_EQ(decoded.sampleRate, 44100);
     EXPECT_EQ(decoded.channels, 2);
     AudioFile file;
     file.openForRead(path);
-    EXPECT_NEAR(double(file.length()), 2.0 * spec.frames, 2.0);
-    AudioSpec doubled = spec;
+    EXPECT_NEAR(double(file.length()), 2.0 * tone.frames, 2.0);
+    AudioSpec doubled = tone;
     doubled.sampleRate = 44100;
-    doubled.frames = 2 * spec.frames;
+    doubled.frames = 2 * tone.frames;
     EXPECT_EQ(bestLag(generateSamples(doubled), 1, decoded.samples, 2, 60, 40000), 0);
 }
 

@@ -17,12 +17,12 @@ EngineTest::EngineTest()
 
 QString EngineTest::makeTone(const QString &name, double seconds, int rate, int channels)
 {
-    AudioSpec spec;
-    spec.sampleRate = rate;
-    spec.channels = channels;
-    spec.frames = qint64(std::llround(seconds * rate));
+    AudioSpec tone;
+    tone.sampleRate = rate;
+    tone.channels = channels;
+    tone.frames = qint64(std::llround(seconds * rate));
     const QString path = m_folder.file(name);
-    writeAudioFile(path, spec);
+    writeAudioFile(path, tone);
     return path;
 }
 

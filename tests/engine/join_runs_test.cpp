@@ -24,10 +24,10 @@ protected:
     // A stereo tone in the stretches of `loud` (seconds), silence elsewhere.
     QString makeGated(const QString &name, int seconds, const QList<Segment> &loud)
     {
-        AudioSpec spec;
-        spec.frames = qint64(seconds) * Rate;
-        QList<float> samples = generateSamples(spec);
-        for (qint64 f = 0; f < spec.frames; ++f) {
+        AudioSpec tone;
+        tone.frames = qint64(seconds) * Rate;
+        QList<float> samples = generateSamples(tone);
+        for (qint64 f = 0; f < tone.frames; ++f) {
             bool on = false;
             for (const Segment &segment : loud)
                 on = on || (f >= qint64(segment.Begin) * Rate && f < qint64(segment.End) * Rate);

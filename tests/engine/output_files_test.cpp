@@ -150,9 +150,9 @@ TEST_F(OutputFilesTest, TheProfileIsReadFromTheSettingsFileAtEveryCall)
 TEST_F(OutputFilesTest, OutputTagsCarryFiveFieldsCutToTheirWidths)
 {
     const QString path = m_folder.file(QStringLiteral("tagged.wma"));
-    AudioSpec spec;
-    spec.frames = 22050;
-    writeAudioFile(path, spec);
+    AudioSpec tone;
+    tone.frames = 22050;
+    writeAudioFile(path, tone);
 
     AudioFileinfo tags;
     tags.Title = QString(200, QLatin1Char('t'));

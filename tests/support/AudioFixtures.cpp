@@ -93,39 +93,39 @@ void drainPackets(AVCodecContext *encoder, AVFormatContext *format, AVStream *st
 
 AudioSpec noiseSpec(int sampleRate, int channels, qint64 frames, float amplitude, quint32 seed)
 {
-    AudioSpec spec;
-    spec.sampleRate = sampleRate;
-    spec.channels = channels;
-    spec.frames = frames;
-    spec.signal = Signal::Noise;
-    spec.amplitude = amplitude;
-    spec.seed = seed;
-    return spec;
+    AudioSpec tone;
+    tone.sampleRate = sampleRate;
+    tone.channels = channels;
+    tone.frames = frames;
+    tone.signal = Signal::Noise;
+    tone.amplitude = amplitude;
+    tone.seed = seed;
+    return tone;
 }
 
 AudioSpec sineSpec(int sampleRate, int channels, qint64 frames, double frequency, float amplitude)
 {
-    AudioSpec spec;
-    spec.sampleRate = sampleRate;
-    spec.channels = channels;
-    spec.frames = frames;
-    spec.frequency = frequency;
-    spec.amplitude = amplitude;
-    return spec;
+    AudioSpec tone;
+    tone.sampleRate = sampleRate;
+    tone.channels = channels;
+    tone.frames = frames;
+    tone.frequency = frequency;
+    tone.amplitude = amplitude;
+    return tone;
 }
 
-QList<float> generateSamples(const AudioSpec &spec)
+QList<float> generateSamples(const AudioSpec &tone)
 {
-    QList<float> samples(spec.frames * spec.channels, 0.0f);
-    std::mt19937 random(spec.seed);
+    QList<float> samples(tone.frames * tone.channels, 0.0f);
+    std::mt19937 random(tone.seed);
     std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    for (qint64 f = 0; f < spec.frames; ++f) {
-        for (int c = 0; c < spec.channels; ++c) {
+    for (qint64 f = 0; f < tone.frames; ++f) {
+        for (int c = 0; c < tone.channels; ++c) {
             float value = 0.0f;
-            switch (spec.signal) {
+            switch (tone.signal) {
             case Signal::Sine:
-                value = float(std::sin(2.0 * std::numbers::pi * spec.frequency * (1.0 + 0.5 * c) * double(f)
-                                       / spec.sampleRate));
+                value = float(std::sin(2.0 * std::numbers::pi * tone.frequency * (1.0 + 0.5 * c) * double(f)
+                                       / tone.sampleRate));
                 break;
             case Signal::Noise:
                 value = uniform(random);
@@ -136,15 +136,15 @@ QList<float> generateSamples(const AudioSpec &spec)
                 value = f % 1000 == 500 ? 1.0f : 0.0f;
                 break;
             }
-            samples[f * spec.channels + c] = value * spec.amplitude;
+            samples[f * tone.channels + c] = value * tone.amplitude;
         }
     }
     return samples;
 }
 
-void writeAudioFile(const QString &path, const AudioSpec &spec)
+void writeAudioFile(const QString &path, const AudioSpec &tone)
 {
-    writeAudioSamples(path, spec.sampleRate, spec.channels, generateSamples(spec), spec.bitRate);
+    writeAudioSamples(path, tone.sampleRate, tone.channels, generateSamples(tone), tone.bitRate);
 }
 
 void writeAudioSamples(const QString &path, int sampleRate, int channels, const QList<float> &samples,

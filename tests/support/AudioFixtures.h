@@ -28,12 +28,12 @@ AudioSpec sineSpec(int sampleRate, int channels, qint64 frames, double frequency
 
 // Interleaved float samples of the signal. Clicks: one full-amplitude sample
 // every 1000 frames, at frames 500, 1500, ... (easy to locate after a codec).
-QList<float> generateSamples(const AudioSpec &spec);
+QList<float> generateSamples(const AudioSpec &tone);
 
 // Writes a file; the codec follows the extension: .wav (16-bit PCM), .flac,
 // .mp3 (LAME, with its gapless header), .ogg (Vorbis), .opus, .m4a and .aac
 // (AAC), .wma (wmav2), .wmv1.wma (wmav1). Throws std::runtime_error.
-void writeAudioFile(const QString &path, const AudioSpec &spec);
+void writeAudioFile(const QString &path, const AudioSpec &tone);
 // Writes given interleaved samples instead of a generated signal.
 void writeAudioSamples(const QString &path, int sampleRate, int channels, const QList<float> &samples,
                        int bitRate = 0);
