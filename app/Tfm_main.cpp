@@ -54,8 +54,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
       m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                                       : options.programFolder),
       m_seams(resolveSeams(options.seams)),
-      m_editor(m_jobs, m_settings.settings(), m_run, m_player, m_face),
-      m_progress(m_run, m_face),
+      m_bench(AudioFileRead, AudioFile2write, AudioTransform21, m_seams),
       m_commands(*m_seams.messages)
 {
     setObjectName(QStringLiteral("fm_main"));
@@ -68,18 +67,18 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
 
-    m_adder = std::make_unique<FileAdder>(m_jobs, m_editor, m_run, m_player, AudioFileRead, m_seams);
-
     OpenDialog1.filter = kWmaFilter;
     OpenDialog1.multiple = true;
     SaveDialog1.filter = kWmaFilter;
 
     menus = std::make_unique<MainMenus>(this, [this](const QString &item) { menuItemClick(item); });
-    lv = MainControls::listView(this, "lv", 130, 187, m_jobs.fileModel(), m_jobs.fileSelection());
-    lv_time = MainControls::listView(this, "lv_time", 217, 187, m_jobs.segmentModel(), m_jobs.segmentSelection());
+    JobList &jobs = m_bench.jobs;
+    lv = MainControls::listView(this, "lv", 130, 187, jobs.fileModel(), jobs.fileSelection());
+    lv_time = MainControls::listView(this, "lv_time", 217, 187, jobs.segmentModel(), jobs.segmentSelection());
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
     connectLists();
+    connectRunControl();
     registerCommands();
 }
 
@@ -95,14 +94,14 @@ void Tfm_main::setDialogs(Tfm_set *set, Tfm_dir *dir, Tfm_about *about, Tfm_id3 
 
 void Tfm_main::connectLists()
 {
-    connect(lv, &QTableView::clicked, &m_editor, [this] { m_editor.lvClick(); });
+    connect(lv, &QTableView::clicked, &m_bench.editor, [this] { m_bench.editor.lvClick(); });
     for (QTableView *list : {lv, lv_time}) {
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint &at) { menus->p_lv->popup(list->viewport()->mapToGlobal(at)); });
     }
-    connect(&m_jobs, &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
-    connect(&m_editor, &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
-    connect(m_adder.get(), &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(&m_bench.jobs, &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
+    connect(&m_bench.editor, &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(&m_bench.adder, &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
 }
 
 void Tfm_main::showEvent(QShowEvent *event)
@@ -116,17 +115,17 @@ void Tfm_main::showEvent(QShowEvent *event)
 
 void Tfm_main::FormShow()
 {
-    m_settings.LoadSettings();
+    m_bench.store.LoadSettings();
     BindSkin();
     placeLists();
     AudioFileRead.setOptionValue(-1);
     AudioFile2write.setOptionValue(-1);
-    m_jobs.SelectedSegmentRow = 0;
-    m_run.Converting = false;
-    m_player.Playing = false;
-    m_player.SeekDragging = false;
-    m_jobs.SegmentSelected = false;
-    m_face.setPosition(QStringLiteral("pb"), 0);
+    m_bench.jobs.SelectedSegmentRow = 0;
+    m_bench.run.Converting = false;
+    m_bench.player.Playing = false;
+    m_bench.player.SeekDragging = false;
+    m_bench.jobs.SegmentSelected = false;
+    m_bench.skin.setPosition(QStringLiteral("pb"), 0);
 }
 
 void Tfm_main::BindSkin()
@@ -134,18 +133,18 @@ void Tfm_main::BindSkin()
     Skin1->loadSkinFile(QDir(m_programFolder).filePath(kSkinFileName));
     Skin1->attach(this);
     Skin1->applyForm(this, kSkinForm);
-    m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_face);
+    m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);
     m_binding->BindSkinObject(QStringLiteral("pb"), SkinBinding::Kind::Slider);
     for (const char *name : {"timecaption", "tataltime", "nm", "pbpos", "convertpb"})
         m_binding->BindSkinObject(QString::fromLatin1(name), SkinBinding::Kind::Text);
 
-    m_progress.bind();
-    m_face.setPosition(QStringLiteral("pb"), 0);
-    m_face.redraw(QStringLiteral("pb"));
-    m_progress.ShowConvertProgress(0, m_settings.settings().SkinFlag);
-    m_face.setText(QStringLiteral("pbpos"), QString());
-    m_face.redraw(QStringLiteral("pbpos"));
-    m_editor.ShowTotalTime();
+    m_bench.progress.bind();
+    m_bench.skin.setPosition(QStringLiteral("pb"), 0);
+    m_bench.skin.redraw(QStringLiteral("pb"));
+    m_bench.progress.ShowConvertProgress(0, m_bench.store.settings().SkinFlag);
+    m_bench.skin.setText(QStringLiteral("pbpos"), QString());
+    m_bench.skin.redraw(QStringLiteral("pbpos"));
+    m_bench.editor.ShowTotalTime();
 }
 
 void Tfm_main::placeLists()
@@ -158,7 +157,7 @@ void Tfm_main::placeLists()
     lv_time->raise();
     sm->raise();
     cb_format->raise();
-    sm->setVisible(m_jobs.memoVisible());
+    sm->setVisible(m_bench.jobs.memoVisible());
 }
 
 void Tfm_main::closeEvent(QCloseEvent *event)
@@ -167,14 +166,18 @@ void Tfm_main::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// Closing is never refused. A settings file that cannot be written is
-// reported, and the program still ends.
+// Closing is never refused. A run in progress is stopped; it winds down in
+// the command that started it, which reports the files the close cut short.
+// A settings file that cannot be written is reported, and the program still
+// ends.
 void Tfm_main::FormCloseQuery()
 {
-    if (m_run.Converting)
-        m_progress.StopConversion(m_settings.settings().SkinFlag);
+    if (m_bench.run.Converting) {
+        m_closedDuringRun = true;
+        m_bench.control.StopConversion();
+    }
     try {
-        m_settings.SaveSettings();
+        m_bench.store.SaveSettings();
     } catch (const KorvexError &error) {
         m_seams.messages->error(error.text());
     }

@@ -7,16 +7,11 @@
 #include "components/Seams.h"
 #include "components/SkinFace.h"
 #include "components/SdlAudioPlayer.h"
-#include "engine/ConvertProgress.h"
-#include "engine/RunState.h"
-#include "joblist/FileAdder.h"
-#include "joblist/JobEditor.h"
-#include "joblist/JobList.h"
-#include "player/PlayerState.h"
-#include "settings/Settings.h"
+#include "engine/Workbench.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -43,10 +38,11 @@ struct MainWindowOptions
     Seams seams;
 };
 
-// The main window. It owns the core objects of a session (settings, job
-// list, run and player state, the skin face) and the skin control; it shows
-// them and turns the user's clicks into commands. The commands themselves
-// live in the core and in the dispatch table.
+// The main window. It owns the core objects of a session (a Workbench: the
+// settings, job list, run and player state, the skin face and run control,
+// wired exactly as korvex-cli wires them) and the skin control; it shows them
+// and turns the user's clicks into commands. The commands themselves live in
+// the core and in the dispatch table.
 class Tfm_main : public QWidget
 {
     Q_OBJECT
@@ -65,20 +61,21 @@ public:
     void menuItemClick(const QString &itemName);
 
     CommandDispatcher &commands() { return m_commands; }
-    SettingsStore &settingsStore() { return m_settings; }
-    JobList &jobList() { return m_jobs; }
-    JobEditor &jobEditor() { return m_editor; }
-    FileAdder &fileAdder() { return *m_adder; }
-    RunState &runState() { return m_run; }
-    PlayerState &playerState() { return m_player; }
-    SkinFace &skinFace() { return m_face; }
-    ConvertProgress &convertProgress() { return m_progress; }
+    SettingsStore &settingsStore() { return m_bench.store; }
+    JobList &jobList() { return m_bench.jobs; }
+    JobEditor &jobEditor() { return m_bench.editor; }
+    FileAdder &fileAdder() { return m_bench.adder; }
+    RunState &runState() { return m_bench.run; }
+    PlayerState &playerState() { return m_bench.player; }
+    SkinFace &skinFace() { return m_bench.skin; }
+    ConvertProgress &convertProgress() { return m_bench.progress; }
+    RunControl &runControl() { return m_bench.control; }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
     // Members as designed. The audio components connect to their libraries
     // on first use; the MP3 encoder of the design is left out, as no command
-    // uses it.
+    // uses it. They come before the Workbench, which holds references to them.
     TSkin *Skin1 = nullptr;
     AudioFile AudioFileRead;
     AudioFile AudioFile2write;
@@ -108,7 +105,14 @@ private:
     void BindSkin();
     void placeLists();
     void connectLists();
+    void connectRunControl();
     void registerCommands();
+    void registerRunCommands();
+    // Where the preview player is asked to stop and let go of the reader
+    // before a run or an added file needs it.
+    void StopPlayback();
+    // A run started from a command; reports files a close cut short.
+    void runFromCommand(const std::function<void()> &run);
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
 
@@ -118,17 +122,14 @@ private:
     std::unique_ptr<LauncherSeam> m_ownLauncher;
     Seams m_seams;
 
-    SettingsStore m_settings;
-    RunState m_run;
-    PlayerState m_player;
-    SkinFace m_face;
-    JobList m_jobs;
-    JobEditor m_editor;
-    ConvertProgress m_progress;
-    std::unique_ptr<FileAdder> m_adder;  // reads through AudioFileRead
+    Workbench m_bench;
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
     bool m_shown = false;
+    // Set when the window closes while a run converts; the files the run
+    // closes from then on were cut short by the close.
+    bool m_closedDuringRun = false;
+    QStringList m_cutShort;
 };
 
 } // namespace korvex

@@ -20,7 +20,7 @@ void Tfm_main::registerCommands()
         for (const char *name : names)
             m_commands.add(Source::Menu, QString::fromLatin1(name), operation);
     };
-    auto converting = [this] { return m_run.Converting; };
+    auto converting = [this] { return m_bench.run.Converting; };
     auto showSettings = [this] {
         if (fm_set)
             fm_set->exec();
@@ -32,19 +32,14 @@ void Tfm_main::registerCommands()
     auto clear = [this, converting] {
         if (converting())
             return;
-        if (m_jobs.SegmentSelected)
-            m_editor.ClearSegments();
+        if (m_bench.jobs.SegmentSelected)
+            m_bench.editor.ClearSegments();
         else
-            m_editor.ClearJob();
+            m_bench.editor.ClearJob();
     };
     auto removeFile = [this, converting] {
-        if (!converting() && !m_jobs.SegmentSelected)
-            m_editor.RemoveFile();
-    };
-
-    auto stop = [this] {
-        if (m_run.Converting)
-            m_progress.StopConversion(m_settings.settings().SkinFlag);
+        if (!converting() && !m_bench.jobs.SegmentSelected)
+            m_bench.editor.RemoveFile();
     };
 
     skin("file", [this, converting] {
@@ -61,24 +56,22 @@ void Tfm_main::registerCommands()
     skin("helpfile", [this] { openHelp(); });
     skin("addfile", [this, converting] {
         if (!converting())
-            m_adder->AddFiles();
+            m_bench.adder.AddFiles();
     });
-    skin("Up", [this] { m_editor.MoveUp(); });
-    skin("Down", [this] { m_editor.MoveDown(); });
+    skin("Up", [this] { m_bench.editor.MoveUp(); });
+    skin("Down", [this] { m_bench.editor.MoveDown(); });
     // the skin's Remove also removes a selected segment once segment marking
     // gives that operation; until then it acts as the menus' Remove
     skin("Remove", removeFile);
     skin("Clear", clear);
-    skin("Stop", stop);
 
-    menu({"AddFile1", "AddFile2"}, [this] { m_adder->AddFiles(); });
-    menu({"AddFolder1", "AddFolder2"}, [this] { m_adder->AddFolder(); });
+    menu({"AddFile1", "AddFile2"}, [this] { m_bench.adder.AddFiles(); });
+    menu({"AddFolder1", "AddFolder2"}, [this] { m_bench.adder.AddFolder(); });
     menu({"Clear1", "Clear2"}, clear);
     menu({"Remove1", "Remove2", "Remove3"}, removeFile);
-    menu({"UP1", "FileUp1"}, [this] { m_editor.MoveUp(); });
-    menu({"Down1", "FileDown1"}, [this] { m_editor.MoveDown(); });
+    menu({"UP1", "FileUp1"}, [this] { m_bench.editor.MoveUp(); });
+    menu({"Down1", "FileDown1"}, [this] { m_bench.editor.MoveDown(); });
     menu({"ID3info1", "ID31"}, showTags);
-    menu({"Stop1", "Stop2"}, stop);
     menu({"Exit1"}, [this] { close(); });
     menu({"Content1"}, [this] { openHelp(); });
     menu({"HomePage1"}, [this] { m_seams.launcher->open(HomePage); });
@@ -86,6 +79,7 @@ void Tfm_main::registerCommands()
         if (fm_about)
             fm_about->exec();
     });
+    registerRunCommands();
 }
 
 } // namespace korvex

@@ -1,3 +1,4 @@
+#include "MainSession.h"
 #include "app/Application.h"
 #include "app/Tfm_about.h"
 #include "settings/ui/Tfm_dir.h"
@@ -28,33 +29,7 @@ using namespace korvex;
 
 namespace {
 
-// A whole session as the program makes it, with recording seams, the
-// settings file in a temporary folder and the skin file of the build.
-struct Session
-{
-    explicit Session(const QString &programFolder = QStringLiteral(KORVEX_BINARY_DIR))
-    {
-        MainWindowOptions options;
-        options.programFolder = programFolder;
-        options.seams = recorder.seams();
-        windows = CreateWindows(options);
-        main().show();
-        QApplication::processEvents();
-    }
-    Tfm_main &main() { return *windows.fm_main; }
-    SkinForm *form() { return main().Skin1->form(&main()); }
-    QWidget *skinWidget(const char *name) { return form()->findChild<QWidget *>(QString::fromLatin1(name)); }
-    void clickSkin(const char *name)
-    {
-        QWidget *object = skinWidget(name);
-        ASSERT_NE(object, nullptr) << name;
-        QTest::mouseClick(object, Qt::LeftButton, {}, object->rect().center());
-    }
-
-    test::TestFolder folder;  // first: XDG_CONFIG_HOME must point here before the settings store exists
-    test::RecordingSeams recorder;
-    KorvexWindows windows;
-};
+using Session = test::MainSession;
 
 // Runs the check on the next modal dialog as soon as it is open, then closes it.
 void onNextModal(std::function<void(QWidget *)> check)

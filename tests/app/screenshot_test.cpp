@@ -1,16 +1,21 @@
 // Pictures of the main window for people to look at: the window as it starts
 // and the window in use. They land in the build folder.
+#include "MainSession.h"
 #include "app/Application.h"
 #include "app/Tfm_about.h"
 #include "joblist/ListText.h"
+#include "support/AudioFixtures.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace korvex;
@@ -82,4 +87,44 @@ TEST(Screenshot, MainWindowAtStartAndInUse)
     QApplication::processEvents();
     ASSERT_TRUE(windows.fm_about->grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-about.png")));
     windows.fm_about->close();
+}
+
+// A real split caught halfway: the entry selected, its piece "Converting",
+// the percentage and the bar part of the way.
+TEST(Screenshot, MainWindowDuringASplit)
+{
+    test::MainSession s;
+    Settings &settings = s.main().settingsStore().settings();
+    settings.OutputFolder = s.folder.file("out") + QLatin1Char('/');
+    settings.SplitMode = split_mode::Time;
+    settings.SplitSeconds = 8;
+    QDir().mkpath(settings.OutputFolder);
+    const QString path = s.folder.file("Evening Concert.wma");
+    test::writeAudioFile(path, test::sineSpec(44100, 2, 20 * 44100));
+    s.recorder.dialogs.openAnswer = {path};
+    s.clickSkin("addfile");
+
+    const QString shot = QStringLiteral(KORVEX_BINARY_DIR "/korvex-converting.png");
+    QString percentShown;
+    QObject context;
+    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &context, [&](const QString &name) {
+        if (name != "pbpos" || !percentShown.isEmpty())
+            return;
+        const QString percent = s.skinText("pbpos");
+        if (percent.isEmpty() || percent.chopped(1).toInt() < 40)
+            return;
+        percentShown = percent;
+        QTimer::singleShot(0, &context, [&] {
+            QApplication::processEvents();
+            const QPixmap picture = s.main().grab();
+            EXPECT_TRUE(picture.save(shot));
+            expectPainted(picture.toImage());
+            EXPECT_GT(s.skinWidget("convertpb")->width(), 100);
+            s.clickSkin("Stop");
+        });
+    });
+    s.clickSkin("Split");
+    EXPECT_FALSE(percentShown.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(shot));
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
 }

@@ -1,0 +1,83 @@
+// The window's side of conversion runs: the commands that start and stop
+// them, and what the window does while one works. The runs themselves and
+// their bookkeeping are RunControl's, shared with korvex-cli.
+#include "app/Tfm_main.h"
+
+#include "components/IAudioFile2.h"
+#include "engine/RunSteps.h"
+
+#include <QTableView>
+
+namespace korvex {
+
+void Tfm_main::connectRunControl()
+{
+    RunControl &control = m_bench.control;
+    // Direct connections: the player must have let go of the reader before
+    // the run or the adder opens it.
+    connect(&control, &RunControl::stopPlaybackRequested, this, &Tfm_main::StopPlayback, Qt::DirectConnection);
+    connect(&m_bench.adder, &FileAdder::stopPlaybackRequested, this, &Tfm_main::StopPlayback,
+            Qt::DirectConnection);
+    connect(&control, &RunControl::fileListFocusRequested, lv, [this] {
+        lv->setFocus();
+        // with a long list the entry being converted must stay in sight
+        const QModelIndexList rows = m_bench.jobs.fileSelection()->selectedRows();
+        if (!rows.isEmpty())
+            lv->scrollTo(rows.first());
+    });
+    connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
+        if (m_closedDuringRun)
+            m_cutShort.append(path);
+    });
+}
+
+void Tfm_main::registerRunCommands()
+{
+    using Source = CommandDispatcher::Source;
+    RunControl &control = m_bench.control;
+    const auto stop = [&control] { control.Stop(); };
+    const auto join = [this, &control] { runFromCommand([&control] { control.StartJoin(); }); };
+
+    m_commands.add(Source::Skin, QStringLiteral("Split"),
+                   [this, &control] { runFromCommand([&control] { control.StartSplit(true); }); });
+    m_commands.add(Source::Menu, QStringLiteral("Start1"),
+                   [this, &control] { runFromCommand([&control] { control.StartSplit(false); }); });
+    m_commands.add(Source::Skin, QStringLiteral("Join"), join);
+    m_commands.add(Source::Menu, QStringLiteral("Join1"), join);
+    m_commands.add(Source::Skin, QStringLiteral("Stop"), stop);
+    for (const char *item : {"Stop1", "Stop2"})
+        m_commands.add(Source::Menu, QString::fromLatin1(item), stop);
+}
+
+// Closing the window stops a run but cannot wait for it: the run unwinds
+// after the close, inside the command that started it. Its last file is
+// closed and valid, yet shorter than planned; the user, who may not have
+// meant to stop anything, hears which file that is.
+void Tfm_main::runFromCommand(const std::function<void()> &run)
+{
+    m_closedDuringRun = false;
+    m_cutShort.clear();
+    run();
+    if (m_closedDuringRun && !m_cutShort.isEmpty()) {
+        m_seams.messages->information(
+            QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "
+                           "holds only what was converted until then:\n%1")
+                .arg(m_cutShort.join(QLatin1Char('\n'))));
+    }
+    m_closedDuringRun = false;
+    m_cutShort.clear();
+}
+
+// The preview player lets go of the reader; the player's own bookkeeping of
+// positions and segment statuses joins this when playback comes.
+void Tfm_main::StopPlayback()
+{
+    if (!m_bench.player.Playing)
+        return;
+    AudioPlayer21.stop();
+    CloseIfOpen(AudioFileRead);
+    m_bench.player.Playing = false;
+    m_bench.player.SeekDragging = false;
+}
+
+} // namespace korvex

@@ -1,0 +1,225 @@
+// Split, join and stop as the user gives them: clicks on the skin and menu
+// items of the real window, real files, recording seams.
+#include "MainSession.h"
+#include "joblist/StatusWords.h"
+#include "support/AudioFixtures.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTableView>
+#include <QTimer>
+
+using namespace korvex;
+using Session = test::MainSession;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+class RunCommands : public ::testing::Test
+{
+protected:
+    RunCommands()
+    {
+        s.main().settingsStore().settings().OutputFolder = outputFolder();
+        QDir().mkpath(outputFolder());
+    }
+
+    QString outputFolder() { return s.folder.file("out") + QLatin1Char('/'); }
+    QStringList pieces() { return QDir(outputFolder()).entryList({"*.wma"}, QDir::Files, QDir::Name); }
+    Settings &settings() { return s.main().settingsStore().settings(); }
+
+    // A generated WMA added through the window's own adder.
+    QString addTone(const QString &name, int seconds)
+    {
+        const QString path = s.folder.file(name);
+        test::writeAudioFile(path, test::sineSpec(kRate, 2, qint64(seconds) * kRate));
+        s.recorder.dialogs.openAnswer = {path};
+        s.clickSkin("addfile");
+        return path;
+    }
+    QStringList statuses()
+    {
+        SegmentListModel &rows = *s.main().jobList().segmentModel();
+        QStringList words;
+        for (int row = 0; row < rows.rowCount(); ++row)
+            words.append(rows.status(row));
+        return words;
+    }
+    void expectIdleFace()
+    {
+        EXPECT_FALSE(s.main().runState().Converting);
+        EXPECT_EQ(s.skinWidget("convertpb")->width(), 0);
+        EXPECT_EQ(s.skinText("pbpos"), "");
+        EXPECT_EQ(s.main().skinFace().text("pbpos"), "");
+    }
+    void expectNoErrors()
+    {
+        EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+    }
+
+    Session s;
+};
+
+// What the user saw of "pbpos" and "convertpb" while a run worked: read from
+// the skin's own objects each time the core asked for a redraw.
+struct FaceWatch
+{
+    explicit FaceWatch(Session &session)
+    {
+        QObject::connect(&session.main().skinFace(), &SkinFace::redrawRequested, &context,
+                         [this, &session](const QString &name) {
+                             if (name == "pbpos" && !session.skinText("pbpos").isEmpty())
+                                 percents.append(session.skinText("pbpos"));
+                             if (name == "convertpb")
+                                 widest = qMax(widest, session.skinWidget("convertpb")->width());
+                         });
+    }
+    QObject context;
+    QStringList percents;
+    int widest = 0;
+};
+
+TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder)
+{
+    settings().SplitMode = split_mode::Count;
+    settings().SplitCount = 2;
+    addTone("four seconds.wma", 4);
+    ASSERT_EQ(s.main().jobList().rowCount(), 1);
+    FaceWatch watch(s);
+
+    s.clickSkin("Split");
+
+    expectNoErrors();
+    ASSERT_EQ(pieces().size(), 2) << qPrintable(pieces().join(' '));
+    for (const QString &piece : pieces()) {
+        const test::DecodedAudio audio = test::decodeFile(outputFolder() + piece);
+        EXPECT_NEAR(double(audio.frames()), 2.0 * kRate, 0.05 * kRate) << qPrintable(piece);
+    }
+    EXPECT_EQ(statuses(), QStringList({status_word::Finish, status_word::Finish}));
+    EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
+    // the percentage and the bar moved while the run worked, and are back at rest
+    EXPECT_TRUE(watch.percents.contains("100%")) << qPrintable(watch.percents.join(' '));
+    EXPECT_GT(watch.widest, 0);
+    expectIdleFace();
+    EXPECT_EQ(s.main().jobList().fileSelection()->selectedRows().value(0).row(), 0);
+}
+
+TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedFinish)
+{
+    settings().SplitMode = split_mode::Count;
+    settings().SplitCount = 2;
+    addTone("ten seconds.wma", 10);
+    // Stop is clicked at the pump after the first block has been written
+    bool stopArmed = false;
+    QObject context;
+    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &context, [&](const QString &name) {
+        if (name != "pbpos" || stopArmed || s.skinText("pbpos").isEmpty())
+            return;
+        stopArmed = true;
+        QTimer::singleShot(0, &context, [&] { s.clickSkin("Stop"); });
+    });
+
+    s.clickSkin("Split");
+
+    expectNoErrors();
+    ASSERT_TRUE(stopArmed);
+    ASSERT_EQ(pieces().size(), 1) << qPrintable(pieces().join(' '));
+    const test::DecodedAudio audio = test::decodeFile(outputFolder() + pieces().first());
+    EXPECT_GT(audio.frames(), kRate / 2);
+    EXPECT_LT(audio.frames(), qint64(4.5 * kRate));  // shorter than the planned five seconds
+    const QStringList words = statuses();
+    ASSERT_EQ(words.size(), 2);
+    EXPECT_EQ(words[0], status_word::Finish);
+    EXPECT_NE(words[1], status_word::Finish);
+    // the skin's Split opens the folder after a stopped run too
+    EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
+    expectIdleFace();
+}
+
+TEST_F(RunCommands, JoinGoesThroughTheSaveDialogAndOpensTheOutputFolder)
+{
+    settings().SplitMode = split_mode::Time;
+    addTone("first.wma", 2);
+    addTone("second.wma", 3);
+    ASSERT_EQ(s.main().jobList().rowCount(), 2);
+
+    // cancelled: nothing runs, nothing opens
+    s.clickSkin("Join");
+    EXPECT_EQ(s.recorder.dialogs.saveRequests.size(), 1);
+    EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
+
+    const QString joined = s.folder.file("both");
+    s.recorder.dialogs.saveAnswer = joined;
+    s.clickSkin("Join");
+    expectNoErrors();
+    const test::DecodedAudio audio = test::decodeFile(joined + ".wma");
+    EXPECT_NEAR(double(audio.frames()), 5.0 * kRate, 0.05 * kRate);
+    EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
+    expectIdleFace();
+
+    // the action menu's Join is the same command
+    s.recorder.dialogs.saveAnswer = s.folder.file("again.wma");
+    s.main().menus->item("Join1")->trigger();
+    EXPECT_TRUE(QFileInfo::exists(s.folder.file("again.wma")));
+    EXPECT_EQ(s.recorder.launcher.opened.size(), 2);
+    EXPECT_EQ(s.recorder.dialogs.saveRequests.size(), 3);
+}
+
+TEST_F(RunCommands, MenuSplitOpensNoFolderAndAnEmptyListRunsNothing)
+{
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 2;
+    s.clickSkin("Split");
+    s.main().menus->item("Start1")->trigger();
+    s.main().menus->item("Join1")->trigger();
+    EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
+    EXPECT_TRUE(s.recorder.dialogs.saveRequests.isEmpty());
+
+    addTone("three seconds.wma", 3);
+    s.main().menus->item("Start1")->trigger();
+    expectNoErrors();
+    EXPECT_EQ(pieces().size(), 2);  // 0-2 and 2-3
+    EXPECT_EQ(statuses(), QStringList({status_word::Finish, status_word::Finish}));
+    EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
+    expectIdleFace();
+}
+
+TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
+{
+    settings().SplitMode = split_mode::Count;
+    settings().SplitCount = 1;
+    addTone("eight seconds.wma", 8);
+    bool closed = false;
+    QObject context;
+    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &context, [&](const QString &name) {
+        if (name != "pbpos" || closed || s.skinText("pbpos").isEmpty())
+            return;
+        closed = true;
+        QTimer::singleShot(0, &context, [&] { s.main().close(); });
+    });
+
+    s.clickSkin("Split");
+
+    expectNoErrors();
+    ASSERT_TRUE(closed);
+    EXPECT_FALSE(s.main().isVisible());
+    EXPECT_FALSE(s.main().runState().Converting);
+    ASSERT_EQ(pieces().size(), 1);
+    const QString piece = outputFolder() + pieces().first();
+    const test::DecodedAudio audio = test::decodeFile(piece);
+    EXPECT_GT(audio.frames(), 0);
+    EXPECT_LT(audio.frames(), 7 * kRate);
+    ASSERT_EQ(s.recorder.messages.informations.size(), 1);
+    EXPECT_TRUE(s.recorder.messages.informations.first().contains(piece))
+        << qPrintable(s.recorder.messages.informations.first());
+
+    // a run that ends by itself says nothing of the kind
+    s.recorder.messages.informations.clear();
+    s.main().show();
+    s.clickSkin("Split");
+    EXPECT_TRUE(s.recorder.messages.informations.isEmpty());
+    EXPECT_EQ(pieces().size(), 2);
+}
+
+} // namespace
