@@ -27,3 +27,6 @@ qt_add_resources(korvex_ui korvex_builtin_skin
   PREFIX /korvex/default-skin
   BASE ${CMAKE_SOURCE_DIR}/resources/skin
   FILES ${korvex_skin_sources})
+
+# The help page beside the executable.
+include(${CMAKE_SOURCE_DIR}/resources/help/help.cmake)

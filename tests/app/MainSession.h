@@ -8,6 +8,9 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace korvex::test {
@@ -40,9 +43,31 @@ struct MainSession
         QTest::mouseClick(object, Qt::LeftButton, {}, object->rect().center());
     }
 
+    // Runs the action once, at the run's next pump after "pbpos" first shows
+    // at least minPercent: from inside a running conversion, as a user's
+    // click would arrive. True once the action has been posted.
+    bool actionArmed() const { return m_armed; }
+    void atProgress(int minPercent, std::function<void()> action)
+    {
+        m_armed = false;
+        QObject::connect(&main().skinFace(), &SkinFace::redrawRequested, &m_context,
+                         [this, minPercent, action](const QString &name) {
+                             const QString percent = skinText("pbpos");
+                             if (m_armed || name != "pbpos" || percent.isEmpty()
+                                 || percent.chopped(1).toInt() < minPercent)
+                                 return;
+                             m_armed = true;
+                             QTimer::singleShot(0, &m_context, action);
+                         });
+    }
+
     TestFolder folder;  // first: XDG_CONFIG_HOME must point here before the settings store exists
     RecordingSeams recorder;
     KorvexWindows windows;
+
+private:
+    QObject m_context;  // ends the connections of atProgress with the session
+    bool m_armed = false;
 };
 
 } // namespace korvex::test

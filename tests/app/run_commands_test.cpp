@@ -111,19 +111,12 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedFinish)
     settings().SplitCount = 2;
     addTone("ten seconds.wma", 10);
     // Stop is clicked at the pump after the first block has been written
-    bool stopArmed = false;
-    QObject context;
-    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &context, [&](const QString &name) {
-        if (name != "pbpos" || stopArmed || s.skinText("pbpos").isEmpty())
-            return;
-        stopArmed = true;
-        QTimer::singleShot(0, &context, [&] { s.clickSkin("Stop"); });
-    });
+    s.atProgress(1, [this] { s.clickSkin("Stop"); });
 
     s.clickSkin("Split");
 
     expectNoErrors();
-    ASSERT_TRUE(stopArmed);
+    ASSERT_TRUE(s.actionArmed());
     ASSERT_EQ(pieces().size(), 1) << qPrintable(pieces().join(' '));
     const test::DecodedAudio audio = test::decodeFile(outputFolder() + pieces().first());
     EXPECT_GT(audio.frames(), kRate / 2);
@@ -190,19 +183,12 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     settings().SplitMode = split_mode::Count;
     settings().SplitCount = 1;
     addTone("eight seconds.wma", 8);
-    bool closed = false;
-    QObject context;
-    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &context, [&](const QString &name) {
-        if (name != "pbpos" || closed || s.skinText("pbpos").isEmpty())
-            return;
-        closed = true;
-        QTimer::singleShot(0, &context, [&] { s.main().close(); });
-    });
+    s.atProgress(1, [this] { s.main().close(); });
 
     s.clickSkin("Split");
 
     expectNoErrors();
-    ASSERT_TRUE(closed);
+    ASSERT_TRUE(s.actionArmed());
     EXPECT_FALSE(s.main().isVisible());
     EXPECT_FALSE(s.main().runState().Converting);
     ASSERT_EQ(pieces().size(), 1);
