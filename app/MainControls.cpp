@@ -10,11 +10,17 @@ namespace korvex::MainControls {
 namespace {
 
 // The lists and the memo wear the skin's palette so the face reads as one.
+// The columns are as narrow as the window's design makes them: a condensed
+// face and slim cell padding let "00:00:00 - 00:00:00" and "Converting" show
+// whole in them.
 const char *const kListStyle = R"(
 QTableView { background: #FFFFFF; color: #1E293B; gridline-color: #EDF1F6; border: none;
-             selection-background-color: #E0E7FF; selection-color: #1E1B4B; font-size: 11px; }
+             selection-background-color: #E0E7FF; selection-color: #1E1B4B; font-size: 10px;
+             font-family: "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow", sans-serif; }
+QTableView::item { padding: 0 2px; }
 QHeaderView::section { background: #F8FAFC; color: #64748B; border: none; border-bottom: 1px solid #E2E8F0;
-                       border-right: 1px solid #EDF1F6; padding: 3px 6px; font-size: 11px; font-weight: bold; }
+                       border-right: 1px solid #EDF1F6; padding: 3px 3px; font-size: 10px; font-weight: bold;
+                       font-family: "DejaVu Sans Condensed", "Liberation Sans Narrow", "Arial Narrow", sans-serif; }
 QScrollBar:vertical { background: #F8FAFC; width: 8px; margin: 0; }
 QScrollBar::handle:vertical { background: #CBD5E1; border-radius: 4px; min-height: 24px; }
 QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }

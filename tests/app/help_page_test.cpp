@@ -42,7 +42,7 @@ HelpPage readHelpPage(const QString &path)
             if (xml.name() == u"table")
                 inProfiles = attributes.value("class") == u"profiles";
             if (inProfiles && xml.name() == u"tr")
-                page.profileRows.append({});
+                page.profileRows.append(QStringList());
             if (inProfiles && xml.name() == u"td")
                 page.profileRows.last().append(xml.readElementText(QXmlStreamReader::IncludeChildElements));
         }
