@@ -38,7 +38,8 @@ int RunKorvex(int argc, char **argv)
     // a signal caught before the loop runs is acted on once the window shows
     TerminationSignals signals;
     KorvexWindows windows = CreateWindows();
-    QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(), &QWidget::close);
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(),
+                     &Tfm_main::closeFromSignal);
     windows.fm_main->show();
     application.exec();
     return 0;

@@ -59,6 +59,10 @@ public:
     void Skin1Click(ISkinObject *object);
     // What a menu item does when chosen.
     void menuItemClick(const QString &itemName);
+    // Closes as the close box does, for a signal from outside (a session
+    // ending, Ctrl-C): nobody may be there to answer a message box, so what
+    // the close cut short is told on standard error instead.
+    void closeFromSignal();
 
     CommandDispatcher &commands() { return m_commands; }
     SettingsStore &settingsStore() { return m_bench.store; }
@@ -129,6 +133,7 @@ private:
     // Set when the window closes while a run converts; the files the run
     // closes from then on were cut short by the close.
     bool m_closedDuringRun = false;
+    bool m_closingFromSignal = false;
     QStringList m_cutShort;
 };
 

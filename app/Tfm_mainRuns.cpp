@@ -8,6 +8,8 @@
 
 #include <QTableView>
 
+#include <cstdio>
+
 namespace korvex {
 
 void Tfm_main::connectRunControl()
@@ -59,13 +61,24 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     m_cutShort.clear();
     run();
     if (m_closedDuringRun && !m_cutShort.isEmpty()) {
-        m_seams.messages->information(
+        const QString text =
             QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "
                            "holds only what was converted until then:\n%1")
-                .arg(m_cutShort.join(QLatin1Char('\n'))));
+                .arg(m_cutShort.join(QLatin1Char('\n')));
+        if (m_closingFromSignal)
+            std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+        else
+            m_seams.messages->information(text);
     }
     m_closedDuringRun = false;
+    m_closingFromSignal = false;
     m_cutShort.clear();
+}
+
+void Tfm_main::closeFromSignal()
+{
+    m_closingFromSignal = true;
+    close();
 }
 
 // The preview player lets go of the reader; the player's own bookkeeping of

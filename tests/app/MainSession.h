@@ -50,7 +50,8 @@ struct MainSession
     void atProgress(int minPercent, std::function<void()> action)
     {
         m_armed = false;
-        QObject::connect(&main().skinFace(), &SkinFace::redrawRequested, &m_context,
+        QObject::disconnect(m_progressWatch);
+        m_progressWatch = QObject::connect(&main().skinFace(), &SkinFace::redrawRequested, &m_context,
                          [this, minPercent, action](const QString &name) {
                              const QString percent = skinText("pbpos");
                              if (m_armed || name != "pbpos" || percent.isEmpty()
@@ -68,6 +69,7 @@ struct MainSession
 private:
     QObject m_context;  // ends the connections of atProgress with the session
     bool m_armed = false;
+    QMetaObject::Connection m_progressWatch;  // of the latest atProgress; it replaces earlier ones
 };
 
 } // namespace korvex::test

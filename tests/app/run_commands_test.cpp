@@ -203,12 +203,23 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     EXPECT_TRUE(s.recorder.messages.informations.first().contains(piece))
         << qPrintable(s.recorder.messages.informations.first());
 
+    // closed by a signal, nobody may be there to answer a box: standard error
+    s.main().show();
+    s.atProgress(1, [this] { s.main().closeFromSignal(); });
+    testing::internal::CaptureStderr();
+    s.clickSkin("Split");
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.recorder.messages.informations.size(), 1);
+    ASSERT_EQ(pieces().size(), 2);
+    EXPECT_NE(told.find("Korvex was closed during a conversion"), std::string::npos) << told;
+    EXPECT_NE(told.find(qPrintable(outputFolder() + pieces().last())), std::string::npos) << told;
+
     // a run that ends by itself says nothing of the kind
     s.recorder.messages.informations.clear();
     s.main().show();
     s.clickSkin("Split");
     EXPECT_TRUE(s.recorder.messages.informations.isEmpty());
-    EXPECT_EQ(pieces().size(), 2);
+    EXPECT_EQ(pieces().size(), 3);
 }
 
 } // namespace
