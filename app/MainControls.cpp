@@ -54,6 +54,9 @@ QTableView *listView(QWidget *window, const char *name, int width, int height, Q
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setWordWrap(false);
     view->setTextElideMode(Qt::ElideRight);
+    // The columns fill the list exactly; a vertical bar would otherwise
+    // bring a horizontal one for its own width, over the last row.
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(22);
     // the models' size hints give widths only, so the header's height is set here

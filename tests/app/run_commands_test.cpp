@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QTableView>
 #include <QTimer>
 
@@ -220,6 +221,50 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     s.clickSkin("Split");
     EXPECT_TRUE(s.recorder.messages.informations.isEmpty());
     EXPECT_EQ(pieces().size(), 3);
+}
+
+TEST_F(RunCommands, TheFileAndThePieceBeingConvertedStayInSight)
+{
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 1;
+    const QString first = addTone("long.wma", 24);  // 25 pieces, more than lv_time shows
+    QStringList more;
+    for (int copy = 1; copy <= 11; ++copy) {  // 12 files, more than lv shows
+        more.append(s.folder.file(QStringLiteral("copy %1.wma").arg(copy)));
+        QFile::copy(first, more.last());
+    }
+    s.recorder.dialogs.openAnswer = more;
+    s.clickSkin("addfile");
+    ASSERT_EQ(s.main().jobList().rowCount(), 12);
+    QTableView *lv = s.main().lv;
+    QTableView *lv_time = s.main().lv_time;
+    const auto inSight = [](QTableView *view, int row) {
+        return view->viewport()->rect().contains(view->visualRect(view->model()->index(row, 0)));
+    };
+
+    // the checks run at the pump after a row turned "Converting": the run is
+    // then on that row, before its first block
+    QStringList seen;
+    QObject context;
+    QObject::connect(s.main().jobList().segmentModel(), &QAbstractItemModel::dataChanged, &context,
+                     [&](const QModelIndex &changed) {
+                         const int row = changed.row();
+                         const int file = s.main().jobList().SelectedFileRow;
+                         if (s.main().jobList().segmentModel()->status(row) != status_word::Converting)
+                             return;
+                         QTimer::singleShot(0, &context, [&, row, file] {
+                             if (file == 0 && row == 22)
+                                 seen << QStringLiteral("piece %1 %2").arg(row).arg(inSight(lv_time, row));
+                             if (file == 10 && row == 0) {
+                                 seen << QStringLiteral("file %1 %2").arg(file).arg(inSight(lv, file));
+                                 s.clickSkin("Stop");
+                             }
+                         });
+                     });
+    EXPECT_FALSE(inSight(lv, 10));
+    s.clickSkin("Split");
+    EXPECT_EQ(seen, QStringList({"piece 22 1", "file 10 1"}));
+    expectNoErrors();
 }
 
 } // namespace
