@@ -30,14 +30,9 @@ void Tfm_main::connectRunControl()
     // the status a run writes is the row it works on: keep it in sight
     connect(m_bench.jobs.segmentModel(), &QAbstractItemModel::dataChanged, lv_time,
             [this](const QModelIndex &changed) {
-                if (!m_bench.run.Converting)
-                    return;
-                // the run has just filled the list; the view's own layout of
-                // it waits for the event loop, and scrolling before it would
-                // meet a scroll range of zero
-                lv_time->doItemsLayout();
                 // by its first column: the list must not slide sideways
-                lv_time->scrollTo(changed.siblingAtColumn(0));
+                if (m_bench.run.Converting)
+                    lv_time->scrollTo(changed.siblingAtColumn(0));
             });
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
         if (m_closedDuringRun)

@@ -223,6 +223,27 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     EXPECT_EQ(pieces().size(), 3);
 }
 
+TEST_F(RunCommands, StopAndSplitFirstStopThePreview)
+{
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 5;
+    addTone("three seconds.wma", 3);
+    s.main().playerState().Playing = true;
+    s.main().playerState().SeekDragging = true;
+    s.clickSkin("Stop");
+    EXPECT_FALSE(s.main().playerState().Playing);
+    EXPECT_FALSE(s.main().playerState().SeekDragging);
+
+    // the preview holds the reader; the run needs it
+    s.main().playerState().Playing = true;
+    ASSERT_NO_THROW(s.main().AudioFileRead.openForRead(s.folder.file("three seconds.wma"), 0, 1));
+    s.clickSkin("Split");
+    expectNoErrors();
+    EXPECT_FALSE(s.main().playerState().Playing);
+    EXPECT_EQ(pieces().size(), 1);
+    EXPECT_EQ(s.main().AudioFileRead.isOpen(), 0);
+}
+
 TEST_F(RunCommands, TheFileAndThePieceBeingConvertedStayInSight)
 {
     settings().SplitMode = split_mode::Time;
