@@ -38,6 +38,10 @@ int RunKorvex(int argc, char **argv)
     // a signal caught before the loop runs is acted on once the window shows
     TerminationSignals signals;
     KorvexWindows windows = CreateWindows();
+    // The program ends when the main window says so, not at its close: a run
+    // the close stopped still has to wind down.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(windows.fm_main.get(), &Tfm_main::sessionEnded, &application, &QCoreApplication::quit);
     QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(),
                      &Tfm_main::closeFromSignal);
     windows.fm_main->show();

@@ -164,6 +164,10 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 {
     FormCloseQuery();
     event->accept();
+    if (m_inRun)
+        m_closeWaiting = true;
+    else
+        Q_EMIT sessionEnded();
 }
 
 // Closing is never refused. A run in progress is stopped; it winds down in

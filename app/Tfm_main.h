@@ -98,6 +98,13 @@ public:
     Tfm_about *fm_about = nullptr;
     Tfm_id3 *fm_id3 = nullptr;
 
+Q_SIGNALS:
+    // The window has closed and no command of it is still on the stack: the
+    // program may end. A close during a run comes before the run's end, and
+    // quitting at the close would end every event loop the run's unwinding
+    // still needs (a message box's, for one).
+    void sessionEnded();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +124,7 @@ private:
     void StopPlayback();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
+    void reportCutShort();
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
 
@@ -134,6 +142,8 @@ private:
     // closes from then on were cut short by the close.
     bool m_closedDuringRun = false;
     bool m_closingFromSignal = false;
+    bool m_inRun = false;         // a run command is on the stack
+    bool m_closeWaiting = false;  // closed meanwhile: end the session after it
     QStringList m_cutShort;
 };
 

@@ -4,11 +4,13 @@
 #include "app/Tfm_main.h"
 
 #include "components/IAudioFile2.h"
+#include "components/KorvexError.h"
 #include "engine/RunSteps.h"
 
 #include <QTableView>
 
 #include <cstdio>
+#include <utility>
 
 namespace korvex {
 
@@ -59,14 +61,32 @@ void Tfm_main::registerRunCommands()
 }
 
 // Closing the window stops a run but cannot wait for it: the run unwinds
-// after the close, inside the command that started it. Its last file is
-// closed and valid, yet shorter than planned; the user, who may not have
-// meant to stop anything, hears which file that is.
+// after the close, inside the command that started it, and only then may the
+// session end. An error is shown here rather than by the dispatcher, so that
+// it is seen before the program ends.
 void Tfm_main::runFromCommand(const std::function<void()> &run)
 {
     m_closedDuringRun = false;
     m_cutShort.clear();
-    run();
+    m_inRun = true;
+    try {
+        run();
+    } catch (const KorvexError &error) {
+        m_seams.messages->error(error.text());
+    } catch (const std::exception &error) {
+        m_seams.messages->error(QString::fromLocal8Bit(error.what()));
+    }
+    m_inRun = false;
+    reportCutShort();
+    if (std::exchange(m_closeWaiting, false))
+        Q_EMIT sessionEnded();
+}
+
+// The last file of a run a close stopped is closed and valid, yet shorter
+// than planned; the user, who may not have meant to stop anything, hears
+// which file that is.
+void Tfm_main::reportCutShort()
+{
     if (m_closedDuringRun && !m_cutShort.isEmpty()) {
         const QString text =
             QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "

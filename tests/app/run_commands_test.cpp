@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTimer>
 
@@ -188,12 +189,20 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     settings().SplitMode = split_mode::Count;
     settings().SplitCount = 1;
     addTone("eight seconds.wma", 8);
-    s.atProgress(1, [this] { s.main().close(); });
+    // the session may end only once the run has wound down and told the user
+    QSignalSpy ended(&s.main(), &Tfm_main::sessionEnded);
+    qsizetype endedAtClose = -1;
+    s.atProgress(1, [&] {
+        s.main().close();
+        endedAtClose = ended.count();
+    });
 
     s.clickSkin("Split");
 
     expectNoErrors();
     ASSERT_TRUE(s.actionArmed());
+    EXPECT_EQ(endedAtClose, 0);
+    EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(s.main().isVisible());
     EXPECT_FALSE(s.main().runState().Converting);
     ASSERT_EQ(pieces().size(), 1);
