@@ -106,7 +106,7 @@ std::optional<int> ParseTime(const QString &text)
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    // With one colon the parts are m:ss, with two h:mm:ss.
+    // One colon means m:ss, two mean h:mm:ss.
     const bool hasHours = !match.captured(2).isEmpty();
     const qint64 hours = hasHours ? match.captured(1).toLongLong() : 0;
     const qint64 minutes = hasHours ? match.captured(2).toLongLong() : match.captured(1).toLongLong();

@@ -8,7 +8,7 @@ namespace korvex {
 // folder it is given and names no existing file: a split never writes over an
 // earlier piece, a file the user keeps there, or its own source.
 
-// The part of a row caption that names the pieces: the text before its first
+// The stretch of a row caption that names the pieces: the text before its first
 // "."; the whole caption when it has no "." or begins with one.
 QString SplitBaseName(const QString &caption);
 
