@@ -43,8 +43,16 @@ AudioWriter::AudioWriter(const QString &path, const WmaProfile &profile, int inp
     m_pool = std::make_unique<WmaEncoderPool>(m_profile, workers, m_options.chunkFrames,
                                               [this](AVPacket *packet) { writePacket(packet); });
     m_priming = m_pool->encoder().initial_padding;
-    openOutput();
-    setInputFormat(inputRate, inputChannels);
+    try {
+        openOutput();
+        setInputFormat(inputRate, inputChannels);
+    } catch (const KorvexError &) {
+        // No destructor runs for a constructor that throws: the file opened
+        // here would stay open and be left behind with a header alone.
+        if (m_format && m_format->pb)
+            removePartialFile();
+        throw;
+    }
 }
 
 AudioWriter::~AudioWriter()

@@ -128,6 +128,24 @@ TEST(WriterFailures, AFileThatCannotBeCreatedNamesThePathAndTheReason)
     EXPECT_EQ(file.isOpen(), 0);
 }
 
+// A source with more channels than a writer takes is refused when the file
+// is created: no header-only file stays behind, and nothing is left open.
+TEST(WriterFailures, AnUnwritableInputFormatLeavesNoFile)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("twelve.wma"));
+    AudioFile file;
+    file.setDataFormat(44100, 12);
+    try {
+        file.createForWrite(path, 0);
+        FAIL() << "created a file for twelve channels";
+    } catch (const KorvexError &error) {
+        EXPECT_TRUE(error.text().contains(QLatin1String("12 channels"))) << error.text().toStdString();
+    }
+    EXPECT_EQ(file.isOpen(), 0);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
 // A write that fails half way (here the file size limit of the process)
 // raises an error and leaves no broken file behind.
 TEST(WriterFailures, AFailedWriteRemovesTheUnfinishedFile)
