@@ -7,19 +7,7 @@
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace korvex {
-
-namespace {
-
-int clampToInt(qint64 value)
-{
-    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-}
-
-} // namespace
 
 bool StillConverting(RunContext &context)
 {
@@ -60,7 +48,7 @@ int EntryFrames(const listrecord &entry, int seconds)
 
 int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs)
 {
-    return Scale(clampToInt(qint64(seconds) * 1000), clampToInt(lengthFrames), clampToInt(durationMs));
+    return Scale(ClampToInt(qint64(seconds) * 1000), ClampToInt(lengthFrames), ClampToInt(durationMs));
 }
 
 void CloseIfOpen(IAudioFile2 &file)

@@ -1,5 +1,6 @@
 #include "Scale.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -19,6 +20,11 @@ int Scale(int a, int b, int d)
     if (quotient < std::numeric_limits<int>::min() || quotient > std::numeric_limits<int>::max())
         return -1;
     return int(quotient);
+}
+
+int ClampToInt(std::int64_t value)
+{
+    return int(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace korvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace korvex {
 
 // a × b ÷ d with a 64-bit product, rounded to the nearest integer with halves
@@ -7,5 +9,9 @@ namespace korvex {
 // caller cannot tell that from a true −1: every conversion between seconds,
 // milliseconds, frames, slider positions and progress goes through it.
 int Scale(int a, int b, int d);
+
+// The nearest int: 64-bit counts of frames and milliseconds saturate instead
+// of wrapping when they go into the 32-bit fields of a job.
+int ClampToInt(std::int64_t value);
 
 } // namespace korvex
