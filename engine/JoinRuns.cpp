@@ -8,7 +8,6 @@
 #include "engine/RunSteps.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
-#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -218,7 +217,7 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         const qint64 counted = qint64(std::nearbyint(step));
         m_progressFrames = qMin(m_progressFrames + counted, m_total);
         span.pos += counted;
-        m_progress.show(Scale(int(m_progressFrames), 10000, int(m_total)));
+        m_progress.showFrames(m_progressFrames, m_total);
         m_context.AudioFile2write.writeBlock(data);
     }
 }

@@ -2,12 +2,23 @@
 
 #include "components/SkinFace.h"
 #include "engine/ConvertProgress.h"
+#include "joblist/Scale.h"
 #include "settings/Settings.h"
 
 namespace korvex {
 
 namespace {
 const QString PercentText = QStringLiteral("pbpos");
+
+// done × 10000 ÷ total with halves rounded up, as Scale gives it, but with
+// 64-bit operands: a join of many long files has more frames than an int holds.
+int hundredthsOfPercent(qint64 done, qint64 total)
+{
+    if (total <= 0)
+        return -1;
+    return ClampToInt((done * 20000 + total) / (2 * total));
+}
+
 } // namespace
 
 void RunProgress::show(int value)
@@ -15,6 +26,11 @@ void RunProgress::show(int value)
     m_context.skin.setText(PercentText, QString::number(value / 100) + QLatin1Char('%'));
     m_context.skin.redraw(PercentText);
     m_context.progress.ShowConvertProgress(value, m_context.settings.settings().SkinFlag);
+}
+
+void RunProgress::showFrames(qint64 done, qint64 total)
+{
+    show(hundredthsOfPercent(done, total));
 }
 
 void RunProgress::clear()

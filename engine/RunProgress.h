@@ -14,6 +14,8 @@ public:
     // value in hundredths of a percent; may pass 10000 when a block counts
     // more frames than planned.
     void show(int value);
+    // show() for `done` of `total` frames.
+    void showFrames(qint64 done, qint64 total);
     // The end of every run: no text, an empty bar.
     void clear();
 

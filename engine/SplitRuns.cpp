@@ -9,7 +9,6 @@
 #include "engine/RunSteps.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
-#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -257,7 +256,7 @@ void SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNear
         if (fadeOut)
             m_context.AudioTransform21.gainRamp(data, channels, 100.0f, 0.0f);
         done += bound / channels;
-        m_progress.show(Scale(int(done), 10000, int(piece.frames)));
+        m_progress.showFrames(done, piece.frames);
         m_context.AudioFile2write.writeBlock(data);
         if (endNearPieceEnd && piece.frames - done < CustomPieceSlack)
             break;

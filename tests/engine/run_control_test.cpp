@@ -1,4 +1,5 @@
 #include "engine/EngineFixture.h"
+#include "engine/RunProgress.h"
 
 using namespace korvex;
 using namespace korvex::test;
@@ -58,3 +59,19 @@ TEST_F(ConvertBarTest, StopAsksThePlayerToStopFirst)
 }
 
 } // namespace
+
+// A join of many long files counts more frames than an int holds; its
+// progress is still the share of the whole output.
+TEST_F(ConvertBarTest, ProgressOfMoreFramesThanAnIntHolds)
+{
+    RunProgress progress(bench().context);
+    const qint64 total = qint64(4) * 1000 * 1000 * 1000;  // about 25 hours at 44.1 kHz
+    progress.showFrames(total * 3 / 4, total);
+    EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("75%"));
+    EXPECT_EQ(bench().skin.rect(QStringLiteral("convertpb")).width(), 251);  // 335 × 0.75 = 251.25
+    progress.showFrames(total - 1, total);
+    EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("100%"));
+    progress.showFrames(1, 3);  // 33.33 %: the same rounding as for short runs
+    EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("33%"));
+    EXPECT_EQ(bench().skin.rect(QStringLiteral("convertpb")).width(), 112);
+}
