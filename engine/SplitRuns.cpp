@@ -50,18 +50,6 @@ private:
     QList<int> m_lowered;
 };
 
-// Entry 0's segments as far as an entry of `duration` seconds has them.
-QList<Segment> cutToDuration(const QList<Segment> &segments, int duration)
-{
-    QList<Segment> plan;
-    for (const Segment &segment : segments) {
-        if (segment.Begin > duration)
-            break;
-        plan.append({segment.Begin, qMin(segment.End, duration)});
-    }
-    return plan;
-}
-
 } // namespace
 
 struct SplitRuns::Source

@@ -74,15 +74,20 @@ QList<Segment> countPlan(int duration, int count)
     return pieces;
 }
 
-QList<Segment> unificationPlan(const listrecord &first, int duration)
+QList<Segment> cutToDuration(const QList<Segment> &segments, int duration)
 {
     QList<Segment> pieces;
-    for (const Segment &segment : customPlan(first)) {
+    for (const Segment &segment : segments) {
         if (segment.Begin > duration)
             break;
         pieces.append({segment.Begin, qMin(segment.End, duration)});
     }
     return pieces;
+}
+
+QList<Segment> unificationPlan(const listrecord &first, int duration)
+{
+    return cutToDuration(customPlan(first), duration);
 }
 
 QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Settings &settings)

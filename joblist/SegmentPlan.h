@@ -31,6 +31,10 @@ QList<Segment> timePlan(int duration, int seconds);
 // remainder of the division is not covered.
 QList<Segment> countPlan(int duration, int count);
 
+// Each segment cut to `duration` seconds, the plan ending at the first segment
+// that begins beyond it.
+QList<Segment> cutToDuration(const QList<Segment> &segments, int duration);
+
 // The custom plan of the first entry applied to an entry of `duration`
 // seconds: each segment cut to that duration, the plan ending at the first
 // segment that begins beyond it.
