@@ -6,9 +6,24 @@
 #include "settings/Settings.h"
 #include "tags/TagText.h"
 
-#include <QFileInfo>
+#include <QFile>
+
+#include <sys/stat.h>
 
 namespace korvex {
+
+namespace {
+
+// Names lead to the same file when they reach the same inode, whether through
+// symbolic links or hard ones; a name that leads nowhere matches nothing.
+bool sameFile(const struct stat &file, const QString &other)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(other).constData(), &info) == 0 && info.st_dev == file.st_dev
+        && info.st_ino == file.st_ino;
+}
+
+} // namespace
 
 const QString OutputFiles::SaveFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
 
@@ -53,11 +68,11 @@ bool OutputFiles::ChooseJoinOutput()
 
 bool OutputFiles::isSourceFile(const QString &path) const
 {
-    const QString output = QFileInfo(path).canonicalFilePath();
-    if (output.isEmpty())
+    struct stat output {};
+    if (::stat(QFile::encodeName(path).constData(), &output) != 0)
         return false;  // nothing there yet, so no source either
     for (const listrecord &entry : m_context.jobs.JobRecords()) {
-        if (QFileInfo(entry.FileName).canonicalFilePath() == output)
+        if (sameFile(output, entry.FileName))
             return true;
     }
     return false;

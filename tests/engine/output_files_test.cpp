@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 using namespace korvex;
 using namespace korvex::test;
 
@@ -126,6 +128,15 @@ TEST_F(OutputFilesTest, JoinOutputIsAskedForOnlyWithEntriesAndNeverNamesASource)
         ASSERT_EQ(m_seams.messages.errors.size(), 1);
         EXPECT_TRUE(m_seams.messages.errors.first().contains(wmaSource));
     }
+
+    // Another name for the source (a hard link) would still truncate it.
+    const QString hardLink = m_folder.file(QStringLiteral("alias.wma"));
+    ASSERT_EQ(::link(QFile::encodeName(wmaSource).constData(), QFile::encodeName(hardLink).constData()), 0);
+    m_seams.messages.errors.clear();
+    m_seams.dialogs.saveAnswer = hardLink;
+    EXPECT_FALSE(outputs.ChooseJoinOutput());
+    ASSERT_EQ(m_seams.messages.errors.size(), 1);
+    EXPECT_TRUE(m_seams.messages.errors.first().contains(hardLink));
 }
 
 TEST_F(OutputFilesTest, TheProfileIsReadFromTheSettingsFileAtEveryCall)
