@@ -125,7 +125,7 @@ void Tfm_main::FormShow()
     m_bench.player.Playing = false;
     m_bench.player.SeekDragging = false;
     m_bench.jobs.SegmentSelected = false;
-    m_bench.skin.setPosition(QStringLiteral("pb"), 0);
+    m_bench.skin.setPosition(skin_object::Slider, 0);
 }
 
 void Tfm_main::BindSkin()
@@ -134,16 +134,17 @@ void Tfm_main::BindSkin()
     Skin1->attach(this);
     Skin1->applyForm(this, kSkinForm);
     m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);
-    m_binding->BindSkinObject(QStringLiteral("pb"), SkinBinding::Kind::Slider);
-    for (const char *name : {"timecaption", "tataltime", "nm", "pbpos", "convertpb"})
-        m_binding->BindSkinObject(QString::fromLatin1(name), SkinBinding::Kind::Text);
+    m_binding->BindSkinObject(skin_object::Slider, SkinBinding::Kind::Slider);
+    for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
+                                skin_object::PercentText, skin_object::Bar})
+        m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
 
     m_bench.progress.bind();
-    m_bench.skin.setPosition(QStringLiteral("pb"), 0);
-    m_bench.skin.redraw(QStringLiteral("pb"));
+    m_bench.skin.setPosition(skin_object::Slider, 0);
+    m_bench.skin.redraw(skin_object::Slider);
     m_bench.progress.ShowConvertProgress(0, m_bench.store.settings().SkinFlag);
-    m_bench.skin.setText(QStringLiteral("pbpos"), QString());
-    m_bench.skin.redraw(QStringLiteral("pbpos"));
+    m_bench.skin.setText(skin_object::PercentText, QString());
+    m_bench.skin.redraw(skin_object::PercentText);
     m_bench.editor.ShowTotalTime();
 }
 

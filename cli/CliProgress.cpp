@@ -1,5 +1,6 @@
 #include "cli/CliProgress.h"
 
+#include "components/SkinFace.h"
 #include "engine/Workbench.h"
 #include "joblist/StatusWords.h"
 
@@ -9,7 +10,6 @@ namespace korvex::cli {
 
 namespace {
 constexpr int BarCells = 30;
-const QString PercentText = QStringLiteral("pbpos");
 } // namespace
 
 CliProgress::CliProgress(Workbench &bench, bool terminal) : m_bench(bench), m_terminal(terminal)
@@ -21,9 +21,9 @@ CliProgress::CliProgress(Workbench &bench, bool terminal) : m_bench(bench), m_te
 
 void CliProgress::onRedraw(const QString &name)
 {
-    if (name != PercentText || !m_terminal)
+    if (name != skin_object::PercentText || !m_terminal)
         return;
-    const QString text = m_bench.skin.text(PercentText);
+    const QString text = m_bench.skin.text(skin_object::PercentText);
     if (text.isEmpty())
         return;
     m_percent = qBound(0, text.chopped(1).toInt(), 100);

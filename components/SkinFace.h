@@ -7,6 +7,16 @@
 
 namespace korvex {
 
+// The skin objects the core writes to, by the names the skin gives them.
+namespace skin_object {
+inline const QString Slider = QStringLiteral("pb");
+inline const QString PositionCaption = QStringLiteral("timecaption");
+inline const QString TotalText = QStringLiteral("tataltime");
+inline const QString PathText = QStringLiteral("nm");
+inline const QString PercentText = QStringLiteral("pbpos");
+inline const QString Bar = QStringLiteral("convertpb");
+} // namespace skin_object
+
 // The core's side of the skin objects that commands and runs write to: the
 // slider "pb", the texts "timecaption", "tataltime", "nm", "pbpos" and the bar
 // "convertpb". The core changes an object's state and asks for a redraw, as

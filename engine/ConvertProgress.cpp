@@ -9,8 +9,6 @@ namespace korvex {
 
 namespace {
 
-const QString kBar = QStringLiteral("convertpb");
-
 // value × BarWidth ÷ 10000 with halves away from zero (the MulDiv rule).
 int barWidthFor(int value)
 {
@@ -27,7 +25,7 @@ ConvertProgress::ConvertProgress(RunState &runState, SkinFace &face) : m_runStat
 
 void ConvertProgress::bind()
 {
-    m_convertBarRect = m_face.rect(kBar);
+    m_convertBarRect = m_face.rect(skin_object::Bar);
 }
 
 void ConvertProgress::ShowConvertProgress(int value, bool skinFlag)
@@ -38,8 +36,8 @@ void ConvertProgress::ShowConvertProgress(int value, bool skinFlag)
     if (!skinFlag && width > BarWidth)
         return;
     m_convertBarRect.setWidth(width);
-    m_face.setRect(kBar, m_convertBarRect);
-    m_face.redraw(kBar);
+    m_face.setRect(skin_object::Bar, m_convertBarRect);
+    m_face.redraw(skin_object::Bar);
 }
 
 void ConvertProgress::StopConversion(bool skinFlag)

@@ -8,7 +8,6 @@
 namespace korvex {
 
 namespace {
-const QString PercentText = QStringLiteral("pbpos");
 
 // done × 10000 ÷ total with halves rounded up, as Scale gives it, but with
 // 64-bit operands: a join of many long files has more frames than an int holds.
@@ -23,8 +22,8 @@ int hundredthsOfPercent(qint64 done, qint64 total)
 
 void RunProgress::show(int value)
 {
-    m_context.skin.setText(PercentText, QString::number(value / 100) + QLatin1Char('%'));
-    m_context.skin.redraw(PercentText);
+    m_context.skin.setText(skin_object::PercentText, QString::number(value / 100) + QLatin1Char('%'));
+    m_context.skin.redraw(skin_object::PercentText);
     m_context.progress.ShowConvertProgress(value, m_context.settings.settings().SkinFlag);
 }
 
@@ -35,8 +34,8 @@ void RunProgress::showFrames(qint64 done, qint64 total)
 
 void RunProgress::clear()
 {
-    m_context.skin.setText(PercentText, QString());
-    m_context.skin.redraw(PercentText);
+    m_context.skin.setText(skin_object::PercentText, QString());
+    m_context.skin.redraw(skin_object::PercentText);
     m_context.progress.ShowConvertProgress(0, m_context.settings.settings().SkinFlag);
 }
 

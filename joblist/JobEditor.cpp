@@ -11,14 +11,6 @@
 
 namespace korvex {
 
-namespace {
-
-const QString Slider = QStringLiteral("pb");
-const QString PathText = QStringLiteral("nm");
-const QString TotalText = QStringLiteral("tataltime");
-
-} // namespace
-
 JobEditor::JobEditor(JobList &jobs, const Settings &settings, const RunState &run,
                      PlayerState &player, SkinFace &skin, QObject *parent)
     : QObject(parent)
@@ -58,8 +50,8 @@ void JobEditor::lvClick()
     m_jobs.SelectedFileRow = row;
     scaleSlider(row);
     m_view.show(row);
-    m_skin.setText(PathText, m_jobs.JobRecords().at(row).FileName);
-    m_skin.redraw(PathText);
+    m_skin.setText(skin_object::PathText, m_jobs.JobRecords().at(row).FileName);
+    m_skin.redraw(skin_object::PathText);
 }
 
 void JobEditor::MoveUp()
@@ -128,8 +120,8 @@ void JobEditor::ClearSegments()
 
 void JobEditor::ShowTotalTime()
 {
-    m_skin.setText(TotalText, TimeText(totalMarkedSeconds(m_jobs.JobRecords(), m_settings)));
-    m_skin.redraw(TotalText);
+    m_skin.setText(skin_object::TotalText, TimeText(totalMarkedSeconds(m_jobs.JobRecords(), m_settings)));
+    m_skin.redraw(skin_object::TotalText);
 }
 
 bool JobEditor::listLocked() const
@@ -159,10 +151,10 @@ void JobEditor::moveSelected(int step)
 void JobEditor::scaleSlider(int row)
 {
     const int range = m_jobs.JobRecords().at(row).SeekRange;
-    m_skin.setRangeEnd(Slider, range);
-    m_skin.setThumbSize(Slider, Scale(range, 52, 1100));
-    m_skin.redraw(Slider);
-    m_player.PlayPositionMax = m_skin.maxPosition(Slider);
+    m_skin.setRangeEnd(skin_object::Slider, range);
+    m_skin.setThumbSize(skin_object::Slider, Scale(range, 52, 1100));
+    m_skin.redraw(skin_object::Slider);
+    m_player.PlayPositionMax = m_skin.maxPosition(skin_object::Slider);
 }
 
 bool JobEditor::playerUsesEntry(int row) const

@@ -13,9 +13,6 @@ namespace korvex {
 
 namespace {
 
-const QString Slider = QStringLiteral("pb");
-const QString PositionCaption = QStringLiteral("timecaption");
-
 QList<SegmentRow> unconvertedRows(const QList<Segment> &plan)
 {
     QList<SegmentRow> rows;
@@ -78,12 +75,12 @@ void SegmentView::showUnification()
 void SegmentView::showPositionTime(int durationRow)
 {
     const int duration = m_jobs.JobRecords().at(durationRow).Duration;
-    const int positionMax = m_skin.maxPosition(Slider);
+    const int positionMax = m_skin.maxPosition(skin_object::Slider);
     // A slider without room (no entry scaled it yet) stands at 0, not at −1.
     const int seconds = positionMax > 0 ? Scale(m_player.PlayPosition, duration, positionMax) : 0;
     m_player.PositionText = TimeText(seconds);
-    m_skin.setText(PositionCaption, m_player.PositionText);
-    m_skin.redraw(PositionCaption);
+    m_skin.setText(skin_object::PositionCaption, m_player.PositionText);
+    m_skin.redraw(skin_object::PositionCaption);
 }
 
 void SegmentView::showMarkedSegments(int row)
