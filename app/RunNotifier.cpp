@@ -72,7 +72,7 @@ void RunNotifier::outputWritten(const QString &path)
 
 bool RunNotifier::runEnded(bool windowActive, const QString &failure)
 {
-    const bool longRun = m_clock.isValid() && m_clock.elapsed() > m_minimumRunMs;
+    const bool longRun = m_clock.isValid() && m_clock.elapsed() >= m_minimumRunMs;
     m_clock.invalidate();
     if (windowActive || !longRun)
         return false;

@@ -33,7 +33,7 @@ public:
 
     void runStarted();
     void outputWritten(const QString &path);
-    // Sends the notice when the run took longer than the minimum and the
+    // Sends the notice when the run took at least the minimum and the
     // window was not active. True when a notice was sent.
     bool runEnded(bool windowActive, const QString &failure = QString());
 
