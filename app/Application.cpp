@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QProcess>
 #include <QThread>
 
 #include <cstdio>
@@ -53,6 +54,15 @@ int answerWithoutWindow(const KorvexCommandLine &line)
     }
 }
 
+// The copy that held the lock has ended since (it was closing): a fresh
+// start with the same arguments becomes the running copy.
+bool startAfreshIfTheLockIsFree()
+{
+    if (!InstanceLock(ApplicationTitle).acquired())
+        return false;
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
+}
+
 // A new start while a copy runs: its files go to that copy's window, and it
 // ends with 0 in any case, as a second start always does. Without files it
 // leaves the running copy alone.
@@ -65,6 +75,8 @@ int handOverToRunningCopy(int argc, char **argv, const QStringList &files)
     const QString socket = InstanceSocketPath(ApplicationTitle);
     const QDeadlineTimer patience(HandOverPatienceMs);
     while (!SendFilesToRunningCopy(socket, files, HandOverAttemptMs)) {
+        if (startAfreshIfTheLockIsFree())
+            return 0;
         if (patience.hasExpired()) {
             std::fprintf(stderr, "korvex: Korvex is running but did not take these files:\n  %s\n",
                          qUtf8Printable(files.join(QStringLiteral("\n  "))));
