@@ -2,6 +2,7 @@
 // real dialog, offscreen, with only the message boxes recorded.
 #include "DialogLayout.h"
 #include "DialogSession.h"
+#include "components/KorvexError.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
 #include "joblist/ListText.h"
@@ -427,6 +428,44 @@ TEST_F(SettingsDialog, ProfileComesFromTheListATypedTextOrDefault)
     click(dialog().Ok);
     EXPECT_EQ(file().readInteger("wma", "format", 9), 22);
     EXPECT_TRUE(s.messages.errors.isEmpty()) << qPrintable(s.messages.errors.join('\n'));
+}
+
+TEST_F(SettingsDialog, APageAddedLaterGetsANodeATitleAndItsShareOfShowAndOk)
+{
+    auto *page = new QGroupBox;
+    page->setObjectName("gb_extra");
+    int shown = 0;
+    QString refusal;
+    int stored = 0;
+    dialog().addPage({"Extra", "Set Extra", page, [&] { ++shown; }, [&] {
+                          if (!refusal.isEmpty())
+                              throw KorvexError(refusal);
+                          ++stored;
+                      }});
+    open();
+    EXPECT_EQ(shown, 1);
+    ASSERT_EQ(dialog().TreeView1->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog().TreeView1->topLevelItem(2)->text(0), "Extra");
+    EXPECT_EQ(page->parentWidget(), &dialog());
+    EXPECT_EQ(page->geometry(), Tfm_set::pageArea());
+    EXPECT_FALSE(page->isVisible());
+    selectPage(2);
+    EXPECT_EQ(dialog().lab->text(), "Set Extra");
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_FALSE(dialog().gb_cdgeneral->isVisible());
+    EXPECT_FALSE(dialog().gb_wma->isVisible());
+
+    // its refusal keeps the dialog open; the pages before it have stored
+    refusal = "Extra is not right";
+    dialog().edt_time->setText("33");
+    click(dialog().Ok);
+    EXPECT_TRUE(dialog().isVisible());
+    EXPECT_EQ(s.messages.errors, QStringList{"Extra is not right"});
+    EXPECT_EQ(settings().SplitSeconds, 33);
+    refusal.clear();
+    click(dialog().Ok);
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_EQ(stored, 1);
 }
 
 TEST_F(SettingsDialog, OpensModallyFromBothCommandsAlsoDuringARun)
