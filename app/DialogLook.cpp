@@ -11,6 +11,8 @@ namespace {
 // Colours are the skin's (resources/skin/skin.json): body #F1F5F9, card
 // borders #D5DDE8, text #1E293B, indigo #6366F1 to #4F46E5. Group box titles
 // sit on the card's top border, so their background is half body, half card.
+// The lists' arrow is the one picture drawn by Qt's SVG image plugin, which
+// comes with the SVG library Korvex links; without it a list shows no arrow.
 const char *const kDialogStyle = R"(
 QDialog { background: #F1F5F9; }
 QWidget { font-family: "DejaVu Sans Condensed", "Liberation Sans Narrow", "DejaVu Sans", sans-serif;
@@ -30,7 +32,8 @@ QLineEdit { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; 
 QLineEdit:focus { border-color: #6366F1; }
 QComboBox { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; padding: 0 2px 0 5px; }
 QComboBox:hover, QComboBox:focus { border-color: #818CF8; }
-QComboBox::drop-down { border: none; width: 16px; }
+QComboBox::drop-down { subcontrol-origin: padding; subcontrol-position: center right; width: 16px; border: none; }
+QComboBox::down-arrow { image: url(:/korvex/default-skin/icons/chevron-down.svg); width: 10px; height: 10px; }
 QComboBox QAbstractItemView { background: #FFFFFF; border: 1px solid #D5DDE8; outline: 0;
                               selection-background-color: #E0E7FF; selection-color: #312E81; }
 QTreeView { background: #FFFFFF; border: 1px solid #D5DDE8; border-radius: 7px; padding: 3px 0;

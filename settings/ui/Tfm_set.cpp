@@ -67,8 +67,12 @@ Tfm_set::Tfm_set(QWidget *mainWindow, SettingsStore &store, MessageSeam &message
     buildWmaPage();
     registerPages();
     connectHandlers();
-    // keyboard order follows the face: tree, then the page, then the buttons
-    setTabOrder(TreeView1, rb_custom);
+    // keyboard order follows the face: tree, then the pages, then the buttons
+    const QList<QWidget *> order = {TreeView1, rb_custom, rb_unification, rb_count, edt_count, rb_time,
+                                    edt_time, cb_fadein, cb_fadeintime, cb_fadeout, cb_fadeouttime, edt_dir,
+                                    bt_dir, cb_wma, Ok, Button2, Cancel};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 QRect Tfm_set::pageArea()
