@@ -20,7 +20,7 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
     windows.fm_set = new Tfm_set(windows.fm_main.get());
     windows.fm_dir = new Tfm_dir(windows.fm_main.get());
     windows.fm_about = new Tfm_about(Tfm_main::HomePage, windows.fm_main.get());
-    windows.fm_id3 = new Tfm_id3(windows.fm_main.get());
+    windows.fm_id3 = new Tfm_id3(windows.fm_main.get(), windows.fm_main->jobList());
     windows.fm_main->setDialogs(windows.fm_set, windows.fm_dir, windows.fm_about, windows.fm_id3);
     return windows;
 }
