@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -29,11 +30,9 @@ QLineEdit, QPlainTextEdit, QComboBox { background: #FFFFFF; color: #1E293B; bord
     border-radius: 6px; padding: 0 5px; font-size: 12px; selection-background-color: #C7D2FE;
     selection-color: #1E1B4B; }
 QPlainTextEdit { padding: 1px 2px; }
+QComboBox::drop-down { border: none; width: 18px; }
 QLineEdit:focus, QPlainTextEdit:focus, QComboBox:focus { border-color: #6366F1; }
 QLineEdit:hover, QPlainTextEdit:hover, QComboBox:hover { border-color: #A5B4FC; }
-QComboBox::drop-down { border: none; width: 16px; }
-QComboBox::down-arrow { width: 0; height: 0; border-left: 4px solid transparent;
-    border-right: 4px solid transparent; border-top: 5px solid #64748B; }
 QComboBox QAbstractItemView { background: #FFFFFF; color: #1E293B; border: 1px solid #CBD5E1;
     selection-background-color: #E0E7FF; selection-color: #1E1B4B; outline: none; }
 QPushButton { background: #FFFFFF; color: #1E293B; border: 1px solid #D5DDE8; border-radius: 7px;
@@ -47,22 +46,44 @@ QPushButton#btn_ok:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, s
 QPushButton#btn_ok:pressed { background: #4338CA; }
 )";
 
-const char *const kListBorder = "QTableView { border: 1px solid #E2E8F0; }";
+// The list is a little wider than its column: the header's empty end wears
+// the header's colour.
+const char *const kListBorder = "QTableView { border: 1px solid #E2E8F0; } QHeaderView { background: #F8FAFC; }";
 
 constexpr int kListLeft = 8;
-constexpr int kListWidth = 155;  // the 143-wide column, the slim scroll bar, the border
+constexpr int kListWidth = 153;  // the 143-wide column, the slim scroll bar, the border
 constexpr int kPanelLeft = kListLeft + kListWidth + 8;
 constexpr int kPanelWidth = 419 - kPanelLeft - 8;
 constexpr int kRowTop = 12;
 constexpr int kRowStep = 31;
-constexpr int kBoxLeft = 70;
+constexpr int kBoxLeft = 72;
 constexpr int kBoxHeight = 25;
-constexpr int kAllWidth = 36;
-constexpr int kBoxWidth = kPanelWidth - kBoxLeft - kAllWidth - 16;
-constexpr int kAllLeft = kBoxLeft + kBoxWidth + 6;
+constexpr int kAllWidth = 34;
+constexpr int kBoxWidth = kPanelWidth - kBoxLeft - kAllWidth - 12;
+constexpr int kAllLeft = kBoxLeft + kBoxWidth + 4;
 constexpr int kButtonTop = 252;
 constexpr int kButtonWidth = 70;
 constexpr int kButtonHeight = 28;
+
+// The genre box with the skin's chevron where the style sheet leaves its
+// drop-down button blank.
+class ChevronComboBox final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QComboBox::paintEvent(event);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0x64, 0x74, 0x8B), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF centre(width() - 11.5, height() / 2.0 + 1);
+        painter.drawPolyline(QPolygonF({centre + QPointF(-4, -2.5), centre + QPointF(0, 1.5),
+                                        centre + QPointF(4, -2.5)}));
+    }
+};
 
 } // namespace
 
@@ -112,7 +133,7 @@ void Tfm_id3::buildControls()
     for (int row = 0; row < 6; ++row) {
         QLabel *label = new QLabel(QString::fromLatin1(captions[row]), GroupBox1);
         label->setObjectName(QStringLiteral("Label%1").arg(row + 1));
-        label->setGeometry(10, kRowTop + row * kRowStep, kBoxLeft - 12, kBoxHeight);
+        label->setGeometry(8, kRowTop + row * kRowStep, kBoxLeft - 8, kBoxHeight);
         *labels[row] = label;
     }
     edt_tatal = lineBox("edt_tatal", 0);
@@ -120,7 +141,7 @@ void Tfm_id3::buildControls()
     edt_alb = lineBox("edt_alb", 2);
     edt_year = lineBox("edt_year", 3);
 
-    edt_genre = new QComboBox(GroupBox1);
+    edt_genre = new ChevronComboBox(GroupBox1);
     edt_genre->setObjectName(QStringLiteral("edt_genre"));
     edt_genre->setGeometry(kBoxLeft, kRowTop + 4 * kRowStep, kBoxWidth, kBoxHeight);
     edt_genre->setEditable(true);
