@@ -134,7 +134,13 @@ class PlainBytes final : public TagBytes
 public:
     explicit PlainBytes(QIODevice &device) : m_device(device) {}
     QByteArray read(qint64 count) override { return m_device.read(count); }
-    bool skip(qint64 count) override { return m_device.seek(m_device.pos() + count); }
+    // A frame that claims to run past the end of the file ends the walk
+    // there, as the short read after the seek would.
+    bool skip(qint64 count) override
+    {
+        const qint64 target = m_device.pos() + count;
+        return target <= m_device.size() && m_device.seek(target);
+    }
     qint64 filePosition() const override { return m_device.pos(); }
 
 private:
