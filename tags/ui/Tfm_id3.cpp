@@ -173,6 +173,12 @@ void Tfm_id3::buildControls()
     btn_cancel = button("btn_cancel", "Cancel", 419 - 8 - kButtonWidth);
     btn_ok = button("btn_ok", "Ok", 419 - 8 - 2 * kButtonWidth - 8);
     btn_ok->setDefault(true);
+
+    // Tab walks the boxes top to bottom, each followed by its "All", then Ok
+    const QList<QWidget *> chain = {lv_id3, edt_tatal, Button1, edt_art, Button2, edt_alb, Button3, edt_year,
+                                    Button4, edt_genre, Button5, edt_com, Button6, btn_ok, btn_cancel, Button7};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 void Tfm_id3::connectControls()

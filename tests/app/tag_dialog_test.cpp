@@ -136,6 +136,14 @@ TEST_F(TagDialog, IsDesignedAsTheTagEditorOfTheJobList)
     EXPECT_EQ(d.btn_cancel->text(), "Cancel");
     for (QPushButton *button : {d.Button7, d.btn_ok, d.btn_cancel})
         EXPECT_TRUE(d.rect().contains(button->geometry()));
+    // Tab goes from each box to its "All" and on to the next box
+    d.edt_tatal->setFocus();
+    QStringList tabbed;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        tabbed << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(tabbed, QStringList({"Button1", "edt_art", "Button2", "edt_alb"}));
 
     QStringList genres;
     for (int i = 0; i < d.edt_genre->count(); ++i)
