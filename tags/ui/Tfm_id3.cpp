@@ -1,5 +1,6 @@
 #include "tags/ui/Tfm_id3.h"
 
+#include "app/DialogLook.h"
 #include "app/MainControls.h"
 #include "tags/GenreNames.h"
 
@@ -9,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -20,30 +20,16 @@ namespace korvex {
 
 namespace {
 
-// The colours and corners of the skin's face: a light slate ground, white
-// fields, the indigo of its primary buttons.
-const char *const kDialogStyle = R"(
-QDialog#fm_id3 { background: #F1F5F9; }
-QGroupBox#GroupBox1 { background: #FFFFFF; border: 1px solid #E2E8F0; border-radius: 8px; margin: 0; }
-QLabel { color: #475569; font-size: 12px; }
-QLineEdit, QPlainTextEdit, QComboBox { background: #FFFFFF; color: #1E293B; border: 1px solid #CBD5E1;
-    border-radius: 6px; padding: 0 5px; font-size: 12px; selection-background-color: #C7D2FE;
-    selection-color: #1E1B4B; }
-QPlainTextEdit { padding: 1px 2px; }
-QComboBox::drop-down { border: none; width: 18px; }
-QLineEdit:focus, QPlainTextEdit:focus, QComboBox:focus { border-color: #6366F1; }
-QLineEdit:hover, QPlainTextEdit:hover, QComboBox:hover { border-color: #A5B4FC; }
-QComboBox QAbstractItemView { background: #FFFFFF; color: #1E293B; border: 1px solid #CBD5E1;
-    selection-background-color: #E0E7FF; selection-color: #1E1B4B; outline: none; }
-QPushButton { background: #FFFFFF; color: #1E293B; border: 1px solid #D5DDE8; border-radius: 7px;
-    font-size: 12px; padding: 0 6px; }
-QPushButton:hover { background: #EEF2FF; border-color: #A5B4FC; color: #312E81; }
-QPushButton:pressed { background: #E0E7FF; border-color: #818CF8; }
-QPushButton:focus { border-color: #818CF8; }
-QPushButton#btn_ok { color: #FFFFFF; font-weight: bold; border: 1px solid #4338CA;
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #6366F1, stop:1 #4F46E5); }
-QPushButton#btn_ok:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #818CF8, stop:1 #6366F1); }
-QPushButton#btn_ok:pressed { background: #4338CA; }
+// What the dialogs' common look leaves to this one: the comment memo, the
+// untitled card of the six boxes, labels in the face of the form.
+const char *const kOwnStyle = R"(
+QGroupBox#GroupBox1 { margin-top: 0; }
+QLabel { color: #475569; font-family: "DejaVu Sans", sans-serif; font-size: 12px; }
+QLineEdit, QComboBox, QPlainTextEdit { font-family: "DejaVu Sans", sans-serif; font-size: 12px; }
+QPlainTextEdit { background: #FFFFFF; border: 1px solid #CBD5E1; border-radius: 5px; padding: 1px 2px;
+                 selection-background-color: #C7D2FE; selection-color: #1E1B4B; }
+QPlainTextEdit:hover { border-color: #818CF8; }
+QPlainTextEdit:focus { border-color: #6366F1; }
 )";
 
 // The list is a little wider than its column: the header's empty end wears
@@ -65,26 +51,6 @@ constexpr int kButtonTop = 252;
 constexpr int kButtonWidth = 70;
 constexpr int kButtonHeight = 28;
 
-// The genre box with the skin's chevron where the style sheet leaves its
-// drop-down button blank.
-class ChevronComboBox final : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QComboBox::paintEvent(event);
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(0x64, 0x74, 0x8B), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF centre(width() - 11.5, height() / 2.0 + 1);
-        painter.drawPolyline(QPolygonF({centre + QPointF(-4, -2.5), centre + QPointF(0, 1.5),
-                                        centre + QPointF(4, -2.5)}));
-    }
-};
-
 } // namespace
 
 Tfm_id3::Tfm_id3(QWidget *mainWindow, JobList &jobs) : QDialog(mainWindow), m_session(jobs)
@@ -94,9 +60,11 @@ Tfm_id3::Tfm_id3(QWidget *mainWindow, JobList &jobs) : QDialog(mainWindow), m_se
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(419, 288);
-    setStyleSheet(QString::fromLatin1(kDialogStyle));
     buildControls();
     connectControls();
+    ApplyDialogLook(this);
+    setStyleSheet(styleSheet() + QString::fromLatin1(kOwnStyle));
+    MarkPrimaryButton(btn_ok);
 }
 
 QLineEdit *Tfm_id3::lineBox(const char *name, int row)
@@ -141,7 +109,7 @@ void Tfm_id3::buildControls()
     edt_alb = lineBox("edt_alb", 2);
     edt_year = lineBox("edt_year", 3);
 
-    edt_genre = new ChevronComboBox(GroupBox1);
+    edt_genre = new QComboBox(GroupBox1);
     edt_genre->setObjectName(QStringLiteral("edt_genre"));
     edt_genre->setGeometry(kBoxLeft, kRowTop + 4 * kRowStep, kBoxWidth, kBoxHeight);
     edt_genre->setEditable(true);
