@@ -41,6 +41,18 @@ QList<PlannedPiece> numberedPieces(const QList<Segment> &segments)
     return pieces;
 }
 
+QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, int duration)
+{
+    const bool tailPiece = std::any_of(pieces.cbegin(), pieces.cend(), [&](const PlannedPiece &piece) {
+        return piece.Piece.Begin == duration;
+    });
+    for (PlannedPiece &piece : pieces) {
+        const Segment &segment = piece.Piece;
+        piece.ToTrueEnd = segment.End >= duration && (!tailPiece || segment.Begin >= duration);
+    }
+    return pieces;
+}
+
 QList<Segment> allSegments(const listrecord &entry)
 {
     QList<Segment> segments;

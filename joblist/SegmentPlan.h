@@ -21,11 +21,17 @@ struct PlannedPiece
 {
     int Row = 0;
     Segment Piece;
+    bool ToTrueEnd = false;  // runs past the last whole second to the file's end
     bool operator==(const PlannedPiece &) const = default;
 };
 
 // The pieces shown one per row, in order.
 QList<PlannedPiece> numberedPieces(const QList<Segment> &segments);
+
+// Marks the pieces that run on to the file's true end, so that the fraction
+// of a second after the last whole second (`duration`) is in a piece: those
+// that end at the duration, unless a later piece begins there and takes it.
+QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, int duration);
 
 // Segments 0 … Count−1 of an entry, the pending one last.
 QList<Segment> allSegments(const listrecord &entry);

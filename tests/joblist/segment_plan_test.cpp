@@ -51,6 +51,25 @@ TEST(CountPlan, NeverMakesPiecesShorterThanASecond)
     EXPECT_EQ(countPlan(3600, 2000000000).back(), (Segment{3599, 3600}));
 }
 
+TEST(TrueEnds, TheLastPieceToReachTheDurationTakesTheFractionAfterIt)
+{
+    // 4.6 s in pieces of 2: [4, 4] takes the last 0.6 s, not [2, 4] as well
+    const QList<PlannedPiece> time = withTrueEnds(numberedPieces(timePlan(4, 2)), 4);
+    ASSERT_EQ(time.size(), 3);
+    EXPECT_FALSE(time[0].ToTrueEnd);
+    EXPECT_FALSE(time[1].ToTrueEnd);
+    EXPECT_TRUE(time[2].ToTrueEnd);
+    EXPECT_TRUE(withTrueEnds(numberedPieces(timePlan(5, 2)), 5).last().ToTrueEnd);
+    // a whole-file piece and a segment marked to the end run on; others stop
+    const QList<PlannedPiece> custom = withTrueEnds(numberedPieces({{0, 3}, {2, 9}, {0, 9}}), 9);
+    EXPECT_FALSE(custom[0].ToTrueEnd);
+    EXPECT_TRUE(custom[1].ToTrueEnd);
+    EXPECT_TRUE(custom[2].ToTrueEnd);
+    // count pieces stop at the last whole multiple unless that is the end
+    EXPECT_FALSE(withTrueEnds(numberedPieces(countPlan(100, 6)), 100).last().ToTrueEnd);
+    EXPECT_TRUE(withTrueEnds(numberedPieces(countPlan(96, 6)), 96).last().ToTrueEnd);
+}
+
 TEST(CustomPlan, TakesConfirmedSegmentsOrTheOnlyPendingOne)
 {
     EXPECT_EQ(customPlan(segmentedRecord(200, {{0, 200}})), (QList<Segment>{{0, 200}}));
