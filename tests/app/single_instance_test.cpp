@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFile>
 #include <QProcess>
@@ -40,16 +41,24 @@ struct Programs
     QString lockPath() const { return runtime + "/" + ApplicationTitle + ".lock"; }
     QString settingsPath() const { return folder.configHome() + "/Korvex.ini"; }
     // The first copy has its lock once the lock file exists in the runtime
-    // folder: woken by the folder's changes, not by polling.
+    // folder and names its owner (it is created first and written then):
+    // woken by the folder's and the file's changes, not by polling.
     bool waitForLock(int milliseconds = 60000) const
     {
         QFileSystemWatcher watcher({runtime});
-        QSignalSpy changed(&watcher, &QFileSystemWatcher::directoryChanged);
+        QSignalSpy folderChanged(&watcher, &QFileSystemWatcher::directoryChanged);
+        QSignalSpy fileChanged(&watcher, &QFileSystemWatcher::fileChanged);
         const QDeadlineTimer deadline(milliseconds);
-        while (!QFile::exists(lockPath())) {
+        while (QFileInfo(lockPath()).size() == 0) {
+            if (QFile::exists(lockPath()) && !watcher.files().contains(lockPath()))
+                watcher.addPath(lockPath());
+            if (QFileInfo(lockPath()).size() > 0)
+                break;
             if (deadline.hasExpired())
                 return false;
-            changed.wait(int(qMax<qint64>(deadline.remainingTime(), 1)));
+            // the file's own changes once it is watched, else the folder's
+            QSignalSpy &spy = watcher.files().isEmpty() ? folderChanged : fileChanged;
+            spy.wait(int(qMax<qint64>(deadline.remainingTime(), 1)));
         }
         return true;
     }
