@@ -11,6 +11,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
+  sox vorbis-tools \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 
@@ -20,7 +21,7 @@ FUZZ_DIR := build/fuzz
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: run test build install package bench fuzz deps-run deps-test deps-package deps-fuzz clean
+.PHONY: run test configure-test build install package bench fuzz deps-run deps-test deps-package deps-fuzz clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -76,12 +77,14 @@ run: build
 	fi
 
 # The test build runs with AddressSanitizer and UndefinedBehaviorSanitizer.
-$(TEST_DIR)/build.ninja:
+# It is configured at every `make test`, an existing folder included, so
+# test folders and sources added since the last run are always built and run.
+configure-test:
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
 	  -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 
-test: deps-test $(TEST_DIR)/build.ninja
+test: deps-test configure-test
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 

@@ -6,6 +6,7 @@
 #include "app/InstanceLock.h"
 #include "app/TerminationSignals.h"
 #include "app/Tfm_about.h"
+#include "components/FfmpegLog.h"
 #include "settings/ui/Tfm_dir.h"
 #include "settings/ui/Tfm_set.h"
 #include "tags/ui/Tfm_id3.h"
@@ -110,11 +111,18 @@ int RunKorvex(int argc, char **argv)
     if (line.action != KorvexCommandLine::Action::Run)
         return answerWithoutWindow(line);
 
+    // A desktop session may end the program from its first instant; until
+    // the handler that closes the window properly exists, such a signal waits.
+    HeldTerminationSignals held;
     // checked before any window exists, so a second copy shows nothing
     const InstanceLock lock(ApplicationTitle);
-    if (!lock.acquired())
+    if (!lock.acquired()) {
+        // a second start has no window to close: a signal ends it at once
+        held.release();
         return handOverToRunningCopy(argc, argv, line.files);
+    }
 
+    RouteFfmpegLog();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEX_VERSION));
@@ -122,6 +130,7 @@ int RunKorvex(int argc, char **argv)
     QGuiApplication::setDesktopFileName(DesktopEntryName);
     // a signal caught before the loop runs is acted on once the window shows
     TerminationSignals signals;
+    held.release();
     KorvexWindows windows = CreateWindows();
     // The program ends when the main window says so, not at its close: a run
     // the close stopped still has to wind down.

@@ -49,7 +49,7 @@ QStringList captions(Tfm_main &main)
     return names;
 }
 
-TEST(HandOff, SecondStartGivesItsFilesToTheRunningWindowAndEndsAtOnce)
+TEST(HandOff, RealTimeSecondStartGivesItsFilesToTheRunningWindowAndEndsAtOnce)
 {
     MainSession s;
     const QProcessEnvironment environment = ProgramEnvironment(s.folder.path());
