@@ -45,13 +45,15 @@ QString versionOfTheProgram()
 
 // Long options as a text names them ("--fade-in"); in a manual page
 // rendered as plain text they read the same.
-QSet<QString> longOptions(const QString &text)
+QString longOptions(const QString &text)
 {
     QSet<QString> options;
     static const QRegularExpression option(QStringLiteral("(?<![\\w-])--[a-z][a-z-]*[a-z]"));
     for (auto match = option.globalMatch(text); match.hasNext();)
         options.insert(match.next().captured());
-    return options;
+    QStringList sorted = options.values();
+    sorted.sort();
+    return sorted.join(' ');
 }
 
 ProgramRun renderManPage(const QString &name)
