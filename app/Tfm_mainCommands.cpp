@@ -60,9 +60,14 @@ void Tfm_main::registerCommands()
     });
     skin("Up", [this] { m_bench.editor.MoveUp(); });
     skin("Down", [this] { m_bench.editor.MoveDown(); });
-    // the skin's Remove also removes a selected segment once segment marking
-    // gives that operation; until then it acts as the menus' Remove
-    skin("Remove", removeFile);
+    skin("Remove", [this, converting] {
+        if (converting())
+            return;
+        if (m_bench.jobs.SegmentSelected)
+            m_bench.marker.RemoveSegment();
+        else
+            m_bench.editor.RemoveFile();
+    });
     skin("Clear", clear);
 
     menu({"AddFile1", "AddFile2"}, [this] { m_bench.adder.AddFiles(); });
@@ -80,6 +85,7 @@ void Tfm_main::registerCommands()
             fm_about->exec();
     });
     registerRunCommands();
+    registerPlayerCommands();
 }
 
 } // namespace korvex
