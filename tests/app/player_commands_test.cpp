@@ -56,14 +56,6 @@ protected:
         return slider()->position();
     }
     PlayerState &state() { return s.main().playerState(); }
-    QStringList statuses()
-    {
-        SegmentListModel &rows = *s.main().jobList().segmentModel();
-        QStringList words;
-        for (int row = 0; row < rows.rowCount(); ++row)
-            words.append(rows.status(row));
-        return words;
-    }
     QStringList captions()
     {
         SegmentListModel &rows = *s.main().jobList().segmentModel();
@@ -163,7 +155,7 @@ TEST_F(PlayerCommands, StepsThenBeginEndAndOkMarkASegmentThatRemoveTakesAway)
     s.clickSkin("End");
     EXPECT_EQ(captions(), QStringList{"00:00:04 - " + TimeText(end)});
     s.clickSkin("Ok");
-    EXPECT_EQ(statuses(), (QStringList{"Ok", "Uncertain"}));
+    EXPECT_EQ(s.statuses(), (QStringList{"Ok", "Uncertain"}));
     EXPECT_EQ(s.skinText("tataltime"), TimeText(end - 4));
 
     // the menus' Remove leaves a selected segment alone; the skin's takes it
@@ -171,9 +163,9 @@ TEST_F(PlayerCommands, StepsThenBeginEndAndOkMarkASegmentThatRemoveTakesAway)
     EXPECT_TRUE(s.main().jobList().SegmentSelected);
     s.main().menus->item("Remove1")->trigger();
     EXPECT_EQ(s.main().jobList().rowCount(), 1);
-    EXPECT_EQ(statuses().size(), 2);
+    EXPECT_EQ(s.statuses().size(), 2);
     s.clickSkin("Remove");
-    EXPECT_EQ(statuses(), QStringList{"Uncertain"});
+    EXPECT_EQ(s.statuses(), QStringList{"Uncertain"});
     EXPECT_EQ(s.main().jobList().rowCount(), 1);
     EXPECT_EQ(s.skinText("tataltime"), "00:03:00");
     s.clickSkin("Remove");  // the pending row
@@ -189,10 +181,10 @@ TEST_F(PlayerCommands, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     clickRow(s.main().lv_time, 0);
     s.clickSkin("play");
     EXPECT_EQ(firsts.last(), 20 * kRate);
-    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    EXPECT_EQ(s.statuses(), (QStringList{"Playing", "Uncertain"}));
     ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") == "00:00:01"; }));
     s.clickSkin("Stop");
-    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    EXPECT_EQ(s.statuses(), (QStringList{"OK", "Uncertain"}));
 
     Settings &settings = s.main().settingsStore().settings();
     settings.SplitMode = split_mode::Time;
@@ -206,7 +198,7 @@ TEST_F(PlayerCommands, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     EXPECT_EQ(s.recorder.messages.errors, QStringList{SegmentMarker::OnlyCustomOrUnification});
     s.clickSkin("Remove");  // a piece of the time plan: nothing, and no message
     EXPECT_EQ(s.recorder.messages.errors.size(), 1);
-    EXPECT_EQ(statuses().size(), 2);
+    EXPECT_EQ(s.statuses().size(), 2);
 }
 
 TEST_F(PlayerCommands, NothingPlaysOrMarksWhileConverting)
@@ -221,7 +213,7 @@ TEST_F(PlayerCommands, NothingPlaysOrMarksWhileConverting)
     EXPECT_FALSE(state().Playing);
     EXPECT_TRUE(firsts.isEmpty());
     EXPECT_EQ(slider()->position(), 0);
-    EXPECT_EQ(statuses(), QStringList{"Uncertain"});
+    EXPECT_EQ(s.statuses(), QStringList{"Uncertain"});
     EXPECT_EQ(s.main().jobList().JobRecords().at(0).Count, 1);
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
 }
