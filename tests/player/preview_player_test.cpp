@@ -246,6 +246,23 @@ TEST_F(PreviewPlayerTest, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePrevie
     EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
 }
 
+TEST_F(PreviewPlayerTest, PlaybackEndsByItselfAtTheEndOfTheFile)
+{
+    add({makeFile("two seconds.wav", 2)});
+    clickFile(0);
+    preview().Play();
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_EQ(caption(), "00:00:00");
+    // every frame of the file was handed over, then the empty block that ends it
+    qint64 frames = 0;
+    for (const Queued &block : queued)
+        frames += block.block.frameCount(1);
+    EXPECT_EQ(frames, 2 * Rate);
+}
+
 TEST_F(PreviewPlayerTest, EmptyingTheListWhilePlayingStopsAndTheNextPlayWorks)
 {
     const QString path = makeFile("short.wav", 12);
