@@ -17,10 +17,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -73,12 +75,12 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The window's own kind of event loop, idle between events.
 void runEventLoopFor(int milliseconds)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Milliseconds from the action to the next block the player is handed.
@@ -91,10 +93,13 @@ double untilNextBlock(PreviewPlayer &player, const std::function<void()> &action
             if (at < 0)
                 at = clock.nsecsElapsed();
         });
+    QEventLoop loop;
+    QObject::connect(&player, &PreviewPlayer::blockQueued, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     clock.start();
     action();
-    while (at < 0 && clock.elapsed() < 10000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (at < 0)
+        loop.exec();
     QObject::disconnect(watch);
     return at < 0 ? -1.0 : double(at) / 1e6;
 }
@@ -148,11 +153,23 @@ int main(int argc, char **argv)
     const auto click = [&main](const char *name) {
         main.commands().dispatch(CommandDispatcher::Source::Skin, QString::fromLatin1(name));
     };
-    const double fromStart = untilNextBlock(player, [&] { click("play"); });
-    click("stop");
-    face.setPosition(QStringLiteral("pb"), face.maxPosition(QStringLiteral("pb")) / 2);
-    face.redraw(QStringLiteral("pb"));
-    const double fromMiddle = untilNextBlock(player, [&] { click("play"); });
+    // Three rounds from the start and from the middle: on a shared machine
+    // the spread says how much of a figure is the neighbours'.
+    QList<double> fromStarts;
+    QList<double> fromMiddles;
+    const auto playFrom = [&](int position) {
+        click("stop");
+        face.setPosition(QStringLiteral("pb"), position);
+        face.redraw(QStringLiteral("pb"));
+        runEventLoopFor(300);
+        return untilNextBlock(player, [&] { click("play"); });
+    };
+    for (int round = 0; round < 3; ++round) {
+        fromStarts.append(playFrom(0));
+        fromMiddles.append(playFrom(face.maxPosition(QStringLiteral("pb")) / 2));
+    }
+    const double fromStart = *std::max_element(fromStarts.cbegin(), fromStarts.cend());
+    const double fromMiddle = *std::max_element(fromMiddles.cbegin(), fromMiddles.cend());
     runEventLoopFor(500);
     const double afterSeek = untilNextBlock(player, [&] {
         face.reportMouseDown(QStringLiteral("pb"), Qt::LeftButton, 0, 0);
@@ -188,9 +205,16 @@ int main(int argc, char **argv)
                                                                 ? QStringLiteral("no audio driver")
                                                                 : "audio driver " + main.AudioPlayer21.driverName()));
     std::printf("  adding (measuring) the file        %8.2f s\n", addS);
-    std::printf("  click on play to first block       %8.1f ms from the start, %.1f ms from the middle "
-                "(target 100 ms: %s)\n",
-                fromStart, fromMiddle, verdict(fromStart >= 0 && fromStart <= 100 && fromMiddle >= 0 && fromMiddle <= 100));
+    const auto list = [](const QList<double> &values) {
+        QStringList texts;
+        for (const double value : values)
+            texts.append(QString::number(value, 'f', 1));
+        return texts.join(QStringLiteral(", "));
+    };
+    std::printf("  click on play to first block, ms   from the start %s; from the middle %s "
+                "(target 100 ms, worst: %s)\n",
+                qPrintable(list(fromStarts)), qPrintable(list(fromMiddles)),
+                verdict(fromStart >= 0 && fromStart <= 100 && fromMiddle >= 0 && fromMiddle <= 100));
     std::printf("  slider released to first block     %8.1f ms\n", afterSeek);
     std::printf("  %d s of playback%s: largest gap between 10 ms ticks %.1f ms (target 50 ms: %s)\n", seconds,
                 stillPlaying ? "" : " (PLAYBACK ENDED EARLY)", double(largestGapNs) / 1e6,
