@@ -29,14 +29,18 @@ void Tfm_main::registerCommands()
         if (fm_id3)
             fm_id3->exec();
     };
-    auto clear = [this, converting] {
-        if (converting())
-            return;
-        if (m_bench.jobs.SegmentSelected)
-            m_bench.editor.ClearSegments();
-        else
-            m_bench.editor.ClearJob();
+    // after a click on lv_time the skin's Remove and Clear act on segments
+    auto segmentsOrFiles = [this, converting](std::function<void()> onSegments, std::function<void()> onFiles) {
+        return [this, converting, onSegments, onFiles] {
+            if (converting())
+                return;
+            if (m_bench.jobs.SegmentSelected)
+                onSegments();
+            else
+                onFiles();
+        };
     };
+    auto clear = segmentsOrFiles([this] { m_bench.editor.ClearSegments(); }, [this] { m_bench.editor.ClearJob(); });
     auto removeFile = [this, converting] {
         if (!converting() && !m_bench.jobs.SegmentSelected)
             m_bench.editor.RemoveFile();
@@ -60,14 +64,8 @@ void Tfm_main::registerCommands()
     });
     skin("Up", [this] { m_bench.editor.MoveUp(); });
     skin("Down", [this] { m_bench.editor.MoveDown(); });
-    skin("Remove", [this, converting] {
-        if (converting())
-            return;
-        if (m_bench.jobs.SegmentSelected)
-            m_bench.marker.RemoveSegment();
-        else
-            m_bench.editor.RemoveFile();
-    });
+    skin("Remove",
+         segmentsOrFiles([this] { m_bench.marker.RemoveSegment(); }, [this] { m_bench.editor.RemoveFile(); }));
     skin("Clear", clear);
 
     menu({"AddFile1", "AddFile2"}, [this] { m_bench.adder.AddFiles(); });

@@ -144,7 +144,8 @@ listrecord *SegmentMarker::editedEntry()
     const int entries = m_jobs.rowCount();
     if (entries == 0)
         return nullptr;
-    const int row = m_settings.SplitMode == split_mode::Unification ? 0 : qBound(0, m_jobs.SelectedFileRow, entries - 1);
+    const int row =
+        m_settings.SplitMode == split_mode::Unification ? 0 : qBound(0, m_jobs.SelectedFileRow, entries - 1);
     listrecord &entry = m_jobs.job(row);
     // Until the next click on lv, the list can still show the pieces of the
     // mode that was set before (the mode changed while something played);
