@@ -248,3 +248,33 @@ TEST_F(PlayerCommands, AddingSplittingAndClearingStopThePreview)
 }
 
 } // namespace
+
+namespace {
+
+// The whole way through: mark a segment with the step buttons, Begin, End
+// and OK, then split exactly that segment.
+TEST_F(PlayerCommands, ASegmentMarkedByClicksIsWhatSplitCuts)
+{
+    Settings &settings = s.main().settingsStore().settings();
+    settings.OutputFolder = s.folder.file("out") + QLatin1Char('/');
+    QDir().mkpath(settings.OutputFolder);
+    addFile("half minute.wav", 30);
+    clickRow(s.main().lv, 0);
+    for (int step = 0; step < 5; ++step)  // 1033 div 30: 34 units, about a second a step
+        s.clickSkin("qian");
+    s.clickSkin("Begin");
+    for (int step = 0; step < 10; ++step)
+        s.clickSkin("qian");
+    s.clickSkin("End");
+    s.clickSkin("Ok");
+    EXPECT_EQ(captions(), (QStringList{"00:00:05 - 00:00:15", "00:00:00 - 00:00:30"}));
+    s.clickSkin("Split");
+    const QStringList pieces = QDir(settings.OutputFolder).entryList(QDir::Files);
+    ASSERT_EQ(pieces, QStringList{"half minute_1.wma"});
+    AudioFile piece;
+    piece.openForRead(settings.OutputFolder + pieces.first(), 0, 1);
+    EXPECT_NEAR(double(piece.duration()), 10000.0, 50.0);
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+}
+
+} // namespace
