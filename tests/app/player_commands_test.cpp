@@ -90,7 +90,7 @@ TEST_F(PlayerCommands, PlayShowsThePositionAndStopResetsIt)
     ASSERT_TRUE(state().Playing);
     EXPECT_EQ(firsts, QList<qint64>{0});
     // the user's slider and clock follow the playback
-    ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") == "00:00:01"; }));
+    ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") >= "00:00:01"; }));
     EXPECT_GT(slider()->position(), 0);
     s.clickSkin("play");  // no second playback
     EXPECT_EQ(firsts.size(), 1);
@@ -182,7 +182,7 @@ TEST_F(PlayerCommands, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     s.clickSkin("play");
     EXPECT_EQ(firsts.last(), 20 * kRate);
     EXPECT_EQ(s.statuses(), (QStringList{"Playing", "Uncertain"}));
-    ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") == "00:00:01"; }));
+    ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") >= "00:00:01"; }));
     s.clickSkin("Stop");
     EXPECT_EQ(s.statuses(), (QStringList{"OK", "Uncertain"}));
 
