@@ -21,10 +21,10 @@ namespace {
 
 constexpr int kRate = 8000;
 
-class PlayerCommands : public ::testing::Test
+class PlayerCommandsRealTime : public ::testing::Test
 {
 protected:
-    PlayerCommands()
+    PlayerCommandsRealTime()
     {
         QObject::connect(&s.main().previewPlayer(), &PreviewPlayer::blockQueued, &m_context,
                          [this](qint64 first) { firsts.append(first); });
@@ -82,7 +82,7 @@ private:
     QObject m_context;
 };
 
-TEST_F(PlayerCommands, PlayShowsThePositionAndStopResetsIt)
+TEST_F(PlayerCommandsRealTime, PlayShowsThePositionAndStopResetsIt)
 {
     addFile("tone.wav", 30);
     clickRow(s.main().lv, 0);
@@ -109,7 +109,7 @@ TEST_F(PlayerCommands, PlayShowsThePositionAndStopResetsIt)
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
 }
 
-TEST_F(PlayerCommands, DraggingTheSliderSeeksAndItsTimeShowsWhileDragging)
+TEST_F(PlayerCommandsRealTime, DraggingTheSliderSeeksAndItsTimeShowsWhileDragging)
 {
     addFile("minute.wav", 60);
     clickRow(s.main().lv, 0);
@@ -140,7 +140,7 @@ TEST_F(PlayerCommands, DraggingTheSliderSeeksAndItsTimeShowsWhileDragging)
     EXPECT_EQ(s.skinText("timecaption"), "00:00:00");
 }
 
-TEST_F(PlayerCommands, StepsThenBeginEndAndOkMarkASegmentThatRemoveTakesAway)
+TEST_F(PlayerCommandsRealTime, StepsThenBeginEndAndOkMarkASegmentThatRemoveTakesAway)
 {
     addFile("three minutes.wav", 180);
     clickRow(s.main().lv, 0);
@@ -173,7 +173,7 @@ TEST_F(PlayerCommands, StepsThenBeginEndAndOkMarkASegmentThatRemoveTakesAway)
     EXPECT_EQ(s.main().jobList().rowCount(), 1);
 }
 
-TEST_F(PlayerCommands, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
+TEST_F(PlayerCommandsRealTime, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
 {
     addFile("minute.wav", 60);
     test::setSegments(s.main().jobList().job(0), {{20, 30}, {0, 60}});
@@ -201,7 +201,7 @@ TEST_F(PlayerCommands, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     EXPECT_EQ(s.statuses().size(), 2);
 }
 
-TEST_F(PlayerCommands, NothingPlaysOrMarksWhileConverting)
+TEST_F(PlayerCommandsRealTime, NothingPlaysOrMarksWhileConverting)
 {
     addFile("tone.wav", 30);
     clickRow(s.main().lv, 0);
@@ -218,7 +218,7 @@ TEST_F(PlayerCommands, NothingPlaysOrMarksWhileConverting)
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
 }
 
-TEST_F(PlayerCommands, AddingSplittingAndClearingStopThePreview)
+TEST_F(PlayerCommandsRealTime, AddingSplittingAndClearingStopThePreview)
 {
     Settings &settings = s.main().settingsStore().settings();
     settings.OutputFolder = s.folder.file("out") + QLatin1Char('/');
@@ -253,7 +253,7 @@ namespace {
 
 // The whole way through: mark a segment with the step buttons, Begin, End
 // and OK, then split exactly that segment.
-TEST_F(PlayerCommands, ASegmentMarkedByClicksIsWhatSplitCuts)
+TEST_F(PlayerCommandsRealTime, ASegmentMarkedByClicksIsWhatSplitCuts)
 {
     Settings &settings = s.main().settingsStore().settings();
     settings.OutputFolder = s.folder.file("out") + QLatin1Char('/');

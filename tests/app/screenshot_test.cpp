@@ -123,7 +123,7 @@ TEST(Screenshot, MainWindowDuringASplit)
 
 // A marked segment playing: its row says "Playing", the slider has moved
 // part of the way through the segment and the clock counts its time.
-TEST(Screenshot, MainWindowPlayingASegment)
+TEST(Screenshot, MainWindowPlayingASegmentInRealTime)
 {
     test::MainSession s;
     const QString path = s.folder.file("Evening Concert.wma");

@@ -18,9 +18,10 @@ namespace {
 
 constexpr int Rate = 8000;
 
-using PreviewPlayerTest = PlayerTest;
+// Every case plays through the dummy driver in real time.
+using PreviewPlayerRealTime = PlayerTest;
 
-TEST_F(PreviewPlayerTest, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
+TEST_F(PreviewPlayerRealTime, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
 {
     add({makeFile("ten minutes.wav", 600)});
     clickFile(0);
@@ -57,7 +58,7 @@ TEST_F(PreviewPlayerTest, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
     EXPECT_TRUE(m_seams.messages.errors.isEmpty());
 }
 
-TEST_F(PreviewPlayerTest, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentAndStops)
+TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentAndStops)
 {
     add({makeFile("first.wav", 60), makeFile("second.wav", 40)});
     bench().settings().SplitMode = split_mode::Unification;
@@ -96,7 +97,7 @@ TEST_F(PreviewPlayerTest, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentAndSt
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
 }
 
-TEST_F(PreviewPlayerTest, DraggingTheSliderToItsEndStopsPlayback)
+TEST_F(PreviewPlayerRealTime, DraggingTheSliderToItsEndStopsPlayback)
 {
     add({makeFile("ten minutes.wav", 600)});
     clickFile(0);
@@ -118,7 +119,7 @@ TEST_F(PreviewPlayerTest, DraggingTheSliderToItsEndStopsPlayback)
     EXPECT_EQ(caption(), "00:00:00");
 }
 
-TEST_F(PreviewPlayerTest, DraggingToAQuarterOfASegmentGoesOnNearSeventySeconds)
+TEST_F(PreviewPlayerRealTime, DraggingToAQuarterOfASegmentGoesOnNearSeventySeconds)
 {
     add({makeFile("ten minutes.wav", 600)});
     setSegments(bench().jobs.job(0), {{60, 100}, {0, 600}});
@@ -145,7 +146,7 @@ TEST_F(PreviewPlayerTest, DraggingToAQuarterOfASegmentGoesOnNearSeventySeconds)
     EXPECT_TRUE(state().Playing);
 }
 
-TEST_F(PreviewPlayerTest, StepsMoveTheSliderAboutASecondWhileStopped)
+TEST_F(PreviewPlayerRealTime, StepsMoveTheSliderAboutASecondWhileStopped)
 {
     add({makeFile("ten minutes.wav", 600), makeFile("three minutes.wav", 180)});
     clickFile(0);
@@ -190,7 +191,7 @@ TEST_F(PreviewPlayerTest, StepsMoveTheSliderAboutASecondWhileStopped)
     EXPECT_EQ(sliderPosition(), 100);
 }
 
-TEST_F(PreviewPlayerTest, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePreviewFirst)
+TEST_F(PreviewPlayerRealTime, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePreviewFirst)
 {
     Settings &settings = bench().settings();
     settings.OutputFolder = m_folder.file("out") + QLatin1Char('/');
@@ -246,7 +247,7 @@ TEST_F(PreviewPlayerTest, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePrevie
     EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
 }
 
-TEST_F(PreviewPlayerTest, PlaybackEndsByItselfAtTheEndOfTheFile)
+TEST_F(PreviewPlayerRealTime, PlaybackEndsByItselfAtTheEndOfTheFile)
 {
     add({makeFile("two seconds.wav", 2)});
     clickFile(0);
@@ -263,7 +264,7 @@ TEST_F(PreviewPlayerTest, PlaybackEndsByItselfAtTheEndOfTheFile)
     EXPECT_EQ(frames, 2 * Rate);
 }
 
-TEST_F(PreviewPlayerTest, EmptyingTheListWhilePlayingStopsAndTheNextPlayWorks)
+TEST_F(PreviewPlayerRealTime, EmptyingTheListWhilePlayingStopsAndTheNextPlayWorks)
 {
     const QString path = makeFile("short.wav", 12);
     add({path});
@@ -285,7 +286,7 @@ TEST_F(PreviewPlayerTest, EmptyingTheListWhilePlayingStopsAndTheNextPlayWorks)
     EXPECT_TRUE(waitForTicks(1));
 }
 
-TEST_F(PreviewPlayerTest, AFileThatCannotBeOpenedIsReportedAndLeavesThePlayerStopped)
+TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlayerStopped)
 {
     const QString path = makeFile("gone.wav", 12);
     add({path});
@@ -314,7 +315,7 @@ TEST_F(PreviewPlayerTest, AFileThatCannotBeOpenedIsReportedAndLeavesThePlayerSto
     EXPECT_TRUE(waitForTicks(1));
 }
 
-TEST_F(PreviewPlayerTest, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
+TEST_F(PreviewPlayerRealTime, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
 {
     SdlAudioPlayer nowhere(QStringList{QStringLiteral("korvex-no-such-driver")}, nullptr);
     PreviewPlayer lone(state(), bench().jobs, bench().settings(), bench().run, skin(), m_reader, nowhere,
@@ -330,7 +331,7 @@ TEST_F(PreviewPlayerTest, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
     EXPECT_TRUE(m_seams.messages.errors[0].contains("Component is not connected"));
 }
 
-TEST_F(PreviewPlayerTest, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
+TEST_F(PreviewPlayerRealTime, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
 {
     add({makeFile("tone.wav", 5)});
     clickFile(0);
@@ -352,7 +353,7 @@ TEST_F(PreviewPlayerTest, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
     EXPECT_EQ(queued.size(), 1);
 }
 
-TEST_F(PreviewPlayerTest, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySegmentEndsAtOnce)
+TEST_F(PreviewPlayerRealTime, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySegmentEndsAtOnce)
 {
     add({makeFile("minute.wav", 60)});
     setSegments(bench().jobs.job(0), {{5, 5}, {20, 30}, {0, 60}});

@@ -14,7 +14,7 @@ namespace {
 constexpr int Rate = 44100;
 constexpr int Seconds = 320;
 
-class SeekExactness : public PlayerTest, public ::testing::WithParamInterface<const char *>
+class SeekExactnessRealTime : public PlayerTest, public ::testing::WithParamInterface<const char *>
 {
 protected:
     // The block the player was handed, against the straight decode from the
@@ -34,7 +34,7 @@ protected:
     DecodedAudio m_straight;
 };
 
-TEST_P(SeekExactness, BlocksAfterASeekToFiveMinutesAreTheStraightDecodeFromThere)
+TEST_P(SeekExactnessRealTime, BlocksAfterASeekToFiveMinutesAreTheStraightDecodeFromThere)
 {
     const QString path = m_folder.file(QStringLiteral("long") + QLatin1String(GetParam()));
     writeAudioFile(path, noiseSpec(Rate, 1, qint64(Seconds) * Rate));
@@ -75,6 +75,6 @@ TEST_P(SeekExactness, BlocksAfterASeekToFiveMinutesAreTheStraightDecodeFromThere
     EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codecs, SeekExactness, ::testing::Values(".wma", ".mp3"));
+INSTANTIATE_TEST_SUITE_P(Codecs, SeekExactnessRealTime, ::testing::Values(".wma", ".mp3"));
 
 } // namespace
