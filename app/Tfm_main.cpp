@@ -79,7 +79,9 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     lv_time = MainControls::listView(this, "lv_time", 217, 187, jobs.segmentModel(), jobs.segmentSelection());
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
+    m_bench.attachPreview(AudioPlayer21);
     connectLists();
+    connectSegmentList();
     connectRunControl();
     registerCommands();
 }

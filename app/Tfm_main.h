@@ -86,6 +86,8 @@ public:
     SkinFace &skinFace() { return m_bench.skin; }
     ConvertProgress &convertProgress() { return m_bench.progress; }
     RunControl &runControl() { return m_bench.control; }
+    PreviewPlayer &previewPlayer() { return *m_bench.preview(); }
+    SegmentMarker &segmentMarker() { return m_bench.marker; }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
@@ -131,9 +133,8 @@ private:
     void connectRunControl();
     void registerCommands();
     void registerRunCommands();
-    // Where the preview player is asked to stop and let go of the reader
-    // before a run or an added file needs it.
-    void StopPlayback();
+    void registerPlayerCommands();
+    void connectSegmentList();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
