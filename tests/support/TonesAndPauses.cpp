@@ -1,0 +1,42 @@
+#include "support/TonesAndPauses.h"
+
+#include "support/AudioFixtures.h"
+
+#include <QRandomGenerator>
+
+#include <cmath>
+#include <numbers>
+
+namespace korvex::test {
+
+void writeTonesOverFloor(const QString &path, double seconds, const QList<ToneAt> &tones, double floorDb,
+                         int sampleRate)
+{
+    const qint64 frames = qint64(std::llround(seconds * sampleRate));
+    // uniform noise of peak a has an RMS of a / sqrt(3)
+    const double floorPeak = floorDb < -150 ? 0.0 : std::pow(10.0, floorDb / 20.0) * std::sqrt(3.0);
+    QRandomGenerator noise(11);
+    QList<float> samples(frames * 2);
+    for (qint64 frame = 0; frame < frames; ++frame) {
+        const double t = double(frame) / sampleRate;
+        bool inTone = false;
+        for (const ToneAt &tone : tones)
+            inTone = inTone || (t >= tone.begin && t < tone.end);
+        for (int channel = 0; channel < 2; ++channel) {
+            const double value = inTone ? 0.5 * std::sin(2 * std::numbers::pi * 440.0 * t)
+                                        : floorPeak * (2 * noise.generateDouble() - 1);
+            samples[frame * 2 + channel] = float(value);
+        }
+    }
+    writeAudioSamples(path, sampleRate, 2, samples);
+}
+
+QList<ToneAt> fiveTonesWithPauses(double offset)
+{
+    QList<ToneAt> tones;
+    for (int k = 0; k < 5; ++k)
+        tones.append({offset + 5.0 * k, offset + 5.0 * k + 3.0});
+    return tones;
+}
+
+} // namespace korvex::test
