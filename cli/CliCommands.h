@@ -22,6 +22,7 @@ inline constexpr int Stopped = 130;
 int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
 int Info(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
 int Profiles();
+int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
 
 // The FILEs as absolute paths; throws UsageError for a missing or unreadable one.
 QStringList CheckedFiles(const QStringList &files);

@@ -52,8 +52,13 @@ int runCommand(const CliOptions &options)
         if (Interrupted())
             bench.control.Stop();
     });
-    const int code = options.command == CliOptions::Command::Info ? Info(options, bench, messages)
-                                                                  : SplitOrJoin(options, bench, messages);
+    int code = exit_code::Done;
+    if (options.command == CliOptions::Command::Info)
+        code = Info(options, bench, messages);
+    else if (options.command == CliOptions::Command::Silences)
+        code = Silences(options, bench, messages);
+    else
+        code = SplitOrJoin(options, bench, messages);
     SetMessagePumpHook({});
     return code;
 }
