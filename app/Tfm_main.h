@@ -20,8 +20,12 @@ class QTableView;
 
 namespace korvex {
 
+class FileDrops;
+class FindSilences;
+class KeyboardShortcuts;
 class SkinBinding;
 class TSkin;
+class WaveformView;
 class Tfm_about;
 class Tfm_dir;
 class Tfm_id3;
@@ -74,6 +78,9 @@ public:
     SkinFace &skinFace() { return m_bench.skin; }
     ConvertProgress &convertProgress() { return m_bench.progress; }
     RunControl &runControl() { return m_bench.control; }
+    FindSilences &findSilences() { return *m_silences; }
+    // After the window was first shown.
+    WaveformView *waveformView() { return m_waveform.get(); }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
@@ -119,6 +126,10 @@ private:
     void connectRunControl();
     void registerCommands();
     void registerRunCommands();
+    // Find Silences, the keys and file drops: what the window offers beyond
+    // its buttons and menus, all through the command table.
+    void registerAssists();
+    void bindWaveform();
     // Where the preview player is asked to stop and let go of the reader
     // before a run or an added file needs it.
     void StopPlayback();
@@ -137,6 +148,10 @@ private:
     Workbench m_bench;
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
+    std::unique_ptr<FindSilences> m_silences;
+    std::unique_ptr<KeyboardShortcuts> m_keys;
+    FileDrops *m_drops = nullptr;
+    std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
     // Set when the window closes while a run converts; the files the run
     // closes from then on were cut short by the close.

@@ -18,6 +18,9 @@ public:
     virtual void error(const QString &text) = 0;
     // A modal information box with the text and one OK button.
     virtual void information(const QString &text) = 0;
+    // A modal question with Yes and No; true for Yes. Front ends that never
+    // ask (korvex-cli) keep the default, which answers No.
+    virtual bool question(const QString &) { return false; }
 };
 
 struct OpenFilesRequest

@@ -10,7 +10,7 @@
 namespace korvex::test {
 
 void writeTonesOverFloor(const QString &path, double seconds, const QList<ToneAt> &tones, double floorDb,
-                         int sampleRate)
+                         int sampleRate, bool spoken)
 {
     const qint64 frames = qint64(std::llround(seconds * sampleRate));
     // uniform noise of peak a has an RMS of a / sqrt(3)
@@ -22,8 +22,11 @@ void writeTonesOverFloor(const QString &path, double seconds, const QList<ToneAt
         bool inTone = false;
         for (const ToneAt &tone : tones)
             inTone = inTone || (t >= tone.begin && t < tone.end);
+        const double level = spoken ? 0.5 * (0.2 + 0.8 * std::abs(std::sin(std::numbers::pi * 2.3 * t))
+                                                 * (0.6 + 0.4 * std::sin(2 * std::numbers::pi * 0.31 * t)))
+                                    : 0.5;
         for (int channel = 0; channel < 2; ++channel) {
-            const double value = inTone ? 0.5 * std::sin(2 * std::numbers::pi * 440.0 * t)
+            const double value = inTone ? level * std::sin(2 * std::numbers::pi * 440.0 * t)
                                         : floorPeak * (2 * noise.generateDouble() - 1);
             samples[frame * 2 + channel] = float(value);
         }
