@@ -248,6 +248,8 @@ void race(const char *what, const QStringList &ours, const char *oursName, const
 
 int scans(const QString &self, const QString &source, const QString &cli)
 {
+    // the children print too: keep the lines in order
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QStringList ffmpeg{QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
                              QStringLiteral("error"), QStringLiteral("-i"), source};
     race("Waveform overview against a plain ffmpeg decode", {self, QStringLiteral("overview"), source},
