@@ -197,7 +197,7 @@ int compare(const QString &self, const QString &source, const QString &folder)
 // 5 ms notes the longest wait between its ticks while the worker scans.
 int overview(const QString &path)
 {
-    WaveformSource source;
+    WaveformSource source{QString()};  // no cache: every run scans
     QElapsedTimer sinceTick;
     qint64 longestGapMs = 0;
     int handOvers = 0;

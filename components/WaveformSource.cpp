@@ -3,9 +3,14 @@
 #include "components/AudioReader.h"
 #include "components/KorvexError.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +25,8 @@ constexpr qint64 BlockFrames = 65536;
 constexpr int HandOverMs = 100;
 // About a hundred files' overviews.
 constexpr int CacheBytes = 100 * 2 * WaveOverview::Columns;
+// A cache file: this tag, then the peak and the RMS columns.
+const QByteArray CacheTag = QByteArrayLiteral("KVW1");
 
 quint8 level(double fraction)
 {
@@ -87,11 +94,56 @@ WaveOverview emptyOverview(const QString &path)
 
 } // namespace
 
-void WaveformWorker::scan(quint64 request, const QString &path)
+QString WaveformWorker::cacheFile(const QString &key) const
+{
+    const QByteArray name = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
+    return m_cacheFolder + QLatin1Char('/') + QString::fromLatin1(name) + QStringLiteral(".wave");
+}
+
+// A cache file of the wrong size or tag is not ours, or was cut short: it is
+// scanned anew and replaced.
+bool WaveformWorker::readCache(const QString &key, WaveOverview &overview) const
+{
+    if (m_cacheFolder.isEmpty())
+        return false;
+    QFile file(cacheFile(key));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(CacheTag.size() + 2 * WaveOverview::Columns + 1);
+    if (bytes.size() != CacheTag.size() + 2 * WaveOverview::Columns || !bytes.startsWith(CacheTag))
+        return false;
+    for (int column = 0; column < WaveOverview::Columns; ++column) {
+        overview.peak[column] = quint8(bytes[CacheTag.size() + column]);
+        overview.rms[column] = quint8(bytes[CacheTag.size() + WaveOverview::Columns + column]);
+    }
+    overview.filled = WaveOverview::Columns;
+    overview.complete = true;
+    return true;
+}
+
+// Best effort: without a cache the next run scans again.
+void WaveformWorker::writeCache(const QString &key, const WaveOverview &overview) const
+{
+    if (m_cacheFolder.isEmpty() || !QDir().mkpath(m_cacheFolder))
+        return;
+    QSaveFile file(cacheFile(key));
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(CacheTag);
+    file.write(reinterpret_cast<const char *>(overview.peak.constData()), overview.peak.size());
+    file.write(reinterpret_cast<const char *>(overview.rms.constData()), overview.rms.size());
+    file.commit();
+}
+
+void WaveformWorker::scan(quint64 request, const QString &path, const QString &key)
 {
     if (m_latest.load(std::memory_order_acquire) != request)
         return;
     WaveOverview overview = emptyOverview(path);
+    if (readCache(key, overview)) {
+        Q_EMIT progressed(request, overview);
+        return;
+    }
     try {
         AudioReader reader(path);
         Columns columns(reader.length(), reader.channelCount());
@@ -110,6 +162,7 @@ void WaveformWorker::scan(quint64 request, const QString &path)
             }
         }
         columns.finish(overview);
+        writeCache(key, overview);
     } catch (const KorvexError &) {
         // a file that cannot be read shows no sound; adding it has said why
         overview.complete = true;
@@ -117,10 +170,17 @@ void WaveformWorker::scan(quint64 request, const QString &path)
     Q_EMIT progressed(request, overview);
 }
 
-WaveformSource::WaveformSource(QObject *parent) : QObject(parent), m_finished(CacheBytes)
+QString WaveformSource::defaultCacheFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/korvex");
+}
+
+WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
+    : QObject(parent), m_finished(CacheBytes)
 {
     qRegisterMetaType<WaveOverview>();
-    m_worker = new WaveformWorker(m_request);
+    m_worker = new WaveformWorker(m_request, cacheFolder);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &WaveformWorker::progressed, this, &WaveformSource::take, Qt::QueuedConnection);
@@ -154,8 +214,9 @@ void WaveformSource::show(const QString &path)
         m_current = *kept;
     } else {
         m_current = emptyOverview(path);
-        QMetaObject::invokeMethod(m_worker, [worker = m_worker, request, path] { worker->scan(request, path); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_worker, [worker = m_worker, request, path, key] { worker->scan(request, path, key); },
+            Qt::QueuedConnection);
     }
     Q_EMIT overviewChanged();
 }

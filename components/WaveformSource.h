@@ -29,13 +29,17 @@ class WaveformWorker;
 // Computes the overviews of files on a worker thread with a reader of its own
 // (never the window's shared one), and hands them to the window thread as
 // they grow. Only the latest request is worked on: asking for another file
-// abandons the scan at hand. Finished overviews are kept in memory, keyed by
-// path, size and modification time, so a file changed on disk is scanned anew.
+// abandons the scan at hand. Finished overviews are kept in memory and in a
+// cache folder (one small file each), keyed by path, size and modification
+// time, so a file changed on disk is scanned anew.
 class WaveformSource : public QObject
 {
     Q_OBJECT
 public:
-    explicit WaveformSource(QObject *parent = nullptr);
+    // $XDG_CACHE_HOME/korvex, else ~/.cache/korvex.
+    static QString defaultCacheFolder();
+
+    explicit WaveformSource(const QString &cacheFolder = defaultCacheFolder(), QObject *parent = nullptr);
     ~WaveformSource() override;
 
     // Window thread. An empty path shows nothing.
@@ -64,15 +68,24 @@ class WaveformWorker : public QObject
 {
     Q_OBJECT
 public:
-    explicit WaveformWorker(const std::atomic<quint64> &latest) : m_latest(latest) {}
+    WaveformWorker(const std::atomic<quint64> &latest, const QString &cacheFolder)
+        : m_latest(latest), m_cacheFolder(cacheFolder)
+    {
+    }
 
-    void scan(quint64 request, const QString &path);
+    // key: what the cache file is named after.
+    void scan(quint64 request, const QString &path, const QString &key);
 
 Q_SIGNALS:
     void progressed(quint64 request, const korvex::WaveOverview &overview);
 
 private:
+    QString cacheFile(const QString &key) const;
+    bool readCache(const QString &key, WaveOverview &overview) const;
+    void writeCache(const QString &key, const WaveOverview &overview) const;
+
     const std::atomic<quint64> &m_latest;
+    QString m_cacheFolder;
 };
 
 } // namespace korvex

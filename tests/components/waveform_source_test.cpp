@@ -2,7 +2,9 @@
 #include "support/TempDir.h"
 #include "support/TonesAndPauses.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -93,4 +95,59 @@ TEST(WaveformSource, KeptOverviewsComeBackAtOnceUnlessTheFileChanged)
     EXPECT_EQ(source.current().filled, 0);
     source.show(QString());
     EXPECT_TRUE(source.current().path.isEmpty());
+}
+
+TEST(WaveformSource, FinishedOverviewsAreKeptOnDiskForTheNextRun)
+{
+    TestFolder folder;
+    const QString path = folder.file("album side.flac");
+    writeTonesOverFloor(path, 6.0, {{1.0, 5.0}});
+    const QString cache = folder.file("cache/korvex");
+    EXPECT_EQ(WaveformSource::defaultCacheFolder(), cache) << "inside the test's XDG_CACHE_HOME";
+    {
+        WaveformSource source;
+        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+        source.show(path);
+        ASSERT_TRUE(waitComplete(source, changes));
+    }
+    const QStringList kept = QDir(cache).entryList(QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    const QString cacheFile = cache + "/" + kept.first();
+    EXPECT_EQ(QFileInfo(cacheFile).size(), 4 + 2 * WaveOverview::Columns);
+
+    // the next run takes what the file says, without scanning
+    QFile file(cacheFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("KVW1" + QByteArray(WaveOverview::Columns, char(200)) + QByteArray(WaveOverview::Columns, char(7)));
+    file.close();
+    {
+        WaveformSource source;
+        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+        source.show(path);
+        ASSERT_TRUE(waitComplete(source, changes));
+        EXPECT_EQ(source.current().peak[0], 200);
+        EXPECT_EQ(source.current().rms[WaveOverview::Columns - 1], 7);
+    }
+
+    // a cut-short cache file is scanned anew and replaced
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("KVW1 short");
+    file.close();
+    {
+        WaveformSource source;
+        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+        source.show(path);
+        ASSERT_TRUE(waitComplete(source, changes));
+        EXPECT_LE(source.current().peak[0], 1);
+        EXPECT_NEAR(source.current().peak[WaveOverview::Columns / 2], 128, 3);
+    }
+    EXPECT_EQ(QFileInfo(cacheFile).size(), 4 + 2 * WaveOverview::Columns);
+
+    // without a cache folder nothing is written
+    TestFolder other;
+    WaveformSource uncached{QString()};
+    QSignalSpy changes(&uncached, &WaveformSource::overviewChanged);
+    uncached.show(path);
+    ASSERT_TRUE(waitComplete(uncached, changes));
+    EXPECT_FALSE(QDir(other.file("cache/korvex")).exists());
 }
