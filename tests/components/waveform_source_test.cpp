@@ -23,6 +23,16 @@ bool waitComplete(WaveformSource &source, QSignalSpy &changes)
     return true;
 }
 
+// The finished overview of one file, as a fresh run of the program gets it.
+WaveOverview overviewOf(const QString &path, const QString &cacheFolder = WaveformSource::defaultCacheFolder())
+{
+    WaveformSource source(cacheFolder);
+    QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+    source.show(path);
+    EXPECT_TRUE(waitComplete(source, changes));
+    return source.current();
+}
+
 int column(double seconds, double fileSeconds)
 {
     return int(seconds / fileSeconds * WaveOverview::Columns);
@@ -104,12 +114,7 @@ TEST(WaveformSource, FinishedOverviewsAreKeptOnDiskForTheNextRun)
     writeTonesOverFloor(path, 6.0, {{1.0, 5.0}});
     const QString cache = folder.file("cache/korvex");
     EXPECT_EQ(WaveformSource::defaultCacheFolder(), cache) << "inside the test's XDG_CACHE_HOME";
-    {
-        WaveformSource source;
-        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
-        source.show(path);
-        ASSERT_TRUE(waitComplete(source, changes));
-    }
+    overviewOf(path);
     const QStringList kept = QDir(cache).entryList(QDir::Files);
     ASSERT_EQ(kept.size(), 1);
     const QString cacheFile = cache + "/" + kept.first();
@@ -120,34 +125,21 @@ TEST(WaveformSource, FinishedOverviewsAreKeptOnDiskForTheNextRun)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("KVW1" + QByteArray(WaveOverview::Columns, char(200)) + QByteArray(WaveOverview::Columns, char(7)));
     file.close();
-    {
-        WaveformSource source;
-        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
-        source.show(path);
-        ASSERT_TRUE(waitComplete(source, changes));
-        EXPECT_EQ(source.current().peak[0], 200);
-        EXPECT_EQ(source.current().rms[WaveOverview::Columns - 1], 7);
-    }
+    const WaveOverview fromDisk = overviewOf(path);
+    EXPECT_EQ(fromDisk.peak[0], 200);
+    EXPECT_EQ(fromDisk.rms[WaveOverview::Columns - 1], 7);
 
     // a cut-short cache file is scanned anew and replaced
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("KVW1 short");
     file.close();
-    {
-        WaveformSource source;
-        QSignalSpy changes(&source, &WaveformSource::overviewChanged);
-        source.show(path);
-        ASSERT_TRUE(waitComplete(source, changes));
-        EXPECT_LE(source.current().peak[0], 1);
-        EXPECT_NEAR(source.current().peak[WaveOverview::Columns / 2], 128, 3);
-    }
+    const WaveOverview rescanned = overviewOf(path);
+    EXPECT_LE(rescanned.peak[0], 1);
+    EXPECT_NEAR(rescanned.peak[WaveOverview::Columns / 2], 128, 3);
     EXPECT_EQ(QFileInfo(cacheFile).size(), 4 + 2 * WaveOverview::Columns);
 
     // without a cache folder nothing is written
     TestFolder other;
-    WaveformSource uncached{QString()};
-    QSignalSpy changes(&uncached, &WaveformSource::overviewChanged);
-    uncached.show(path);
-    ASSERT_TRUE(waitComplete(uncached, changes));
+    EXPECT_TRUE(overviewOf(path, QString()).complete);
     EXPECT_FALSE(QDir(other.file("cache/korvex")).exists());
 }
