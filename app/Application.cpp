@@ -17,10 +17,13 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
 {
     KorvexWindows windows;
     windows.fm_main = std::make_unique<Tfm_main>(options);
-    windows.fm_set = new Tfm_set(windows.fm_main.get());
-    windows.fm_dir = new Tfm_dir(windows.fm_main.get());
+    Tfm_main *main = windows.fm_main.get();
+    windows.fm_set = new Tfm_set(main, main->settingsStore(), *main->seams().messages,
+                                 [main] { main->jobEditor().lvClick(); });
+    windows.fm_dir = new Tfm_dir(main, main->settingsStore().file(), *main->seams().messages);
+    windows.fm_set->setFolderChooser(windows.fm_dir);
     windows.fm_about = new Tfm_about(Tfm_main::HomePage, windows.fm_main.get());
-    windows.fm_id3 = new Tfm_id3(windows.fm_main.get());
+    windows.fm_id3 = new Tfm_id3(windows.fm_main.get(), windows.fm_main->jobList());
     windows.fm_main->setDialogs(windows.fm_set, windows.fm_dir, windows.fm_about, windows.fm_id3);
     return windows;
 }

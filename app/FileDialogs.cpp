@@ -46,9 +46,9 @@ QString FileDialogs::saveFile(const SaveFileRequest &request)
     return dialog.selectedFiles().constFirst();
 }
 
-QString FileDialogs::chooseFolder(const QString &caption, bool)
+QString FileDialogs::chooseFolder(const QString &caption, bool forOutputFolder)
 {
-    return QFileDialog::getExistingDirectory(m_parent, caption);
+    return m_folderChooser ? m_folderChooser->ChooseFolder(caption, forOutputFolder) : QString();
 }
 
 } // namespace korvex

@@ -1,17 +1,20 @@
 #pragma once
 
 #include "components/Seams.h"
+#include "settings/ui/Tfm_dir.h"
 
 #include <QPointer>
 #include <QWidget>
 
 namespace korvex {
 
-// The desktop's own open, save and folder dialogs.
+// The desktop's own open and save dialogs, and Korvex's folder chooser.
 class FileDialogs : public DialogSeam
 {
 public:
     explicit FileDialogs(QWidget *parent) : m_parent(parent) {}
+    // The chooser is made after the main window that owns these dialogs.
+    void setFolderChooser(Tfm_dir *chooser) { m_folderChooser = chooser; }
     QStringList openFiles(const OpenFilesRequest &request) override;
     QString saveFile(const SaveFileRequest &request) override;
     QString chooseFolder(const QString &caption, bool forOutputFolder) override;
@@ -22,6 +25,7 @@ public:
 
 private:
     QPointer<QWidget> m_parent;
+    QPointer<Tfm_dir> m_folderChooser;
 };
 
 } // namespace korvex

@@ -93,6 +93,8 @@ void Tfm_main::setDialogs(Tfm_set *set, Tfm_dir *dir, Tfm_about *about, Tfm_id3 
 {
     fm_set = set;
     fm_dir = dir;
+    if (m_ownDialogs)
+        m_ownDialogs->setFolderChooser(dir);
     fm_about = about;
     fm_id3 = id3;
 }

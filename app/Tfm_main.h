@@ -20,6 +20,7 @@ class QTableView;
 
 namespace korvex {
 
+class FileDialogs;
 class FileDrops;
 class FindSilences;
 class KeyboardShortcuts;
@@ -141,7 +142,7 @@ private:
 
     QString m_programFolder;
     std::unique_ptr<MessageSeam> m_ownMessages;
-    std::unique_ptr<DialogSeam> m_ownDialogs;
+    std::unique_ptr<FileDialogs> m_ownDialogs;
     std::unique_ptr<LauncherSeam> m_ownLauncher;
     Seams m_seams;
 

@@ -209,11 +209,13 @@ audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...).
 
 Commands
   split     Cut every FILE into pieces, each a WMA file in the output folder
-            carrying the title, artist, album, year and genre of its FILE.
+            carrying the title, artist, album and genre of its FILE. No year
+            is written: a year is set only in the window's tag dialog.
   join      Join the FILEs, in the order given, into the one WMA file OUT, in
             the sample rate and channels of the first FILE.
   info      Show what Korvex reads from each FILE: the caption of its row,
-            duration in ms, frames, sample rate, channels and its six tags.
+            duration in ms, frames, sample rate, channels and its tags (the
+            year stays empty: it is never read from a file).
   profiles  List the 47 WMA output profiles with their index and encoding.
   silences  Find the pieces of sound between the silences of each FILE and
             print them, one line per FILE: the segments in the --segments

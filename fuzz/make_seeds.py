@@ -67,6 +67,20 @@ def id3_seeds(work):
         id3_frame(b"TALB", b"\x02" + "Æon".encode("utf-16-be"), 4)
         + id3_frame(b"TIT2", b"\x01\xfe\xff" + "Big".encode("utf-16-be"), 4), 4, 10))
     put("fuzz_id3v2", "zero-frames.mp3", id3_tag(b"", 3, 64))
+    # ID3v2.2, unsynchronised tags and comments of player data, as the tag
+    # samples of the tests hold them (mutagen and hand-laid bytes)
+    samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "tags", "samples")
+    for name in sorted(os.listdir(samples)):
+        if name.endswith(".mp3"):
+            with open(os.path.join(samples, name), "rb") as f:
+                put("fuzz_id3v2", "sample-" + name, f.read(4096))
+    v22 = b"TT2\0\0\x06\0Title" + b"COM\0\0\x0d\0engiTunX\0text" + b"\0" * 12
+    put("fuzz_id3v2", "hand-v22.mp3", b"ID3\2\0\0" + syncsafe(len(v22)) + v22)
+    stored = b"\0\xff\0\xff\0\xe0A"  # "\0 FF FF E0 A" with two zero bytes put in
+    v24 = b"TIT2" + syncsafe(4 + len(stored)) + b"\0\x03" + syncsafe(5) + stored + id3_frame(b"TPE1", b"\0x", 4)
+    put("fuzz_id3v2", "hand-v24-unsync.mp3", id3_tag(v24, 4, 8))
+    v23 = b"TIT2\0\0\0\x06\0\0" + b"\x01\xff\xfe\xff\0\0\0" + b"\0" * 11  # UTF-16 "ÿ", unsynchronised
+    put("fuzz_id3v2", "hand-v23-unsync.mp3", b"ID3\3\0\x80" + syncsafe(len(v23)) + v23)
 
 
 ASF_HEADER = bytes.fromhex("D129E2D6DA35D111903400A0C90349BE")

@@ -2,7 +2,9 @@
 
 #include "joblist/ListText.h"
 #include "tags/ID3.h"
+#include "components/KorvexError.h"
 #include "tags/Ogg.h"
+#include "tags/TagLibTags.h"
 #include "tags/TagText.h"
 #include "tags/WMATag.h"
 
@@ -28,6 +30,20 @@ AudioFileinfo tagsOf(const WMAHeaderInfo &header)
     return tags;
 }
 
+// The record of a reader whose fields carry the record's own names; `title`
+// is the title as the format stores it in the record.
+template <typename Tag>
+AudioFileinfo recordOf(const Tag &tag, const QString &title)
+{
+    AudioFileinfo tags;
+    tags.Title = title;
+    tags.Artist = tag.Artist;
+    tags.Album = tag.Album;
+    tags.Comment = tag.Comment;
+    tags.Genre = tag.Genre;
+    return tags;
+}
+
 EntryTags wmaTags(const QString &path)
 {
     WMAHeaderInfo header;
@@ -35,18 +51,25 @@ EntryTags wmaTags(const QString &path)
     return {captionFrom(header.Title), tagsOf(header)};
 }
 
-EntryTags oggTags(const QString &path)
+// The comment library reads Ogg Vorbis only; Ogg files holding another codec
+// FFmpeg plays get their comments through TagLib. Anything else stays refused.
+OGGTag oggComments(const QString &path)
 {
     OGGTag ogg;
-    ReadOggTag(path, ogg);
-    EntryTags entry;
-    entry.caption = captionFrom(ogg.Title);
-    entry.tags.Title = entry.caption;
-    entry.tags.Artist = ogg.Artist;
-    entry.tags.Album = ogg.Album;
-    entry.tags.Comment = ogg.Comment;
-    entry.tags.Genre = ogg.Genre;
-    return entry;
+    try {
+        ReadOggTag(path, ogg);
+    } catch (const KorvexError &) {
+        if (!ReadOggXiphTag(path, ogg))
+            throw;
+    }
+    return ogg;
+}
+
+EntryTags oggTags(const QString &path)
+{
+    const OGGTag ogg = oggComments(path);
+    const QString caption = captionFrom(ogg.Title);
+    return {caption, recordOf(ogg, caption)};
 }
 
 EntryTags mp3Tags(const QString &path)
@@ -58,12 +81,15 @@ EntryTags mp3Tags(const QString &path)
     const QString title = captionFrom(ID3v2Tag.Title);
     if (!title.isEmpty())
         entry.caption = title;
-    entry.tags.Title = title;
-    entry.tags.Artist = ID3v2Tag.Artist;
-    entry.tags.Album = ID3v2Tag.Album;
-    entry.tags.Comment = ID3v2Tag.Comment;
-    entry.tags.Genre = ID3v2Tag.Genre;
+    entry.tags = recordOf(ID3v2Tag, title);
     return entry;
+}
+
+EntryTags genericTags(const QString &path)
+{
+    // the title stays as written: only the caption must suit a file name
+    const GenericTag tag = ReadGenericTag(path);
+    return {captionFrom(tag.Title), recordOf(tag, tag.Title)};
 }
 
 } // namespace
@@ -77,7 +103,7 @@ EntryTags TagsForFile(const QString &path)
         return oggTags(path);
     if (extension == u"mp3")
         return mp3Tags(path);
-    return {};
+    return genericTags(path);
 }
 
 EntryTags TagsForFolderEntry(const QString &path)

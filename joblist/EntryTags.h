@@ -15,10 +15,12 @@ struct EntryTags
 };
 
 // Files chosen one by one: by the lower-cased extension, ".wma" from the WMA
-// header, ".ogg" from the Vorbis comments, ".mp3" from ID3v1 then ID3v2 (an
-// ID3v2 title wins). Captions are cleaned of the characters a file name may
-// not hold and trimmed. Other extensions give nothing. Year is never taken.
-// Throws KorvexError when a reader fails (an unreadable MP3, a broken Ogg).
+// header, ".ogg" from the Vorbis comments (Ogg Opus, FLAC and Speex through
+// TagLib), ".mp3" from ID3v1 then ID3v2 (an ID3v2 title wins), every other
+// extension from TagLib's generic tag. Captions are cleaned of the characters
+// a file name may not hold and trimmed. Year is never taken.
+// Throws KorvexError when a reader fails (an unreadable MP3, an Ogg file that
+// is none of the four codecs).
 EntryTags TagsForFile(const QString &path);
 
 // Files found in a folder: the WMA header title, as it is, names the row;

@@ -15,15 +15,44 @@ ID3StructV1 ID3v1Tag;
 
 namespace {
 
-constexpr qint64 FrameHeaderSize = 10;
 constexpr qint64 FrameValueSize = 250;
+constexpr qint64 DataLengthIndicatorSize = 4;
+// Raw bytes that hold the first 250 bytes of an unsynchronised body even when
+// every one of them had a zero byte inserted after it.
+constexpr qint64 UnsynchronisedValueSize = 2 * FrameValueSize;
+
+// Tag header flag (up to ID3v2.3) and ID3v2.4 frame format flags.
+constexpr uchar TagUnsynchronised = 0x80;
+constexpr uchar FrameUnsynchronised = 0x02;
+constexpr uchar FrameDataLengthIndicator = 0x01;
 
 enum FrameIndex { TIT2, TPE1, TALB, TRCK, TYER, TCON, COMM };
 
-quint32 bigEndian32(const QByteArray &bytes, int at)
+struct FrameLayout
+{
+    int idSize = 4;
+    int sizeBytes = 4;
+    int headerSize = 10;
+    bool syncsafeSizes = false;  // ID3v2.4
+    bool formatFlags = false;    // ID3v2.4 frames say how their bodies are stored
+};
+
+FrameLayout layoutOf(uchar version)
+{
+    if (version == 2)
+        return {3, 3, 6, false, false};
+    if (version == 4)
+        return {4, 4, 10, true, true};
+    return {};
+}
+
+quint32 bigEndian(const QByteArray &bytes, int at, int count)
 {
     const auto *b = reinterpret_cast<const uchar *>(bytes.constData()) + at;
-    return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
+    quint32 value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value << 8 | b[i];
+    return value;
 }
 
 quint32 syncsafe32(const QByteArray &bytes, int at)
@@ -31,6 +60,13 @@ quint32 syncsafe32(const QByteArray &bytes, int at)
     const auto *b = reinterpret_cast<const uchar *>(bytes.constData()) + at;
     return quint32(b[0] & 0x7F) << 21 | quint32(b[1] & 0x7F) << 14 | quint32(b[2] & 0x7F) << 7
          | quint32(b[3] & 0x7F);
+}
+
+quint32 frameSize(const QByteArray &header, const FrameLayout &layout)
+{
+    if (layout.syncsafeSizes)
+        return syncsafe32(header, layout.idSize);
+    return bigEndian(header, layout.idSize, layout.sizeBytes);
 }
 
 // The tag size bytes are taken whole (bit 7 not masked): a damaged size can
@@ -45,29 +81,156 @@ qint64 tagEnd(const TagInfo &info)
 
 int frameIndex(const QByteArray &id)
 {
-    for (int i = 0; i < int(FrameIDs.size()); ++i) {
-        if (id == FrameIDs[i])
+    const auto &ids = id.size() == 3 ? FrameIDsV22 : FrameIDs;
+    for (int i = 0; i < int(ids.size()); ++i) {
+        if (id == ids[i])
             return i;
     }
     return -1;
 }
 
-// Reads one frame at `position`; returns the position of the next frame, or
-// -1 when the frame header cannot be read.
-qint64 readFrame(QIODevice &device, qint64 position, bool syncsafeSizes, TagInfo &info)
+// Takes out the zero byte that unsynchronisation puts after every 0xFF.
+class Resynchroniser
 {
-    if (!device.seek(position))
-        return -1;
-    const QByteArray header = device.read(FrameHeaderSize);
-    if (header.size() < FrameHeaderSize)
-        return -1;
-    const quint32 size = syncsafeSizes ? syncsafe32(header, 4) : bigEndian32(header, 4);
-    QByteArray value = device.read(qMin<qint64>(size, FrameValueSize));
-    value.append(QByteArray(FrameValueSize - value.size(), '\0'));
-    const int index = frameIndex(header.left(4));
-    if (index >= 0)
+public:
+    // False when the byte is one that was put in.
+    bool keep(char c)
+    {
+        const bool inserted = m_afterFF && c == 0;
+        m_afterFF = static_cast<uchar>(c) == 0xFF;
+        return !inserted;
+    }
+
+private:
+    bool m_afterFF = false;
+};
+
+QByteArray resynchronised(const QByteArray &bytes)
+{
+    Resynchroniser undo;
+    QByteArray plain;
+    plain.reserve(bytes.size());
+    for (char c : bytes) {
+        if (undo.keep(c))
+            plain.append(c);
+    }
+    return plain;
+}
+
+// The bytes of the tag after its header, as its frames are laid out in them.
+class TagBytes
+{
+public:
+    virtual ~TagBytes() = default;
+    virtual QByteArray read(qint64 count) = 0;
+    virtual bool skip(qint64 count) = 0;
+    // Where the next byte lies in the file, to be compared with the tag end.
+    virtual qint64 filePosition() const = 0;
+};
+
+// A tag stored as it is: frames follow each other in the file.
+class PlainBytes final : public TagBytes
+{
+public:
+    explicit PlainBytes(QIODevice &device) : m_device(device) {}
+    QByteArray read(qint64 count) override { return m_device.read(count); }
+    // A frame that claims to run past the end of the file ends the walk
+    // there, as the short read after the seek would.
+    bool skip(qint64 count) override
+    {
+        const qint64 target = m_device.pos() + count;
+        return target <= m_device.size() && m_device.seek(target);
+    }
+    qint64 filePosition() const override { return m_device.pos(); }
+
+private:
+    QIODevice &m_device;
+};
+
+// A tag unsynchronised as a whole: frame sizes count the bytes with the
+// inserted zero bytes taken out, so the tag is read in order, up to its end.
+class ResynchronisedBytes final : public TagBytes
+{
+public:
+    ResynchronisedBytes(QIODevice &device, qint64 end) : m_device(device), m_end(end) {}
+    QByteArray read(qint64 count) override
+    {
+        QByteArray bytes;
+        take(count, &bytes);
+        return bytes;
+    }
+    bool skip(qint64 count) override { return take(count, nullptr) == count; }
+    qint64 filePosition() const override { return m_device.pos() - (m_chunk.size() - m_at); }
+
+private:
+    static constexpr qint64 ChunkSize = 64 * 1024;
+
+    bool refill()
+    {
+        const qint64 left = m_end - m_device.pos();
+        m_chunk = left > 0 ? m_device.read(qMin(left, ChunkSize)) : QByteArray();
+        m_at = 0;
+        return !m_chunk.isEmpty();
+    }
+
+    qint64 take(qint64 count, QByteArray *into)
+    {
+        qint64 taken = 0;
+        while (taken < count) {
+            if (m_at == m_chunk.size() && !refill())
+                break;
+            const char c = m_chunk.at(m_at++);
+            if (!m_undo.keep(c))
+                continue;
+            if (into)
+                into->append(c);
+            ++taken;
+        }
+        return taken;
+    }
+
+    QIODevice &m_device;
+    const qint64 m_end;
+    QByteArray m_chunk;
+    qsizetype m_at = 0;
+    Resynchroniser m_undo;
+};
+
+// The first 250 bytes of a frame body as its text decoder wants them,
+// zero-filled; `formatFlags` are those of an ID3v2.4 frame, else 0.
+QByteArray frameValue(QByteArray body, uchar formatFlags)
+{
+    if (formatFlags & FrameDataLengthIndicator)
+        body.remove(0, DataLengthIndicatorSize);
+    if (formatFlags & FrameUnsynchronised)
+        body = resynchronised(body);
+    body.truncate(FrameValueSize);
+    body.append(QByteArray(FrameValueSize - body.size(), '\0'));
+    return body;
+}
+
+qint64 rawValueSize(uchar formatFlags)
+{
+    const qint64 indicator = formatFlags & FrameDataLengthIndicator ? DataLengthIndicatorSize : 0;
+    return indicator + (formatFlags & FrameUnsynchronised ? UnsynchronisedValueSize : FrameValueSize);
+}
+
+// Reads the frame that starts at the next byte; false when no frame header
+// can be read or the end of its body cannot be reached.
+bool readFrame(TagBytes &bytes, const FrameLayout &layout, TagInfo &info)
+{
+    const QByteArray header = bytes.read(layout.headerSize);
+    if (header.size() < layout.headerSize)
+        return false;
+    const quint32 size = frameSize(header, layout);
+    const uchar formatFlags = layout.formatFlags ? static_cast<uchar>(header[9]) : 0;
+    const QByteArray body = bytes.read(qMin<qint64>(size, rawValueSize(formatFlags)));
+    const QByteArray value = frameValue(body, formatFlags);
+    const int index = frameIndex(header.left(layout.idSize));
+    const bool playerData = index == COMM && DecodeID3CommentDescription(value).startsWith(u"iTun");
+    if (index >= 0 && !playerData)
         info.FrameValues[index] = value;
-    return position + FrameHeaderSize + qint64(size);
+    return bytes.skip(qint64(size) - body.size());
 }
 
 ID3StructV2 fieldsOf(const TagInfo &info)
@@ -100,13 +263,18 @@ ID3StructV2 ParseID3v2(QIODevice &device)
     info.FileSize = device.size();
     if (info.Header.size() < 10 || !info.Header.startsWith("ID3"))
         return {};
-    const bool syncsafeSizes = static_cast<uchar>(info.Header[3]) == 4;
+    const auto version = static_cast<uchar>(info.Header[3]);
+    const auto flags = static_cast<uchar>(info.Header[5]);
+    const FrameLayout layout = layoutOf(version);
     const qint64 end = tagEnd(info);
-    // Every frame moves the position on by at least its 10-byte header, so
-    // the walk ends even on a tag of nothing but zero-sized frames.
-    qint64 position = 10;
-    while (position >= 0 && position < end)
-        position = readFrame(device, position, syncsafeSizes, info);
+    PlainBytes plain(device);
+    ResynchronisedBytes resynchronised(device, end);
+    const bool wholeTagUnsynchronised = version <= 3 && (flags & TagUnsynchronised);
+    TagBytes &bytes = wholeTagUnsynchronised ? static_cast<TagBytes &>(resynchronised) : plain;
+    // Every frame moves the position on by at least its header, so the walk
+    // ends even on a tag of nothing but zero-sized frames.
+    while (bytes.filePosition() < end && readFrame(bytes, layout, info)) {
+    }
     return fieldsOf(info);
 }
 

@@ -41,6 +41,8 @@ static_assert(sizeof(ID3StructV1) == 128, "ID3v1 block is 128 bytes");
 // Frame identifiers that ReadID3v2 keeps, in the order of TagInfo::FrameValues.
 inline constexpr std::array<const char *, 7> FrameIDs = {"TIT2", "TPE1", "TALB", "TRCK",
                                                          "TYER", "TCON", "COMM"};
+// The same frames in ID3v2.2, whose identifiers have three letters.
+inline constexpr std::array<const char *, 7> FrameIDsV22 = {"TT2", "TP1", "TAL", "TRK", "TYE", "TCO", "COM"};
 
 // Work record of one ReadID3v2 call. FrameValues hold the first 250 bytes of
 // the body of the last frame seen for each entry of FrameIDs.
@@ -59,6 +61,11 @@ void ClearID3v2Tag();
 
 // Fills ID3v2Tag from the tag at the start of the file; never fails, an
 // unreadable file leaves the fields empty. Never touches permissions.
+// Besides the ID3v2.3/2.4 frame layout it reads ID3v2.2 frames, undoes
+// unsynchronisation (of the whole tag up to ID3v2.3, of each frame that says
+// so in ID3v2.4, where a data length indicator is passed over as well), and
+// leaves a comment whose description begins with "iTun" (player data, not
+// the user's words) out.
 void ReadID3v2(const QString &fileName);
 
 // Fills ID3v1Tag from the last 128 bytes. Throws KorvexError when the file

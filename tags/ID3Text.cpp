@@ -12,14 +12,42 @@ struct TextSpan
     qsizetype next = 0;  // first byte after the terminator
 };
 
+bool isContinuation(char c)
+{
+    return (static_cast<uchar>(c) & 0xC0) == 0x80;
+}
+
+// Bytes a UTF-8 sequence holds, from its first byte; 1 for anything else.
+int sequenceLength(char lead)
+{
+    const auto b = static_cast<uchar>(lead);
+    return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
+
+// A text cut off at the end of the stored bytes may end inside a UTF-8
+// sequence; the half character is left out rather than shown as a stray mark.
+QByteArrayView withoutCutSequence(QByteArrayView raw)
+{
+    qsizetype lead = raw.size();
+    while (lead > 0 && raw.size() - lead < 3 && isContinuation(raw[lead - 1]))
+        --lead;
+    if (lead == 0)
+        return raw;
+    --lead;
+    return raw.size() - lead < sequenceLength(raw[lead]) ? raw.first(lead) : raw;
+}
+
 TextSpan decodeNarrow(const QByteArray &bytes, qsizetype from, int encoding)
 {
     qsizetype end = bytes.indexOf('\0', from);
-    const qsizetype next = end < 0 ? bytes.size() : end + 1;
-    if (end < 0)
+    const bool cut = end < 0;
+    const qsizetype next = cut ? bytes.size() : end + 1;
+    if (cut)
         end = bytes.size();
-    const QByteArrayView raw(bytes.constData() + from, end - from);
-    return {encoding == Utf8 ? QString::fromUtf8(raw) : QString::fromLatin1(raw), next};
+    QByteArrayView raw(bytes.constData() + from, end - from);
+    if (encoding != Utf8)
+        return {QString::fromLatin1(raw), next};
+    return {QString::fromUtf8(cut ? withoutCutSequence(raw) : raw), next};
 }
 
 TextSpan decodeWide(const QByteArray &bytes, qsizetype from, int encoding)
@@ -45,6 +73,9 @@ TextSpan decodeWide(const QByteArray &bytes, qsizetype from, int encoding)
             return {text, at + 2};
         text.append(QChar(c));
     }
+    // cut off at the end of the stored bytes: no half of a surrogate pair
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        text.chop(1);
     return {text, bytes.size()};
 }
 
@@ -72,6 +103,14 @@ QString DecodeID3TextFrame(const QByteArray &body)
     if (!isKnownEncoding(encoding))
         return decodeNarrow(body, 0, Latin1).text;
     return decodeFrom(body, 1, encoding).text;
+}
+
+QString DecodeID3CommentDescription(const QByteArray &body)
+{
+    if (body.isEmpty())
+        return QString();
+    const int encoding = static_cast<uchar>(body[0]);
+    return decodeFrom(body, 4, isKnownEncoding(encoding) ? encoding : Latin1).text;
 }
 
 QString DecodeID3CommentFrame(const QByteArray &body)

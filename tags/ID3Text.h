@@ -11,6 +11,12 @@ namespace korvex {
 // Latin-1 from its first byte.
 QString DecodeID3TextFrame(const QByteArray &body);
 
+// A text that runs to the end of the body without its terminator was cut
+// there; a character cut in half is left out.
+
+// The short description of a "COMM" body.
+QString DecodeID3CommentDescription(const QByteArray &body);
+
 // Text of a "COMM" body: encoding byte, three-letter language, a short
 // description ended by its terminator, then the comment itself.
 QString DecodeID3CommentFrame(const QByteArray &body);

@@ -1,5 +1,8 @@
+#include "settings/Settings.h"
+#include "settings/SettingsForm.h"
 #include "support/AudioFixtures.h"
 #include "support/ExternalTools.h"
+#include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
 #include "support/TonesAndPauses.h"
@@ -153,6 +156,42 @@ TEST_F(CliTest, SplitTakesWhatIsNotGivenFromKorvexIniAndNeverWritesIt)
                                       m_out + "/tone_1.wma"});
     EXPECT_EQ(probe.output.trimmed(), QStringLiteral("1,48000"));  // index 15: 44 kHz, 48 kbps, mono
     EXPECT_EQ(readTextFile(settingsFile()), ini);
+}
+
+// What the settings dialog stores is what the CLI splits with: the mode as
+// its radio button sets it, the rest through its "Ok", the file as Korvex
+// leaves it when it closes.
+TEST_F(CliTest, SplitWithoutOptionsFollowsWhatTheSettingsDialogStored)
+{
+    const QString source = tone(QStringLiteral("dialog.wav"), 6.0);
+    const QString earlier = m_folder.file(QStringLiteral("earlier"));
+    QDir().mkpath(earlier);
+    {
+        korvex::SettingsStore store(settingsFile());
+        store.file().writeString(QStringLiteral("Output"), QStringLiteral("Dir"), earlier);
+        store.LoadSettings();
+        store.settings().SplitMode = korvex::split_mode::Count;
+        korvex::SettingsForm form = korvex::SettingsFormFromStore(store);
+        form.dirText = m_out;
+        form.countText = QStringLiteral("3");
+        form.wmaItem = 16;  // "WMA9 44KHz, 32Kbps, Mono, CBR"
+        korvex::test::RecordingMessages messages;
+        korvex::ApplySettingsForm(store, form, messages);
+        store.SaveSettings();
+        EXPECT_TRUE(messages.informations.isEmpty());
+    }
+
+    const CliResult result = run({QStringLiteral("split"), source});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(outputs(m_out), (QStringList{"dialog_1.wma", "dialog_2.wma", "dialog_3.wma"}));
+    EXPECT_TRUE(outputs(earlier).isEmpty());
+    for (const QString &piece : outputs(m_out)) {
+        const ToolResult probe = RunTool(QStringLiteral("ffprobe"),
+                                         {"-v", "error", "-show_entries", "stream=sample_rate,channels,bit_rate",
+                                          "-of", "csv=p=0", m_out + "/" + piece});
+        EXPECT_EQ(probe.output.trimmed(), QStringLiteral("44100,1,32000")) << piece.toStdString();
+        EXPECT_NEAR(decodeFile(m_out + "/" + piece).frames(), 2 * 44100, 4096) << piece.toStdString();
+    }
 }
 
 TEST_F(CliTest, JoinThenInfoDescribeFilesAsTheWindowWould)

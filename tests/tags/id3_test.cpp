@@ -179,6 +179,70 @@ TEST(ID3v2Walk, ReadOnlyFileKeepsItsPermissions)
     EXPECT_EQ(test::FileMode(path), 0440u);
 }
 
+// Beyond the frame layout of ID3v2.3: the reader's own additions.
+
+TEST(ID3v2Additions, Version4DataLengthIndicatorAndUnsynchronisationOfOneFrame)
+{
+    TestFolder folder;
+    // 300 "ÿ" in Latin-1: each FF gains a zero byte, so the stored body is
+    // twice as long; the first 250 bytes of the plain body are still read
+    // whole, and the frame after it is found.
+    QByteArray stored("\0", 1);
+    for (int i = 0; i < 300; ++i)
+        stored += QByteArray("\xff\0", 2);
+    const QByteArray indicator = bigEndian(301, true);
+    QByteArray unsynced = frame("TIT2", indicator + stored, true);
+    unsynced[9] = 0x03;  // unsynchronised, with a data length indicator
+    QByteArray indicatorOnly = frame("TALB", QByteArray("\0\0\0\x06", 4) + latin1Text("Album"), true);
+    indicatorOnly[9] = 0x01;
+    const QByteArray next = frame("TPE1", latin1Text("Next"), true);
+    const ID3StructV2 tag = readV2(folder, id3v2(unsynced + indicatorOnly + next, 4));
+    EXPECT_EQ(tag.Title, QString(249, QChar(0xFF)));
+    EXPECT_EQ(tag.Album, "Album");
+    EXPECT_EQ(tag.Artist, "Next");
+}
+
+TEST(ID3v2Additions, UnsynchronisationFlagsOnlyCountWhereTheirVersionDefinesThem)
+{
+    TestFolder folder;
+    // a v2.4 tag-level flag and a v2.3 frame flag change nothing: the FF 00
+    // of a UTF-16 "ÿ" stays as it is
+    const QByteArray body("\x01\xff\xfe\xff\0A\0\0\0", 9);
+    const QString expected = QString::fromUtf8("ÿA");
+    QByteArray v4 = id3v2(frame("TIT2", body, true), 4);
+    v4[5] = char(0x80);
+    EXPECT_EQ(readV2(folder, v4).Title, expected);
+    QByteArray v3frame = frame("TIT2", body);
+    v3frame[9] = 0x02;
+    EXPECT_EQ(readV2(folder, id3v2(v3frame, 3)).Title, expected);
+}
+
+TEST(ID3v2Additions, CutsNeverLeaveHalfACharacter)
+{
+    TestFolder folder;
+    // 249 bytes of text: complete two-byte characters are kept whole
+    const QByteArray whole = "\x03x" + QString(124, QChar(0xE4)).toUtf8();
+    EXPECT_EQ(readV2(folder, id3v2(frame("TIT2", whole + "more"))).Title, "x" + QString(124, QChar(0xE4)));
+    // a UTF-16 comment cut inside a surrogate pair loses the pair
+    QByteArray comment("\x01" "eng" "\xff\xfe\0\0" "\xff\xfe" "A\0", 12);
+    for (int i = 0; i < 80; ++i)
+        comment += QByteArray("\x3d\xd8\x00\xde", 4);  // U+1F600
+    const QString cut = readV2(folder, id3v2(frame("COMM", comment))).Comment;
+    EXPECT_EQ(cut, "A" + QString::fromUtf8("\U0001F600").repeated(59));
+}
+
+TEST(ID3v2Additions, PlayerDataCommentsDoNotReplaceTheUsersComment)
+{
+    TestFolder folder;
+    const QByteArray users("\0eng\0Mine", 9);
+    const QByteArray player("\0engiTunPGAP\0" "0", 14);
+    EXPECT_EQ(readV2(folder, id3v2(frame("COMM", users) + frame("COMM", player))).Comment, "Mine");
+    EXPECT_EQ(readV2(folder, id3v2(frame("COMM", player))).Comment, "");
+    // a description that merely contains the letters is the user's
+    const QByteArray other("\0engmy iTunes\0Kept", 18);
+    EXPECT_EQ(readV2(folder, id3v2(frame("COMM", users) + frame("COMM", other))).Comment, "Kept");
+}
+
 TEST(ID3v1Block, ReadsTheBlockAtTheEnd)
 {
     TestFolder folder;
