@@ -1,10 +1,13 @@
 #include "settings/ui/SilencePage.h"
 
+#include "app/SvgPictures.h"
 #include "settings/SettingsFile.h"
+#include "settings/ui/Tfm_set.h"
 
 #include <QFormLayout>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace korvex {
@@ -71,6 +74,16 @@ void SilencePage::load(const SettingsFile &file)
 void SilencePage::save(SettingsFile &file) const
 {
     WriteSilenceSettings(file, values());
+}
+
+void AddSilencePage(Tfm_set &dialog, SettingsFile &file)
+{
+    auto *page = new SilencePage;
+    dialog.addPage({SilencePage::Title, QStringLiteral("Set Silence"), page, [page, &file] { page->load(file); },
+                    [page, &file] { page->save(file); }});
+    // tinted as the other pages' nodes
+    QTreeWidgetItem *node = dialog.TreeView1->topLevelItem(dialog.TreeView1->topLevelItemCount() - 1);
+    node->setIcon(0, RenderSvg(BuiltInIconPath(QStringLiteral("wave")), 28, QColor(0x63, 0x66, 0xF1)));
 }
 
 } // namespace korvex

@@ -9,6 +9,7 @@ class QSpinBox;
 namespace korvex {
 
 class SettingsFile;
+class Tfm_set;
 
 // The "Silence" page of the settings dialog: how loud a pause may be and how
 // long it must last for Find Silences to cut there. The dialog shows the file's
@@ -31,5 +32,9 @@ public:
     QSpinBox *edt_Threshold = nullptr;
     QSpinBox *edt_MinLength = nullptr;
 };
+
+// Adds the page to the settings dialog's tree, after the pages it has: it
+// shows the file's values when the dialog opens and writes them at "Ok".
+void AddSilencePage(Tfm_set &dialog, SettingsFile &file);
 
 } // namespace korvex

@@ -8,6 +8,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SilenceSettings.h"
 #include "settings/ui/SilencePage.h"
+#include "settings/ui/Tfm_set.h"
 #include "support/AudioFixtures.h"
 #include "support/TonesAndPauses.h"
 
@@ -21,6 +22,9 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTableView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -440,4 +444,36 @@ TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
         ASSERT_TRUE(changes.wait(60000));
     main.jobEditor().ClearJob();
     EXPECT_TRUE(source.current().path.isEmpty());
+}
+
+TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
+{
+    Tfm_set &dialog = *s.windows.fm_set;
+    WriteSilenceSettings(s.main().settingsStore().file(), {-50, 900});
+    dialog.show();
+    QApplication::processEvents();
+    QTreeWidget *tree = dialog.TreeView1;
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    QTreeWidgetItem *node = tree->topLevelItem(2);
+    EXPECT_EQ(node->text(0), "Silence");
+    EXPECT_FALSE(node->icon(0).isNull());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    EXPECT_EQ(dialog.lab->text(), "Set Silence");
+    auto *page = dialog.findChild<SilencePage *>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(page->values(), (SilenceSettings{-50, 900}));
+    ASSERT_TRUE(dialog.grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-settings-silence.png")));
+
+    page->edt_MinLength->setValue(1500);
+    QTest::mouseClick(dialog.Ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500}));
+
+    // and Find Silences goes by it: the pause of 1.2 s no longer separates
+    const QString path = s.folder.file("breaths.flac");
+    writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
+    add({path});
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 6}, {0, 10}}));
 }
