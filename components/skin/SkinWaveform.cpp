@@ -88,6 +88,9 @@ void SkinWaveform::paintEvent(QPaintEvent *)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(bandRect(segment, 0, height()).adjusted(0.75, 0.75, -0.75, -0.75));
     }
+    // without a wave the slider's thumb says it all
+    if (m_filled == 0)
+        return;
     const qreal x = m_play * (w - 1) + 0.5;
     painter.setPen(QPen(colours.border, 1.5));
     painter.drawLine(QPointF(x, 0), QPointF(x, height()));
