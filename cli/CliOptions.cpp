@@ -95,6 +95,8 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
         if (!scans && parser.isSet(name))
             fail(QStringLiteral("--%1 belongs to silences, split and join").arg(name));
     }
+    if (options.command != CliOptions::Command::Join && options.overwrite)
+        fail(QStringLiteral("--overwrite belongs to join"));
     if (options.command != CliOptions::Command::Info && options.json)
         fail(QStringLiteral("--json belongs to info"));
     if (options.command == CliOptions::Command::Profiles && !options.files.isEmpty())
@@ -144,6 +146,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("json"), QString()},
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
         {QStringLiteral("min-silence"), QString(), QStringLiteral("MS")},
+        {QStringLiteral("overwrite"), QString()},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -190,6 +193,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
                                       ProfileCount - 1);
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
+    options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     checkOptionsFit(options, parser);
     return options;
 }
@@ -197,7 +201,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
 QString HelpText()
 {
     return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
-       korvex-cli join [options] -o OUT FILE...
+       korvex-cli join [options] [--overwrite] -o OUT FILE...
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
@@ -245,8 +249,9 @@ Options of split and join
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
   -o DIR           split: the output folder, made when missing
   -o OUT           join: the joined file; ".wma" is appended unless the name
-                   ends in it. An existing file is replaced, but never one of
-                   the FILEs.
+                   ends in it. An existing file is refused (exit 2) unless
+                   --overwrite is given, and one of the FILEs always is.
+  --overwrite      join: replace an existing OUT
 
 Options of silences (and of split and join with --segments silence)
   --threshold DB   a 10 ms window quieter than DB dBFS is silent (-90 to -1)
@@ -281,8 +286,11 @@ Progress and stopping
 Exit status
   0    done
   1    a conversion failed (the message says why)
-  2    bad input: unknown command or option, bad value, a FILE missing or
-       unreadable, an output folder or file that cannot be written
+  2    bad input: unknown command or option, bad value, a FILE missing,
+       unreadable, not audio FFmpeg can decode or shorter than one second
+       (each named as typed, with the reason; info still describes the
+       others), an output folder or file that cannot be written, an
+       existing OUT without --overwrite
   130  stopped by Ctrl-C
 )");
 }
