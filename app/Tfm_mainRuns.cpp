@@ -3,6 +3,7 @@
 // their bookkeeping are RunControl's, shared with korvex-cli.
 #include "app/Tfm_main.h"
 
+#include "app/RunNotifier.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "engine/RunSteps.h"
@@ -37,6 +38,7 @@ void Tfm_main::connectRunControl()
                     lv_time->scrollTo(changed.siblingAtColumn(0));
             });
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
+        m_notifier->outputWritten(path);
         if (m_closedDuringRun)
             m_cutShort.append(path);
     });
@@ -69,13 +71,20 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     m_closedDuringRun = false;
     m_cutShort.clear();
     m_inRun = true;
+    m_notifier->runStarted();
+    QString failure;
     try {
         run();
     } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
+        failure = error.text();
     } catch (const std::exception &error) {
-        m_seams.messages->error(QString::fromLocal8Bit(error.what()));
+        failure = QString::fromLocal8Bit(error.what());
     }
+    // the user who closed the window needs no notice
+    if (!m_closedDuringRun)
+        m_notifier->runEnded(isActiveWindow(), failure);
+    if (!failure.isEmpty())
+        m_seams.messages->error(failure);
     m_inRun = false;
     reportCutShort();
     if (std::exchange(m_closeWaiting, false))

@@ -37,6 +37,11 @@ public:
     // added as AddFiles adds it, a folder as AddFolder adds its WMA files.
     // Refused as both are.
     void AddDropped(const QStringList &paths);
+    // What AddFiles does with the files the open dialog gives, for files
+    // named from outside the window (the command line, a second start).
+    void AddFileList(const QStringList &files);
+    // AddFiles, AddFolder and AddFileList do nothing while this holds.
+    bool locked() const;
 
 Q_SIGNALS:
     // The preview player must stop before the list grows (a direct connection).
@@ -51,7 +56,6 @@ private:
         bool fromFolder;
     };
 
-    bool locked() const;
     void addOne(const Source &source);
     void addWmaFilesOf(const QString &folder);
     void measure(int row, const Source &source);
