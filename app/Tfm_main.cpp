@@ -2,16 +2,20 @@
 
 #include "app/DesktopLauncher.h"
 #include "app/FileDialogs.h"
+#include "app/FileDrops.h"
+#include "app/KeyboardShortcuts.h"
 #include "app/IncomingFiles.h"
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/RunNotifier.h"
 #include "app/SkinBinding.h"
 #include "app/SvgPictures.h"
+#include "app/WaveformView.h"
 #include "components/KorvexError.h"
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
+#include "engine/FindSilences.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -69,7 +73,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
 
-    OpenDialog1.filter = kWmaFilter;
+    OpenDialog1.filter = FileAdder::OpenFilter;
     OpenDialog1.multiple = true;
     SaveDialog1.filter = kWmaFilter;
 
@@ -84,6 +88,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     connectSegmentList();
     connectRunControl();
     registerCommands();
+    registerAssists();
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -144,6 +149,8 @@ void Tfm_main::BindSkin()
     for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
                                 skin_object::PercentText, skin_object::Bar})
         m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
+    KeyboardShortcuts::showKeysInToolTips(Skin1->form(this));
+    bindWaveform();
 
     m_bench.progress.bind();
     m_bench.skin.setPosition(skin_object::Slider, 0);

@@ -21,11 +21,15 @@ class QTableView;
 namespace korvex {
 
 class FileDialogs;
+class FileDrops;
+class FindSilences;
+class KeyboardShortcuts;
 class IncomingFiles;
 class InstanceServer;
 class RunNotifier;
 class SkinBinding;
 class TSkin;
+class WaveformView;
 class Tfm_about;
 class Tfm_dir;
 class Tfm_id3;
@@ -88,6 +92,9 @@ public:
     RunControl &runControl() { return m_bench.control; }
     PreviewPlayer &previewPlayer() { return *m_bench.preview(); }
     SegmentMarker &segmentMarker() { return m_bench.marker; }
+    FindSilences &findSilences() { return *m_silences; }
+    // After the window was first shown.
+    WaveformView *waveformView() { return m_waveform.get(); }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
@@ -135,6 +142,10 @@ private:
     void registerRunCommands();
     void registerPlayerCommands();
     void connectSegmentList();
+    // Find Silences, the keys and file drops: what the window offers beyond
+    // its buttons and menus, all through the command table.
+    void registerAssists();
+    void bindWaveform();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
@@ -152,6 +163,10 @@ private:
     Workbench m_bench;
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
+    std::unique_ptr<FindSilences> m_silences;
+    std::unique_ptr<KeyboardShortcuts> m_keys;
+    FileDrops *m_drops = nullptr;
+    std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
     // Set when the window closes while a run converts; the files the run
     // closes from then on were cut short by the close.

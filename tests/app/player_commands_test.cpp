@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 
 using namespace korvex;
 using Session = test::MainSession;
@@ -278,3 +279,30 @@ TEST_F(PlayerCommandsRealTime, ASegmentMarkedByClicksIsWhatSplitCuts)
 }
 
 } // namespace
+
+// The keys reach the real commands: Space plays and stops, B and E mark from
+// the slider, Return confirms, as the buttons do.
+TEST_F(PlayerCommandsRealTime, KeysMarkConfirmPlayAndStopAsTheButtonsDo)
+{
+    Tfm_main &main = s.main();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    addFile("keys.wav", 20);
+    clickRow(main.lv, 0);
+    const int max = slider()->rangeEnd() - slider()->thumbSize();
+
+    const int begin = Scale(clickSlider(0.25), 20, max);
+    QTest::keyClick(main.lv, Qt::Key_B);
+    const int end = Scale(clickSlider(0.75), 20, max);
+    QTest::keyClick(main.lv, Qt::Key_E);
+    ASSERT_LT(begin, end);
+    QTest::keyClick(main.lv, Qt::Key_Return);
+    EXPECT_EQ(captions(), (QStringList{TimeText(begin) + " - " + TimeText(end), "00:00:00 - 00:00:20"}));
+    EXPECT_EQ(main.jobList().segmentModel()->status(0), status_word::Ok);
+
+    QTest::keyClick(main.lv, Qt::Key_Space);
+    EXPECT_TRUE(state().Playing);
+    QTest::keyClick(main.lv, Qt::Key_Space);
+    EXPECT_FALSE(state().Playing);
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+}
