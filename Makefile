@@ -10,13 +10,15 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
 TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
+TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
+TSAN_DIR := build/tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build bench fuzz deps-run deps-test deps-fuzz clean
+.PHONY: run test tsan build bench fuzz deps-run deps-test deps-fuzz deps-tsan clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -44,6 +46,9 @@ deps-test:
 deps-fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))
 
+deps-tsan:
+	$(call install_missing,$(TSAN_PACKAGES))
+
 $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF
 
@@ -67,6 +72,15 @@ $(TEST_DIR)/build.ninja:
 test: deps-test $(TEST_DIR)/build.ninja
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer over the suites of threaded code (components, player). The
+# configure runs every time, so a test folder added since is picked up.
+tsan: deps-tsan
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DKORVEX_TSAN=ON -DKORVEX_BENCH=OFF
+	cmake --build $(TSAN_DIR) --target korvex_tests -j $(JOBS)
+	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: deps-test build
 	cmake -S . -B $(RELEASE_DIR) -DKORVEX_BENCH=ON

@@ -95,6 +95,10 @@ SdlAudioPlayer::SdlAudioPlayer(QStringList drivers, QObject *parent)
 {
     m_timer.setInterval(TimerMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &SdlAudioPlayer::onTimer);
+    // Made here, on the owner thread, so that the audio thread only emits and
+    // allocates nothing the owner reads: Qt hands the event over under its own
+    // locks, which ThreadSanitizer cannot see into.
+    connect(this, &SdlAudioPlayer::wakeRequested, this, &SdlAudioPlayer::deliverEvents, Qt::QueuedConnection);
 }
 
 SdlAudioPlayer::~SdlAudioPlayer()
@@ -164,7 +168,7 @@ void SdlAudioPlayer::play()
     if (m_playing)
         return;
     m_playing = true;
-    m_played = 0;
+    restartClock();
     m_starvedTicks = 0;
     SDL_PauseAudioDevice(m_device, 0);
     m_timer.start();
@@ -199,6 +203,14 @@ void SdlAudioPlayer::clearQueue()
     m_finishedBlocks = 0;
     m_endQueued = false;
     m_requestPending = false;
+}
+
+// Under the lock like every other change of m_played, so the field's rule
+// holds without reasoning about whether the device is paused.
+void SdlAudioPlayer::restartClock()
+{
+    std::lock_guard lock(m_mutex);
+    m_played = 0;
 }
 
 void SdlAudioPlayer::queue(const SampleArray &block)
@@ -273,7 +285,7 @@ void SdlAudioPlayer::postWake()
 {
     if (m_wakePosted.exchange(true))
         return;
-    QMetaObject::invokeMethod(this, &SdlAudioPlayer::deliverEvents, Qt::QueuedConnection);
+    Q_EMIT wakeRequested(QPrivateSignal());
 }
 
 // Owner thread: the events, each only while its condition still holds, since
