@@ -2,6 +2,7 @@
 
 #include "app/InstanceLock.h"
 #include "app/TerminationSignals.h"
+#include "KorvexVersion.h"
 #include "app/Tfm_about.h"
 #include "settings/ui/Tfm_dir.h"
 #include "settings/ui/Tfm_set.h"
@@ -11,6 +12,7 @@
 
 namespace korvex {
 
+// The name a later copy looks for: fixed, whatever the product's version is.
 const QString ApplicationTitle = QStringLiteral("Korvex V1.01");
 
 KorvexWindows CreateWindows(const MainWindowOptions &options)
@@ -37,7 +39,7 @@ int RunKorvex(int argc, char **argv)
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
-    QApplication::setApplicationVersion(QStringLiteral("3.00"));
+    QApplication::setApplicationVersion(QString::fromLatin1(KorvexVersion));
     // a signal caught before the loop runs is acted on once the window shows
     TerminationSignals signals;
     KorvexWindows windows = CreateWindows();

@@ -1,5 +1,6 @@
 #include "components/SdlAudioPlayer.h"
 
+#include "components/AudioLimits.h"
 #include "components/KorvexError.h"
 
 #include <QThread>
@@ -151,7 +152,7 @@ void SdlAudioPlayer::closeDevice()
 
 void SdlAudioPlayer::setDataFormat(int sampleRate, int channels)
 {
-    if (sampleRate <= 0 || channels <= 0 || channels > 8)
+    if (!IsWorkableAudioFormat(sampleRate, channels))
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels cannot be played.").arg(sampleRate).arg(channels));
     if (m_device && sampleRate == m_rate && channels == m_channels)
         return;

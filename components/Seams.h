@@ -20,6 +20,12 @@ public:
     virtual void information(const QString &text) = 0;
 };
 
+// The filter of every open and save dialog that asks for WMA files.
+inline QString WmaFileFilter()
+{
+    return QStringLiteral("WMA Files(*.wma)|*.wma");
+}
+
 struct OpenFilesRequest
 {
     QString filter;       // "WMA Files(*.wma)|*.wma" style: description|pattern pairs

@@ -1,6 +1,7 @@
 #include "engine/OutputFiles.h"
 
 #include "components/IAudioFile2.h"
+#include "components/Seams.h"
 #include "engine/OutputNames.h"
 #include "joblist/JobList.h"
 #include "settings/Settings.h"
@@ -25,8 +26,6 @@ bool sameFile(const struct stat &file, const QString &other)
 
 } // namespace
 
-const QString OutputFiles::SaveFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
-
 OutputFiles::OutputFiles(RunContext &context) : m_context(context)
 {
 }
@@ -49,7 +48,7 @@ bool OutputFiles::ChooseJoinOutput()
         return false;
     SaveFileRequest request;
     request.startFolder = m_context.settings.settings().OutputFolder;
-    request.filter = SaveFilter;
+    request.filter = WmaFileFilter();
     request.filterIndex = OutputFormatIndex;
     const QString typed = m_context.seams.dialogs->saveFile(request);
     if (typed.isEmpty())

@@ -17,7 +17,6 @@ class OutputFiles
 public:
     // The main window's output format list holds "WMA" alone, at index 0.
     static constexpr int OutputFormatIndex = 0;
-    static const QString SaveFilter;  // "WMA Files(*.wma)|*.wma"
 
     explicit OutputFiles(RunContext &context);
 

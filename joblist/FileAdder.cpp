@@ -20,7 +20,7 @@ namespace korvex {
 
 namespace {
 
-const QString OpenFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
+const QString OpenFilter = WmaFileFilter();
 const QString FolderCaption = QStringLiteral("Add File Directory");
 const QString ZeroDurationMessage = QStringLiteral(" this File is Error or not supported.");
 const QString UnsupportedMessage = QStringLiteral(" this File is not supported.");
