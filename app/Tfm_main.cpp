@@ -24,7 +24,6 @@ namespace {
 
 const QString kSkinFileName = QStringLiteral("mp3enc.dll");
 const QString kSkinForm = QStringLiteral("Brannel");
-const QString kWmaFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
 
 } // namespace
 
@@ -66,10 +65,6 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setObjectName(QStringLiteral("Skin1"));
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
-
-    OpenDialog1.filter = kWmaFilter;
-    OpenDialog1.multiple = true;
-    SaveDialog1.filter = kWmaFilter;
 
     menus = std::make_unique<MainMenus>(this, [this](const QString &item) { menuItemClick(item); });
     JobList &jobs = m_bench.jobs;

@@ -90,8 +90,6 @@ public:
     QTableView *lv_time = nullptr;
     QPlainTextEdit *sm = nullptr;
     QComboBox *cb_format = nullptr;
-    OpenFilesRequest OpenDialog1;
-    SaveFileRequest SaveDialog1;
     std::unique_ptr<MainMenus> menus;
 
     Tfm_set *fm_set = nullptr;
