@@ -8,7 +8,8 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
-  libimage-exiftool-perl python3-mutagen time
+  libimage-exiftool-perl python3-mutagen time \
+  sox vorbis-tools
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 
@@ -18,7 +19,7 @@ FUZZ_DIR := build/fuzz
 TSAN_DIR := build/tsan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test tsan build bench fuzz deps-run deps-test deps-fuzz deps-tsan clean
+.PHONY: run test configure-test tsan build bench fuzz deps-run deps-test deps-fuzz deps-tsan clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -64,12 +65,14 @@ run: build
 	fi
 
 # The test build runs with AddressSanitizer and UndefinedBehaviorSanitizer.
-$(TEST_DIR)/build.ninja:
+# It is configured at every `make test`, an existing folder included, so
+# test folders and sources added since the last run are always built and run.
+configure-test:
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
 	  -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 
-test: deps-test $(TEST_DIR)/build.ninja
+test: deps-test configure-test
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 

@@ -3,6 +3,7 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korvex {
 
@@ -87,7 +88,7 @@ void WmaEncoderPool::appendSamples(const float *const *planes, qint64 offset, qi
         plane.resize(end + static_cast<size_t>(frames));
         const float *from = planes[c] + offset;
         std::transform(from, from + frames, plane.begin() + static_cast<std::ptrdiff_t>(end),
-                       [](float v) { return std::clamp(v, -1.0f, 1.0f); });
+                       [](float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; });
     }
     m_fillFrames += frames;
 }
