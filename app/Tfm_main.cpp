@@ -162,9 +162,8 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 {
     FormCloseQuery();
     event->accept();
-    if (m_inRun)
-        m_closeWaiting = true;
-    else
+    // a run command on the stack ends the session once it returns
+    if (!m_bench.control.Busy())
         Q_EMIT sessionEnded();
 }
 
@@ -174,9 +173,7 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 // ends.
 void Tfm_main::FormCloseQuery()
 {
-    if (m_bench.run.Converting)
-        m_closedDuringRun = true;
-    if (m_inRun || m_bench.run.Converting)
+    if (m_bench.control.Busy() || m_bench.run.Converting)
         m_bench.control.SessionEnding();
     try {
         m_bench.store.SaveSettings();

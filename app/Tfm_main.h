@@ -137,13 +137,9 @@ private:
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
     bool m_shown = false;
-    // Set when the window closes while a run converts; the files the run
-    // closes from then on were cut short by the close.
-    bool m_closedDuringRun = false;
+    // The close came from a termination signal: what it cut short goes to
+    // standard error, as nobody may be there to read a box.
     bool m_closingFromSignal = false;
-    bool m_inRun = false;         // a run command is on the stack
-    bool m_closeWaiting = false;  // closed meanwhile: end the session after it
-    QStringList m_cutShort;
 };
 
 } // namespace korvex

@@ -10,7 +10,6 @@
 #include <QTableView>
 
 #include <cstdio>
-#include <utility>
 
 namespace korvex {
 
@@ -36,10 +35,6 @@ void Tfm_main::connectRunControl()
                 if (m_bench.run.Converting)
                     lv_time->scrollTo(changed.siblingAtColumn(0));
             });
-    connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
-        if (m_closedDuringRun)
-            m_cutShort.append(path);
-    });
 }
 
 void Tfm_main::registerRunCommands()
@@ -66,9 +61,8 @@ void Tfm_main::registerRunCommands()
 // it is seen before the program ends.
 void Tfm_main::runFromCommand(const std::function<void()> &run)
 {
-    m_closedDuringRun = false;
-    m_cutShort.clear();
-    m_inRun = true;
+    // a run command met inside a run: the outer one reports and ends
+    const bool nested = m_bench.control.Busy();
     try {
         run();
     } catch (const KorvexError &error) {
@@ -76,9 +70,10 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     } catch (const std::exception &error) {
         m_seams.messages->error(QString::fromLocal8Bit(error.what()));
     }
-    m_inRun = false;
+    if (nested)
+        return;
     reportCutShort();
-    if (std::exchange(m_closeWaiting, false))
+    if (m_bench.control.SessionEndWaiting())
         Q_EMIT sessionEnded();
 }
 
@@ -87,19 +82,18 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
 // which file that is.
 void Tfm_main::reportCutShort()
 {
-    if (m_closedDuringRun && !m_cutShort.isEmpty()) {
+    const QStringList &cutShort = m_bench.control.CutShortFiles();
+    if (!cutShort.isEmpty()) {
         const QString text =
             QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "
                            "holds only what was converted until then:\n%1")
-                .arg(m_cutShort.join(QLatin1Char('\n')));
+                .arg(cutShort.join(QLatin1Char('\n')));
         if (m_closingFromSignal)
             std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         else
             m_seams.messages->information(text);
     }
-    m_closedDuringRun = false;
     m_closingFromSignal = false;
-    m_cutShort.clear();
 }
 
 void Tfm_main::closeFromSignal()

@@ -66,7 +66,7 @@ TEST_F(ConvertBarTest, StopAsksThePlayerToStopFirst)
 // progress is still the share of the whole output.
 TEST_F(ConvertBarTest, ProgressOfMoreFramesThanAnIntHolds)
 {
-    RunProgress progress(bench().context);
+    RunProgress progress(bench().store, bench().skin, bench().progress);
     const qint64 total = qint64(4) * 1000 * 1000 * 1000;  // about 25 hours at 44.1 kHz
     progress.showFrames(total * 3 / 4, total);
     EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("75%"));
@@ -145,6 +145,46 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
 
     EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Finished);
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
+}
+
+// The window and korvex-cli name the file an ending session cut short from
+// this list; a plain Stop is the user's own choice and lists nothing.
+TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
+{
+    add({makeTone(QStringLiteral("one.wav"), 2.0), makeTone(QStringLiteral("two.wav"), 2.0)});
+    settings().SplitMode = split_mode::Custom;
+    QStringList written;
+    QObject::connect(&bench().control, &RunControl::outputWritten, [&](const QString &path) { written << path; });
+    bool busyInside = false;
+    {
+        const PumpHookScope hook([&] {
+            busyInside |= bench().control.Busy();
+            if (bench().jobs.SelectedFileRow == 1)
+                bench().control.SessionEnding();
+        });
+        EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
+    }
+    EXPECT_TRUE(busyInside);
+    EXPECT_FALSE(bench().control.Busy());
+    EXPECT_TRUE(bench().control.SessionEndWaiting());
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.last()});
+
+    written.clear();
+    {
+        const PumpHookScope hook([&] {
+            if (bench().jobs.SelectedFileRow == 1)
+                bench().control.Stop();
+        });
+        EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
+    }
+    EXPECT_EQ(written.size(), 2);
+    EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
+    EXPECT_FALSE(bench().control.SessionEndWaiting());
+
+    // ending an idle session leaves nothing waiting
+    bench().control.SessionEnding();
+    EXPECT_FALSE(bench().control.SessionEndWaiting());
 }
 
 } // namespace
