@@ -2,17 +2,19 @@
 
 #include "app/DesktopLauncher.h"
 #include "app/FileDialogs.h"
+#include "app/IncomingFiles.h"
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
+#include "app/RunNotifier.h"
 #include "app/SkinBinding.h"
 #include "app/SvgPictures.h"
 #include "components/KorvexError.h"
+#include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -22,7 +24,6 @@ namespace korvex {
 
 namespace {
 
-const QString kSkinFileName = QStringLiteral("mp3enc.dll");
 const QString kSkinForm = QStringLiteral("Brannel");
 
 } // namespace
@@ -50,11 +51,12 @@ const QString Tfm_main::HomePage = QStringLiteral("https://korvex.example.org/")
 Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                      : options.programFolder),
+      m_programFolder(options.programFolder.isEmpty() ? ProgramFiles::dataFolder() : options.programFolder),
       m_seams(resolveSeams(options.seams)),
       m_bench(AudioFileRead, AudioFile2write, AudioTransform21, m_seams),
-      m_commands(*m_seams.messages)
+      m_commands(*m_seams.messages),
+      m_incoming(std::make_unique<IncomingFiles>(m_bench.adder, [this] { return busy(); })),
+      m_notifier(std::make_unique<RunNotifier>())
 {
     setObjectName(QStringLiteral("fm_main"));
     setWindowTitle(QStringLiteral("Korvex"));
@@ -127,7 +129,7 @@ void Tfm_main::FormShow()
 
 void Tfm_main::BindSkin()
 {
-    Skin1->loadSkinFile(QDir(m_programFolder).filePath(kSkinFileName));
+    Skin1->loadSkinFile(QDir(m_programFolder).filePath(ProgramFiles::SkinFileName));
     Skin1->attach(this);
     Skin1->applyForm(this, kSkinForm);
     m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);

@@ -21,6 +21,9 @@ class QTableView;
 namespace korvex {
 
 class FileDialogs;
+class IncomingFiles;
+class InstanceServer;
+class RunNotifier;
 class SkinBinding;
 class TSkin;
 class Tfm_about;
@@ -32,7 +35,7 @@ class ISkinObject;
 struct MainWindowOptions
 {
     // Where the skin file "mp3enc.dll" and the help folder are looked for;
-    // empty: the folder of the running executable.
+    // empty: beside the running executable, or its installed data folder.
     QString programFolder;
     // Seams left null get the desktop's real message boxes, dialogs and
     // launcher.
@@ -64,6 +67,14 @@ public:
     // ending, Ctrl-C): nobody may be there to answer a message box, so what
     // the close cut short is told on standard error instead.
     void closeFromSignal();
+    // Files named from outside the window (the command line, a second
+    // start): added as "Add File" adds them, after a run in progress.
+    void takeFiles(const QStringList &files);
+    // Shows the window above the others, restored if it was minimised.
+    void bringToFront();
+    // Files of later starts arriving at `server` are taken, and the window
+    // comes to the front.
+    void acceptFilesFrom(InstanceServer &server);
 
     CommandDispatcher &commands() { return m_commands; }
     SettingsStore &settingsStore() { return m_bench.store; }
@@ -126,6 +137,8 @@ private:
     void reportCutShort();
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
+    // In the middle of something that added files must wait for.
+    bool busy() const;
 
     QString m_programFolder;
     std::unique_ptr<MessageSeam> m_ownMessages;
@@ -140,6 +153,8 @@ private:
     // The close came from a termination signal: what it cut short goes to
     // standard error, as nobody may be there to read a box.
     bool m_closingFromSignal = false;
+    std::unique_ptr<IncomingFiles> m_incoming;
+    std::unique_ptr<RunNotifier> m_notifier;
 };
 
 } // namespace korvex

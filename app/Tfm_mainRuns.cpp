@@ -3,6 +3,7 @@
 // their bookkeeping are RunControl's, shared with korvex-cli.
 #include "app/Tfm_main.h"
 
+#include "app/RunNotifier.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "engine/RunSteps.h"
@@ -35,6 +36,9 @@ void Tfm_main::connectRunControl()
                 if (m_bench.run.Converting)
                     lv_time->scrollTo(changed.siblingAtColumn(0));
             });
+    connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
+        m_notifier->outputWritten(path);
+    });
 }
 
 void Tfm_main::registerRunCommands()
@@ -61,15 +65,23 @@ void Tfm_main::registerRunCommands()
 // it is seen before the program ends.
 void Tfm_main::runFromCommand(const std::function<void()> &run)
 {
-    // a run command met inside a run: the outer one reports and ends
+    // a run command met inside a run: the outer one notifies, reports and ends
     const bool nested = m_bench.control.Busy();
+    if (!nested)
+        m_notifier->runStarted();
+    QString failure;
     try {
         run();
     } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
+        failure = error.text();
     } catch (const std::exception &error) {
-        m_seams.messages->error(QString::fromLocal8Bit(error.what()));
+        failure = QString::fromLocal8Bit(error.what());
     }
+    // the user who closed the window needs no notice
+    if (!nested && !m_bench.control.StoppedBySessionEnd())
+        m_notifier->runEnded(isActiveWindow(), failure);
+    if (!failure.isEmpty())
+        m_seams.messages->error(failure);
     if (nested)
         return;
     reportCutShort();

@@ -58,6 +58,8 @@ public:
     // Files an ending session cut short: closed and valid, but holding only
     // what was converted until then. Kept until the next Start call.
     const QStringList &CutShortFiles() const { return m_cutShort; }
+    // The session ended while the last Start call's run converted.
+    bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
     void StopConversion();
     void ShowConvertProgress(int value);

@@ -61,8 +61,12 @@ void FileAdder::AddFiles()
 {
     if (locked())
         return;
-    const QStringList files = m_seams.dialogs->openFiles({OpenFilter, true});
-    if (files.isEmpty())
+    AddFileList(m_seams.dialogs->openFiles({OpenFilter, true}));
+}
+
+void FileAdder::AddFileList(const QStringList &files)
+{
+    if (locked() || files.isEmpty())
         return;
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();

@@ -29,6 +29,11 @@ public:
 
     void AddFiles();
     void AddFolder();
+    // What AddFiles does with the files the open dialog gives, for files
+    // named from outside the window (the command line, a second start).
+    void AddFileList(const QStringList &files);
+    // AddFiles, AddFolder and AddFileList do nothing while this holds.
+    bool locked() const;
 
 Q_SIGNALS:
     // The preview player must stop before the list grows (a direct connection).
@@ -43,7 +48,6 @@ private:
         bool fromFolder;
     };
 
-    bool locked() const;
     void addOne(const Source &source);
     void measure(int row, const Source &source);
     void reject(int row, const QString &path, const QString &literal);
