@@ -151,33 +151,33 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
 // this list; a plain Stop is the user's own choice and lists nothing.
 TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
 {
-    add({makeTone(QStringLiteral("one.wav"), 2.0), makeTone(QStringLiteral("two.wav"), 2.0)});
-    settings().SplitMode = split_mode::Custom;
+    add({makeTone(QStringLiteral("eight.wav"), 8.0)});
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 4;
     QStringList written;
     QObject::connect(&bench().control, &RunControl::outputWritten, [&](const QString &path) { written << path; });
-    bool busyInside = false;
-    {
+    // each run is stopped while it writes its second piece
+    const auto runStoppedBy = [&](const std::function<void()> &stop) {
+        written.clear();
+        bool busyInside = false;
+        int pumpsInSecondPiece = 0;
         const PumpHookScope hook([&] {
             busyInside |= bench().control.Busy();
-            if (bench().jobs.SelectedFileRow == 1)
-                bench().control.SessionEnding();
+            // the second check, so that the piece holds a block
+            if (written.size() == 1 && m_writer.isOpen() && ++pumpsInSecondPiece == 2)
+                stop();
         });
         EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
-    }
-    EXPECT_TRUE(busyInside);
+        EXPECT_TRUE(busyInside);
+    };
+
+    runStoppedBy([&] { bench().control.SessionEnding(); });
     EXPECT_FALSE(bench().control.Busy());
     EXPECT_TRUE(bench().control.SessionEndWaiting());
     ASSERT_EQ(written.size(), 2);
-    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.last()});
+    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.at(1)});
 
-    written.clear();
-    {
-        const PumpHookScope hook([&] {
-            if (bench().jobs.SelectedFileRow == 1)
-                bench().control.Stop();
-        });
-        EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
-    }
+    runStoppedBy([&] { bench().control.Stop(); });
     EXPECT_EQ(written.size(), 2);
     EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
     EXPECT_FALSE(bench().control.SessionEndWaiting());
