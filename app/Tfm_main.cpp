@@ -2,16 +2,20 @@
 
 #include "app/DesktopLauncher.h"
 #include "app/FileDialogs.h"
+#include "app/FileDrops.h"
+#include "app/KeyboardShortcuts.h"
 #include "app/IncomingFiles.h"
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/RunNotifier.h"
 #include "app/SkinBinding.h"
 #include "app/SvgPictures.h"
+#include "app/WaveformView.h"
 #include "components/KorvexError.h"
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
+#include "engine/FindSilences.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -74,9 +78,12 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     lv_time = MainControls::listView(this, "lv_time", 217, 187, jobs.segmentModel(), jobs.segmentSelection());
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
+    m_bench.attachPreview(AudioPlayer21);
     connectLists();
+    connectSegmentList();
     connectRunControl();
     registerCommands();
+    registerAssists();
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -137,6 +144,8 @@ void Tfm_main::BindSkin()
     for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
                                 skin_object::PercentText, skin_object::Bar})
         m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
+    KeyboardShortcuts::showKeysInToolTips(Skin1->form(this));
+    bindWaveform();
 
     m_bench.progress.bind();
     m_bench.skin.setPosition(skin_object::Slider, 0);

@@ -21,11 +21,15 @@ class QTableView;
 namespace korvex {
 
 class FileDialogs;
+class FileDrops;
+class FindSilences;
+class KeyboardShortcuts;
 class IncomingFiles;
 class InstanceServer;
 class RunNotifier;
 class SkinBinding;
 class TSkin;
+class WaveformView;
 class Tfm_about;
 class Tfm_dir;
 class Tfm_id3;
@@ -86,6 +90,11 @@ public:
     SkinFace &skinFace() { return m_bench.skin; }
     ConvertProgress &convertProgress() { return m_bench.progress; }
     RunControl &runControl() { return m_bench.control; }
+    PreviewPlayer &previewPlayer() { return *m_bench.preview(); }
+    SegmentMarker &segmentMarker() { return m_bench.marker; }
+    FindSilences &findSilences() { return *m_silences; }
+    // After the window was first shown.
+    WaveformView *waveformView() { return m_waveform.get(); }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
@@ -129,9 +138,12 @@ private:
     void connectRunControl();
     void registerCommands();
     void registerRunCommands();
-    // Where the preview player is asked to stop and let go of the reader
-    // before a run or an added file needs it.
-    void StopPlayback();
+    void registerPlayerCommands();
+    void connectSegmentList();
+    // Find Silences, the keys and file drops: what the window offers beyond
+    // its buttons and menus, all through the command table.
+    void registerAssists();
+    void bindWaveform();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
@@ -149,6 +161,10 @@ private:
     Workbench m_bench;
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
+    std::unique_ptr<FindSilences> m_silences;
+    std::unique_ptr<KeyboardShortcuts> m_keys;
+    FileDrops *m_drops = nullptr;
+    std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
     // The close came from a termination signal: what it cut short goes to
     // standard error, as nobody may be there to read a box.

@@ -4,9 +4,7 @@
 #include "app/Tfm_main.h"
 
 #include "app/RunNotifier.h"
-#include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
-#include "engine/RunSteps.h"
 
 #include <QTableView>
 
@@ -17,11 +15,6 @@ namespace korvex {
 void Tfm_main::connectRunControl()
 {
     RunControl &control = m_bench.control;
-    // Direct connections: the player must have let go of the reader before
-    // the run or the adder opens it.
-    connect(&control, &RunControl::stopPlaybackRequested, this, &Tfm_main::StopPlayback, Qt::DirectConnection);
-    connect(&m_bench.adder, &FileAdder::stopPlaybackRequested, this, &Tfm_main::StopPlayback,
-            Qt::DirectConnection);
     connect(&control, &RunControl::fileListFocusRequested, lv, [this] {
         lv->setFocus();
         // with a long list the entry being converted must stay in sight
@@ -112,18 +105,6 @@ void Tfm_main::closeFromSignal()
 {
     m_closingFromSignal = true;
     close();
-}
-
-// The preview player lets go of the reader; the player's own bookkeeping of
-// positions and segment statuses joins this when playback comes.
-void Tfm_main::StopPlayback()
-{
-    if (!m_bench.player.Playing)
-        return;
-    AudioPlayer21.stop();
-    CloseIfOpen(AudioFileRead);
-    m_bench.player.Playing = false;
-    m_bench.player.SeekDragging = false;
 }
 
 } // namespace korvex
