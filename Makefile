@@ -14,14 +14,16 @@ TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   sox vorbis-tools \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
+TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
+TSAN_DIR := build/tsan
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: run test configure-test build install package bench fuzz deps-run deps-test deps-package deps-fuzz clean
+.PHONY: run test configure-test tsan build install package bench fuzz deps-run deps-test deps-package deps-fuzz deps-tsan clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -51,6 +53,9 @@ deps-package:
 
 deps-fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))
+
+deps-tsan:
+	$(call install_missing,$(TSAN_PACKAGES))
 
 $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF
@@ -87,6 +92,15 @@ configure-test:
 test: deps-test configure-test
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer over the suites of threaded code (components, player). The
+# configure runs every time, so a test folder added since is picked up.
+tsan: deps-tsan
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DKORVEX_TSAN=ON -DKORVEX_BENCH=OFF
+	cmake --build $(TSAN_DIR) --target korvex_tests -j $(JOBS)
+	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: deps-test build
 	cmake -S . -B $(RELEASE_DIR) -DKORVEX_BENCH=ON

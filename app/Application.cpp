@@ -5,6 +5,7 @@
 #include "app/InstanceChannel.h"
 #include "app/InstanceLock.h"
 #include "app/TerminationSignals.h"
+#include "KorvexVersion.h"
 #include "app/Tfm_about.h"
 #include "components/FfmpegLog.h"
 #include "settings/ui/SilencePage.h"
@@ -23,6 +24,7 @@
 
 namespace korvex {
 
+// The name a later copy looks for: fixed, whatever the product's version is.
 const QString ApplicationTitle = QStringLiteral("Korvex V1.01");
 
 namespace {
@@ -127,7 +129,7 @@ int RunKorvex(int argc, char **argv)
     RouteFfmpegLog();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
-    QApplication::setApplicationVersion(QStringLiteral(KORVEX_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(KorvexVersion));
     // a Wayland compositor finds the menu entry, and so the icon, by this
     QGuiApplication::setDesktopFileName(DesktopEntryName);
     // a signal caught before the loop runs is acted on once the window shows

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "KorvexVersion.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -69,7 +70,7 @@ KorvexCommandLine ParseKorvexCommandLine(const QStringList &arguments, const QSt
 
 QString KorvexVersionText()
 {
-    return QStringLiteral("korvex " KORVEX_VERSION "\n");
+    return QStringLiteral("korvex %1\n").arg(QString::fromLatin1(KorvexVersion));
 }
 
 QString KorvexHelpText()

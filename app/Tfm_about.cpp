@@ -1,6 +1,7 @@
 #include "app/Tfm_about.h"
 
 #include "app/SvgPictures.h"
+#include "KorvexVersion.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -33,7 +34,7 @@ Tfm_about::Tfm_about(const QString &homePage, QWidget *mainWindow) : QDialog(mai
 
     lbl_name = label(QStringLiteral("Korvex"), this, 24, true);
     lbl_version = label(QStringLiteral("Version: "), this);
-    lbl_number = label(QStringLiteral("3.00"), this, 12, true);
+    lbl_number = label(QString::fromLatin1(KorvexVersion), this, 12, true);
     lbl_cut = label(QStringLiteral("Cut a new small file from a large WMA file. "), this);
     lbl_marge = label(QStringLiteral("Marge multiple wma files to a large new one"), this);
     lbl_home = label(QStringLiteral("<a href=\"%1\">%1</a>").arg(homePage.toHtmlEscaped()), this);

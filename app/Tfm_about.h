@@ -16,7 +16,7 @@ public:
 
     QLabel *lbl_name = nullptr;
     QLabel *lbl_version = nullptr;    // "Version: "
-    QLabel *lbl_number = nullptr;     // "3.00"
+    QLabel *lbl_number = nullptr;     // the product's version, "3.00"
     QLabel *lbl_cut = nullptr;
     QLabel *lbl_marge = nullptr;
     QLabel *lbl_home = nullptr;

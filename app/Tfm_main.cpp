@@ -29,7 +29,6 @@ namespace korvex {
 namespace {
 
 const QString kSkinForm = QStringLiteral("Brannel");
-const QString kWmaFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
 
 } // namespace
 
@@ -72,10 +71,6 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setObjectName(QStringLiteral("Skin1"));
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
-
-    OpenDialog1.filter = FileAdder::OpenFilter;
-    OpenDialog1.multiple = true;
-    SaveDialog1.filter = kWmaFilter;
 
     menus = std::make_unique<MainMenus>(this, [this](const QString &item) { menuItemClick(item); });
     JobList &jobs = m_bench.jobs;
@@ -178,9 +173,8 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 {
     FormCloseQuery();
     event->accept();
-    if (m_inRun)
-        m_closeWaiting = true;
-    else
+    // a run command on the stack ends the session once it returns
+    if (!m_bench.control.Busy())
         Q_EMIT sessionEnded();
 }
 
@@ -190,9 +184,7 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 // ends.
 void Tfm_main::FormCloseQuery()
 {
-    if (m_bench.run.Converting)
-        m_closedDuringRun = true;
-    if (m_inRun || m_bench.run.Converting)
+    if (m_bench.control.Busy() || m_bench.run.Converting)
         m_bench.control.SessionEnding();
     try {
         m_bench.store.SaveSettings();

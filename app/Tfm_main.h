@@ -110,8 +110,6 @@ public:
     QTableView *lv_time = nullptr;
     QPlainTextEdit *sm = nullptr;
     QComboBox *cb_format = nullptr;
-    OpenFilesRequest OpenDialog1;
-    SaveFileRequest SaveDialog1;
     std::unique_ptr<MainMenus> menus;
 
     Tfm_set *fm_set = nullptr;
@@ -168,13 +166,9 @@ private:
     FileDrops *m_drops = nullptr;
     std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
-    // Set when the window closes while a run converts; the files the run
-    // closes from then on were cut short by the close.
-    bool m_closedDuringRun = false;
+    // The close came from a termination signal: what it cut short goes to
+    // standard error, as nobody may be there to read a box.
     bool m_closingFromSignal = false;
-    bool m_inRun = false;         // a run command is on the stack
-    bool m_closeWaiting = false;  // closed meanwhile: end the session after it
-    QStringList m_cutShort;
     std::unique_ptr<IncomingFiles> m_incoming;
     std::unique_ptr<RunNotifier> m_notifier;
 };

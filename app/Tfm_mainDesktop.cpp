@@ -34,7 +34,7 @@ void Tfm_main::bringToFront()
 // a dialog holds the window; a closed window takes nothing.
 bool Tfm_main::busy() const
 {
-    return m_bench.run.Converting || m_inRun || m_bench.jobs.Adding() || QApplication::activeModalWidget() != nullptr
+    return m_bench.run.Converting || m_bench.control.Busy() || m_bench.jobs.Adding() || QApplication::activeModalWidget() != nullptr
            || !isVisible();
 }
 

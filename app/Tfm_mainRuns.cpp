@@ -9,7 +9,6 @@
 #include <QTableView>
 
 #include <cstdio>
-#include <utility>
 
 namespace korvex {
 
@@ -32,8 +31,6 @@ void Tfm_main::connectRunControl()
             });
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
         m_notifier->outputWritten(path);
-        if (m_closedDuringRun)
-            m_cutShort.append(path);
     });
 }
 
@@ -61,10 +58,10 @@ void Tfm_main::registerRunCommands()
 // it is seen before the program ends.
 void Tfm_main::runFromCommand(const std::function<void()> &run)
 {
-    m_closedDuringRun = false;
-    m_cutShort.clear();
-    m_inRun = true;
-    m_notifier->runStarted();
+    // a run command met inside a run: the outer one notifies, reports and ends
+    const bool nested = m_bench.control.Busy();
+    if (!nested)
+        m_notifier->runStarted();
     QString failure;
     try {
         run();
@@ -74,13 +71,14 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
         failure = QString::fromLocal8Bit(error.what());
     }
     // the user who closed the window needs no notice
-    if (!m_closedDuringRun)
+    if (!nested && !m_bench.control.StoppedBySessionEnd())
         m_notifier->runEnded(isActiveWindow(), failure);
     if (!failure.isEmpty())
         m_seams.messages->error(failure);
-    m_inRun = false;
+    if (nested)
+        return;
     reportCutShort();
-    if (std::exchange(m_closeWaiting, false))
+    if (m_bench.control.SessionEndWaiting())
         Q_EMIT sessionEnded();
 }
 
@@ -89,19 +87,18 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
 // which file that is.
 void Tfm_main::reportCutShort()
 {
-    if (m_closedDuringRun && !m_cutShort.isEmpty()) {
+    const QStringList &cutShort = m_bench.control.CutShortFiles();
+    if (!cutShort.isEmpty()) {
         const QString text =
             QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "
                            "holds only what was converted until then:\n%1")
-                .arg(m_cutShort.join(QLatin1Char('\n')));
+                .arg(cutShort.join(QLatin1Char('\n')));
         if (m_closingFromSignal)
             std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         else
             m_seams.messages->information(text);
     }
-    m_closedDuringRun = false;
     m_closingFromSignal = false;
-    m_cutShort.clear();
 }
 
 void Tfm_main::closeFromSignal()

@@ -157,13 +157,24 @@ int addFiles(const QStringList &files, Workbench &bench, const TerminalMessages 
     return exit_code::Done;
 }
 
-int exitCodeOf(RunControl::Outcome outcome)
+void reportStop(const RunControl &control)
+{
+    const QStringList &cutShort = control.CutShortFiles();
+    if (cutShort.isEmpty()) {
+        PrintError(QStringLiteral("stopped; the file being written was closed and kept"));
+        return;
+    }
+    PrintError(QStringLiteral("stopped; this file holds only what was converted until then:\n%1")
+                   .arg(cutShort.join(QLatin1Char('\n'))));
+}
+
+int exitCodeOf(RunControl::Outcome outcome, const RunControl &control)
 {
     switch (outcome) {
     case RunControl::Outcome::Finished:
         return exit_code::Done;
     case RunControl::Outcome::Stopped:
-        PrintError(QStringLiteral("stopped; the file being written was closed and kept"));
+        reportStop(control);
         return exit_code::Stopped;
     case RunControl::Outcome::Failed:
         return exit_code::RunFailed;
@@ -294,7 +305,7 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
     CliProgress progress(bench, isatty(STDOUT_FILENO) != 0);
     const RunControl::Outcome outcome = split ? bench.control.StartSplit(false) : bench.control.StartJoin();
     progress.finish();
-    return exitCodeOf(outcome);
+    return exitCodeOf(outcome, bench.control);
 }
 
 int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,

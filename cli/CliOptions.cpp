@@ -281,7 +281,8 @@ Progress and stopping
   On a terminal a progress bar shows the piece (split) or the joined file
   being written; otherwise every file written is printed on its own line.
   Ctrl-C stops as the window's Stop does: the file being written is closed,
-  tagged and kept, and nothing further is started.
+  tagged and kept, its name is printed as holding only what was converted
+  until then, and nothing further is started.
 
 Exit status
   0    done

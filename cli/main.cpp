@@ -55,9 +55,11 @@ int runCommand(const CliOptions &options)
     Workbench bench(reader, writer, transform, Seams{&messages, &dialogs, &launcher});
 
     InstallInterruptHandler();
+    // Ctrl-C ends the session as closing the window does, so the file it
+    // cuts short is named afterwards.
     SetMessagePumpHook([&bench] {
         if (Interrupted())
-            bench.control.Stop();
+            bench.control.SessionEnding();
     });
     int code = exit_code::Done;
     if (info)

@@ -1,5 +1,6 @@
 #include "components/AudioReader.h"
 
+#include "components/AudioLimits.h"
 #include "components/KorvexError.h"
 #include "components/SourceScan.h"
 
@@ -347,7 +348,8 @@ void AudioReader::resetRateStage(qint64 at)
 
 void AudioReader::setDataFormat(int sampleRate, int channels)
 {
-    if (sampleRate < 0 || channels < 0 || sampleRate > 768000 || channels > 8)
+    // 0 keeps the source's rate or channel count
+    if (sampleRate < 0 || channels < 0 || sampleRate > MaxAudioRate || channels > MaxAudioChannels)
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be delivered in.")
                               .arg(sampleRate).arg(channels));
     const int rate = sampleRate > 0 ? sampleRate : m_sourceRate;

@@ -1,5 +1,6 @@
 #include "components/AudioWriter.h"
 
+#include "components/AudioLimits.h"
 #include "components/KorvexError.h"
 #include "components/SalvageSink.h"
 #include "components/SourceScan.h"
@@ -104,7 +105,7 @@ void AudioWriter::openOutput()
 
 void AudioWriter::setInputFormat(int sampleRate, int channels)
 {
-    if (sampleRate <= 0 || channels <= 0 || sampleRate > 768000 || channels > 8)
+    if (!IsWorkableAudioFormat(sampleRate, channels))
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
                               .arg(sampleRate).arg(channels));
     if (m_converter && sampleRate == m_inputRate && channels == m_inputChannels)

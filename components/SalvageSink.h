@@ -11,7 +11,10 @@ namespace korvex {
 // write (full, or over a size limit) the sink remembers where the file ends
 // on disk and takes every later byte past that point without writing it, so
 // the muxer can still finish its header at the start of the file; the caller
-// then cuts the file back to whole packets (SalvageAsf). Owner thread only.
+// then cuts the file back to whole packets (SalvageAsf). One thread at a
+// time: packets arrive from whichever encoder worker holds the writer's sink
+// (WmaEncoderPool hands it on under its lock), close() comes from the owner
+// once the pool has finished or been abandoned.
 class SalvageSink
 {
 public:

@@ -12,7 +12,8 @@
 namespace korvex {
 
 // The preview player on SDL2 audio. SDL's audio thread only takes samples
-// from the queue under m_mutex and updates atomics; the owner thread turns
+// from the queue under m_mutex, updates atomics and reads the format, which
+// stays put while a device is open; the owner thread turns
 // what happened into the events, from a 100 ms timer and from one queued
 // wake-up the audio thread posts when something needs telling.
 class SdlAudioPlayer : public IAudioPlayer2
@@ -36,36 +37,45 @@ public:
     // without sound).
     QString driverName() const;
 
+Q_SIGNALS:
+    // The audio thread's wake-up for the owner thread, nobody else's.
+    void wakeRequested(QPrivateSignal);
+
 private:
     void connectOutput();
     void openDevice();
     void closeDevice();
     void clearQueue();
+    void restartClock();
     void fill(float *out, int frames);
     void postWake();
     void deliverEvents();
     void onTimer();
     static void audioCallback(void *self, unsigned char *stream, int bytes);
 
+    // Owner thread only.
     QStringList m_drivers;
     bool m_sessionHeld = false;
     quint32 m_device = 0;
-    int m_rate = 44100;
-    int m_channels = 2;
     QTimer m_timer;
-
-    // Owner thread only.
     bool m_playing = false;
     bool m_endQueued = false;        // an empty block said that nothing more comes
     bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
     int m_starvedTicks = 0;
+
+    // The device's format. The audio thread reads m_channels without a lock;
+    // the owner writes both only while no device is open (closing returns once
+    // the callback has left, opening starts it), so no write meets a read.
+    int m_rate = 44100;
+    int m_channels = 2;
 
     // Guarded by m_mutex (audio thread and owner thread).
     std::mutex m_mutex;
     std::deque<QList<float>> m_blocks;
     qsizetype m_blockOffset = 0;     // samples of the front block already played
 
-    // Changed under m_mutex by both threads, read by the owner without it.
+    // Changed under m_mutex by both threads (resetting too), read by the
+    // owner without it.
     std::atomic<qint64> m_played{0};         // frames since play() or flush()
     std::atomic<qint64> m_queuedFrames{0};   // frames waiting in m_blocks
     // Written by the audio thread, read and reset by the owner thread.

@@ -27,6 +27,12 @@ public:
     }
 };
 
+// The filter of every open and save dialog that asks for WMA files.
+inline QString WmaFileFilter()
+{
+    return QStringLiteral("WMA Files(*.wma)|*.wma");
+}
+
 struct OpenFilesRequest
 {
     QString filter;       // "WMA Files(*.wma)|*.wma" style: description|pattern pairs

@@ -40,7 +40,10 @@ private:
 } // namespace
 
 FindSilences::FindSilences(RunContext &context, QObject *parent)
-    : QObject(parent), m_context(context), m_progress(context), m_finder(context.AudioFileRead)
+    : QObject(parent)
+    , m_context(context)
+    , m_progress(context.settings, context.skin, context.progress)
+    , m_finder(context.AudioFileRead)
 {
 }
 

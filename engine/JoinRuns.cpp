@@ -44,7 +44,7 @@ qint64 outputFrames(qint64 frames, int rate, int rate0)
 
 } // namespace
 
-JoinRuns::JoinRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+JoinRuns::JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
                    RunHooks hooks)
     : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
 {

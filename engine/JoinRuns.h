@@ -22,7 +22,7 @@ class RunProgress;
 class JoinRuns
 {
 public:
-    JoinRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+    JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
              RunHooks hooks);
 
     void JoinSegments();
@@ -57,7 +57,7 @@ private:
     void blockLoop(const Entry &entry, Span &span);
     void fadeOut(SampleArray &data, qint64 remaining, qint64 frames);
 
-    RunContext &m_context;
+    RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunHooks m_hooks;

@@ -1,6 +1,7 @@
 #include "engine/OutputFiles.h"
 
 #include "components/IAudioFile2.h"
+#include "components/Seams.h"
 #include "engine/OutputNames.h"
 #include "joblist/JobList.h"
 #include "settings/Settings.h"
@@ -25,39 +26,38 @@ bool sameFile(const struct stat &file, const QString &other)
 
 } // namespace
 
-const QString OutputFiles::SaveFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
-
-OutputFiles::OutputFiles(RunContext &context) : m_context(context)
+OutputFiles::OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &writer, const Seams &seams)
+    : m_jobs(jobs), m_settings(settings), m_writer(writer), m_seams(seams)
 {
 }
 
 QString OutputFiles::MakeSplitOutputPath(int row) const
 {
-    const QString caption = m_context.jobs.fileModel()->row(row).caption;
-    return FreeSplitPath(m_context.settings.settings().OutputFolder, caption);
+    const QString caption = m_jobs.fileModel()->row(row).caption;
+    return FreeSplitPath(m_settings.settings().OutputFolder, caption);
 }
 
 QString OutputFiles::FallbackPath(int row) const
 {
-    return FreeFallbackPath(m_context.settings.settings().OutputFolder,
-                            m_context.jobs.JobRecords().at(row).FileName);
+    return FreeFallbackPath(m_settings.settings().OutputFolder,
+                            m_jobs.JobRecords().at(row).FileName);
 }
 
 bool OutputFiles::ChooseJoinOutput()
 {
-    if (m_context.jobs.rowCount() == 0)
+    if (m_jobs.rowCount() == 0)
         return false;
     SaveFileRequest request;
-    request.startFolder = m_context.settings.settings().OutputFolder;
-    request.filter = SaveFilter;
+    request.startFolder = m_settings.settings().OutputFolder;
+    request.filter = WmaFileFilter();
     request.filterIndex = OutputFormatIndex;
     request.defaultSuffix = QStringLiteral("wma");
-    const QString typed = m_context.seams.dialogs->saveFile(request);
+    const QString typed = m_seams.dialogs->saveFile(request);
     if (typed.isEmpty())
         return false;
     const QString path = JoinOutputPathFor(typed);
     if (isSourceFile(path)) {
-        m_context.seams.messages->error(
+        m_seams.messages->error(
             QStringLiteral("%1 is one of the files to be joined. Choose another name for the joined file.")
                 .arg(path));
         return false;
@@ -65,7 +65,7 @@ bool OutputFiles::ChooseJoinOutput()
     // The dialog asked about the name it returned; when ".wma" is added here
     // that was another file, and this one is not replaced without asking.
     if (path != typed && PathTaken(path)
-        && !m_context.seams.messages->question(
+        && !m_seams.messages->question(
             QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
         return false;
     m_chosenFilterIndex = 1;
@@ -78,7 +78,7 @@ bool OutputFiles::isSourceFile(const QString &path) const
     struct stat output {};
     if (::stat(QFile::encodeName(path).constData(), &output) != 0)
         return false;  // nothing there yet, so no source either
-    for (const listrecord &entry : m_context.jobs.JobRecords()) {
+    for (const listrecord &entry : m_jobs.JobRecords()) {
         if (sameFile(output, entry.FileName))
             return true;
     }
@@ -89,8 +89,8 @@ void OutputFiles::ApplyOutputProfile(int formatIndex)
 {
     if (formatIndex != OutputFormatIndex)
         return;
-    const int index = m_profileIndexOverride.value_or(m_context.settings.wmaProfileIndex());
-    m_context.AudioFile2write.setOutputProfile(index + 1);
+    const int index = m_profileIndexOverride.value_or(m_settings.wmaProfileIndex());
+    m_writer.setOutputProfile(index + 1);
 }
 
 void OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags)

@@ -17,9 +17,8 @@ class OutputFiles
 public:
     // The main window's output format list holds "WMA" alone, at index 0.
     static constexpr int OutputFormatIndex = 0;
-    static const QString SaveFilter;  // "WMA Files(*.wma)|*.wma"
 
-    explicit OutputFiles(RunContext &context);
+    OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &writer, const Seams &seams);
 
     // The next piece of entry `row`, in OutputFolder, named after the row's
     // caption; never an existing file.
@@ -50,7 +49,10 @@ public:
 private:
     bool isSourceFile(const QString &path) const;
 
-    RunContext &m_context;
+    JobList &m_jobs;
+    SettingsStore &m_settings;
+    IAudioFile2 &m_writer;   // AudioFile2write, told the WMA profile
+    Seams m_seams;
     QString m_joinOutputPath;
     int m_chosenFilterIndex = 0;
     std::optional<int> m_profileIndexOverride;

@@ -18,22 +18,28 @@ class SkinFace;
 struct PlayerState;
 struct RunState;
 
-// What a conversion run works with. Every member is owned elsewhere (by the
-// main window or by korvex-cli) and outlives the engine; the engine never
+// What the split and join runs work with. Every member is owned elsewhere (by
+// the main window or by korvex-cli) and outlives the engine; the engine never
 // replaces them. The reader is the one the preview player uses as well, so
 // runs close it before opening their own sources.
-struct RunContext
+struct RunWork
 {
     JobList &jobs;
     JobEditor &editor;          // the segment views and the selection rules of lv
     SettingsStore &settings;    // in-memory settings, and the file for the WMA profile
     RunState &run;
-    PlayerState &player;
-    SkinFace &skin;             // "pbpos" and "convertpb"
-    ConvertProgress &progress;
+    SkinFace &skin;             // "nm" follows the entry being converted
     IAudioFile2 &AudioFileRead;
     IAudioFile2 &AudioFile2write;
     IAudioTransform2 &AudioTransform21;
+};
+
+// Everything RunControl wires together: what the runs work with, and what
+// surrounds them (the player to stop, the progress to show, the seams).
+struct RunContext : RunWork
+{
+    PlayerState &player;
+    ConvertProgress &progress;
     Seams seams;
 };
 

@@ -16,8 +16,8 @@ namespace korvex {
 RunControl::RunControl(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_outputs(context)
-    , m_progress(context)
+    , m_outputs(context.jobs, context.settings, context.AudioFile2write, context.seams)
+    , m_progress(context.settings, context.skin, context.progress)
     , m_split(context, m_outputs, m_progress, hooks())
     , m_join(context, m_outputs, m_progress, hooks())
 {
@@ -26,7 +26,11 @@ RunControl::RunControl(RunContext &context, QObject *parent)
 RunHooks RunControl::hooks()
 {
     return {[this] { Q_EMIT fileListFocusRequested(); },
-            [this](const QString &path) { Q_EMIT outputWritten(path); }};
+            [this](const QString &path) {
+                if (m_cuttingShort)
+                    m_cutShort.append(path);
+                Q_EMIT outputWritten(path);
+            }};
 }
 
 bool RunControl::mayStart() const
@@ -34,8 +38,19 @@ bool RunControl::mayStart() const
     return !m_context.run.Converting && !m_running && !m_context.jobs.Adding();
 }
 
+QScopedValueRollback<bool> RunControl::beginStart()
+{
+    m_sessionEndWaiting = false;
+    m_cuttingShort = false;
+    m_cutShort.clear();
+    return QScopedValueRollback<bool>(m_busy, true);
+}
+
 RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 {
+    if (m_busy)
+        return Outcome::NotStarted;
+    const QScopedValueRollback busy = beginStart();
     if (!mayStart() || m_context.jobs.rowCount() == 0)
         return Outcome::NotStarted;
     if (m_context.player.Playing)
@@ -48,6 +63,9 @@ RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 
 RunControl::Outcome RunControl::StartJoin()
 {
+    if (m_busy)
+        return Outcome::NotStarted;
+    const QScopedValueRollback busy = beginStart();
     if (!mayStart())
         return Outcome::NotStarted;
     if (m_context.player.Playing)
@@ -75,7 +93,9 @@ void RunControl::Stop()
 void RunControl::SessionEnding()
 {
     m_sessionEnding = true;
+    m_sessionEndWaiting = m_busy;
     if (m_context.run.Converting) {
+        m_cuttingShort = true;
         m_stopped = true;
         StopConversion();
     }

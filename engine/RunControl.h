@@ -7,6 +7,8 @@
 #include "engine/SplitRuns.h"
 
 #include <QObject>
+#include <QScopedValueRollback>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,9 +43,23 @@ public:
     Outcome StartJoin();
     // Stops playback and the run at hand.
     void Stop();
-    // The window is closing: the run at hand stops, and no folder is opened
-    // for a program that is about to end.
+    // The session is ending (the window closes, a termination signal, Ctrl-C
+    // in korvex-cli): the run at hand stops, no folder is opened for a
+    // program that is about to end, and the files the run closes from here
+    // on are listed in CutShortFiles().
     void SessionEnding();
+
+    // A Start call is on the stack, from the join output's dialog to the
+    // output folder.
+    bool Busy() const { return m_busy; }
+    // SessionEnding() came while a Start call was on the stack: the front end
+    // ends once that call has returned and it has told the user what it must.
+    bool SessionEndWaiting() const { return m_sessionEndWaiting; }
+    // Files an ending session cut short: closed and valid, but holding only
+    // what was converted until then. Kept until the next Start call.
+    const QStringList &CutShortFiles() const { return m_cutShort; }
+    // The session ended while the last Start call's run converted.
+    bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
     void StopConversion();
     void ShowConvertProgress(int value);
@@ -67,6 +83,9 @@ private:
     // False while a run goes on or unwinds after Stop, and while files are
     // being added: a run started then would run inside the other.
     bool mayStart() const;
+    // Forgets the previous call's session end and cut-short files; marks the
+    // call Busy until the returned guard goes.
+    [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
     void openOutputFolder();
 
@@ -78,6 +97,10 @@ private:
     bool m_stopped = false;
     bool m_running = false;        // a routine is on the stack, stopped or not
     bool m_sessionEnding = false;
+    bool m_busy = false;
+    bool m_sessionEndWaiting = false;
+    bool m_cuttingShort = false;   // the session ends during a conversion
+    QStringList m_cutShort;
 };
 
 } // namespace korvex

@@ -22,9 +22,9 @@ int hundredthsOfPercent(qint64 done, qint64 total)
 
 void RunProgress::show(int value)
 {
-    m_context.skin.setText(skin_object::PercentText, QString::number(value / 100) + QLatin1Char('%'));
-    m_context.skin.redraw(skin_object::PercentText);
-    m_context.progress.ShowConvertProgress(value, m_context.settings.settings().SkinFlag);
+    m_skin.setText(skin_object::PercentText, QString::number(value / 100) + QLatin1Char('%'));
+    m_skin.redraw(skin_object::PercentText);
+    m_bar.ShowConvertProgress(value, m_settings.settings().SkinFlag);
 }
 
 void RunProgress::showFrames(qint64 done, qint64 total)
@@ -34,9 +34,9 @@ void RunProgress::showFrames(qint64 done, qint64 total)
 
 void RunProgress::clear()
 {
-    m_context.skin.setText(skin_object::PercentText, QString());
-    m_context.skin.redraw(skin_object::PercentText);
-    m_context.progress.ShowConvertProgress(0, m_context.settings.settings().SkinFlag);
+    m_skin.setText(skin_object::PercentText, QString());
+    m_skin.redraw(skin_object::PercentText);
+    m_bar.ShowConvertProgress(0, m_settings.settings().SkinFlag);
 }
 
 } // namespace korvex

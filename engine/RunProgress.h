@@ -1,15 +1,22 @@
 #pragma once
 
-#include "engine/RunContext.h"
+#include <QtGlobal>
 
 namespace korvex {
+
+class ConvertProgress;
+class SettingsStore;
+class SkinFace;
 
 // The progress a run shows: the percentage text "pbpos" and the bar
 // "convertpb". Split runs show the current piece, join runs the whole output.
 class RunProgress
 {
 public:
-    explicit RunProgress(RunContext &context) : m_context(context) {}
+    RunProgress(SettingsStore &settings, SkinFace &skin, ConvertProgress &bar)
+        : m_settings(settings), m_skin(skin), m_bar(bar)
+    {
+    }
 
     // value in hundredths of a percent; may pass 10000 when a block counts
     // more frames than planned.
@@ -20,7 +27,9 @@ public:
     void clear();
 
 private:
-    RunContext &m_context;
+    SettingsStore &m_settings;   // SkinFlag
+    SkinFace &m_skin;            // "pbpos"
+    ConvertProgress &m_bar;      // "convertpb"
 };
 
 } // namespace korvex

@@ -10,13 +10,13 @@
 
 namespace korvex {
 
-bool StillConverting(RunContext &context)
+bool StillConverting(RunWork &context)
 {
     ProcessPendingMessages();
     return context.run.Converting;
 }
 
-void SelectRunEntry(RunContext &context, int row)
+void SelectRunEntry(RunWork &context, int row)
 {
     context.jobs.selectFileRow(row);
     context.jobs.SelectedFileRow = row;
@@ -25,20 +25,20 @@ void SelectRunEntry(RunContext &context, int row)
     context.skin.redraw(skin_object::PathText);
 }
 
-QString SegmentStatus(RunContext &context, int row)
+QString SegmentStatus(RunWork &context, int row)
 {
     SegmentListModel &segments = *context.jobs.segmentModel();
     return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
 }
 
-void SetSegmentStatus(RunContext &context, int row, const QString &word)
+void SetSegmentStatus(RunWork &context, int row, const QString &word)
 {
     SegmentListModel &segments = *context.jobs.segmentModel();
     if (row >= 0 && row < segments.rowCount())
         segments.setStatus(row, word);
 }
 
-bool SetPendingSegmentAside(RunContext &context)
+bool SetPendingSegmentAside(RunWork &context)
 {
     SegmentListModel &segments = *context.jobs.segmentModel();
     if (segments.rowCount() == 1) {

@@ -14,22 +14,22 @@ struct listrecord;
 
 // Lets the window process what is pending, then tells whether the run is still
 // wanted (Stop clears Converting).
-bool StillConverting(RunContext &context);
+bool StillConverting(RunWork &context);
 
 // Makes entry `row` the selected row of lv and the current entry, and shows
 // its path.
-void SelectRunEntry(RunContext &context, int row);
+void SelectRunEntry(RunWork &context, int row);
 
 // The status word of row `row` of lv_time; empty when it has no such row.
-QString SegmentStatus(RunContext &context, int row);
+QString SegmentStatus(RunWork &context, int row);
 
 // Writes a status word into row `row` of lv_time, when it has that row.
-void SetSegmentStatus(RunContext &context, int row, const QString &word);
+void SetSegmentStatus(RunWork &context, int row, const QString &word);
 
 // The pending segment of the shown custom or unification view is not
 // converted: a single row is marked "OK", otherwise the last row goes.
 // True when a row was removed.
-bool SetPendingSegmentAside(RunContext &context);
+bool SetPendingSegmentAside(RunWork &context);
 
 // Frames of an entry that `seconds` whole seconds stand for, by its record.
 int EntryFrames(const listrecord &entry, int seconds);

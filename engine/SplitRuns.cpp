@@ -28,7 +28,7 @@ constexpr qint64 CustomPieceSlack = 100;
 class PendingSegments
 {
 public:
-    explicit PendingSegments(RunContext &context) : m_context(context) {}
+    explicit PendingSegments(RunWork &context) : m_context(context) {}
     ~PendingSegments()
     {
         for (const int row : m_lowered) {
@@ -48,7 +48,7 @@ public:
     }
 
 private:
-    RunContext &m_context;
+    RunWork &m_context;
     QList<int> m_lowered;
 };
 
@@ -70,7 +70,7 @@ struct SplitRuns::Piece
     int fadeInFrames = 0;
 };
 
-SplitRuns::SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
                      RunHooks hooks)
     : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
 {

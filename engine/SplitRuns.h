@@ -19,7 +19,7 @@ class RunProgress;
 class SplitRuns
 {
 public:
-    SplitRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
+    SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
               RunHooks hooks);
 
     void SplitCustom();
@@ -46,7 +46,7 @@ private:
     // The frames written.
     qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
 
-    RunContext &m_context;
+    RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunHooks m_hooks;

@@ -8,7 +8,7 @@ Workbench::Workbench(IAudioFile2 &reader, IAudioFile2 &writer, IAudioTransform2 
     , progress(run, skin)
     , editor(jobs, store.settings(), run, player, skin)
     , adder(jobs, editor, run, player, reader, seams)
-    , context{jobs, editor, store, run, player, skin, progress, reader, writer, transform, seams}
+    , context{{jobs, editor, store, run, skin, reader, writer, transform}, player, progress, seams}
     , control(context)
     , marker(jobs, store.settings(), run, player, skin, editor, *seams.messages)
 {

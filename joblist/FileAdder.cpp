@@ -39,8 +39,7 @@ qint64 fileSize(const QString &path)
 
 } // namespace
 
-const QString FileAdder::OpenFilter = QStringLiteral(
-    "WMA Files(*.wma)|*.wma"
+const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
     "|Audio files|*.wma;*.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a;*.aac;*.ape;*.wv;*.mpc;*.aif;*.aiff"
     "|All files|*");
 

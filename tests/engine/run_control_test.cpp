@@ -66,7 +66,7 @@ TEST_F(ConvertBarTest, StopAsksThePlayerToStopFirst)
 // progress is still the share of the whole output.
 TEST_F(ConvertBarTest, ProgressOfMoreFramesThanAnIntHolds)
 {
-    RunProgress progress(bench().context);
+    RunProgress progress(bench().store, bench().skin, bench().progress);
     const qint64 total = qint64(4) * 1000 * 1000 * 1000;  // about 25 hours at 44.1 kHz
     progress.showFrames(total * 3 / 4, total);
     EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("75%"));
@@ -145,6 +145,46 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
 
     EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Finished);
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
+}
+
+// The window and korvex-cli name the file an ending session cut short from
+// this list; a plain Stop is the user's own choice and lists nothing.
+TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
+{
+    add({makeTone(QStringLiteral("eight.wav"), 8.0)});
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 4;
+    QStringList written;
+    QObject::connect(&bench().control, &RunControl::outputWritten, [&](const QString &path) { written << path; });
+    // each run is stopped while it writes its second piece
+    const auto runStoppedBy = [&](const std::function<void()> &stop) {
+        written.clear();
+        bool busyInside = false;
+        int pumpsInSecondPiece = 0;
+        const PumpHookScope hook([&] {
+            busyInside |= bench().control.Busy();
+            // the second check, so that the piece holds a block
+            if (written.size() == 1 && m_writer.isOpen() && ++pumpsInSecondPiece == 2)
+                stop();
+        });
+        EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
+        EXPECT_TRUE(busyInside);
+    };
+
+    runStoppedBy([&] { bench().control.SessionEnding(); });
+    EXPECT_FALSE(bench().control.Busy());
+    EXPECT_TRUE(bench().control.SessionEndWaiting());
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.at(1)});
+
+    runStoppedBy([&] { bench().control.Stop(); });
+    EXPECT_EQ(written.size(), 2);
+    EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
+    EXPECT_FALSE(bench().control.SessionEndWaiting());
+
+    // ending an idle session leaves nothing waiting
+    bench().control.SessionEnding();
+    EXPECT_FALSE(bench().control.SessionEndWaiting());
 }
 
 } // namespace
