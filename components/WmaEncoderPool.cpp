@@ -3,15 +3,22 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace korvex {
 
 namespace {
 
-float fullScale(float sample)
+// Without branches, as every sample passes here: infinities and NaN give
+// NaN when subtracted from themselves and become silence.
+inline float fullScale(float sample)
 {
-    return std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    const float finite = sample - sample == 0.0f ? sample : 0.0f;
+    return std::min(std::max(finite, -1.0f), 1.0f);
+}
+
+float *planeOf(AVFrame &frame, int channel)
+{
+    return reinterpret_cast<float *>(frame.data[channel]);
 }
 
 } // namespace
@@ -69,9 +76,9 @@ FramePtr WmaEncoderPool::newFrame(qint64 index) const
     return frame;
 }
 
-// Fills codec frames from the pushed samples: copyInto(plane, channel, at,
-// from, count) writes `count` samples of a channel, starting `from` frames
-// into the pushed block, at sample `at` of a frame's plane.
+// Fills codec frames from the pushed samples: copyInto(frame, at, from,
+// count) writes `count` samples of every channel, starting `from` frames
+// into the pushed block, at sample `at` of the frame's planes.
 template<typename CopyInto>
 void WmaEncoderPool::append(qint64 frames, CopyInto copyInto)
 {
@@ -81,8 +88,7 @@ void WmaEncoderPool::append(qint64 frames, CopyInto copyInto)
         if (!m_current)
             m_current = newFrame(m_nextFrameIndex++);
         const qint64 take = std::min<qint64>(m_frameSize - m_currentSamples, frames - offset);
-        for (int c = 0; c < m_channels; ++c)
-            copyInto(reinterpret_cast<float *>(m_current->data[c]), c, m_currentSamples, offset, take);
+        copyInto(*m_current, m_currentSamples, offset, take);
         m_currentSamples += static_cast<int>(take);
         offset += take;
         if (m_currentSamples == m_frameSize)
@@ -93,27 +99,45 @@ void WmaEncoderPool::append(qint64 frames, CopyInto copyInto)
 
 void WmaEncoderPool::push(const float *const *planes, qint64 frames)
 {
-    append(frames, [planes](float *plane, int c, qint64 at, qint64 from, qint64 count) {
-        const float *in = planes[c] + from;
-        for (qint64 i = 0; i < count; ++i)
-            plane[at + i] = fullScale(in[i]);
+    const int channels = m_channels;
+    append(frames, [planes, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
+        for (int c = 0; c < channels; ++c) {
+            const float *in = planes[c] + from;
+            float *out = planeOf(frame, c) + at;
+            for (qint64 i = 0; i < count; ++i)
+                out[i] = fullScale(in[i]);
+        }
     });
 }
 
 void WmaEncoderPool::pushInterleaved(const float *samples, qint64 frames)
 {
     const int channels = m_channels;
-    append(frames, [samples, channels](float *plane, int c, qint64 at, qint64 from, qint64 count) {
-        const float *in = samples + from * channels + c;
-        for (qint64 i = 0; i < count; ++i)
-            plane[at + i] = fullScale(in[i * channels]);
+    append(frames, [samples, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
+        const float *in = samples + from * channels;
+        if (channels == 2) {
+            float *left = planeOf(frame, 0) + at;
+            float *right = planeOf(frame, 1) + at;
+            for (qint64 i = 0; i < count; ++i) {
+                left[i] = fullScale(in[2 * i]);
+                right[i] = fullScale(in[2 * i + 1]);
+            }
+            return;
+        }
+        for (int c = 0; c < channels; ++c) {
+            float *out = planeOf(frame, c) + at;
+            for (qint64 i = 0; i < count; ++i)
+                out[i] = fullScale(in[i * channels + c]);
+        }
     });
 }
 
 void WmaEncoderPool::pushSilence(qint64 frames)
 {
-    append(frames, [](float *plane, int, qint64 at, qint64, qint64 count) {
-        std::fill_n(plane + at, count, 0.0f);
+    const int channels = m_channels;
+    append(frames, [channels](AVFrame &frame, qint64 at, qint64, qint64 count) {
+        for (int c = 0; c < channels; ++c)
+            std::fill_n(planeOf(frame, c) + at, count, 0.0f);
     });
 }
 
