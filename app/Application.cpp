@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/InstanceLock.h"
+#include "app/StartupClock.h"
 #include "app/TerminationSignals.h"
 #include "app/Tfm_about.h"
 #include "settings/ui/Tfm_dir.h"
@@ -30,6 +31,7 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
 
 int RunKorvex(int argc, char **argv)
 {
+    StartupClock startup;
     // checked before any window exists, so a second copy shows nothing
     const InstanceLock lock(ApplicationTitle);
     if (!lock.acquired())
@@ -47,6 +49,7 @@ int RunKorvex(int argc, char **argv)
     QObject::connect(windows.fm_main.get(), &Tfm_main::sessionEnded, &application, &QCoreApplication::quit);
     QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(),
                      &Tfm_main::closeFromSignal);
+    startup.watch(windows.fm_main.get());
     windows.fm_main->show();
     application.exec();
     return 0;
