@@ -8,7 +8,8 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
   fonts-dejavu-core fonts-liberation2 xvfb xauth
 TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
-  libimage-exiftool-perl python3-mutagen time
+  libimage-exiftool-perl python3-mutagen time \
+  sox vorbis-tools
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 
 RELEASE_DIR := build/release
@@ -16,7 +17,7 @@ TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build bench fuzz deps-run deps-test deps-fuzz clean
+.PHONY: run test configure-test build bench fuzz deps-run deps-test deps-fuzz clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -59,12 +60,14 @@ run: build
 	fi
 
 # The test build runs with AddressSanitizer and UndefinedBehaviorSanitizer.
-$(TEST_DIR)/build.ninja:
+# It is configured at every `make test`, an existing folder included, so
+# test folders and sources added since the last run are always built and run.
+configure-test:
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
 	  -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 
-test: deps-test $(TEST_DIR)/build.ninja
+test: deps-test configure-test
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 

@@ -4,6 +4,7 @@
 #include "app/StartupClock.h"
 #include "app/TerminationSignals.h"
 #include "app/Tfm_about.h"
+#include "components/FfmpegLog.h"
 #include "settings/ui/Tfm_dir.h"
 #include "settings/ui/Tfm_set.h"
 #include "tags/ui/Tfm_id3.h"
@@ -32,16 +33,21 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
 int RunKorvex(int argc, char **argv)
 {
     StartupClock startup;
+    // A desktop session may end the program from its first instant; until
+    // the handler that closes the window properly exists, such a signal waits.
+    HeldTerminationSignals held;
     // checked before any window exists, so a second copy shows nothing
     const InstanceLock lock(ApplicationTitle);
     if (!lock.acquired())
         return 0;
 
+    RouteFfmpegLog();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvex"));
     QApplication::setApplicationVersion(QStringLiteral("3.00"));
     // a signal caught before the loop runs is acted on once the window shows
     TerminationSignals signals;
+    held.release();
     KorvexWindows windows = CreateWindows();
     // The program ends when the main window says so, not at its close: a run
     // the close stopped still has to wind down.

@@ -9,7 +9,7 @@ namespace korvex {
 // The title a running copy is known by.
 extern const QString ApplicationTitle;
 
-// The five windows of a session, made in the order of the design: the main
+// The five windows of a session, made in a fixed order: the main
 // window, then the settings dialog, the folder chooser, the about box and the
 // tag dialog, all owned by the main window.
 struct KorvexWindows

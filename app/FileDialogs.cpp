@@ -38,6 +38,9 @@ QString FileDialogs::saveFile(const SaveFileRequest &request)
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.value(request.filterIndex, filters.first()));
+    // With the suffix added here, the dialog's question about replacing a
+    // file is about the file that will really be written.
+    dialog.setDefaultSuffix(request.defaultSuffix);
     // the dialog asks before replacing an existing file (its default)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -9,12 +9,12 @@ class QWidget;
 
 namespace korvex {
 
-// The main window's own controls, made as designed: the two report-style
+// The main window's own controls, at their fixed sizes: the two report-style
 // lists (they only display the job list's models), the instructions memo and
 // the output format box. They lie over the skin's face.
 namespace MainControls {
 
-// A report-style list at the design's size. Column widths are those the
+// A report-style list of a fixed size. Column widths are those the
 // model gives as the width of its header size hint, and follow it.
 QTableView *listView(QWidget *window, const char *name, int width, int height, QAbstractItemModel *model,
                      QItemSelectionModel *selection);

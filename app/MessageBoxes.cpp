@@ -15,4 +15,11 @@ void MessageBoxes::information(const QString &text)
     QMessageBox::information(m_parent, QApplication::applicationDisplayName(), text);
 }
 
+bool MessageBoxes::question(const QString &text)
+{
+    return QMessageBox::question(m_parent, QApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 } // namespace korvex

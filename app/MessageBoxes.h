@@ -14,6 +14,7 @@ public:
     explicit MessageBoxes(QWidget *parent) : m_parent(parent) {}
     void error(const QString &text) override;
     void information(const QString &text) override;
+    bool question(const QString &text) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -3,8 +3,10 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace korvex {
 
@@ -19,7 +21,32 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
 }
 
+sigset_t terminationSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
 } // namespace
+
+HeldTerminationSignals::HeldTerminationSignals()
+{
+    const sigset_t set = terminationSet();
+    // Threads started from here on inherit the mask, so the signals reach
+    // the main thread once it lets them.
+    m_held = pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
+}
+
+void HeldTerminationSignals::release()
+{
+    if (!std::exchange(m_held, false))
+        return;
+    const sigset_t set = terminationSet();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
 
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {

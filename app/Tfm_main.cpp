@@ -179,10 +179,10 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 // ends.
 void Tfm_main::FormCloseQuery()
 {
-    if (m_bench.run.Converting) {
+    if (m_bench.run.Converting)
         m_closedDuringRun = true;
-        m_bench.control.StopConversion();
-    }
+    if (m_inRun || m_bench.run.Converting)
+        m_bench.control.SessionEnding();
     try {
         m_bench.store.SaveSettings();
     } catch (const KorvexError &error) {

@@ -78,9 +78,9 @@ public:
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
-    // Members as designed. The audio components connect to their libraries
-    // on first use; the MP3 encoder of the design is left out, as no command
-    // uses it. They come before the Workbench, which holds references to them.
+    // The window's members. The audio components connect to their libraries
+    // on first use; there is no MP3 encoder, as no command uses it. They
+    // come before the Workbench, which holds references to them.
     TSkin *Skin1 = nullptr;
     AudioFile AudioFileRead;
     AudioFile AudioFile2write;

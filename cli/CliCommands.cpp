@@ -4,7 +4,9 @@
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
 #include "components/IAudioFile2.h"
+#include "components/KorvexError.h"
 #include "components/WmaProfiles.h"
+#include "engine/OutputNames.h"
 #include "engine/Workbench.h"
 
 #include <QDir>
@@ -118,6 +120,32 @@ int exitCodeOf(RunControl::Outcome outcome)
     return exit_code::BadInput;
 }
 
+// Why the window would refuse the file typed as `file`, in words; empty when
+// it takes it. The reader is left closed.
+QString refusalOf(const QString &file, IAudioFile2 &reader)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        return QStringLiteral("no such file: %1").arg(file);
+    if (!info.isFile() || !info.isReadable())
+        return QStringLiteral("cannot read %1").arg(file);
+    qint64 durationMs = 0;
+    try {
+        reader.openForRead(info.absoluteFilePath(), 0, 1);
+        durationMs = reader.duration();
+        reader.close();
+    } catch (const KorvexError &error) {
+        if (reader.isOpen())
+            reader.close();
+        QString reason = error.text();
+        reason.replace(info.absoluteFilePath(), file);
+        return QStringLiteral("%1 is not audio FFmpeg can decode: %2").arg(file, reason);
+    }
+    if (durationMs < 1000)
+        return QStringLiteral("%1 is shorter than one second, the shortest file Korvex takes").arg(file);
+    return {};
+}
+
 QJsonObject describe(Workbench &bench, int row)
 {
     const listrecord &entry = bench.jobs.job(row);
@@ -161,21 +189,20 @@ void printPlain(const QJsonObject &object)
 
 } // namespace
 
-QStringList CheckedFiles(const QStringList &files)
+CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader)
 {
-    QStringList paths;
+    CheckedSources sources;
     for (const QString &file : files) {
         const QFileInfo info(file);
-        if (!info.exists())
-            fail(QStringLiteral("no such file: %1").arg(file));
-        if (!info.isFile() || !info.isReadable())
-            fail(QStringLiteral("cannot read %1").arg(file));
-        paths.append(info.absoluteFilePath());
+        if (const QString why = refusalOf(file, reader); !why.isEmpty())
+            sources.refusals.append(why);
+        else
+            sources.paths.append(info.absoluteFilePath());
     }
-    return paths;
+    return sources;
 }
 
-QString CheckedJoinOutput(const QString &output)
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources)
 {
     const QFileInfo info(output);
     if (info.isDir())
@@ -183,7 +210,19 @@ QString CheckedJoinOutput(const QString &output)
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir() || !folder.isWritable())
         fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
-    return info.absoluteFilePath();
+    const QString path = JoinOutputPathFor(info.absoluteFilePath());
+    if (QFileInfo(path).isDir())
+        fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(path));
+    const QString existing = QFileInfo(path).canonicalFilePath();
+    for (const QString &source : sources) {
+        // --overwrite never reaches a source: the join would destroy what it reads
+        if (!existing.isEmpty() && QFileInfo(source).canonicalFilePath() == existing)
+            fail(QStringLiteral("%1 is one of the files to be joined. Choose another name for the joined file.")
+                     .arg(path));
+    }
+    if (PathTaken(path) && !overwrite)
+        fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(JoinOutputPathFor(output)));
+    return path;
 }
 
 int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
@@ -205,20 +244,24 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
     return exitCodeOf(outcome);
 }
 
-int Info(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,
+         const TerminalMessages &messages)
 {
-    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+    const int refused = sources.refusals.isEmpty() ? exit_code::Done : exit_code::BadInput;
+    if (sources.paths.isEmpty())
+        return refused;
+    if (const int code = addFiles(sources.paths, bench, messages); code != exit_code::Done)
         return code;
     QJsonArray entries;
     for (int row = 0; row < bench.jobs.rowCount(); ++row)
         entries.append(describe(bench, row));
     if (options.json) {
         std::printf("%s", QJsonDocument(entries).toJson(QJsonDocument::Indented).constData());
-        return exit_code::Done;
+        return refused;
     }
     for (const QJsonValue &entry : entries)
         printPlain(entry.toObject());
-    return exit_code::Done;
+    return refused;
 }
 
 int Profiles()

@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 
 namespace korvex {
+class IAudioFile2;
 class Workbench;
 }
 
@@ -18,14 +19,26 @@ inline constexpr int BadInput = 2;
 inline constexpr int Stopped = 130;
 } // namespace exit_code
 
+// The FILEs that can be added, as absolute paths, and for every other one a
+// line that names it as typed and says why not.
+struct CheckedSources
+{
+    QStringList paths;
+    QStringList refusals;
+};
+CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader);
+
 // Each returns the exit code; a UsageError they throw is bad input.
 int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
-int Info(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
+// Describes every file that can be read; refusals (printed already) make the
+// exit code 2 all the same.
+int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,
+         const TerminalMessages &messages);
 int Profiles();
 
-// The FILEs as absolute paths; throws UsageError for a missing or unreadable one.
-QStringList CheckedFiles(const QStringList &files);
-// -o of a join as an absolute path; throws UsageError when it cannot be written.
-QString CheckedJoinOutput(const QString &output);
+// The file a join writes for -o, as an absolute path with ".wma"; throws
+// UsageError when it cannot be written, is one of the sources, or exists and
+// overwrite is false.
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources);
 
 } // namespace korvex::cli

@@ -88,6 +88,8 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
         if (!runs && parser.isSet(name))
             fail(QStringLiteral("%1%2 belongs to split and join").arg(name.size() == 1 ? "-" : "--", name));
     }
+    if (options.command != CliOptions::Command::Join && options.overwrite)
+        fail(QStringLiteral("--overwrite belongs to join"));
     if (options.command != CliOptions::Command::Info && options.json)
         fail(QStringLiteral("--json belongs to info"));
     if (options.command == CliOptions::Command::Profiles && !options.files.isEmpty())
@@ -135,6 +137,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
         {QStringLiteral("json"), QString()},
+        {QStringLiteral("overwrite"), QString()},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -172,6 +175,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
                                       ProfileCount - 1);
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
+    options.overwrite = parser.isSet(QStringLiteral("overwrite"));
     checkOptionsFit(options, parser);
     return options;
 }
@@ -179,7 +183,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
 QString HelpText()
 {
     return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
-       korvex-cli join [options] -o OUT FILE...
+       korvex-cli join [options] [--overwrite] -o OUT FILE...
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli --help
@@ -219,8 +223,9 @@ Options of split and join
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
   -o DIR           split: the output folder, made when missing
   -o OUT           join: the joined file; ".wma" is appended unless the name
-                   ends in it. An existing file is replaced, but never one of
-                   the FILEs.
+                   ends in it. An existing file is refused (exit 2) unless
+                   --overwrite is given, and one of the FILEs always is.
+  --overwrite      join: replace an existing OUT
 
 Options of info
   --json           print one JSON array of objects with the keys path,
@@ -247,8 +252,11 @@ Progress and stopping
 Exit status
   0    done
   1    a conversion failed (the message says why)
-  2    bad input: unknown command or option, bad value, a FILE missing or
-       unreadable, an output folder or file that cannot be written
+  2    bad input: unknown command or option, bad value, a FILE missing,
+       unreadable, not audio FFmpeg can decode or shorter than one second
+       (each named as typed, with the reason; info still describes the
+       others), an output folder or file that cannot be written, an
+       existing OUT without --overwrite
   130  stopped by Ctrl-C
 )");
 }

@@ -35,6 +35,7 @@ struct CliOptions
     std::optional<int> profile;  // 0..46
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
+    bool overwrite = false;      // join: replace an existing OUT
     QStringList files;
 };
 

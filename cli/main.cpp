@@ -4,6 +4,7 @@
 #include "cli/Interrupt.h"
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
+#include "components/FfmpegLog.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "engine/Workbench.h"
@@ -34,13 +35,19 @@ CliOptions parseOrExit(const QStringList &arguments)
 
 int runCommand(const CliOptions &options)
 {
-    const QStringList files = CheckedFiles(options.files);
-    const QString joinOutput =
-        options.command == CliOptions::Command::Join ? CheckedJoinOutput(options.output) : QString();
-    TerminalMessages messages;
-    CommandLineDialogs dialogs(files, joinOutput);
-    NoLauncher launcher;
+    const bool info = options.command == CliOptions::Command::Info;
     AudioFile reader;
+    const CheckedSources sources = CheckSources(options.files, reader);
+    for (const QString &refusal : sources.refusals)
+        PrintError(refusal);
+    if (!info && !sources.refusals.isEmpty())
+        return exit_code::BadInput;
+    const QString joinOutput = options.command == CliOptions::Command::Join
+                                   ? CheckedJoinOutput(options.output, options.overwrite, sources.paths)
+                                   : QString();
+    TerminalMessages messages;
+    CommandLineDialogs dialogs(sources.paths, joinOutput);
+    NoLauncher launcher;
     AudioFile writer;
     AudioTransform transform;
     reader.setOptionValue(-1);
@@ -52,8 +59,7 @@ int runCommand(const CliOptions &options)
         if (Interrupted())
             bench.control.Stop();
     });
-    const int code = options.command == CliOptions::Command::Info ? Info(options, bench, messages)
-                                                                  : SplitOrJoin(options, bench, messages);
+    const int code = info ? Info(options, sources, bench, messages) : SplitOrJoin(options, bench, messages);
     SetMessagePumpHook({});
     return code;
 }
@@ -66,6 +72,7 @@ int main(int argc, char **argv)
     // FFmpeg's own chatter (a seek that probes an index-less file) would mix
     // with the progress; failures still reach the user as Korvex's messages.
     av_log_set_level(AV_LOG_FATAL);
+    RouteFfmpegLog();
     const CliOptions options = parseOrExit(app.arguments());
     try {
         switch (options.command) {

@@ -1,6 +1,7 @@
 #include "components/AudioWriter.h"
 
 #include "components/KorvexError.h"
+#include "components/SalvageSink.h"
 #include "components/SourceScan.h"
 #include "components/WmaEncoderPool.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace korvex {
@@ -21,6 +23,17 @@ constexpr int FrameCountDigits = 20;
 QByteArray fixedWidthCount(qint64 frames)
 {
     return QByteArray::number(frames).rightJustified(FrameCountDigits, '0');
+}
+
+// A damaged source can decode to NaN, infinities or values far beyond full
+// scale, which the resampler would smear over their neighbours and the
+// encoder cannot code: they become silence and full scale before either.
+std::vector<float> fullScale(const float *samples, qint64 count)
+{
+    std::vector<float> clean(samples, samples + count);
+    for (float &sample : clean)
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    return clean;
 }
 
 int defaultWorkers()
@@ -49,8 +62,7 @@ AudioWriter::AudioWriter(const QString &path, const WmaProfile &profile, int inp
     } catch (const KorvexError &) {
         // No destructor runs for a constructor that throws: the file opened
         // here would stay open and be left behind with a header alone.
-        if (m_format && m_format->pb)
-            removePartialFile();
+        removePartialFile();
         throw;
     }
 }
@@ -79,9 +91,9 @@ void AudioWriter::openOutput()
     if (status < 0)
         throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
 
-    status = avio_open(&m_format->pb, QFile::encodeName(m_path).constData(), AVIO_FLAG_WRITE);
-    if (status < 0)
-        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    m_sink = std::make_unique<SalvageSink>(m_path);
+    m_format->pb = m_sink->context();
+    m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     av_dict_set(&m_format->metadata, FrameCountAttribute, fixedWidthCount(0).constData(), 0);
     status = avformat_write_header(m_format.get(), nullptr);
     if (status < 0) {
@@ -126,12 +138,14 @@ void AudioWriter::write(const SampleArray &block)
             m_pool->pushSilence(m_priming);
             m_primed = true;
         }
+        // The pool clips as it fills its frames; the resampler must not see
+        // damaged samples at all.
         if (m_converter)
-            pushConverted(block.data(), frames);
+            pushConverted(fullScale(block.data(), frames * m_inputChannels).data(), frames);
         else
             m_pool->pushInterleaved(block.data(), frames);
     } catch (const KorvexError &error) {
-        failAndRemove(error.text());
+        failAndSalvage(error.text());
     }
     m_inputFrames += frames;
 }
@@ -174,6 +188,8 @@ void AudioWriter::writePacket(AVPacket *packet)
     const int status = av_write_frame(m_format.get(), packet);
     if (status < 0)
         throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    if (m_sink->failed())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, m_sink->failure()));
 }
 
 void AudioWriter::finish()
@@ -186,7 +202,7 @@ void AudioWriter::finish()
     try {
         completeFile();
     } catch (const KorvexError &error) {
-        failAndRemove(error.text());
+        failAndSalvage(error.text());
     }
 }
 
@@ -200,29 +216,49 @@ void AudioWriter::completeFile()
     }
     m_pool.reset();
     av_dict_set(&m_format->metadata, FrameCountAttribute, fixedWidthCount(frames).constData(), 0);
-    int status = av_write_trailer(m_format.get());
-    const int closed = avio_closep(&m_format->pb);
-    if (status >= 0)
-        status = closed;
+    const int status = av_write_trailer(m_format.get());
+    m_sink->close();
+    m_format->pb = nullptr;
     if (status < 0)
         throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    if (m_sink->failed())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, m_sink->failure()));
 }
 
-void AudioWriter::failAndRemove(const QString &reason)
+// What reached the disk before the failure is audio the user may need (an
+// hour of a join): the muxer finishes its header over it, the file is cut
+// back to whole packets, and only a file without any is removed.
+void AudioWriter::failAndSalvage(const QString &reason)
 {
     if (m_pool)
         m_pool->abandon();
-    removePartialFile();
-    m_failure = QStringLiteral("%1 The unfinished file '%2' was removed.").arg(reason, m_path);
+    m_pool.reset();
+    if (m_format && m_format->pb) {
+        av_write_trailer(m_format.get());
+        m_sink->close();
+        m_format->pb = nullptr;
+    }
+    m_finished = true;
+    const bool regular = QFileInfo(m_path).isFile();
+    if (regular && SalvageAsf(m_path) > 0) {
+        m_failure = QStringLiteral("%1 The file '%2' is incomplete: it keeps the audio written before the failure.")
+                        .arg(reason, m_path);
+    } else {
+        removePartialFile();
+        m_failure = QStringLiteral("%1 The unfinished file '%2' held no audio and was removed.").arg(reason, m_path);
+    }
     throw KorvexError(m_failure);
 }
 
-// Only a regular file is ever removed: a path like /dev/null or a pipe that
-// failed is left as it was.
+// Only a regular file this writer created is ever removed: a path like
+// /dev/null or a pipe that failed is left as it was.
 void AudioWriter::removePartialFile()
 {
-    if (m_format && m_format->pb)
-        avio_closep(&m_format->pb);
+    if (!m_sink)
+        return;  // nothing was created: whatever is at the path is not ours
+    m_sink->close();
+    if (m_format)
+        m_format->pb = nullptr;
     if (QFileInfo(m_path).isFile())
         QFile::remove(m_path);
 }

@@ -10,13 +10,15 @@
 
 namespace korvex {
 
+class SalvageSink;
 class WmaEncoderPool;
 
 // Writes one WMA file (ASF with wmav2) in a profile's rate and channels from
 // blocks in the input format. Encoding runs on worker threads while the
-// caller goes on decoding; blocks keep their order. A failure removes the
-// unfinished file and raises KorvexError, so no broken file is left behind
-// without an error. Owner thread only.
+// caller goes on decoding; blocks keep their order. A failure (a full disk,
+// an encoder error) raises KorvexError and keeps what was written as a valid,
+// closed WMA file that the error names as incomplete; a file that holds no
+// audio yet is removed. Owner thread only.
 class AudioWriter
 {
 public:
@@ -50,13 +52,14 @@ private:
     void pushConverted(const float *interleaved, qint64 frames);
     void flushConverter();
     void completeFile();
-    [[noreturn]] void failAndRemove(const QString &reason);
+    [[noreturn]] void failAndSalvage(const QString &reason);
     void removePartialFile();
 
     QString m_path;
     WmaProfile m_profile;
     Options m_options;
     std::unique_ptr<WmaEncoderPool> m_pool;
+    std::unique_ptr<SalvageSink> m_sink;
     OutputFormatPtr m_format;   // written by the worker that holds the sink, then by finish()
     AVStream *m_stream = nullptr;
     ResamplerPtr m_converter;   // none while the input is in the profile's format

@@ -18,6 +18,13 @@ public:
     virtual void error(const QString &text) = 0;
     // A modal information box with the text and one OK button.
     virtual void information(const QString &text) = 0;
+    // A modal question with Yes and No, No the default; true for Yes. Front
+    // ends that cannot ask answer No, which leaves everything as it was.
+    virtual bool question(const QString &text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 struct OpenFilesRequest
@@ -31,6 +38,7 @@ struct SaveFileRequest
     QString startFolder;
     QString filter;
     int filterIndex = 0;  // the index of the selected output format
+    QString defaultSuffix;  // added to a name typed without an extension
 };
 
 class DialogSeam
@@ -40,7 +48,8 @@ public:
     // The chosen paths in the dialog's order; empty when the user cancels.
     virtual QStringList openFiles(const OpenFilesRequest &request) = 0;
     // The path as typed or chosen; empty when the user cancels. The dialog asks
-    // before overwriting an existing file.
+    // before overwriting an existing file of the name it returns; a name typed
+    // without an extension gets request.defaultSuffix.
     virtual QString saveFile(const SaveFileRequest &request) = 0;
     // The folder chooser: the chosen folder, or empty on Cancel or close.
     virtual QString chooseFolder(const QString &caption, bool forOutputFolder) = 0;

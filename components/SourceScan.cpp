@@ -16,6 +16,8 @@ extern "C" {
 #include <libavutil/intreadwrite.h>
 }
 
+#include <vorbis/vorbisfile.h>
+
 namespace korvex {
 
 namespace {
@@ -79,15 +81,19 @@ struct PacketTotals
     qint64 longest = 0;
     bool allTimed = true;
     qint64 count = 0;
+    PacketPtr last;          // the stream's last packet
 };
 
 PacketTotals sumPackets(const ScanInput &in)
 {
     PacketTotals totals;
+    totals.last = makePacket();
     PacketPtr packet = makePacket();
     while (av_read_frame(in.format.get(), packet.get()) >= 0) {
         if (packet->stream_index == in.stream->index) {
             ++totals.count;
+            av_packet_unref(totals.last.get());
+            av_packet_ref(totals.last.get(), packet.get());
             const qint64 frames = toFrames(in, packet->duration);
             if (packet->duration <= 0)
                 totals.allTimed = false;
@@ -164,6 +170,43 @@ std::optional<qint64> storedFrameCount(const ScanInput &in)
     return stored;
 }
 
+// Ogg Vorbis says its length in granule positions: the last one less where
+// the first page's audio begins. libvorbisfile works that out as the format
+// defines it; FFmpeg's figure misses the start when the stream does not
+// begin at 0 and trusts a last page that a cut file never reached.
+std::optional<qint64> vorbisLength(const QString &path)
+{
+    OggVorbis_File file;
+    if (ov_fopen(QFile::encodeName(path).constData(), &file) != 0)
+        return std::nullopt;
+    const ogg_int64_t total = ov_seekable(&file) ? ov_pcm_total(&file, -1) : OV_EINVAL;
+    ov_clear(&file);
+    if (total < 0)
+        return std::nullopt;
+    return qint64(total);
+}
+
+bool isOggVorbis(const ScanInput &in)
+{
+    return QByteArray(in.format->iformat->name) == "ogg" && in.stream->codecpar->codec_id == AV_CODEC_ID_VORBIS;
+}
+
+// FLAC frames decode on their own. A file cut inside its last frame still
+// has the packet, and the header still counts it, but it no longer decodes.
+bool lastFlacFrameIsCut(const ScanInput &in, const PacketTotals &packets)
+{
+    if (in.stream->codecpar->codec_id != AV_CODEC_ID_FLAC || !packets.last || packets.last->size <= 0)
+        return false;
+    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_FLAC);
+    CodecContextPtr decoder(codec ? avcodec_alloc_context3(codec) : nullptr);
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), in.stream->codecpar) < 0
+        || avcodec_open2(decoder.get(), codec, nullptr) < 0)
+        return false;
+    FramePtr frame = makeFrame();
+    return avcodec_send_packet(decoder.get(), packets.last.get()) < 0
+        || avcodec_receive_frame(decoder.get(), frame.get()) < 0;
+}
+
 SourceLength framesOnly(qint64 frames)
 {
     SourceLength length;
@@ -182,11 +225,17 @@ SourceLength measureUncached(const QString &path)
     const PacketTotals packets = sumPackets(in);
     if (packets.count == 0)
         return {};
+    if (isOggVorbis(in)) {
+        if (const auto frames = vorbisLength(path))
+            return framesOnly(*frames);
+    }
     if (declaresExactLength(in) && in.stream->duration != AV_NOPTS_VALUE) {
         const qint64 declared = toFrames(in, in.stream->duration) - in.stream->codecpar->initial_padding;
-        // Fewer packets than the header promises: the file was cut short.
-        if (packets.frames + 2 * packets.longest >= declared)
+        // Fewer packets than the header promises: the file was cut short,
+        // and only a decode tells how much of it is left.
+        if (packets.frames >= declared && !lastFlacFrameIsCut(in, packets))
             return framesOnly(declared);
+        return countDecodedFrames(path);
     }
     if (packets.allTimed)
         return framesOnly(packets.frames - packets.trimmed);

@@ -19,9 +19,7 @@ namespace korvex {
 struct JoinRuns::Entry
 {
     int row = 0;
-    int frames = 0;          // Frames of its record
     int fadeInFrames = 0;
-    int fadeOutFrames = 0;
     bool up = true;          // its rate is at least the output's
     double ratio = 1.0;      // ≥ 1: the larger rate over the smaller
 };
@@ -35,6 +33,16 @@ struct JoinRuns::Span
     qint64 end = 0;
     bool bounded = true;
 };
+
+namespace {
+
+// Source frames of a stretch at `rate` in frames of the output at `rate0`.
+qint64 outputFrames(qint64 frames, int rate, int rate0)
+{
+    return rate > 0 && rate != rate0 ? qRound64(double(frames) * rate0 / rate) : frames;
+}
+
+} // namespace
 
 JoinRuns::JoinRuns(RunContext &context, OutputFiles &outputs, RunProgress &progress,
                    RunHooks hooks)
@@ -61,9 +69,11 @@ void JoinRuns::run(Kind kind)
 {
     m_context.run.Converting = true;
     m_outputs.ApplyOutputProfile(m_outputs.ChosenFilterIndex() - 1);
-    m_total = totalFrames(kind);
+    surveySources();
+    countTotals(kind);
     createOutput();
     m_progressFrames = 0;
+    m_outputDone = 0;
     m_fadeOutSpan = 0;
     for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
         if (!StillConverting(m_context))
@@ -75,33 +85,61 @@ void JoinRuns::run(Kind kind)
     m_hooks.outputWritten(m_outputs.JoinOutputPath());
 }
 
-qint64 JoinRuns::totalFrames(Kind kind) const
+void JoinRuns::surveySources()
+{
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    m_sources.clear();
+    CloseIfOpen(reader);
+    for (const listrecord &entry : m_context.jobs.JobRecords()) {
+        reader.openForRead(entry.FileName, 0, 1);
+        m_sources.append({reader.length(), reader.duration(), reader.sampleRate()});
+        if (m_sources.size() == 1) {
+            m_rate0 = reader.sampleRate();
+            m_channels0 = reader.channelCount();
+        }
+        reader.close();
+    }
+}
+
+QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
 {
     const QList<listrecord> &jobs = m_context.jobs.JobRecords();
-    qint64 total = 0;
-    for (const listrecord &entry : jobs) {
-        if (kind == Kind::WholeFiles) {
-            total += entry.Frames;
-            continue;
-        }
-        const QList<Segment> plan =
-            kind == Kind::Unified ? unificationPlan(jobs.front(), entry.Duration) : customPlan(entry);
-        for (const Segment &segment : plan)
-            total += EntryFrames(entry, segment.End - segment.Begin);
+    const int duration = jobs.at(row).Duration;
+    switch (kind) {
+    case Kind::WholeFiles:
+        return withTrueEnds(numberedPieces({{0, duration}}), duration);
+    case Kind::Unified:
+        return withTrueEnds(cutPiecesToDuration(customPlan(jobs.front()), duration), duration);
+    case Kind::Segments:
+        break;
     }
-    return total;
+    return withTrueEnds(numberedPieces(customPlan(jobs.at(row))), duration);
+}
+
+JoinRuns::Span JoinRuns::spanOf(int row, const PlannedPiece &piece) const
+{
+    const Source &source = m_sources.at(row);
+    return {SourceFrameAt(piece.Piece.Begin, source.lengthFrames, source.durationMs),
+            PieceEndFrame(piece, source.lengthFrames, source.durationMs), true};
+}
+
+void JoinRuns::countTotals(Kind kind)
+{
+    m_total = 0;
+    m_outputTotal = 0;
+    for (int row = 0; row < m_sources.size(); ++row) {
+        for (const PlannedPiece &piece : piecesOf(kind, row)) {
+            const Span span = spanOf(row, piece);
+            const qint64 frames = qMax<qint64>(span.end - span.pos, 0);
+            m_total += frames;
+            m_outputTotal += outputFrames(frames, m_sources.at(row).rate, m_rate0);
+        }
+    }
 }
 
 void JoinRuns::createOutput()
 {
-    IAudioFile2 &reader = m_context.AudioFileRead;
     IAudioFile2 &writer = m_context.AudioFile2write;
-    CloseIfOpen(reader);
-    reader.openForRead(m_context.jobs.job(0).FileName, 0, 1);
-    m_rate0 = reader.sampleRate();
-    m_channels0 = reader.channelCount();
-    reader.close();
-
     writer.setDataFormat(m_rate0, m_channels0);
     CloseIfOpen(writer);
     writer.createForWrite(m_outputs.JoinOutputPath(), 0);
@@ -111,13 +149,10 @@ void JoinRuns::createOutput()
 void JoinRuns::joinEntry(Kind kind, int row)
 {
     const listrecord &record = m_context.jobs.job(row);
-    const Settings &settings = m_context.settings.settings();
     Entry entry;
     entry.row = row;
-    entry.frames = record.Frames;
-    entry.fadeOutFrames = EntryFrames(record, settings.FadeOutSeconds);
     SelectRunEntry(m_context, row);
-    const QList<Segment> segments = showEntryRows(kind, row);
+    const QList<PlannedPiece> pieces = showEntryRows(kind, row);
     m_hooks.focusFileList();
 
     IAudioFile2 &reader = m_context.AudioFileRead;
@@ -130,54 +165,52 @@ void JoinRuns::joinEntry(Kind kind, int row)
     reader.setDataFormat(m_rate0, m_channels0);
 
     if (kind == Kind::WholeFiles) {
-        entry.fadeInFrames = EntryFrames(record, settings.FadeInSeconds);
-        Span whole{0, record.Frames, false};
+        entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
+        Span whole{0, m_sources.at(row).lengthFrames, false};
         blockLoop(entry, whole);
         SetSegmentStatus(m_context, 0, status_word::Finish);
     } else {
-        for (qsizetype k = 0; k < segments.size(); ++k) {
+        for (const PlannedPiece &piece : pieces) {
             if (!StillConverting(m_context))
                 break;
-            SetSegmentStatus(m_context, int(k), status_word::Converting);
+            SetSegmentStatus(m_context, piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
-            joinSegment(entry, segments.at(k));
-            SetSegmentStatus(m_context, int(k), status_word::Finish);
+            if (joinSegment(entry, piece))
+                SetSegmentStatus(m_context, piece.Row, status_word::Finish);
         }
     }
     reader.close();
 }
 
-QList<Segment> JoinRuns::showEntryRows(Kind kind, int row)
+QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
 {
     const listrecord &record = m_context.jobs.job(row);
     switch (kind) {
     case Kind::WholeFiles:
         m_context.jobs.segmentModel()->setRows(
             {makeSegmentRow(0, record.Duration, status_word::Converting)});
-        return {};
+        return piecesOf(kind, row);
     case Kind::Unified:
         m_context.editor.segmentView().showUnification();
-        SetPendingSegmentAside(m_context);
-        return customPlan(m_context.jobs.job(0));
+        break;
     case Kind::Segments:
+        m_context.editor.segmentView().showCustom(row);
         break;
     }
-    m_context.editor.segmentView().showCustom(row);
     SetPendingSegmentAside(m_context);
-    return customPlan(record);
+    return piecesOf(kind, row);
 }
 
-void JoinRuns::joinSegment(const Entry &entry, const Segment &segment)
+// False when the segment holds no audio of this entry: nothing is joined and
+// its row is not marked "Finish".
+bool JoinRuns::joinSegment(const Entry &entry, const PlannedPiece &piece)
 {
-    const listrecord &record = m_context.jobs.job(entry.row);
-    // Unification takes entry 0's times into every entry, whole seconds of the
-    // entry's own record; a segment may begin past a shorter entry's end,
-    // where there is nothing to read.
-    Span span{EntryFrames(record, segment.Begin), EntryFrames(record, segment.End), true};
-    if (span.pos >= entry.frames)
-        return;
+    Span span = spanOf(entry.row, piece);
+    if (span.pos >= span.end)
+        return false;
     m_context.AudioFileRead.seek(span.pos, 3);
     blockLoop(entry, span);
+    return true;
 }
 
 void JoinRuns::blockLoop(const Entry &entry, Span &span)
@@ -189,8 +222,11 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         const Settings &settings = m_context.settings.settings();
         const qint64 room = span.end - span.pos;
         const qint64 remaining = m_total - m_progressFrames;
-        const bool fadeIn = settings.FadeIn && m_progressFrames == 0;
-        const bool fadeOut = settings.FadeOut && remaining <= entry.fadeOutFrames;
+        const qint64 outputLeft = m_outputTotal - m_outputDone;
+        // A fade of 0 seconds or less (a hand-edited Korvex.ini) is no fade.
+        const qint64 fadeOutFrames = qint64(qMax(settings.FadeOutSeconds, 0)) * m_rate0;
+        const bool fadeIn = settings.FadeIn && settings.FadeInSeconds > 0 && m_progressFrames == 0;
+        const bool fadeOut = settings.FadeOut && fadeOutFrames > 0 && outputLeft <= fadeOutFrames;
         qint64 n = qint64(m_channels0) * m_rate0;
         if (span.bounded)
             n = qMin(n, room);
@@ -199,7 +235,7 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         if (fadeIn && entry.fadeInFrames > 0)
             n = span.bounded ? qMin<qint64>(entry.fadeInFrames, room) : entry.fadeInFrames;
         if (fadeOut)
-            n = room > 0 ? qMin(remaining, room) : remaining;
+            n = room > 0 ? room : remaining;
         if (n <= 0)
             break;
 
@@ -207,25 +243,27 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         const qsizetype bound = data.upperBound();
         if (bound <= 1)
             break;
+        const qint64 delivered = bound / m_channels0;
         double step = double(bound) / m_channels0;
         step = entry.up ? step * entry.ratio : step / entry.ratio;
         if (fadeIn)
             m_context.AudioTransform21.gainRamp(data, m_channels0, 0.0f, 100.0f);
         if (fadeOut)
-            this->fadeOut(data, remaining, n);
+            this->fadeOut(data, outputLeft, delivered);
         // halves to the even neighbour, the default rounding mode
         const qint64 counted = qint64(std::nearbyint(step));
         m_progressFrames = qMin(m_progressFrames + counted, m_total);
+        m_outputDone += delivered;
         span.pos += counted;
         m_progress.showFrames(m_progressFrames, m_total);
         m_context.AudioFile2write.writeBlock(data);
     }
 }
 
-// The fade-out covers the frames that were left when it began. A block that
-// ends before the output does (the fade reaches back over several segments or
-// entries) is ramped only down to the level where the next block goes on, so
-// the output fades once, without a jump back up.
+// The fade-out covers the output frames that were left when it began. A
+// block that ends before the output does (the fade reaches back over several
+// segments or entries) is ramped only down to the level where the next block
+// goes on, so the output fades once, in one straight line.
 void JoinRuns::fadeOut(SampleArray &data, qint64 remaining, qint64 frames)
 {
     if (m_fadeOutSpan <= 0)

@@ -31,16 +31,29 @@ public:
 
 private:
     enum class Kind { Segments, WholeFiles, Unified };
+    // What a source said when the run surveyed it.
+    struct Source
+    {
+        qint64 lengthFrames = 0;
+        qint64 durationMs = 0;
+        int rate = 0;
+    };
     struct Entry;
     struct Span;
 
     void run(Kind kind);
-    qint64 totalFrames(Kind kind) const;
+    // Opens every entry once for its length, duration and rate: positions are
+    // worked out as the split and the preview work them out, in milliseconds.
+    void surveySources();
+    // The pieces entry `row` gives, with the rows of lv_time that show them.
+    QList<PlannedPiece> piecesOf(Kind kind, int row) const;
+    Span spanOf(int row, const PlannedPiece &piece) const;
+    void countTotals(Kind kind);
     void createOutput();
     void joinEntry(Kind kind, int row);
-    // Rows of lv_time for the entry and the segments (in seconds) they stand for.
-    QList<Segment> showEntryRows(Kind kind, int row);
-    void joinSegment(const Entry &entry, const Segment &segment);
+    // Shows the rows of the entry in lv_time and gives the pieces to join.
+    QList<PlannedPiece> showEntryRows(Kind kind, int row);
+    bool joinSegment(const Entry &entry, const PlannedPiece &piece);
     void blockLoop(const Entry &entry, Span &span);
     void fadeOut(SampleArray &data, qint64 remaining, qint64 frames);
 
@@ -49,13 +62,18 @@ private:
     RunProgress &m_progress;
     RunHooks m_hooks;
 
-    // State of one run: the output's format, the source frames the run expects
-    // to read in all, those counted so far, and the frames left to the end of
-    // the output when the fade-out began (0 before).
+    // State of one run: the output's format, what was learnt of each source,
+    // the source frames the run expects to read in all and those counted so
+    // far (the progress shown), the same in frames of the output (which the
+    // fade-out follows, so entries of other rates do not bend its ramp), and
+    // the output frames left when the fade-out began (0 before).
     int m_rate0 = 0;
     int m_channels0 = 0;
+    QList<Source> m_sources;
     qint64 m_total = 0;
     qint64 m_progressFrames = 0;
+    qint64 m_outputTotal = 0;
+    qint64 m_outputDone = 0;
     qint64 m_fadeOutSpan = 0;
 };
 

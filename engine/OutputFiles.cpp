@@ -51,6 +51,7 @@ bool OutputFiles::ChooseJoinOutput()
     request.startFolder = m_context.settings.settings().OutputFolder;
     request.filter = SaveFilter;
     request.filterIndex = OutputFormatIndex;
+    request.defaultSuffix = QStringLiteral("wma");
     const QString typed = m_context.seams.dialogs->saveFile(request);
     if (typed.isEmpty())
         return false;
@@ -61,6 +62,12 @@ bool OutputFiles::ChooseJoinOutput()
                 .arg(path));
         return false;
     }
+    // The dialog asked about the name it returned; when ".wma" is added here
+    // that was another file, and this one is not replaced without asking.
+    if (path != typed && PathTaken(path)
+        && !m_context.seams.messages->question(
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
+        return false;
     m_chosenFilterIndex = 1;
     m_joinOutputPath = path;
     return true;

@@ -9,6 +9,8 @@
 #include "player/PlayerState.h"
 #include "settings/Settings.h"
 
+#include <QScopedValueRollback>
+
 namespace korvex {
 
 RunControl::RunControl(RunContext &context, QObject *parent)
@@ -27,9 +29,14 @@ RunHooks RunControl::hooks()
             [this](const QString &path) { Q_EMIT outputWritten(path); }};
 }
 
+bool RunControl::mayStart() const
+{
+    return !m_context.run.Converting && !m_running && !m_context.jobs.Adding();
+}
+
 RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 {
-    if (m_context.run.Converting || m_context.jobs.rowCount() == 0)
+    if (!mayStart() || m_context.jobs.rowCount() == 0)
         return Outcome::NotStarted;
     if (m_context.player.Playing)
         Q_EMIT stopPlaybackRequested();
@@ -41,7 +48,7 @@ RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 
 RunControl::Outcome RunControl::StartJoin()
 {
-    if (m_context.run.Converting)
+    if (!mayStart())
         return Outcome::NotStarted;
     if (m_context.player.Playing)
         Q_EMIT stopPlaybackRequested();
@@ -59,6 +66,15 @@ void RunControl::Stop()
 {
     if (m_context.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    if (m_context.run.Converting) {
+        m_stopped = true;
+        StopConversion();
+    }
+}
+
+void RunControl::SessionEnding()
+{
+    m_sessionEnding = true;
     if (m_context.run.Converting) {
         m_stopped = true;
         StopConversion();
@@ -114,7 +130,9 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     if (!routine)
         return Outcome::NotStarted;  // a SplitMode no run belongs to
     m_stopped = false;
+    m_sessionEnding = false;
     QString failure;
+    const QScopedValueRollback running(m_running, true);
     try {
         routine();
         return m_stopped ? Outcome::Stopped : Outcome::Finished;
@@ -131,6 +149,8 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
 
 void RunControl::openOutputFolder()
 {
+    if (m_sessionEnding)
+        return;
     m_context.seams.launcher->open(m_context.settings.settings().OutputFolder);
 }
 

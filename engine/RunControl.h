@@ -41,6 +41,9 @@ public:
     Outcome StartJoin();
     // Stops playback and the run at hand.
     void Stop();
+    // The window is closing: the run at hand stops, and no folder is opened
+    // for a program that is about to end.
+    void SessionEnding();
 
     void StopConversion();
     void ShowConvertProgress(int value);
@@ -61,6 +64,9 @@ private:
     // The run of a SplitMode; empty for a value no run belongs to.
     std::function<void()> splitRoutine(int mode);
     std::function<void()> joinRoutine(int mode);
+    // False while a run goes on or unwinds after Stop, and while files are
+    // being added: a run started then would run inside the other.
+    bool mayStart() const;
     Outcome runReportingErrors(const std::function<void()> &routine);
     void openOutputFolder();
 
@@ -70,6 +76,8 @@ private:
     SplitRuns m_split;
     JoinRuns m_join;
     bool m_stopped = false;
+    bool m_running = false;        // a routine is on the stack, stopped or not
+    bool m_sessionEnding = false;
 };
 
 } // namespace korvex

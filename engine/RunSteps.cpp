@@ -2,6 +2,7 @@
 
 #include "components/IAudioFile2.h"
 #include "components/MessagePump.h"
+#include "components/SkinFace.h"
 #include "engine/RunState.h"
 #include "joblist/JobList.h"
 #include "joblist/Scale.h"
@@ -19,6 +20,15 @@ void SelectRunEntry(RunContext &context, int row)
 {
     context.jobs.selectFileRow(row);
     context.jobs.SelectedFileRow = row;
+    // The path field names the selected entry, during the run and after it.
+    context.skin.setText(skin_object::PathText, context.jobs.job(row).FileName);
+    context.skin.redraw(skin_object::PathText);
+}
+
+QString SegmentStatus(RunContext &context, int row)
+{
+    SegmentListModel &segments = *context.jobs.segmentModel();
+    return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
 }
 
 void SetSegmentStatus(RunContext &context, int row, const QString &word)
@@ -49,6 +59,13 @@ int EntryFrames(const listrecord &entry, int seconds)
 int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs)
 {
     return Scale(ClampToInt(qint64(seconds) * 1000), ClampToInt(lengthFrames), ClampToInt(durationMs));
+}
+
+qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 durationMs)
+{
+    if (piece.ToTrueEnd)
+        return lengthFrames;
+    return SourceFrameAt(piece.Piece.End, lengthFrames, durationMs);
 }
 
 void CloseIfOpen(IAudioFile2 &file)

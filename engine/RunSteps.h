@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "joblist/SegmentPlan.h"
 
 #include <QString>
 
@@ -15,8 +16,12 @@ struct listrecord;
 // wanted (Stop clears Converting).
 bool StillConverting(RunContext &context);
 
-// Makes entry `row` the selected row of lv and the current entry.
+// Makes entry `row` the selected row of lv and the current entry, and shows
+// its path.
 void SelectRunEntry(RunContext &context, int row);
+
+// The status word of row `row` of lv_time; empty when it has no such row.
+QString SegmentStatus(RunContext &context, int row);
 
 // Writes a status word into row `row` of lv_time, when it has that row.
 void SetSegmentStatus(RunContext &context, int row, const QString &word);
@@ -32,6 +37,10 @@ int EntryFrames(const listrecord &entry, int seconds);
 // seconds → frame position in the open source, from its frame length and its
 // duration in milliseconds.
 int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs);
+
+// Where a planned piece ends in the open source: at its end second, or at the
+// file's true end when the plan gives it the fraction after the last second.
+qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 durationMs);
 
 void CloseIfOpen(IAudioFile2 &file);
 // For the error path: closes and swallows what a failing component says, so

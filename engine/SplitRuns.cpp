@@ -12,6 +12,8 @@
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
+#include <QFile>
+
 namespace korvex {
 
 namespace {
@@ -81,7 +83,7 @@ void SplitRuns::SplitCustom()
     splitEntries(true, [&](int row) {
         m_context.editor.segmentView().showCustom(row);
         pending.setAside(row);
-        return allSegments(m_context.jobs.job(row));
+        return numberedPieces(allSegments(m_context.jobs.job(row)));
     });
     end();
 }
@@ -91,7 +93,8 @@ void SplitRuns::SplitByTime()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showTime(row);
-        return timePlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitSeconds);
+        return numberedPieces(
+            timePlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitSeconds));
     });
     end();
 }
@@ -101,7 +104,8 @@ void SplitRuns::SplitByCount()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showCount(row);
-        return countPlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitCount);
+        return numberedPieces(
+            countPlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitCount));
     });
     end();
 }
@@ -115,7 +119,7 @@ void SplitRuns::SplitUnified()
     m_context.editor.segmentView().showUnification();
     pending.setAside(0);
     splitEntries(false, [&](int row) {
-        return cutToDuration(allSegments(m_context.jobs.job(0)), m_context.jobs.job(row).Duration);
+        return cutPiecesToDuration(allSegments(m_context.jobs.job(0)), m_context.jobs.job(row).Duration);
     });
     end();
 }
@@ -125,8 +129,10 @@ void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan)
     for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
         if (!StillConverting(m_context))
             break;
-        QList<Segment> plan;
-        const Source source = openEntry(row, [&] { plan = showPlan(row); });
+        QList<PlannedPiece> plan;
+        const Source source = openEntry(row, [&] {
+            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row).Duration);
+        });
         splitPlan(source, plan, endNearPieceEnd);
     }
 }
@@ -162,24 +168,29 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     return source;
 }
 
-void SplitRuns::splitPlan(const Source &source, const QList<Segment> &plan, bool endNearPieceEnd)
+void SplitRuns::splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd)
 {
-    for (qsizetype k = 0; k < plan.size(); ++k) {
+    for (const PlannedPiece &planned : plan) {
         if (!StillConverting(m_context))
             break;
-        convertPiece(source, plan.at(k), int(k), endNearPieceEnd);
+        convertPiece(source, planned, endNearPieceEnd);
     }
     m_context.AudioFileRead.close();
 }
 
-void SplitRuns::convertPiece(const Source &source, const Segment &segment, int statusRow, bool endNearPieceEnd)
+void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     IAudioFile2 &writer = m_context.AudioFile2write;
-    const int start = SourceFrameAt(segment.Begin, source.lengthFrames, source.durationMs);
-    reader.seek(start, 3);
+    const Segment &segment = planned.Piece;
+    const int statusRow = planned.Row;
+    const qint64 start = SourceFrameAt(segment.Begin, source.lengthFrames, source.durationMs);
     Piece piece;
-    piece.frames = qint64(SourceFrameAt(segment.End, source.lengthFrames, source.durationMs)) - start;
+    piece.frames = PieceEndFrame(planned, source.lengthFrames, source.durationMs) - start;
+    // A piece that holds no audio is not written; its row keeps its status.
+    if (piece.frames <= 0)
+        return;
+    reader.seek(start, 3);
     piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);
 
     CloseIfOpen(writer);
@@ -187,12 +198,20 @@ void SplitRuns::convertPiece(const Source &source, const Segment &segment, int s
     QString path = m_outputs.MakeSplitOutputPath(source.row);
     writer.setDataFormat(source.sampleRate, source.channels);
     createPiece(source.row, path);
+    const QString before = SegmentStatus(m_context, statusRow);
     SetSegmentStatus(m_context, statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
 
-    blockLoop(source, piece, endNearPieceEnd);
+    const qint64 written = blockLoop(source, piece, endNearPieceEnd);
 
     writer.close();
+    if (written == 0) {
+        // Stopped before its first block, or nothing was left to decode: a
+        // file without audio is not a piece.
+        QFile::remove(path);
+        SetSegmentStatus(m_context, statusRow, before);
+        return;
+    }
     m_outputs.WriteOutputTags(path, m_context.jobs.tags(source.row));
     SetSegmentStatus(m_context, statusRow, status_word::Finish);
     m_hooks.outputWritten(path);
@@ -211,7 +230,7 @@ void SplitRuns::createPiece(int row, QString &path)
     }
 }
 
-void SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd)
+qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     const int channels = source.channels;
@@ -221,8 +240,9 @@ void SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNear
             break;
         const Settings &settings = m_context.settings.settings();
         const qint64 left = piece.frames - done;
-        const bool fadeIn = settings.FadeIn && done == 0;
-        const bool fadeOut = settings.FadeOut && left <= source.fadeOutFrames;
+        // A fade of 0 seconds or less (a hand-edited Korvex.ini) is no fade.
+        const bool fadeIn = settings.FadeIn && settings.FadeInSeconds > 0 && done == 0;
+        const bool fadeOut = settings.FadeOut && source.fadeOutFrames > 0 && left <= source.fadeOutFrames;
         qint64 n = qMin(qint64(source.sampleRate) * channels, left);
         // A fade longer than the piece fades over the piece: reading on would
         // put audio from after the piece's end into it.
@@ -249,6 +269,7 @@ void SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNear
         if (endNearPieceEnd && piece.frames - done < CustomPieceSlack)
             break;
     }
+    return done;
 }
 
 } // namespace korvex

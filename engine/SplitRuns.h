@@ -32,7 +32,7 @@ private:
     struct Piece;
 
     // Shows the rows of entry `row` in lv_time and gives the pieces to convert.
-    using PlanStep = std::function<QList<Segment>(int row)>;
+    using PlanStep = std::function<QList<PlannedPiece>(int row)>;
 
     void begin();
     void end();
@@ -40,10 +40,11 @@ private:
     // Steps shared by every entry: select it, show its plan, open its file.
     Source openEntry(int row, const std::function<void()> &showRows);
     // Converts the pieces of the entry whose file `source` is, then closes it.
-    void splitPlan(const Source &source, const QList<Segment> &plan, bool endNearPieceEnd);
-    void convertPiece(const Source &source, const Segment &segment, int statusRow, bool endNearPieceEnd);
+    void splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd);
+    void convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd);
     void createPiece(int row, QString &path);
-    void blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
+    // The frames written.
+    qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
 
     RunContext &m_context;
     OutputFiles &m_outputs;

@@ -25,18 +25,33 @@ qint64 lengthSum(const QList<Segment> &segments)
 
 qint64 unificationTotal(const QList<listrecord> &jobs)
 {
-    const QList<Segment> plan = customPlan(jobs.front());
     qint64 sum = 0;
-    for (const listrecord &entry : jobs) {
-        for (const Segment &segment : plan) {
-            if (entry.Duration >= segment.Begin)
-                sum += qMin(segment.End, entry.Duration) - segment.Begin;
-        }
-    }
+    for (const listrecord &entry : jobs)
+        sum += lengthSum(unificationPlan(jobs.front(), entry.Duration));
     return sum;
 }
 
 } // namespace
+
+QList<PlannedPiece> numberedPieces(const QList<Segment> &segments)
+{
+    QList<PlannedPiece> pieces;
+    for (qsizetype k = 0; k < segments.size(); ++k)
+        pieces.append(PlannedPiece{int(k), segments.at(k)});
+    return pieces;
+}
+
+QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, int duration)
+{
+    const bool tailPiece = std::any_of(pieces.cbegin(), pieces.cend(), [&](const PlannedPiece &piece) {
+        return piece.Piece.Begin == duration;
+    });
+    for (PlannedPiece &piece : pieces) {
+        const Segment &segment = piece.Piece;
+        piece.ToTrueEnd = segment.End >= duration && (!tailPiece || segment.Begin >= duration);
+    }
+    return pieces;
+}
 
 QList<Segment> allSegments(const listrecord &entry)
 {
@@ -66,7 +81,7 @@ QList<Segment> timePlan(int duration, int seconds)
 
 QList<Segment> countPlan(int duration, int count)
 {
-    const qint64 n = qMax(count, 1);
+    const qint64 n = qBound(1, count, qMax(duration, 1));
     const qint64 length = duration / n;
     QList<Segment> pieces;
     for (qint64 k = 0; k < n; ++k)
@@ -74,14 +89,24 @@ QList<Segment> countPlan(int duration, int count)
     return pieces;
 }
 
+QList<PlannedPiece> cutPiecesToDuration(const QList<Segment> &segments, int duration)
+{
+    QList<PlannedPiece> pieces;
+    for (qsizetype k = 0; k < segments.size(); ++k) {
+        const Segment &segment = segments.at(k);
+        // Segments marked out of order: a later one may still lie inside.
+        if (segment.Begin > duration)
+            continue;
+        pieces.append(PlannedPiece{int(k), Segment{segment.Begin, qMin(segment.End, duration)}});
+    }
+    return pieces;
+}
+
 QList<Segment> cutToDuration(const QList<Segment> &segments, int duration)
 {
     QList<Segment> pieces;
-    for (const Segment &segment : segments) {
-        if (segment.Begin > duration)
-            break;
-        pieces.append({segment.Begin, qMin(segment.End, duration)});
-    }
+    for (const PlannedPiece &piece : cutPiecesToDuration(segments, duration))
+        pieces.append(piece.Piece);
     return pieces;
 }
 

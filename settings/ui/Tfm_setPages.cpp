@@ -1,6 +1,6 @@
-// The controls of the settings dialog, at the places of its design. Where a
-// caption in this build's face is wider than the original's, the control
-// that follows it on the line moves right just enough to keep clear of it.
+// The controls of the settings dialog, at their fixed places. Where a
+// caption in this build's face is wider than the place laid out for it, the
+// control that follows it on the line moves right just enough to keep clear.
 #include "settings/ui/Tfm_set.h"
 
 #include "app/DialogLook.h"
@@ -39,7 +39,7 @@ Button *captioned(QWidget *parent, const QString &caption, const char *name, int
     return place(button, name, x, y, button->sizeHint().width());
 }
 
-// The design's left edge, or just clear of the control before it.
+// The control's own left edge, or just clear of the control before it.
 int after(const QWidget *before, int designX)
 {
     return qMax(designX, before->geometry().right() + 1 + Gap);

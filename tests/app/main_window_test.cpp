@@ -44,7 +44,7 @@ void onNextModal(std::function<void(QWidget *)> check)
 
 } // namespace
 
-TEST(MainWindow, IsDesignedAsSpecifiedAndMadeWithTheDialogsInOrder)
+TEST(MainWindow, HasItsFixedSizeAndTitleAndMakesTheDialogsInOrder)
 {
     Session s;
     Tfm_main &main = s.main();

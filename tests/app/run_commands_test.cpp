@@ -11,6 +11,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <utility>
+
 using namespace korvex;
 using Session = test::MainSession;
 
@@ -90,7 +92,9 @@ TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder
 {
     settings().SplitMode = split_mode::Count;
     settings().SplitCount = 2;
-    addTone("six seconds.wma", 6);  // pieces of three seconds: a block of two, then one
+    // pieces of three seconds, a block of two, then one; the second runs on
+    // to the true end, 6.5 s
+    addTone("six seconds.wma", 6);
     ASSERT_EQ(s.main().jobList().rowCount(), 1);
     FaceWatch watch(s);
 
@@ -98,14 +102,14 @@ TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder
 
     expectNoErrors();
     ASSERT_EQ(pieces().size(), 2) << qPrintable(pieces().join(' '));
-    for (const QString &piece : pieces()) {
+    for (const auto &[piece, seconds] : {std::pair{pieces().at(0), 3.0}, std::pair{pieces().at(1), 3.5}}) {
         const test::DecodedAudio audio = test::decodeFile(outputFolder() + piece);
-        EXPECT_NEAR(double(audio.frames()), 3.0 * kRate + kPadding / 2, kPadding / 2) << qPrintable(piece);
+        EXPECT_NEAR(double(audio.frames()), seconds * kRate + kPadding / 2, kPadding / 2) << qPrintable(piece);
     }
     EXPECT_EQ(statuses(), QStringList({status_word::Finish, status_word::Finish}));
     EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
     // the percentage and the bar moved while the run worked, and are back at rest
-    EXPECT_EQ(watch.percents, QStringList({"66%", "100%", "66%", "100%"}));
+    EXPECT_EQ(watch.percents, QStringList({"66%", "100%", "57%", "100%"}));
     EXPECT_GT(watch.widest, 0);
     expectIdleFace();
     EXPECT_EQ(s.main().jobList().fileSelection()->selectedRows().value(0).row(), 0);
@@ -203,6 +207,8 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     ASSERT_TRUE(s.actionArmed());
     EXPECT_EQ(endedAtClose, 0);
     EXPECT_EQ(ended.count(), 1);
+    // a program about to end opens no file manager
+    EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
     EXPECT_FALSE(s.main().isVisible());
     EXPECT_FALSE(s.main().runState().Converting);
     ASSERT_EQ(pieces().size(), 1);
@@ -230,6 +236,29 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     s.clickSkin("Split");
     EXPECT_TRUE(s.recorder.messages.informations.isEmpty());
     EXPECT_EQ(pieces().size(), 3);
+}
+
+// Stop returns at once; the stopped run still unwinds in the command that
+// started it. A Split clicked in that moment must not start a run inside it.
+TEST_F(RunCommands, SplitRightAfterStopStartsNothingWhileTheStoppedRunUnwinds)
+{
+    settings().SplitMode = split_mode::Count;
+    settings().SplitCount = 1;
+    addTone("eight seconds.wma", 8);
+    s.atProgress(1, [this] {
+        s.clickSkin("Stop");
+        s.clickSkin("Split");
+        s.main().menus->item("Join1")->trigger();
+    });
+    s.clickSkin("Split");
+    expectNoErrors();
+    ASSERT_TRUE(s.actionArmed());
+    EXPECT_EQ(pieces().size(), 1);
+    EXPECT_TRUE(s.recorder.dialogs.saveRequests.isEmpty());
+    expectIdleFace();
+    // once it has returned, Split works again
+    s.clickSkin("Split");
+    EXPECT_EQ(pieces().size(), 2);
 }
 
 TEST_F(RunCommands, StopAndSplitFirstStopThePreview)

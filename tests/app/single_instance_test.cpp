@@ -4,10 +4,12 @@
 #include "support/TempDir.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace korvex;
@@ -38,18 +40,38 @@ struct Programs
     }
     QString lockPath() const { return runtime + "/" + ApplicationTitle + ".lock"; }
     QString settingsPath() const { return folder.configHome() + "/Korvex.ini"; }
-    // The first copy has its lock once the lock file exists and its main
-    // window exists once the settings file has been read; wait for both.
+    // The first copy has its lock once the lock file exists in the runtime
+    // folder and names its owner (it is created first and written then):
+    // woken by the folder's and the file's changes, not by polling.
     bool waitForLock(int milliseconds = 60000) const
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (!QFile::exists(lockPath())) {
-            if (timer.elapsed() > milliseconds)
+        QFileSystemWatcher watcher({runtime});
+        QSignalSpy folderChanged(&watcher, &QFileSystemWatcher::directoryChanged);
+        QSignalSpy fileChanged(&watcher, &QFileSystemWatcher::fileChanged);
+        const QDeadlineTimer deadline(milliseconds);
+        while (QFileInfo(lockPath()).size() == 0) {
+            if (QFile::exists(lockPath()) && !watcher.files().contains(lockPath()))
+                watcher.addPath(lockPath());
+            if (QFileInfo(lockPath()).size() > 0)
+                break;
+            if (deadline.hasExpired())
                 return false;
-            QThread::msleep(50);
+            // the file's own changes once it is watched, else the folder's
+            QSignalSpy &spy = watcher.files().isEmpty() ? folderChanged : fileChanged;
+            spy.wait(int(qMax<qint64>(deadline.remainingTime(), 1)));
         }
         return true;
+    }
+
+    // SIGTERM: the window closes as its close box closes it, the settings
+    // are written and the program ends with 0.
+    void terminateAndExpectAnOrderlyEnd(QProcess &process) const
+    {
+        process.terminate();
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+        EXPECT_TRUE(QFile::exists(settingsPath()));
     }
 
     test::TestFolder folder;
@@ -76,14 +98,20 @@ TEST(SingleInstance, SecondCopyEndsAtOnceWithZeroAndShowsNothing)
 
     // a desktop session ending closes the window as the close box does:
     // the settings are written and the program ends with 0
-    QThread::msleep(1500);
-    first.terminate();
-    ASSERT_TRUE(first.waitForFinished(30000));
-    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().constData();
-    EXPECT_TRUE(QFile::exists(programs.settingsPath()));
+    programs.terminateAndExpectAnOrderlyEnd(first);
     SettingsFile written(programs.settingsPath());
     EXPECT_EQ(written.readString("Output", "Dir", "absent").endsWith('/'), true);
+}
+
+// The lock is taken before the window and the signal handler exist; a
+// signal in that moment still ends the program through its orderly close.
+TEST(SingleInstance, ASignalRightAfterTheLockIsTakenStillClosesProperly)
+{
+    Programs programs;
+    QProcess first;
+    programs.start(first);
+    ASSERT_TRUE(programs.waitForLock());
+    programs.terminateAndExpectAnOrderlyEnd(first);
 }
 
 TEST(SingleInstance, LockIsHeldUntilItsOwnerEnds)

@@ -80,8 +80,8 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
     const CliResult result = run({QStringLiteral("--help")});
     EXPECT_EQ(result.exitCode, 0);
     for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
-                             "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--json", "Korvex.ini",
-                             "Ctrl-C", "Exit status"})
+                             "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--overwrite", "--json",
+                             "Korvex.ini", "Ctrl-C", "Exit status"})
         EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
 }
 
@@ -94,12 +94,15 @@ TEST_F(CliTest, BadInputEndsWithStatusTwoAndSaysWhy)
     AudioSpec twoSeconds;
     twoSeconds.frames = 2 * 44100;
     writeAudioFile(wma, twoSeconds);
+    tone(QStringLiteral("short.wav"), 0.9);
     const QString blocker = m_folder.file(QStringLiteral("plain-file"));
     ASSERT_TRUE(writeTextFile(blocker, "x"));
 
     const QList<std::pair<QStringList, QString>> cases = {
         {{"split", m_folder.file("missing.wma")}, "no such file"},
-        {{"split", "-o", m_out, junk}, "junk.wma this File is not supported."},
+        // refusals name the file as typed and say why
+        {{"split", "-o", m_out, "junk.wma"}, "junk.wma is not audio FFmpeg can decode: "},
+        {{"split", "-o", m_out, source, "short.wav"}, "short.wav is shorter than one second"},
         {{"split", "--bogus", source}, "Unknown option"},
         {{"split", "--mode", "weird", source}, "--mode is custom, time, count or unify"},
         {{"split", "--seconds", "0", source}, "--seconds"},
@@ -217,6 +220,40 @@ TEST_F(CliTest, JoinThenInfoDescribeFilesAsTheWindowWould)
     EXPECT_TRUE(plain.output.contains(QStringLiteral("duration_ms  2000\n")));
 }
 
+TEST_F(CliTest, JoinReplacesAnExistingOutputOnlyWithOverwrite)
+{
+    const QString first = tone(QStringLiteral("first.wav"), 2.0);
+    const QString mix = m_folder.file(QStringLiteral("mix.wma"));
+    ASSERT_TRUE(writeTextFile(mix, "keep me"));
+    for (const QString &typed : {m_folder.file("mix"), mix}) {
+        const CliResult refused = run({"join", "--mode", "time", "-o", typed, first});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.errors.contains(mix + " exists; give --overwrite to replace it"))
+            << refused.errors.toStdString();
+        EXPECT_EQ(readTextFile(mix), QByteArray("keep me"));
+    }
+    EXPECT_EQ(run({"split", "--overwrite", "-o", m_out, first}).exitCode, 2);
+
+    const CliResult replaced = run({"join", "--mode", "time", "--overwrite", "-o", m_folder.file("mix"), first});
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.errors.toStdString();
+    EXPECT_NEAR(double(decodeFile(mix).frames()), 2 * 44100, 4096);
+}
+
+TEST_F(CliTest, InfoDescribesEveryGoodFileAndReportsEachBadOne)
+{
+    const QString good = tone(QStringLiteral("good.wav"), 2.0);
+    const QString other = tone(QStringLiteral("other.wav"), 3.0);
+    ASSERT_TRUE(writeTextFile(m_folder.file(QStringLiteral("junk.ogg")), "OggS but not really"));
+    const CliResult result = run({"info", "--json", good, "junk.ogg", "gone.wav", other});
+    EXPECT_EQ(result.exitCode, 2);
+    const QJsonArray entries = QJsonDocument::fromJson(result.output.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 2) << result.output.toStdString();
+    EXPECT_EQ(entries.at(0).toObject().value("path").toString(), good);
+    EXPECT_EQ(entries.at(1).toObject().value("path").toString(), other);
+    EXPECT_TRUE(result.errors.contains("junk.ogg is not audio FFmpeg can decode")) << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains("no such file: gone.wav"));
+}
+
 TEST_F(CliTest, ProfilesListsAllFortySeven)
 {
     const CliResult result = run({QStringLiteral("profiles")});
@@ -227,7 +264,7 @@ TEST_F(CliTest, ProfilesListsAllFortySeven)
     EXPECT_TRUE(lines.at(46).contains(QStringLiteral("Lossless")));
 }
 
-TEST_F(CliTest, CtrlCStopsLikeStopAndKeepsTheTaggedPartialPiece)
+TEST_F(CliTest, CtrlCInRealTimeStopsLikeStopAndKeepsTheTaggedPartialPiece)
 {
     const QString source = m_folder.file(QStringLiteral("long.wma"));
     ASSERT_TRUE(MakeToneWithFfmpeg(source, 300, {QStringLiteral("title=Interrupted")}));

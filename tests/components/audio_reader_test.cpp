@@ -1,9 +1,11 @@
 #include "support/AudioFixtures.h"
 #include "components/ReadHelpers.h"
 #include "support/TempDir.h"
+#include "support/ExternalTools.h"
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -54,6 +56,59 @@ TEST_P(ReaderLength, DeliversExactlyLengthFramesOfTheDecodedAudio)
 INSTANTIATE_TEST_SUITE_P(Formats, ReaderLength,
                          ::testing::Values(".mp3", ".ogg", ".opus", ".flac", ".wav", ".m4a", ".aac", ".wma",
                                            ".wmv1.wma"));
+
+// libvorbisfile's count (sox --i -s) is the length of an Ogg Vorbis file:
+// from other encoders, with a comment header spanning pages, and with
+// granule positions that do not begin at 0.
+TEST(ReaderLength, OggVorbisIsAsLongAsLibvorbisfileCounts)
+{
+    TestFolder folder;
+    const QString wav = folder.file(QStringLiteral("tone.wav"));
+    writeAudioFile(wav, sineSpec(44100, 2, 145530));
+    const QString plain = folder.file(QStringLiteral("oggenc.ogg"));
+    const QString commented = folder.file(QStringLiteral("long-comment.ogg"));
+    const QString ffmpeg = folder.file(QStringLiteral("ffmpeg.ogg"));
+    ASSERT_EQ(RunTool(QStringLiteral("oggenc"), {"-Q", "-o", plain, wav}).exitCode, 0);
+    const QString comment = QStringLiteral("comment=") + QString(70000, QLatin1Char('x'));
+    ASSERT_EQ(RunTool(QStringLiteral("oggenc"), {"-Q", "-c", comment, "-o", commented, wav}).exitCode, 0);
+    writeAudioFile(ffmpeg, sineSpec(22050, 1, 59535));
+    const QString late = QStringLiteral(KORVEX_SOURCE_DIR "/tests/samples/vorbis-granules-begin-late.ogg");
+    for (const QString &path : {plain, commented, ffmpeg, late}) {
+        SCOPED_TRACE(path.toStdString());
+        const ToolResult sox = RunTool(QStringLiteral("sox"), {"--i", "-s", path});
+        ASSERT_EQ(sox.exitCode, 0) << sox.errors.toStdString();
+        AudioFile file;
+        file.openForRead(path, 0, 1);
+        EXPECT_EQ(file.length(), sox.output.trimmed().toLongLong());
+        EXPECT_EQ(readToEnd(file, 10000).size(), file.length() * file.channelCount());
+    }
+}
+
+// A FLAC file cut short still says its whole length in its header; the
+// length is what is left to decode.
+TEST(ReaderLength, ACutFlacFileIsAsLongAsWhatStillDecodes)
+{
+    TestFolder folder;
+    const QString whole = folder.file(QStringLiteral("whole.flac"));
+    writeAudioFile(whole, noiseSpec(44100, 2, 44100 * 5));
+    QFile source(whole);
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    const QString cut = folder.file(QStringLiteral("cut.flac"));
+    QFile target(cut);
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    target.write(bytes.left(bytes.size() - 5000));
+    target.close();
+
+    const DecodedAudio left = decodeFile(cut);
+    ASSERT_LT(left.frames(), 44100 * 5);
+    AudioFile file;
+    file.openForRead(cut, 0, 1);
+    EXPECT_EQ(file.length(), left.frames());
+    const QList<float> all = readToEnd(file, 10000);
+    ASSERT_EQ(all.size(), left.samples.size());
+    EXPECT_EQ(maxDifference(all.constData(), left.samples.constData(), all.size()), 0.0f);
+}
 
 TEST(ReaderLength, GaplessSourcesGiveBackTheFramesTheyWereMadeOf)
 {

@@ -6,9 +6,14 @@
 #include "components/KorvexError.h"
 #include "components/WmaProfiles.h"
 
+#include "support/ExternalTools.h"
+
 #include <QFileInfo>
 #include <QProcess>
+#include <cmath>
 #include <csignal>
+#include <functional>
+#include <limits>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -146,29 +151,87 @@ TEST(WriterFailures, AnUnwritableInputFormatLeavesNoFile)
     EXPECT_FALSE(QFileInfo::exists(path));
 }
 
-// A write that fails half way (here the file size limit of the process)
-// raises an error and leaves no broken file behind.
-TEST(WriterFailures, AFailedWriteRemovesTheUnfinishedFile)
+// Runs `write` with the file size limit of the process at `bytes`, as a full
+// disk would stop it.
+QString failureUnderSizeLimit(rlim_t bytes, const std::function<void()> &write)
 {
-    TestFolder folder;
-    const QString path = folder.file(QStringLiteral("limited.wma"));
-    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 44100 * 10));
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     getrlimit(RLIMIT_FSIZE, &previous);
     rlimit limited = previous;
-    limited.rlim_cur = 96 * 1024;
+    limited.rlim_cur = bytes;
     setrlimit(RLIMIT_FSIZE, &limited);
     QString failure;
     try {
-        writeWma(path, 6, 44100, 2, samples);
+        write();
     } catch (const KorvexError &error) {
         failure = error.text();
     }
     setrlimit(RLIMIT_FSIZE, &previous);
+    return failure;
+}
+
+// A write that fails half way keeps what reached the disk as a valid file,
+// and the error says it is incomplete; only a file without audio goes.
+TEST(WriterFailures, AFailedWriteKeepsWhatWasWrittenAsAValidFile)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("limited.wma"));
+    const QList<float> samples = generateSamples(noiseSpec(44100, 2, 44100 * 20));
+    const QString failure = failureUnderSizeLimit(96 * 1024, [&] { writeWma(path, 6, 44100, 2, samples); });
     EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
-    EXPECT_TRUE(failure.contains(QLatin1String("removed"))) << failure.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(failure.contains(QLatin1String("is incomplete"))) << failure.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_LE(QFileInfo(path).size(), 96 * 1024);
+
+    // Our reader and an independent one agree on a shorter, whole file.
+    AudioFile file;
+    file.openForRead(path);
+    const qint64 kept = file.length();
+    EXPECT_GT(kept, 44100);
+    EXPECT_LT(kept, 44100 * 20);
+    const QList<float> read = readToEnd(file, 44100);
+    EXPECT_EQ(read.size(), kept * 2);
+    EXPECT_EQ(bestLag(samples, 2, read, 2, 2100, 6000), 0);
+    const DecodedAudio decoded = decodeFile(path);
+    EXPECT_NEAR(double(decoded.frames()), double(kept), 2048 * 2);
+    const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                                                 "-of", "csv=p=0", path});
+    EXPECT_NEAR(probe.output.toDouble(), double(kept) / 44100, 0.5) << probe.errors.toStdString();
+
+    // Too little room for a single packet of audio: nothing is kept.
+    const QString tiny = folder.file(QStringLiteral("tiny.wma"));
+    const QString none = failureUnderSizeLimit(2 * 1024, [&] { writeWma(tiny, 6, 44100, 2, samples); });
+    EXPECT_TRUE(none.contains(QLatin1String("held no audio and was removed"))) << none.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tiny));
+}
+
+// Damaged sources decode to NaN, infinities and values far beyond full
+// scale; such samples are written as silence and full scale.
+TEST(WriterFailures, NonFiniteAndHugeSamplesAreWrittenAsSilenceAndFullScale)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("wild.wma"));
+    QList<float> samples = generateSamples(sineSpec(44100, 2, 44100 * 3));
+    const float wild[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity(), 1e30f, -3e38f};
+    for (qsizetype i = 44100 * 2; i < 44100 * 4; ++i)
+        samples[i] = wild[i % 5];
+    writeWma(path, 10, 44100, 2, samples);
+
+    AudioFile file;
+    file.openForRead(path);
+    const QList<float> read = readToEnd(file, 44100);
+    ASSERT_EQ(read.size(), samples.size());
+    float peak = 0.0f;
+    for (const float v : read) {
+        ASSERT_TRUE(std::isfinite(v));
+        peak = std::max(peak, std::abs(v));
+    }
+    EXPECT_LT(peak, 1.5f);
+    // The sine after the damage comes through (a codec frame past its end).
+    const qsizetype after = (88200 + 8820) * 2;
+    EXPECT_LT(maxDifference(read.constData() + after, samples.constData() + after, 44100), 0.1f);
 }
 
 // Clipped noise is denser than wmav2 can code at 24 kbps; such frames come

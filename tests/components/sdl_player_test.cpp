@@ -76,7 +76,7 @@ QList<float> sine(qint64 frames)
     return generateSamples(sineSpec(44100, 2, frames));
 }
 
-TEST(SdlPlayer, ClockFollowsRealTimeAndPlaybackEndsWithOnEndPlay)
+TEST(SdlPlayerRealTime, ClockFollowsTheWallClockAndPlaybackEndsWithOnEndPlay)
 {
     SdlAudioPlayer player;
     player.setDataFormat(44100, 2);
@@ -109,7 +109,7 @@ TEST(SdlPlayer, ClockFollowsRealTimeAndPlaybackEndsWithOnEndPlay)
     EXPECT_NEAR(*std::max_element(recorder.levels.cbegin(), recorder.levels.cend()), 50, 3);
 }
 
-TEST(SdlPlayer, FlushCountsAgainFromZeroAndAsksForData)
+TEST(SdlPlayerRealTime, FlushCountsAgainFromZeroAndAsksForData)
 {
     SdlAudioPlayer player;
     player.setDataFormat(22050, 1);
@@ -133,7 +133,7 @@ TEST(SdlPlayer, FlushCountsAgainFromZeroAndAsksForData)
     EXPECT_TRUE(recorder.ended);
 }
 
-TEST(SdlPlayer, StopSilencesTheEvents)
+TEST(SdlPlayerRealTime, StopSilencesTheEvents)
 {
     SdlAudioPlayer player;
     player.setDataFormat(44100, 2);

@@ -70,7 +70,9 @@ TEST_F(JoinRunTest, UnificationJoinsTheFirstEntrysSegmentsFromAShorterEntry)
     EXPECT_EQ(join(split_mode::Unification), RunControl::Outcome::Finished);
     // u0 gives 3 + 3 seconds, u1 gives [1, 4] and nothing from [6, 9].
     EXPECT_NEAR(audioFrames(joined()), 9 * Rate, 2 * CodecFrame);
-    EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Finish}));
+    // the rows are the first entry's segments, as the last entry left them
+    EXPECT_EQ(statuses().value(0), status_word::Finish);
+    EXPECT_NE(statuses().value(1), status_word::Finish);
     EXPECT_EQ(bench().jobs.job(0).Count, 3);
 }
 
@@ -105,6 +107,80 @@ TEST_F(JoinRunTest, AFadeOutOverSeveralSegmentsTakesOnlyTheChosenAudio)
     EXPECT_GT(third, 0.05);
     EXPECT_LT(third, second);
     EXPECT_LT(channelRms(audio, end - 2205, 2205), 0.05);
+}
+
+TEST_F(JoinRunTest, SegmentsAreJoinedFromWhereTheyWereMarked)
+{
+    // 5.9 s, loud only in [3, 4): the whole-second duration (5) against the
+    // exact length would put second 3 at 3.54 s.
+    AudioSpec tone;
+    tone.frames = qint64(5.9 * Rate);
+    QList<float> samples = generateSamples(tone);
+    for (qint64 f = 0; f < tone.frames; ++f) {
+        if (f < 3 * Rate || f >= 4 * Rate)
+            samples[2 * f] = samples[2 * f + 1] = 0.0f;
+    }
+    const QString path = m_folder.file(QStringLiteral("marked.wav"));
+    writeAudioSamples(path, Rate, 2, samples);
+    add({path});
+    setSegments(bench().jobs.job(0), {{3, 4}, {0, 5}});
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(joined());
+    EXPECT_NEAR(audioFrames(joined()), Rate, CodecFrame);
+    EXPECT_GT(channelRms(audio, Rate / 10, Rate * 8 / 10), 0.3);
+    EXPECT_GT(channelRms(audio, Rate / 2, Rate * 4 / 10), 0.3);
+
+    // A segment that ends at the last whole second runs to the true end.
+    setSegments(bench().jobs.job(0), {{4, 5}, {0, 5}});
+    m_seams.messages.questionAnswer = true;  // the earlier output is replaced
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    EXPECT_NEAR(audioFrames(joined()), 1.9 * Rate, CodecFrame);
+}
+
+TEST_F(JoinRunTest, UnificationJoinsSegmentsMarkedOutOfOrderAndMarksOnlyWhatItJoined)
+{
+    add({makeTone(QStringLiteral("o0.wav"), 10.0), makeTone(QStringLiteral("o1.wav"), 4.0)});
+    setSegments(bench().jobs.job(0), {{5, 8}, {1, 3}, {0, 10}});
+    settings().FadeOut = true;
+    settings().FadeOutSeconds = 1;
+    EXPECT_EQ(join(split_mode::Unification), RunControl::Outcome::Finished);
+    // o0 gives 3 + 2 seconds, o1 only [1, 3]: [5, 8] lies beyond its end.
+    EXPECT_NEAR(audioFrames(joined()), 7 * Rate, 2 * CodecFrame);
+    EXPECT_NE(statuses().value(0), status_word::Finish);
+    EXPECT_EQ(statuses().value(1), status_word::Finish);
+    // the total counted o1's segment, so the fade-out ends the output
+    const DecodedAudio audio = decodeFile(joined());
+    EXPECT_LT(channelRms(audio, audio.frames() - 2205, 2205), 0.05);
+    EXPECT_GT(channelRms(audio, audio.frames() - Rate - 4410, 4410), 0.2);
+}
+
+TEST_F(JoinRunTest, AFadeOutAcrossEntriesOfOtherRatesIsOneStraightRamp)
+{
+    add({makeTone(QStringLiteral("r44.wav"), 4.0, 44100), makeTone(QStringLiteral("r22.wav"), 3.0, 22050)});
+    settings().FadeOut = true;
+    settings().FadeOutSeconds = 5;
+    EXPECT_EQ(join(split_mode::Time), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(joined());
+    ASSERT_NEAR(double(audioFrames(joined())), 7.0 * Rate, CodecFrame);
+    const double full = channelRms(audio, Rate / 2, Rate / 2);
+    // The gain falls from 1 at 2 s to 0 at 7 s: half way at 4.5 s.
+    for (const double at : {2.5, 3.5, 4.5, 5.5, 6.5}) {
+        const double expected = (7.0 - at) / 5.0;
+        EXPECT_NEAR(channelRms(audio, qint64((at - 0.05) * Rate), Rate / 10) / full, expected, 0.08) << at;
+    }
+}
+
+TEST_F(JoinRunTest, AFadeOfZeroSecondsIsNoFade)
+{
+    add({makeTone(QStringLiteral("z.wav"), 4.0)});
+    settings().FadeIn = settings().FadeOut = true;
+    settings().FadeInSeconds = 0;
+    settings().FadeOutSeconds = -3;
+    EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(joined());
+    const double full = channelRms(audio, 2 * Rate, Rate / 2);
+    EXPECT_GT(channelRms(audio, Rate / 10, Rate / 10), full * 0.9);
+    EXPECT_GT(channelRms(audio, audio.frames() - Rate / 5, Rate / 10), full * 0.9);
 }
 
 TEST_F(JoinRunTest, StopDuringTheSecondEntryKeepsWhatWasJoined)

@@ -139,6 +139,34 @@ TEST_F(OutputFilesTest, JoinOutputIsAskedForOnlyWithEntriesAndNeverNamesASource)
     EXPECT_TRUE(m_seams.messages.errors.first().contains(hardLink));
 }
 
+TEST_F(OutputFilesTest, AnExistingFileReachedByAddingWmaIsReplacedOnlyAfterAQuestion)
+{
+    add({makeTone(QStringLiteral("one.wav"), 1.0)});
+    OutputFiles &outputs = bench().control.outputFiles();
+    const QString existing = m_folder.file(QStringLiteral("mix.wma"));
+    touch(existing);
+
+    // The dialog asked about "mix"; "mix.wma" is the file that would go.
+    m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("mix"));
+    EXPECT_FALSE(outputs.ChooseJoinOutput());
+    ASSERT_EQ(m_seams.messages.questions.size(), 1);
+    EXPECT_TRUE(m_seams.messages.questions.first().startsWith(existing + " already exists."));
+    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(readTextFile(existing), QByteArray("taken"));
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+
+    m_seams.messages.questionAnswer = true;
+    EXPECT_TRUE(outputs.ChooseJoinOutput());
+    EXPECT_EQ(outputs.JoinOutputPath(), existing);
+
+    // The dialog asks about what it returns itself, and adds the suffix.
+    m_seams.messages.questions.clear();
+    m_seams.dialogs.saveAnswer = existing;
+    EXPECT_TRUE(outputs.ChooseJoinOutput());
+    EXPECT_TRUE(m_seams.messages.questions.isEmpty());
+    EXPECT_EQ(m_seams.dialogs.saveRequests.last().defaultSuffix, QStringLiteral("wma"));
+}
+
 TEST_F(OutputFilesTest, TheProfileIsReadFromTheSettingsFileAtEveryCall)
 {
     OutputFiles &outputs = bench().control.outputFiles();

@@ -1,6 +1,8 @@
 #include "engine/EngineFixture.h"
 #include "engine/RunProgress.h"
 
+#include <QFileInfo>
+
 using namespace korvex;
 using namespace korvex::test;
 
@@ -75,3 +77,74 @@ TEST_F(ConvertBarTest, ProgressOfMoreFramesThanAnIntHolds)
     EXPECT_EQ(bench().skin.text(QStringLiteral("pbpos")), QStringLiteral("33%"));
     EXPECT_EQ(bench().skin.rect(QStringLiteral("convertpb")).width(), 112);
 }
+
+namespace {
+
+using RunGuardTest = EngineTest;
+
+// Split and Join given while another command is still on the stack would run
+// inside it.
+TEST_F(RunGuardTest, NoRunStartsWhileFilesAreAddedOrAStoppedRunUnwinds)
+{
+    const QString first = makeTone(QStringLiteral("first.wav"), 3.0);
+    const QString second = makeTone(QStringLiteral("second.wav"), 3.0);
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 1;
+    QList<RunControl::Outcome> inside;
+    {
+        const PumpHookScope hook([&] {
+            if (bench().jobs.Adding() && bench().jobs.rowCount() == 1 && inside.isEmpty()) {
+                inside.append(bench().control.StartSplit(true));
+                m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("mix"));
+                inside.append(bench().control.StartJoin());
+            }
+        });
+        add({first, second});
+    }
+    EXPECT_EQ(inside, QList<RunControl::Outcome>(2, RunControl::Outcome::NotStarted));
+    EXPECT_TRUE(outputNames().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("mix.wma"))));
+
+    inside.clear();
+    {
+        const PumpHookScope hook([&] {
+            if (bench().jobs.SelectedFileRow == 0 && bench().run.Converting && inside.isEmpty()) {
+                bench().control.Stop();
+                inside.append(bench().control.StartSplit(false));
+                inside.append(bench().control.StartJoin());
+            }
+        });
+        EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
+    }
+    EXPECT_EQ(inside, QList<RunControl::Outcome>(2, RunControl::Outcome::NotStarted));
+    EXPECT_LE(outputNames().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("mix.wma"))));
+
+    // Once the stopped run has returned, a new one starts.
+    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Finished);
+}
+
+TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
+{
+    add({makeTone(QStringLiteral("one.wav"), 2.0), makeTone(QStringLiteral("two.wav"), 2.0)});
+    bench().jobs.selectFileRow(0);
+    bench().editor.lvClick();
+    ASSERT_EQ(bench().skin.text(QStringLiteral("nm")), bench().jobs.job(0).FileName);
+    settings().SplitMode = split_mode::Custom;
+    {
+        const PumpHookScope hook([&] {
+            if (bench().jobs.SelectedFileRow == 1)
+                bench().control.SessionEnding();
+        });
+        EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Stopped);
+    }
+    EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
+    // the run ended on the second entry, which is the selected row
+    EXPECT_EQ(bench().jobs.selectedFileRow(), 1);
+    EXPECT_EQ(bench().skin.text(QStringLiteral("nm")), bench().jobs.job(1).FileName);
+
+    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Finished);
+    EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
+}
+
+} // namespace

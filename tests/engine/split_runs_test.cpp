@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cmath>
+
 using namespace korvex;
 using namespace korvex::test;
 
@@ -52,17 +54,73 @@ TEST_F(SplitRunTest, CountModeCutsEqualWholeSecondsAndLeavesTheRemainder)
     expectLengths(names, QList<double>(6, 20.0));
 }
 
-TEST_F(SplitRunTest, TimeModeWritesAnEmptyTaggedPieceWhenTheLengthDividesEvenly)
+TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
 {
+    // A length that divides evenly: the last row of the time view is empty.
     add({makeTone(QStringLiteral("even.wav"), 4.0)});
-    bench().jobs.tags(0).Title = QStringLiteral("Even");
     settings().SplitSeconds = 2;
     EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
-    expectLengths({"even_1.wma", "even_2.wma", "even_3.wma"}, {2, 2, 0});
-    const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
-                                                    "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
-                                     output(QStringLiteral("even_3.wma")));
-    EXPECT_EQ(title.trimmed(), QStringLiteral("Even"));
+    expectLengths({"even_1.wma", "even_2.wma"}, {2, 2});
+    EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Finish, status_word::Unconvert}));
+
+    // More pieces asked than the file has seconds: a piece per second.
+    QDir(outputFolder()).removeRecursively();
+    QDir().mkpath(outputFolder());
+    settings().SplitCount = 3;
+    bench().jobs.job(0).FileName = makeTone(QStringLiteral("two.wav"), 2.0);
+    bench().jobs.job(0).Duration = 2;
+    bench().jobs.job(0).Frames = 2 * Rate;
+    EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
+    expectLengths({"even_1.wma", "even_2.wma"}, {1, 1});
+}
+
+TEST_F(SplitRunTest, PiecesThatEndAtTheEntrysDurationRunToTheTrueEnd)
+{
+    add({makeTone(QStringLiteral("tail.wav"), 4.6)});
+    settings().SplitSeconds = 2;
+    EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
+    expectLengths({"tail_1.wma", "tail_2.wma", "tail_3.wma"}, {2, 2, 0.6});
+    EXPECT_EQ(statuses(), QStringList(3, status_word::Finish));
+
+    QDir(outputFolder()).removeRecursively();
+    QDir().mkpath(outputFolder());
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    expectLengths({"tail_1.wma"}, {4.6});
+}
+
+TEST_F(SplitRunTest, UnificationTakesSegmentsMarkedOutOfOrderFromAShorterEntry)
+{
+    add({makeTone(QStringLiteral("long.wav"), 10.0), makeTone(QStringLiteral("short.wav"), 4.0)});
+    setSegments(bench().jobs.job(0), {{5, 8}, {1, 3}, {0, 10}});
+    EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
+    expectLengths({"long_1.wma", "long_2.wma", "short_1.wma"}, {3, 2, 2});
+    // the rows are the first entry's segments: the second one was written
+    EXPECT_EQ(statuses().value(1), status_word::Finish);
+}
+
+TEST_F(SplitRunTest, ASourceThatDecodesToNonFiniteOrHugeSamplesStillConverts)
+{
+    // Float samples: NaN, infinities and ±1e30 in its second half-second.
+    add({QStringLiteral(KORVEX_SOURCE_DIR "/tests/samples/float-nan-inf-and-huge.wav")});
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << m_seams.messages.errors.join('\n').toStdString();
+    expectLengths({"float-nan-inf-and-huge_1.wma"}, {2.5});
+    const DecodedAudio audio = decodeFile(output(QStringLiteral("float-nan-inf-and-huge_1.wma")));
+    for (const float v : audio.samples)
+        ASSERT_TRUE(std::isfinite(v) && std::abs(v) < 1.5f) << v;
+}
+
+TEST_F(SplitRunTest, AFadeOfZeroSecondsIsNoFade)
+{
+    add({makeTone(QStringLiteral("flat.wav"), 4.0)});
+    settings().FadeIn = settings().FadeOut = true;
+    settings().FadeInSeconds = 0;
+    settings().FadeOutSeconds = 0;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    const DecodedAudio audio = decodeFile(output(QStringLiteral("flat_1.wma")));
+    const double full = channelRms(audio, 2 * Rate, Rate / 2);
+    EXPECT_GT(channelRms(audio, Rate / 10, Rate / 10), full * 0.9);
+    EXPECT_GT(channelRms(audio, 4 * Rate - Rate / 5, Rate / 10), full * 0.9);
 }
 
 TEST_F(SplitRunTest, CustomModeConvertsConfirmedSegmentsAndGivesThePendingOneBack)

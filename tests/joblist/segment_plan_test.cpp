@@ -39,9 +39,35 @@ TEST(CountPlan, MakesNEqualPiecesAndLeavesTheRemainder)
     for (int k = 0; k < 6; ++k)
         EXPECT_EQ(plan.at(k), (Segment{16 * k, 16 * (k + 1)}));
     EXPECT_EQ(plan.back().End, 96);
-    EXPECT_EQ(countPlan(3, 6).size(), 6);
-    EXPECT_EQ(countPlan(3, 6).back(), (Segment{0, 0}));
     EXPECT_EQ(countPlan(100, 0), (QList<Segment>{{0, 100}}));
+}
+
+TEST(CountPlan, NeverMakesPiecesShorterThanASecond)
+{
+    EXPECT_EQ(countPlan(2, 3), (QList<Segment>{{0, 1}, {1, 2}}));
+    EXPECT_EQ(countPlan(0, 6), (QList<Segment>{{0, 0}}));
+    // a hand-edited Korvex.ini: the plan stays as long as the file in seconds
+    EXPECT_EQ(countPlan(3600, 2000000000).size(), 3600);
+    EXPECT_EQ(countPlan(3600, 2000000000).back(), (Segment{3599, 3600}));
+}
+
+TEST(TrueEnds, TheLastPieceToReachTheDurationTakesTheFractionAfterIt)
+{
+    // 4.6 s in pieces of 2: [4, 4] takes the last 0.6 s, not [2, 4] as well
+    const QList<PlannedPiece> time = withTrueEnds(numberedPieces(timePlan(4, 2)), 4);
+    ASSERT_EQ(time.size(), 3);
+    EXPECT_FALSE(time[0].ToTrueEnd);
+    EXPECT_FALSE(time[1].ToTrueEnd);
+    EXPECT_TRUE(time[2].ToTrueEnd);
+    EXPECT_TRUE(withTrueEnds(numberedPieces(timePlan(5, 2)), 5).last().ToTrueEnd);
+    // a whole-file piece and a segment marked to the end run on; others stop
+    const QList<PlannedPiece> custom = withTrueEnds(numberedPieces({{0, 3}, {2, 9}, {0, 9}}), 9);
+    EXPECT_FALSE(custom[0].ToTrueEnd);
+    EXPECT_TRUE(custom[1].ToTrueEnd);
+    EXPECT_TRUE(custom[2].ToTrueEnd);
+    // count pieces stop at the last whole multiple unless that is the end
+    EXPECT_FALSE(withTrueEnds(numberedPieces(countPlan(100, 6)), 100).last().ToTrueEnd);
+    EXPECT_TRUE(withTrueEnds(numberedPieces(countPlan(96, 6)), 96).last().ToTrueEnd);
 }
 
 TEST(CustomPlan, TakesConfirmedSegmentsOrTheOnlyPendingOne)
@@ -61,12 +87,18 @@ TEST(CustomPlan, NeverReadsPastTheArraysOfADamagedRecord)
     EXPECT_TRUE(customPlan(damaged).isEmpty());
 }
 
-TEST(UnificationPlan, CutsToTheEntryAndEndsAtTheFirstSegmentBeyondIt)
+TEST(UnificationPlan, CutsToTheEntryAndLeavesOutOnlySegmentsBeyondIt)
 {
     const listrecord first = segmentedRecord(300, {{10, 50}, {100, 200}, {60, 70}, {0, 300}});
     EXPECT_EQ(unificationPlan(first, 300), (QList<Segment>{{10, 50}, {100, 200}, {60, 70}}));
-    EXPECT_EQ(unificationPlan(first, 80), (QList<Segment>{{10, 50}}));
+    // marked out of order: [60, 70] after [100, 200] still fits an 80 s entry
+    EXPECT_EQ(unificationPlan(first, 80), (QList<Segment>{{10, 50}, {60, 70}}));
     EXPECT_EQ(unificationPlan(first, 100), (QList<Segment>{{10, 50}, {100, 100}, {60, 70}}));
+    EXPECT_EQ(cutPiecesToDuration(customPlan(first), 80),
+              (QList<PlannedPiece>{{0, {10, 50}}, {2, {60, 70}}}));
+    const QList<listrecord> jobs = {first, segmentedRecord(80, {{0, 80}})};
+    Settings unified = inMode(split_mode::Unification);
+    EXPECT_EQ(totalMarkedSeconds(jobs, unified), 40 + 100 + 10 + 40 + 10);
 }
 
 TEST(SegmentPlanOfMode, PicksThePlanOfTheMode)

@@ -13,8 +13,15 @@ class RecordingMessages : public MessageSeam
 public:
     void error(const QString &text) override { errors.append(text); }
     void information(const QString &text) override { informations.append(text); }
+    bool question(const QString &text) override
+    {
+        questions.append(text);
+        return questionAnswer;
+    }
     QStringList errors;
     QStringList informations;
+    QStringList questions;
+    bool questionAnswer = false;
 };
 
 class RecordingDialogs : public DialogSeam
