@@ -29,7 +29,8 @@ bool StartupClock::eventFilter(QObject *watched, QEvent *event)
         m_painted = true;
         watched->removeEventFilter(this);
         std::fprintf(stderr, "korvex: first paint %.1f ms after main\n", double(m_clock.nsecsElapsed()) / 1e6);
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        // Closed as a user closes it, so the program ends its usual way.
+        QTimer::singleShot(0, watched, [watched] { QMetaObject::invokeMethod(watched, "close"); });
     }
     return QObject::eventFilter(watched, event);
 }
