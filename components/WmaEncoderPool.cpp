@@ -32,7 +32,8 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_chunkFrames = std::max(chunkFrames, 2);
     m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
     workers = std::max(workers, 1);
-    m_queueLimit = static_cast<size_t>(2 * workers);
+    // One chunk waiting per worker keeps them busy: the decoder outruns them.
+    m_queueLimit = static_cast<size_t>(workers);
     for (int i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { workerLoop(); });
 }
