@@ -1,23 +1,27 @@
 # Korvex: the two commands a newcomer needs are `make run` and `make test`.
 # Both install what is missing (as root; otherwise they print the apt-get line),
-# configure with CMake + Ninja, and build.
+# configure with CMake + Ninja, and build. `make install` (PREFIX, DESTDIR) and
+# `make package` (a .deb) work from the same release build as `make run`.
 
 RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
   fonts-dejavu-core fonts-liberation2 xvfb xauth
-TEST_PACKAGES := $(RUNTIME_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
+PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
+TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
-  sox vorbis-tools
+  sox vorbis-tools \
+  desktop-file-utils appstream man-db shared-mime-info dbus-daemon
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: run test configure-test build bench fuzz deps-run deps-test deps-fuzz clean
+.PHONY: run test configure-test build install package bench fuzz deps-run deps-test deps-package deps-fuzz clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -42,6 +46,9 @@ deps-run:
 deps-test:
 	$(call install_missing,$(TEST_PACKAGES))
 
+deps-package:
+	$(call install_missing,$(PACKAGE_PACKAGES))
+
 deps-fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))
 
@@ -50,6 +57,16 @@ $(RELEASE_DIR)/build.ninja:
 
 build: deps-run $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# DESTDIR, when set, is put in front of PREFIX (for staging an install).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+# A Debian package of the release build, installed under /usr:
+#   sudo apt-get install ./build/release/korvex_*.deb
+package: deps-package build
+	cd $(RELEASE_DIR) && cpack -G DEB
+	@ls -1 $(RELEASE_DIR)/korvex_*.deb
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \

@@ -23,8 +23,9 @@ struct KorvexWindows
 
 KorvexWindows CreateWindows(const MainWindowOptions &options = {});
 
-// The program: ends at once with 0 when another copy runs, else shows the
-// main window until it closes and returns 0.
+// The program: `korvex [FILE...]`. Ends at once with 0 when another copy
+// runs, after handing that copy the FILEs; else shows the main window with
+// the FILEs added until it closes and returns 0.
 int RunKorvex(int argc, char **argv);
 
 } // namespace korvex

@@ -11,7 +11,9 @@ QStringList FileDialogs::qtFilters(const QString &filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters.append(QStringLiteral("%1 (%2)").arg(parts[i], patterns));
+        // a name that already ends in its patterns shows them once
+        const QString shown = QStringLiteral("(%1)").arg(patterns);
+        filters.append(parts[i].endsWith(shown) ? parts[i] : QStringLiteral("%1 %2").arg(parts[i], shown));
     }
     return filters;
 }

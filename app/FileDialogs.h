@@ -19,7 +19,8 @@ public:
     QString saveFile(const SaveFileRequest &request) override;
     QString chooseFolder(const QString &caption, bool forOutputFolder) override;
 
-    // "WMA Files(*.wma)|*.wma" → the filters of a Qt file dialog.
+    // "WMA Files(*.wma)|*.wma|All files|*" → the filters of a Qt file dialog:
+    // "WMA Files(*.wma)", "All files (*)".
     static QStringList qtFilters(const QString &filter);
 
 private:

@@ -20,8 +20,9 @@ public:
     bool acquired() const { return m_acquired; }
     QString path() const { return m_path; }
 
-    // The folder for the lock: $XDG_RUNTIME_DIR, else a per-user folder in
-    // the temporary folder.
+    // The folder for the lock and the hand-off socket: $XDG_RUNTIME_DIR, else
+    // a per-user folder in the temporary folder when it is this user's own and
+    // private, else one in the user's cache folder.
     static QString lockFolder();
 
 private:

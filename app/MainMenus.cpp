@@ -27,7 +27,7 @@ QList<QIcon> buildImageList()
         {"add", accent},   {"folder", accent}, {"remove", accent}, {"exit", muted},  {"settings", accent},
         {"file", accent},  {"info", accent},   {"globe", accent},  {"book", accent}, {"clear", accent},
         {"tag", accent},   {"up", accent},     {"down", accent},   {"halt", danger}, {"pause", accent},
-        {"join", accent},  {"split", accent},  {"play", accent},
+        {"join", accent},  {"split", accent},  {"play", accent},  {"wave", accent},
     };
     QList<QIcon> list;
     for (const auto &[name, tint] : images)
@@ -49,7 +49,8 @@ MainMenus::MainMenus(QWidget *owner, Handler chosen) : ImageList1(buildImageList
                     {"Remove2", "Remove", 2}, {"N5", "-", -1}, {"Exit1", "Exit", 3}});
     p_action = build(owner, "p_action",
                      {{"FileUp1", "File Up", 11}, {"FileDown1", "File Down", 12}, {"N7", "-", -1},
-                      {"Remove3", "Remove", 2}, {"Clear2", "Clear", 9}, {"N6", "-", -1},
+                      {"Remove3", "Remove", 2}, {"Clear2", "Clear", 9}, {"FindSilences1", "Find Silences", 18},
+                      {"N6", "-", -1},
                       {"ID31", "ID3 info", 10}, {"N8", "-", -1}, {"Start1", "Split", 16}, {"Join1", "Join", 15},
                       {"Stop2", "Stop", 13}});
     p_help = build(owner, "p_help",

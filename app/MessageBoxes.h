@@ -7,7 +7,7 @@
 
 namespace korvex {
 
-// Modal message boxes with one OK button over the given window.
+// Modal message boxes over the given window: one OK button, or Yes and No.
 class MessageBoxes : public MessageSeam
 {
 public:

@@ -2,17 +2,23 @@
 
 #include "app/DesktopLauncher.h"
 #include "app/FileDialogs.h"
+#include "app/FileDrops.h"
+#include "app/KeyboardShortcuts.h"
+#include "app/IncomingFiles.h"
 #include "app/MainControls.h"
 #include "app/MessageBoxes.h"
+#include "app/RunNotifier.h"
 #include "app/SkinBinding.h"
 #include "app/SvgPictures.h"
+#include "app/WaveformView.h"
 #include "components/KorvexError.h"
+#include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
+#include "engine/FindSilences.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -22,7 +28,6 @@ namespace korvex {
 
 namespace {
 
-const QString kSkinFileName = QStringLiteral("mp3enc.dll");
 const QString kSkinForm = QStringLiteral("Brannel");
 const QString kWmaFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
 
@@ -51,11 +56,12 @@ const QString Tfm_main::HomePage = QStringLiteral("https://korvex.example.org/")
 Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                      : options.programFolder),
+      m_programFolder(options.programFolder.isEmpty() ? ProgramFiles::dataFolder() : options.programFolder),
       m_seams(resolveSeams(options.seams)),
       m_bench(AudioFileRead, AudioFile2write, AudioTransform21, m_seams),
-      m_commands(*m_seams.messages)
+      m_commands(*m_seams.messages),
+      m_incoming(std::make_unique<IncomingFiles>(m_bench.adder, [this] { return busy(); })),
+      m_notifier(std::make_unique<RunNotifier>())
 {
     setObjectName(QStringLiteral("fm_main"));
     setWindowTitle(QStringLiteral("Korvex"));
@@ -67,7 +73,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     Skin1->setGeometry(32, 125, 32, 32);
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
 
-    OpenDialog1.filter = kWmaFilter;
+    OpenDialog1.filter = FileAdder::OpenFilter;
     OpenDialog1.multiple = true;
     SaveDialog1.filter = kWmaFilter;
 
@@ -77,9 +83,12 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     lv_time = MainControls::listView(this, "lv_time", 217, 187, jobs.segmentModel(), jobs.segmentSelection());
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
+    m_bench.attachPreview(AudioPlayer21);
     connectLists();
+    connectSegmentList();
     connectRunControl();
     registerCommands();
+    registerAssists();
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -132,7 +141,7 @@ void Tfm_main::FormShow()
 
 void Tfm_main::BindSkin()
 {
-    Skin1->loadSkinFile(QDir(m_programFolder).filePath(kSkinFileName));
+    Skin1->loadSkinFile(QDir(m_programFolder).filePath(ProgramFiles::SkinFileName));
     Skin1->attach(this);
     Skin1->applyForm(this, kSkinForm);
     m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);
@@ -140,6 +149,8 @@ void Tfm_main::BindSkin()
     for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
                                 skin_object::PercentText, skin_object::Bar})
         m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
+    KeyboardShortcuts::showKeysInToolTips(Skin1->form(this));
+    bindWaveform();
 
     m_bench.progress.bind();
     m_bench.skin.setPosition(skin_object::Slider, 0);

@@ -21,8 +21,15 @@ class QTableView;
 namespace korvex {
 
 class FileDialogs;
+class FileDrops;
+class FindSilences;
+class KeyboardShortcuts;
+class IncomingFiles;
+class InstanceServer;
+class RunNotifier;
 class SkinBinding;
 class TSkin;
+class WaveformView;
 class Tfm_about;
 class Tfm_dir;
 class Tfm_id3;
@@ -32,7 +39,7 @@ class ISkinObject;
 struct MainWindowOptions
 {
     // Where the skin file "mp3enc.dll" and the help folder are looked for;
-    // empty: the folder of the running executable.
+    // empty: beside the running executable, or its installed data folder.
     QString programFolder;
     // Seams left null get the desktop's real message boxes, dialogs and
     // launcher.
@@ -64,6 +71,14 @@ public:
     // ending, Ctrl-C): nobody may be there to answer a message box, so what
     // the close cut short is told on standard error instead.
     void closeFromSignal();
+    // Files named from outside the window (the command line, a second
+    // start): added as "Add File" adds them, after a run in progress.
+    void takeFiles(const QStringList &files);
+    // Shows the window above the others, restored if it was minimised.
+    void bringToFront();
+    // Files of later starts arriving at `server` are taken, and the window
+    // comes to the front.
+    void acceptFilesFrom(InstanceServer &server);
 
     CommandDispatcher &commands() { return m_commands; }
     SettingsStore &settingsStore() { return m_bench.store; }
@@ -75,6 +90,11 @@ public:
     SkinFace &skinFace() { return m_bench.skin; }
     ConvertProgress &convertProgress() { return m_bench.progress; }
     RunControl &runControl() { return m_bench.control; }
+    PreviewPlayer &previewPlayer() { return *m_bench.preview(); }
+    SegmentMarker &segmentMarker() { return m_bench.marker; }
+    FindSilences &findSilences() { return *m_silences; }
+    // After the window was first shown.
+    WaveformView *waveformView() { return m_waveform.get(); }
     const QString &programFolder() const { return m_programFolder; }
     const Seams &seams() const { return m_seams; }
 
@@ -120,14 +140,19 @@ private:
     void connectRunControl();
     void registerCommands();
     void registerRunCommands();
-    // Where the preview player is asked to stop and let go of the reader
-    // before a run or an added file needs it.
-    void StopPlayback();
+    void registerPlayerCommands();
+    void connectSegmentList();
+    // Find Silences, the keys and file drops: what the window offers beyond
+    // its buttons and menus, all through the command table.
+    void registerAssists();
+    void bindWaveform();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
+    // In the middle of something that added files must wait for.
+    bool busy() const;
 
     QString m_programFolder;
     std::unique_ptr<MessageSeam> m_ownMessages;
@@ -138,6 +163,10 @@ private:
     Workbench m_bench;
     CommandDispatcher m_commands;
     std::unique_ptr<SkinBinding> m_binding;
+    std::unique_ptr<FindSilences> m_silences;
+    std::unique_ptr<KeyboardShortcuts> m_keys;
+    FileDrops *m_drops = nullptr;
+    std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
     // Set when the window closes while a run converts; the files the run
     // closes from then on were cut short by the close.
@@ -146,6 +175,8 @@ private:
     bool m_inRun = false;         // a run command is on the stack
     bool m_closeWaiting = false;  // closed meanwhile: end the session after it
     QStringList m_cutShort;
+    std::unique_ptr<IncomingFiles> m_incoming;
+    std::unique_ptr<RunNotifier> m_notifier;
 };
 
 } // namespace korvex

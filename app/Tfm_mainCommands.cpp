@@ -29,14 +29,18 @@ void Tfm_main::registerCommands()
         if (fm_id3)
             fm_id3->exec();
     };
-    auto clear = [this, converting] {
-        if (converting())
-            return;
-        if (m_bench.jobs.SegmentSelected)
-            m_bench.editor.ClearSegments();
-        else
-            m_bench.editor.ClearJob();
+    // after a click on lv_time the skin's Remove and Clear act on segments
+    auto segmentsOrFiles = [this, converting](std::function<void()> onSegments, std::function<void()> onFiles) {
+        return [this, converting, onSegments, onFiles] {
+            if (converting())
+                return;
+            if (m_bench.jobs.SegmentSelected)
+                onSegments();
+            else
+                onFiles();
+        };
     };
+    auto clear = segmentsOrFiles([this] { m_bench.editor.ClearSegments(); }, [this] { m_bench.editor.ClearJob(); });
     auto removeFile = [this, converting] {
         if (!converting() && !m_bench.jobs.SegmentSelected)
             m_bench.editor.RemoveFile();
@@ -60,9 +64,8 @@ void Tfm_main::registerCommands()
     });
     skin("Up", [this] { m_bench.editor.MoveUp(); });
     skin("Down", [this] { m_bench.editor.MoveDown(); });
-    // the skin's Remove also removes a selected segment once segment marking
-    // gives that operation; until then it acts as the menus' Remove
-    skin("Remove", removeFile);
+    skin("Remove",
+         segmentsOrFiles([this] { m_bench.marker.RemoveSegment(); }, [this] { m_bench.editor.RemoveFile(); }));
     skin("Clear", clear);
 
     menu({"AddFile1", "AddFile2"}, [this] { m_bench.adder.AddFiles(); });
@@ -80,6 +83,7 @@ void Tfm_main::registerCommands()
             fm_about->exec();
     });
     registerRunCommands();
+    registerPlayerCommands();
 }
 
 } // namespace korvex

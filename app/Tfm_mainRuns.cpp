@@ -3,9 +3,8 @@
 // their bookkeeping are RunControl's, shared with korvex-cli.
 #include "app/Tfm_main.h"
 
-#include "components/IAudioFile2.h"
+#include "app/RunNotifier.h"
 #include "components/KorvexError.h"
-#include "engine/RunSteps.h"
 
 #include <QTableView>
 
@@ -17,11 +16,6 @@ namespace korvex {
 void Tfm_main::connectRunControl()
 {
     RunControl &control = m_bench.control;
-    // Direct connections: the player must have let go of the reader before
-    // the run or the adder opens it.
-    connect(&control, &RunControl::stopPlaybackRequested, this, &Tfm_main::StopPlayback, Qt::DirectConnection);
-    connect(&m_bench.adder, &FileAdder::stopPlaybackRequested, this, &Tfm_main::StopPlayback,
-            Qt::DirectConnection);
     connect(&control, &RunControl::fileListFocusRequested, lv, [this] {
         lv->setFocus();
         // with a long list the entry being converted must stay in sight
@@ -37,6 +31,7 @@ void Tfm_main::connectRunControl()
                     lv_time->scrollTo(changed.siblingAtColumn(0));
             });
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
+        m_notifier->outputWritten(path);
         if (m_closedDuringRun)
             m_cutShort.append(path);
     });
@@ -69,13 +64,20 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     m_closedDuringRun = false;
     m_cutShort.clear();
     m_inRun = true;
+    m_notifier->runStarted();
+    QString failure;
     try {
         run();
     } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
+        failure = error.text();
     } catch (const std::exception &error) {
-        m_seams.messages->error(QString::fromLocal8Bit(error.what()));
+        failure = QString::fromLocal8Bit(error.what());
     }
+    // the user who closed the window needs no notice
+    if (!m_closedDuringRun)
+        m_notifier->runEnded(isActiveWindow(), failure);
+    if (!failure.isEmpty())
+        m_seams.messages->error(failure);
     m_inRun = false;
     reportCutShort();
     if (std::exchange(m_closeWaiting, false))
@@ -106,18 +108,6 @@ void Tfm_main::closeFromSignal()
 {
     m_closingFromSignal = true;
     close();
-}
-
-// The preview player lets go of the reader; the player's own bookkeeping of
-// positions and segment statuses joins this when playback comes.
-void Tfm_main::StopPlayback()
-{
-    if (!m_bench.player.Playing)
-        return;
-    AudioPlayer21.stop();
-    CloseIfOpen(AudioFileRead);
-    m_bench.player.Playing = false;
-    m_bench.player.SeekDragging = false;
 }
 
 } // namespace korvex

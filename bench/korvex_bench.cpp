@@ -6,8 +6,15 @@
 //   korvex-bench compare SRC WORKDIR           both transcodes side by side
 //                                              (ours and the ffmpeg command),
 //                                              then seeks in their outputs
+//   korvex-bench overview FILE                 the waveform overview on its
+//                                              worker thread, with the longest
+//                                              gap of the event loop meanwhile
+//   korvex-bench scans SRC CLI                 overview and silence scan, each
+//                                              beside the ffmpeg command doing
+//                                              the same reading
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
+#include "components/WaveformSource.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -16,6 +23,7 @@ extern "C" {
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QList>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -185,9 +193,82 @@ int compare(const QString &self, const QString &source, const QString &folder)
     return korvex.status == 0 && ffmpeg.status == 0 ? 0 : 1;
 }
 
+// The window thread's side of an overview: a timer that wants to tick every
+// 5 ms notes the longest wait between its ticks while the worker scans.
+int overview(const QString &path)
+{
+    WaveformSource source{QString()};  // no cache: every run scans
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    int handOvers = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGapMs = std::max(longestGapMs, sinceTick.restart());
+    });
+    QObject::connect(&source, &WaveformSource::overviewChanged, [&] {
+        ++handOvers;
+        if (source.current().complete)
+            QCoreApplication::quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    ticker.start(5);
+    source.show(path);
+    QCoreApplication::exec();
+    const WaveOverview &done = source.current();
+    std::printf("  overview: %d of %d columns in %.2f s, %d hand-overs, %lld bytes kept; longest event-loop gap "
+                "%lld ms (target at most 50 ms: %s)\n",
+                done.filled, WaveOverview::Columns, double(clock.nsecsElapsed()) / 1e9, handOvers,
+                static_cast<long long>(done.peak.size() + done.rms.size()), static_cast<long long>(longestGapMs),
+                longestGapMs <= 50 ? "met" : "MISSED");
+    return done.complete ? 0 : 1;
+}
+
+// Best of two alternating rounds, and the ratio of ours to ffmpeg's.
+void race(const char *what, const QStringList &ours, const char *oursName, const QStringList &theirs,
+          const char *theirsName, double target)
+{
+    std::printf("%s, two rounds:\n", what);
+    RunFigures korvex;
+    RunFigures ffmpeg;
+    for (int round = 1; round <= 2; ++round) {
+        const RunFigures k = runChild(ours);
+        printRun(oursName, k);
+        const RunFigures f = runChild(theirs);
+        printRun(theirsName, f);
+        korvex = round == 1 ? k : best(korvex, k);
+        ffmpeg = round == 1 ? f : best(ffmpeg, f);
+    }
+    const double ratio = korvex.wallS / ffmpeg.wallS;
+    std::printf("  best of each: korvex %.2f s, ffmpeg %.2f s; wall-time ratio %.2f (target at most %.2f: %s)\n",
+                korvex.wallS, ffmpeg.wallS, ratio, target, ratio <= target ? "met" : "MISSED");
+}
+
+int scans(const QString &self, const QString &source, const QString &cli)
+{
+    // the children print too: keep the lines in order
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const QStringList ffmpeg{QStringLiteral("ffmpeg"), QStringLiteral("-nostdin"), QStringLiteral("-v"),
+                             QStringLiteral("error"), QStringLiteral("-i"), source};
+    race("Waveform overview against a plain ffmpeg decode", {self, QStringLiteral("overview"), source},
+         "korvex waveform worker", ffmpeg + QStringList{QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
+         "ffmpeg -f null", 1.2);
+    race("Silence scan (-40 dBFS, 700 ms) against ffmpeg's silencedetect",
+         {cli, QStringLiteral("silences"), QStringLiteral("--threshold"), QStringLiteral("-40"),
+          QStringLiteral("--min-silence"), QStringLiteral("700"), source},
+         "korvex-cli silences",
+         ffmpeg + QStringList{QStringLiteral("-af"), QStringLiteral("silencedetect=n=-40dB:d=0.7"), QStringLiteral("-f"),
+                              QStringLiteral("null"), QStringLiteral("-")},
+         "ffmpeg silencedetect", 1.1);
+    return 0;
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: korvex-bench transcode SRC DST [PROFILE] | seeks FILE [COUNT] | compare SRC DIR\n");
+    std::fprintf(stderr, "usage: korvex-bench transcode SRC DST [PROFILE] | seeks FILE [COUNT] | compare SRC DIR"
+                         " | overview FILE | scans SRC CLI\n");
     return 2;
 }
 
@@ -207,6 +288,10 @@ int main(int argc, char **argv)
             return seeks(args[2], args.size() > 3 ? args[3].toInt() : 100);
         if (args.size() >= 4 && args[1] == QLatin1String("compare"))
             return compare(QCoreApplication::applicationFilePath(), args[2], args[3]);
+        if (args.size() >= 3 && args[1] == QLatin1String("overview"))
+            return overview(args[2]);
+        if (args.size() >= 4 && args[1] == QLatin1String("scans"))
+            return scans(QCoreApplication::applicationFilePath(), args[2], args[3]);
     } catch (const KorvexError &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.text()));
         return 1;

@@ -8,6 +8,9 @@
 #include "components/WmaProfiles.h"
 #include "engine/OutputNames.h"
 #include "engine/Workbench.h"
+#include "joblist/ListText.h"
+#include "joblist/SilenceFinder.h"
+#include "settings/SilenceSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,14 +69,63 @@ void prepareOutputFolder(const CliOptions &options, Workbench &bench)
         fail(QStringLiteral("cannot write to the output folder %1").arg(folder));
 }
 
+// Korvex.ini's [Silence] with the options given over it.
+SilenceSettings silenceSettings(const CliOptions &options, Workbench &bench)
+{
+    SilenceSettings settings = ReadSilenceSettings(bench.store.file());
+    settings.Threshold = options.threshold.value_or(settings.Threshold);
+    settings.MinLength = options.minSilence.value_or(settings.MinLength);
+    return settings;
+}
+
+// The pieces of sound of a row's file; nullopt after Ctrl-C.
+std::optional<QList<Segment>> soundOf(Workbench &bench, int row, const SilenceSettings &settings)
+{
+    SilenceFinder finder(bench.context.AudioFileRead);
+    return finder.find(bench.jobs.job(row).FileName, settings, [](qint64, qint64) { return !Interrupted(); });
+}
+
+QString segmentsText(const QList<Segment> &segments)
+{
+    QStringList items;
+    for (const Segment &segment : segments)
+        items.append(TimeText(segment.Begin) + QLatin1Char('-') + TimeText(segment.End));
+    return items.join(QLatin1Char(','));
+}
+
+QString noSoundText(const QString &path, const SilenceSettings &settings)
+{
+    return QStringLiteral("%1 holds no sound louder than %2 dBFS").arg(path).arg(settings.Threshold);
+}
+
+// --segments silence: each file's pieces of sound as its segments.
+QList<SegmentOption> silenceSegments(const CliOptions &options, Workbench &bench, int row)
+{
+    const SilenceSettings settings = silenceSettings(options, bench);
+    const std::optional<QList<Segment>> found = soundOf(bench, row, settings);
+    QList<SegmentOption> segments;
+    if (!found)
+        return segments;
+    if (found->isEmpty())
+        fail(noSoundText(bench.jobs.job(row).FileName, settings));
+    for (const Segment &segment : *found)
+        segments.append({segment.Begin, segment.End});
+    return segments;
+}
+
 // Custom mode: the segments of every file; unification: those of the first.
-void applySegments(const QList<SegmentOption> &segments, Workbench &bench)
+// False when Ctrl-C stopped a silence scan.
+bool applySegments(const CliOptions &options, Workbench &bench)
 {
     const int mode = bench.settings().SplitMode;
     if (mode != split_mode::Custom && mode != split_mode::Unification)
         fail(QStringLiteral("--segments belongs to the custom and unify modes"));
     const int rows = mode == split_mode::Unification ? 1 : bench.jobs.rowCount();
     for (int row = 0; row < rows; ++row) {
+        const QList<SegmentOption> segments =
+            options.segmentsFromSilences ? silenceSegments(options, bench, row) : options.segments.value();
+        if (Interrupted())
+            return false;
         listrecord &entry = bench.jobs.job(row);
         QList<int> begins;
         QList<int> ends;
@@ -91,6 +143,7 @@ void applySegments(const QList<SegmentOption> &segments, Workbench &bench)
         entry.EndTime = ends;
         entry.Count = int(begins.size());
     }
+    return true;
 }
 
 // The FILEs become entries as the window's "Add File" makes them.
@@ -234,8 +287,8 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
         prepareOutputFolder(options, bench);
     if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
         return code;
-    if (options.segments)
-        applySegments(*options.segments, bench);
+    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, bench))
+        return exit_code::Stopped;
     bench.editor.lvClick();
 
     CliProgress progress(bench, isatty(STDOUT_FILENO) != 0);
@@ -270,6 +323,25 @@ int Profiles()
         const WmaProfile &profile = wmaProfile(number);
         std::printf("%2d  %-36s encodes %5d Hz, %s, %3d kbps\n", number - 1, profile.name, profile.sampleRate,
                     profile.channels == 1 ? "mono  " : "stereo", profile.bitRate / 1000);
+    }
+    return exit_code::Done;
+}
+
+int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+{
+    bench.store.LoadSettings();
+    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+        return code;
+    const SilenceSettings settings = silenceSettings(options, bench);
+    for (int row = 0; row < bench.jobs.rowCount(); ++row) {
+        const std::optional<QList<Segment>> found = soundOf(bench, row, settings);
+        if (!found)
+            return exit_code::Stopped;
+        const QString path = bench.jobs.job(row).FileName;
+        if (found->isEmpty())
+            PrintError(noSoundText(path, settings));
+        std::printf("%s\t%s\n", segmentsText(*found).toLocal8Bit().constData(), path.toLocal8Bit().constData());
+        std::fflush(stdout);
     }
     return exit_code::Done;
 }

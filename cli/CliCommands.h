@@ -35,6 +35,7 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
 int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,
          const TerminalMessages &messages);
 int Profiles();
+int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
 
 // The file a join writes for -o, as an absolute path with ".wma"; throws
 // UsageError when it cannot be written, is one of the sources, or exists and

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "settings/Settings.h"
+#include "settings/SilenceSettings.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@ const QHash<QString, CliOptions::Command> &commands()
         {QStringLiteral("join"), CliOptions::Command::Join},
         {QStringLiteral("info"), CliOptions::Command::Info},
         {QStringLiteral("profiles"), CliOptions::Command::Profiles},
+        {QStringLiteral("silences"), CliOptions::Command::Silences},
     };
     return table;
 }
@@ -88,6 +90,11 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
         if (!runs && parser.isSet(name))
             fail(QStringLiteral("%1%2 belongs to split and join").arg(name.size() == 1 ? "-" : "--", name));
     }
+    const bool scans = runs || options.command == CliOptions::Command::Silences;
+    for (const QString &name : {QStringLiteral("threshold"), QStringLiteral("min-silence")}) {
+        if (!scans && parser.isSet(name))
+            fail(QStringLiteral("--%1 belongs to silences, split and join").arg(name));
+    }
     if (options.command != CliOptions::Command::Join && options.overwrite)
         fail(QStringLiteral("--overwrite belongs to join"));
     if (options.command != CliOptions::Command::Info && options.json)
@@ -137,6 +144,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
         {QStringLiteral("json"), QString()},
+        {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
+        {QStringLiteral("min-silence"), QString(), QStringLiteral("MS")},
         {QStringLiteral("overwrite"), QString()},
     });
     if (!parser.parse(arguments))
@@ -162,8 +171,17 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         options.seconds = timeValue(QStringLiteral("seconds"), parser.value(QStringLiteral("seconds")), 1);
     if (parser.isSet(QStringLiteral("count")))
         options.count = wholeNumber(QStringLiteral("count"), parser.value(QStringLiteral("count")), 1, 100000);
-    if (parser.isSet(QStringLiteral("segments")))
+    if (parser.value(QStringLiteral("segments")) == QStringLiteral("silence"))
+        options.segmentsFromSilences = true;
+    else if (parser.isSet(QStringLiteral("segments")))
         options.segments = segmentList(parser.value(QStringLiteral("segments")));
+    if (parser.isSet(QStringLiteral("threshold")))
+        options.threshold = wholeNumber(QStringLiteral("threshold"), parser.value(QStringLiteral("threshold")),
+                                        SilenceSettings::LowestThreshold, SilenceSettings::HighestThreshold);
+    if (parser.isSet(QStringLiteral("min-silence")))
+        options.minSilence = wholeNumber(QStringLiteral("min-silence"),
+                                         parser.value(QStringLiteral("min-silence")),
+                                         SilenceSettings::ShortestMinLength, SilenceSettings::LongestMinLength);
     if (parser.isSet(QStringLiteral("fade-in")))
         options.fadeIn = wholeNumber(QStringLiteral("fade-in"), parser.value(QStringLiteral("fade-in")), 0,
                                      MaxFadeSeconds);
@@ -186,6 +204,7 @@ QString HelpText()
        korvex-cli join [options] [--overwrite] -o OUT FILE...
        korvex-cli info [--json] FILE...
        korvex-cli profiles
+       korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
        korvex-cli --help
 
 Cuts audio files into WMA pieces and joins them into one WMA file, with the
@@ -202,6 +221,10 @@ Commands
             duration in ms, frames, sample rate, channels and its tags (the
             year stays empty: it is never read from a file).
   profiles  List the 47 WMA output profiles with their index and encoding.
+  silences  Find the pieces of sound between the silences of each FILE and
+            print them, one line per FILE: the segments in the --segments
+            syntax, a tab, and the FILE. A FILE without sound gives an empty
+            list and a note on standard error.
 
 Options of split and join
   --mode custom|time|count|unify
@@ -217,6 +240,9 @@ Options of split and join
   --segments B-E,B-E,...
                    segments as begin-end times in whole seconds or hh:mm:ss,
                    e.g. 0-60,1:30-2:45; custom and unify modes only
+  --segments silence
+                   the pieces of sound between silences of each FILE (unify:
+                   of the first FILE), as korvex-cli silences finds them
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
@@ -227,6 +253,12 @@ Options of split and join
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
 
+Options of silences (and of split and join with --segments silence)
+  --threshold DB   a 10 ms window quieter than DB dBFS is silent (-90 to -1)
+  --min-silence MS only a silence of at least MS milliseconds separates two
+                   pieces (10 to 60000); shorter pauses stay inside a piece.
+                   Pieces are whole seconds: begins rounded down, ends up.
+
 Options of info
   --json           print one JSON array of objects with the keys path,
                    caption, duration_ms, frames, sample_rate, channels, title,
@@ -235,7 +267,9 @@ Options of info
 Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
-  it: mode, piece length and count, fades, output folder and WMA profile.
+  it: mode, piece length and count, fades, output folder and WMA profile,
+  and the silence threshold and minimum length ([Silence] Threshold and
+  MinLength; -40 dBFS and 700 ms when not set).
   korvex-cli never writes that file.
 
 Names of pieces

@@ -23,13 +23,16 @@ struct SegmentOption
 // taken from Korvex.ini.
 struct CliOptions
 {
-    enum class Command { Help, Split, Join, Info, Profiles };
+    enum class Command { Help, Split, Join, Info, Profiles, Silences };
 
     Command command = Command::Help;
     std::optional<int> mode;  // a split_mode value
     std::optional<int> seconds;
     std::optional<int> count;
     std::optional<QList<SegmentOption>> segments;
+    bool segmentsFromSilences = false;  // --segments silence
+    std::optional<int> threshold;       // dBFS
+    std::optional<int> minSilence;      // milliseconds
     std::optional<int> fadeIn;   // 0 turns the fade off
     std::optional<int> fadeOut;
     std::optional<int> profile;  // 0..46

@@ -59,7 +59,13 @@ int runCommand(const CliOptions &options)
         if (Interrupted())
             bench.control.Stop();
     });
-    const int code = info ? Info(options, sources, bench, messages) : SplitOrJoin(options, bench, messages);
+    int code = exit_code::Done;
+    if (info)
+        code = Info(options, sources, bench, messages);
+    else if (options.command == CliOptions::Command::Silences)
+        code = Silences(options, bench, messages);
+    else
+        code = SplitOrJoin(options, bench, messages);
     SetMessagePumpHook({});
     return code;
 }

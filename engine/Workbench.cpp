@@ -10,8 +10,27 @@ Workbench::Workbench(IAudioFile2 &reader, IAudioFile2 &writer, IAudioTransform2 
     , adder(jobs, editor, run, player, reader, seams)
     , context{jobs, editor, store, run, player, skin, progress, reader, writer, transform, seams}
     , control(context)
+    , marker(jobs, store.settings(), run, player, skin, editor, *seams.messages)
 {
     progress.bind();
+}
+
+Workbench::~Workbench() = default;
+
+PreviewPlayer &Workbench::attachPreview(IAudioPlayer2 &output)
+{
+    Q_ASSERT(!m_preview);
+    m_preview = std::make_unique<PreviewPlayer>(player, jobs, store.settings(), run, skin, context.AudioFileRead,
+                                                output, *context.seams.messages);
+    // Direct connections: the player must have let go of the reader, and of
+    // the rows it shows as playing, before the command goes on.
+    PreviewPlayer *preview = m_preview.get();
+    const auto stop = [preview] { preview->StopPlayback(); };
+    QObject::connect(&editor, &JobEditor::stopPlaybackRequested, preview, stop, Qt::DirectConnection);
+    QObject::connect(&marker, &SegmentMarker::stopPlaybackRequested, preview, stop, Qt::DirectConnection);
+    QObject::connect(&adder, &FileAdder::stopPlaybackRequested, preview, stop, Qt::DirectConnection);
+    QObject::connect(&control, &RunControl::stopPlaybackRequested, preview, stop, Qt::DirectConnection);
+    return *preview;
 }
 
 } // namespace korvex

@@ -20,7 +20,6 @@ namespace korvex {
 
 namespace {
 
-const QString OpenFilter = QStringLiteral("WMA Files(*.wma)|*.wma");
 const QString FolderCaption = QStringLiteral("Add File Directory");
 const QString ZeroDurationMessage = QStringLiteral(" this File is Error or not supported.");
 const QString UnsupportedMessage = QStringLiteral(" this File is not supported.");
@@ -39,6 +38,11 @@ qint64 fileSize(const QString &path)
 }
 
 } // namespace
+
+const QString FileAdder::OpenFilter = QStringLiteral(
+    "WMA Files(*.wma)|*.wma"
+    "|Audio files|*.wma;*.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a;*.aac;*.ape;*.wv;*.mpc;*.aif;*.aiff"
+    "|All files|*");
 
 FileAdder::FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
                      IAudioFile2 &reader, const Seams &seams, QObject *parent)
@@ -61,8 +65,12 @@ void FileAdder::AddFiles()
 {
     if (locked())
         return;
-    const QStringList files = m_seams.dialogs->openFiles({OpenFilter, true});
-    if (files.isEmpty())
+    AddFileList(m_seams.dialogs->openFiles({OpenFilter, true}));
+}
+
+void FileAdder::AddFileList(const QStringList &files)
+{
+    if (locked() || files.isEmpty())
         return;
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();
@@ -85,17 +93,40 @@ void FileAdder::AddFolder()
         Q_EMIT stopPlaybackRequested();
     {
         const JobList::AddingScope adding(m_jobs);
-        const QDir dir(folder);
-        // Judged by name alone, in the order the file system gives them.
-        const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                                QDir::Unsorted);
-        for (const QString &name : names) {
-            ProcessPendingMessages();
-            if (isWmaName(name))
-                addOne({dir.filePath(name), true});
-        }
+        addWmaFilesOf(folder);
     }
     finish(false);
+}
+
+void FileAdder::AddDropped(const QStringList &paths)
+{
+    if (locked() || paths.isEmpty())
+        return;
+    if (m_player.Playing)
+        Q_EMIT stopPlaybackRequested();
+    {
+        const JobList::AddingScope adding(m_jobs);
+        for (const QString &path : paths) {
+            if (QFileInfo(path).isDir())
+                addWmaFilesOf(path);
+            else
+                addOne({path, false});
+        }
+    }
+    finish(true);
+}
+
+void FileAdder::addWmaFilesOf(const QString &folder)
+{
+    const QDir dir(folder);
+    // Judged by name alone, in the order the file system gives them.
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Unsorted);
+    for (const QString &name : names) {
+        ProcessPendingMessages();
+        if (isWmaName(name))
+            addOne({dir.filePath(name), true});
+    }
 }
 
 void FileAdder::addOne(const Source &source)

@@ -27,8 +27,21 @@ public:
     FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
               IAudioFile2 &reader, const Seams &seams, QObject *parent = nullptr);
 
+    // The open dialog's filters: WMA first, as ever, then every audio file
+    // FFmpeg commonly reads, then anything.
+    static const QString OpenFilter;
+
     void AddFiles();
     void AddFolder();
+    // Files and folders dropped on a list, in the order dropped: a file is
+    // added as AddFiles adds it, a folder as AddFolder adds its WMA files.
+    // Refused as both are.
+    void AddDropped(const QStringList &paths);
+    // What AddFiles does with the files the open dialog gives, for files
+    // named from outside the window (the command line, a second start).
+    void AddFileList(const QStringList &files);
+    // AddFiles, AddFolder and AddFileList do nothing while this holds.
+    bool locked() const;
 
 Q_SIGNALS:
     // The preview player must stop before the list grows (a direct connection).
@@ -43,8 +56,8 @@ private:
         bool fromFolder;
     };
 
-    bool locked() const;
     void addOne(const Source &source);
+    void addWmaFilesOf(const QString &folder);
     void measure(int row, const Source &source);
     void reject(int row, const QString &path, const QString &literal);
     void releaseReader();

@@ -4,16 +4,26 @@
 
 namespace korvex {
 
-// State of the preview player that the list commands and runs consult. Owned
-// by the player; everything runs on the window thread.
+// State of the preview player that the list commands and runs consult. The
+// preview player writes it; the list commands read it and keep PlayerRow and
+// PlayerSegment on their entries. Everything runs on the window thread.
 struct PlayerState
 {
     bool Playing = false;
     bool SeekDragging = false;
     int PlayerRow = 0;          // row of lv whose file the player has loaded
-    int PlayPosition = 0;       // last position taken from the slider "pb"
+    int PlayerSegment = 0;      // row of lv_time last played as a segment; kept after the stop
+    // Frames added to the player's count: in file playback the frame where
+    // playback or the last seek started, in segment playback the offset from
+    // the segment's begin.
+    int StartFrame = 0;
+    int PlayPosition = 0;       // last position taken from or given to the slider "pb"
     int PlayPositionMax = 0;    // range end − thumb size of "pb"
     QString PositionText;       // the last text shown in "timecaption"
+    QString SavedStatus;        // status word of row PlayerSegment before it became "Playing"
+    // The playback under way was started as segment playback. Its display,
+    // seeks and end follow the way it was started, whatever is clicked later.
+    bool SegmentPlayback = false;
 };
 
 } // namespace korvex

@@ -30,3 +30,8 @@ qt_add_resources(korvex_ui korvex_builtin_skin
 
 # The help page beside the executable.
 include(${CMAKE_SOURCE_DIR}/resources/help/help.cmake)
+
+# The installed tree (make install) with its desktop entry, icon, AppStream
+# description and manual pages, and the Debian package made from it.
+include(${CMAKE_SOURCE_DIR}/resources/desktop/desktop.cmake)
+include(${CMAKE_SOURCE_DIR}/resources/package.cmake)

@@ -1,9 +1,10 @@
 #include "tags/Ogg.h"
 
 #include "components/KorvexError.h"
+#include "components/ProgramFiles.h"
 #include "tags/vcedit/vcedit.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLibrary>
 #include <QScopeGuard>
@@ -61,7 +62,7 @@ QString VceditLibraryPath()
     const QString override = qEnvironmentVariable("KORVEX_VCEDIT");
     if (!override.isEmpty())
         return override;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vcedit.so");
+    return QDir(ProgramFiles::moduleFolder()).filePath(ProgramFiles::CommentLibraryName);
 }
 
 std::size_t OggReadCallback(void *buffer, std::size_t size, std::size_t count, void *datasource)

@@ -48,7 +48,8 @@ OGGTag OggTagFromComments(const TStrComments &comments);
 void ReadOggTag(const QString &fileName, OGGTag &tag);
 
 // Where ReadOggTag looks for the comment library: $KORVEX_VCEDIT when set,
-// else beside the running executable.
+// else beside the running executable (a build tree) or in the installed
+// module folder.
 QString VceditLibraryPath();
 
 // File access handed to the comment library; `datasource` is the address of

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <QRect>
 #include <QString>
@@ -43,6 +44,25 @@ public:
     virtual QString text() const = 0;
 };
 
+// A picture of the selected file's sound along the play slider. The program
+// hands it the overview (levels 0..255 per column, the first `filled` valid),
+// the segments as fractions of the file, and the play position as a fraction.
+struct SkinWaveBand
+{
+    double begin = 0;
+    double end = 0;
+    bool pending = false;  // the segment being marked: outlined, not filled
+};
+
+class ISkinWaveform
+{
+public:
+    virtual ~ISkinWaveform() = default;
+    virtual void setLevels(const QList<quint8> &peak, const QList<quint8> &rms, int filled) = 0;
+    virtual void setBands(const QList<SkinWaveBand> &bands) = 0;
+    virtual void setPlayFraction(double fraction) = 0;
+};
+
 class ISkinObject
 {
 public:
@@ -51,6 +71,7 @@ public:
     virtual ISkinCommon *commonInterface() = 0;
     virtual ISkinSlider *sliderInterface() { return nullptr; }
     virtual ISkinText *textInterface() { return nullptr; }
+    virtual ISkinWaveform *waveformInterface() { return nullptr; }
 };
 
 } // namespace korvex

@@ -103,7 +103,7 @@ SkinKind parseKind(const QString &text)
     static const QHash<QString, SkinKind> kinds = {
         {QStringLiteral("button"), SkinKind::Button}, {QStringLiteral("slider"), SkinKind::Slider},
         {QStringLiteral("text"), SkinKind::Text},     {QStringLiteral("bar"), SkinKind::Bar},
-        {QStringLiteral("label"), SkinKind::Label},
+        {QStringLiteral("label"), SkinKind::Label},   {QStringLiteral("waveform"), SkinKind::Waveform},
     };
     const auto found = kinds.constFind(text);
     if (found == kinds.constEnd())

@@ -15,7 +15,7 @@ namespace korvex {
 // The parsed form of a skin's skin.json (format described in
 // resources/SKIN-FORMAT.md). Pure data: nothing here touches widgets.
 
-enum class SkinKind { Button, Slider, Text, Bar, Label };
+enum class SkinKind { Button, Slider, Text, Bar, Label, Waveform };
 
 // Colours of one interaction state. fill2, when valid, makes the fill a
 // vertical gradient from fill to fill2; for sliders fill is the groove and

@@ -6,6 +6,7 @@
 #include "components/skin/SkinSlider.h"
 #include "components/skin/SkinStandIn.h"
 #include "components/skin/SkinText.h"
+#include "components/skin/SkinWaveform.h"
 
 #include <QPainter>
 
@@ -37,6 +38,8 @@ SkinObjectWidget *SkinForm::createObject(const SkinObjectSpec &def)
         return new SkinSlider(def, style, m_bundle, this);
     case SkinKind::Bar:
         return new SkinBar(def, style, m_bundle, this);
+    case SkinKind::Waveform:
+        return new SkinWaveform(def, style, m_bundle, this);
     case SkinKind::Text:
     case SkinKind::Label:
         break;

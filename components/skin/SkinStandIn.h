@@ -7,7 +7,7 @@ namespace korvex {
 // What the form gives for a name its skin does not have: an invisible object
 // with every interface, keeping what is written to it, so that the program
 // never meets a null object whatever skin is loaded.
-class SkinStandIn : public ISkinObject, public ISkinCommon, public ISkinSlider, public ISkinText
+class SkinStandIn : public ISkinObject, public ISkinCommon, public ISkinSlider, public ISkinText, public ISkinWaveform
 {
 public:
     explicit SkinStandIn(const QString &name) : m_name(name) {}
@@ -16,6 +16,7 @@ public:
     ISkinCommon *commonInterface() override { return this; }
     ISkinSlider *sliderInterface() override { return this; }
     ISkinText *textInterface() override { return this; }
+    ISkinWaveform *waveformInterface() override { return this; }
 
     QRect rect() const override { return m_rect; }
     void setRect(const QRect &rect) override { m_rect = rect; }
@@ -30,6 +31,11 @@ public:
 
     void setText(const QString &text) override { m_text = text; }
     QString text() const override { return m_text; }
+
+    // nothing to show it on
+    void setLevels(const QList<quint8> &, const QList<quint8> &, int) override {}
+    void setBands(const QList<SkinWaveBand> &) override {}
+    void setPlayFraction(double) override {}
 
 private:
     QString m_name;

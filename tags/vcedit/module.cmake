@@ -1,6 +1,7 @@
 # The Vorbis comment library, loaded by the Ogg reader for each file it reads.
-# It sits in the build root beside korvex, where the reader looks for it;
-# KORVEX_VCEDIT overrides the place (the tests point it here).
+# It sits in the build root beside korvex, and in an installed tree in the
+# module folder, where the reader looks for it; KORVEX_VCEDIT overrides the
+# place (the tests point it here).
 add_library(vcedit MODULE ${CMAKE_CURRENT_LIST_DIR}/vcedit.cpp ${CMAKE_CURRENT_LIST_DIR}/vcedit.h)
 set_target_properties(vcedit PROPERTIES
   PREFIX ""
@@ -11,3 +12,4 @@ target_link_libraries(vcedit PRIVATE PkgConfig::VORBIS)
 # Everything that reads Ogg tags links the core, so building the core first
 # builds the module too.
 add_dependencies(korvex_core vcedit)
+install(TARGETS vcedit LIBRARY DESTINATION ${KORVEX_INSTALL_MODULEDIR})

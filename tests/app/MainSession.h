@@ -36,6 +36,15 @@ struct MainSession
     {
         return form()->findObject(QString::fromLatin1(name))->textInterface()->text();
     }
+    // The status words of lv_time, in row order.
+    QStringList statuses()
+    {
+        SegmentListModel &rows = *main().jobList().segmentModel();
+        QStringList words;
+        for (int row = 0; row < rows.rowCount(); ++row)
+            words.append(rows.status(row));
+        return words;
+    }
     void clickSkin(const char *name)
     {
         QWidget *object = skinWidget(name);

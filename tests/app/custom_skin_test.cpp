@@ -1,6 +1,7 @@
 // Skin files other than the default one, made with Qt's resource compiler as
 // a skin author would.
 #include "app/Application.h"
+#include "app/WaveformView.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
 #include "support/RecordingSeams.h"
@@ -82,6 +83,10 @@ TEST(CustomSkin, FileIsLoadedAndMissingObjectsGetStandIns)
     face.setRangeEnd("pb", 100);
     face.redraw("pb");
     EXPECT_EQ(face.rangeEnd("pb"), 100);
+    // nor has it the waveform: it is drawn on a stand-in nobody sees
+    EXPECT_EQ(form->findObject("wave"), nullptr);
+    ASSERT_NE(main.waveformView(), nullptr);
+    main.waveformView()->refresh();
 
     // clicks still reach the commands by name
     QWidget *split = form->findChild<QWidget *>("Split");

@@ -46,14 +46,6 @@ protected:
         s.clickSkin("addfile");
         return path;
     }
-    QStringList statuses()
-    {
-        SegmentListModel &rows = *s.main().jobList().segmentModel();
-        QStringList words;
-        for (int row = 0; row < rows.rowCount(); ++row)
-            words.append(rows.status(row));
-        return words;
-    }
     void expectIdleFace()
     {
         EXPECT_FALSE(s.main().runState().Converting);
@@ -106,7 +98,7 @@ TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder
         const test::DecodedAudio audio = test::decodeFile(outputFolder() + piece);
         EXPECT_NEAR(double(audio.frames()), seconds * kRate + kPadding / 2, kPadding / 2) << qPrintable(piece);
     }
-    EXPECT_EQ(statuses(), QStringList({status_word::Finish, status_word::Finish}));
+    EXPECT_EQ(s.statuses(), QStringList({status_word::Finish, status_word::Finish}));
     EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
     // the percentage and the bar moved while the run worked, and are back at rest
     EXPECT_EQ(watch.percents, QStringList({"66%", "100%", "57%", "100%"}));
@@ -131,7 +123,7 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedFinish)
     const test::DecodedAudio audio = test::decodeFile(outputFolder() + pieces().first());
     // the one block of two seconds written before Stop, of the five planned
     EXPECT_NEAR(double(audio.frames()), 2.0 * kRate + kPadding / 2, kPadding / 2);
-    const QStringList words = statuses();
+    const QStringList words = s.statuses();
     ASSERT_EQ(words.size(), 2);
     EXPECT_EQ(words[0], status_word::Finish);
     EXPECT_NE(words[1], status_word::Finish);
@@ -183,7 +175,7 @@ TEST_F(RunCommands, MenuSplitOpensNoFolderAndAnEmptyListRunsNothing)
     s.main().menus->item("Start1")->trigger();
     expectNoErrors();
     EXPECT_EQ(pieces().size(), 2);  // 0-2 and 2-3
-    EXPECT_EQ(statuses(), QStringList({status_word::Finish, status_word::Finish}));
+    EXPECT_EQ(s.statuses(), QStringList({status_word::Finish, status_word::Finish}));
     EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
     expectIdleFace();
 }

@@ -10,11 +10,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 using namespace korvex;
@@ -116,4 +119,42 @@ TEST(Screenshot, MainWindowDuringASplit)
     EXPECT_TRUE(s.actionArmed());
     EXPECT_TRUE(QFileInfo::exists(shot));
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+}
+
+// A marked segment playing: its row says "Playing", the slider has moved
+// part of the way through the segment and the clock counts its time.
+TEST(Screenshot, MainWindowPlayingASegmentInRealTime)
+{
+    test::MainSession s;
+    const QString path = s.folder.file("Evening Concert.wma");
+    test::writeAudioFile(path, test::sineSpec(44100, 2, 150 * 44100));
+    s.recorder.dialogs.openAnswer = {path};
+    s.clickSkin("addfile");
+    listrecord &entry = s.main().jobList().job(0);
+    entry.BeginTime = {12, 65, 0};
+    entry.EndTime = {40, 73, entry.Duration};
+    entry.Count = 3;
+    s.main().jobEditor().ShowTotalTime();
+    QTableView *lv = s.main().lv;
+    QTableView *lv_time = s.main().lv_time;
+    QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, lv->visualRect(lv->model()->index(0, 0)).center());
+    QTest::mouseClick(lv_time->viewport(), Qt::LeftButton, {},
+                      lv_time->visualRect(lv_time->model()->index(1, 0)).center());
+    s.clickSkin("play");
+    ASSERT_TRUE(s.main().playerState().Playing);
+    QElapsedTimer clock;
+    clock.start();
+    while (s.skinText("timecaption") < "00:00:02" && clock.elapsed() < 30000) {
+        QSignalSpy redraws(&s.main().skinFace(), &SkinFace::redrawRequested);
+        redraws.wait(250);
+    }
+    ASSERT_GE(s.skinText("timecaption"), "00:00:02");
+    EXPECT_EQ(s.main().jobList().segmentModel()->status(1), "Playing");
+    EXPECT_GT(s.form()->findObject("pb")->sliderInterface()->position(), 0);
+    QApplication::processEvents();
+    const QPixmap picture = s.main().grab();
+    ASSERT_TRUE(picture.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-playing.png")));
+    expectPainted(picture.toImage());
+    s.clickSkin("stop");
+    EXPECT_EQ(s.main().jobList().segmentModel()->status(1), "OK");
 }

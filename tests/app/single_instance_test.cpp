@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace korvex;
 
 namespace {
@@ -146,4 +148,87 @@ TEST(SingleInstance, LockOfACopyThatDiedIsTakenOver)
     qputenv("XDG_RUNTIME_DIR", programs.runtime.toLocal8Bit());
     EXPECT_TRUE(InstanceLock(ApplicationTitle).acquired());
     qputenv("XDG_RUNTIME_DIR", previous);
+}
+
+namespace {
+
+// Points the lock folder's inputs (runtime, temporary and cache folders)
+// into a test folder for one test and puts them back afterwards.
+struct LockFolderInputs
+{
+    LockFolderInputs()
+        : saved{qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR"), qgetenv("XDG_CACHE_HOME")}
+    {
+        QDir().mkpath(folder.file("tmp"));
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(folder.file("tmp")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.file("cache")));
+    }
+    ~LockFolderInputs()
+    {
+        const char *names[] = {"XDG_RUNTIME_DIR", "TMPDIR", "XDG_CACHE_HOME"};
+        for (int i = 0; i < 3; ++i) {
+            if (saved[i].isNull())
+                qunsetenv(names[i]);
+            else
+                qputenv(names[i], saved[i]);
+        }
+    }
+    QString inTemp() const { return folder.file(QStringLiteral("tmp/korvex-%1").arg(::getuid())); }
+    QString inCache() const { return folder.file("cache/korvex"); }
+    static bool isPrivate(const QString &path)
+    {
+        return QFileInfo(path).isDir() && !QFileInfo(path).isSymLink()
+            && QFile::permissions(path) == (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                            | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    }
+
+    test::TestFolder folder;
+    QByteArray saved[3];
+};
+
+} // namespace
+
+// Without a runtime folder the lock and the hand-off socket live in the
+// shared temporary folder, where another user could have made the name first
+// to read the files handed over: only a private folder of our own is used.
+TEST(LockFolder, WithoutARuntimeFolderAPrivateFolderOfOurOwnIsUsed)
+{
+    LockFolderInputs inputs;
+    EXPECT_EQ(InstanceLock::lockFolder(), inputs.inTemp());
+    EXPECT_TRUE(LockFolderInputs::isPrivate(inputs.inTemp()));
+    // a second call takes the same folder, so both copies meet
+    EXPECT_EQ(InstanceLock::lockFolder(), inputs.inTemp());
+}
+
+TEST(LockFolder, AFolderOthersMayEnterOrThatIsALinkIsNotUsed)
+{
+    {
+        LockFolderInputs inputs;
+        ASSERT_TRUE(QDir().mkpath(inputs.inTemp()));
+        QFile::setPermissions(inputs.inTemp(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                   | QFileDevice::ReadOther | QFileDevice::WriteOther
+                                                   | QFileDevice::ExeOther);
+        EXPECT_EQ(InstanceLock::lockFolder(), inputs.inCache());
+        EXPECT_TRUE(LockFolderInputs::isPrivate(inputs.inCache()));
+    }
+    {
+        LockFolderInputs inputs;
+        const QString elsewhere = inputs.folder.file("elsewhere");
+        ASSERT_TRUE(QDir().mkpath(elsewhere));
+        QFile::setPermissions(elsewhere, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ASSERT_TRUE(QFile::link(elsewhere, inputs.inTemp()));
+        EXPECT_EQ(InstanceLock::lockFolder(), inputs.inCache());
+    }
+}
+
+TEST(LockFolder, AFolderOfAnotherUserIsNotUsed)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    LockFolderInputs inputs;
+    ASSERT_TRUE(QDir().mkpath(inputs.inTemp()));
+    QFile::setPermissions(inputs.inTemp(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(::chown(QFile::encodeName(inputs.inTemp()).constData(), 65534, 65534), 0);
+    EXPECT_EQ(InstanceLock::lockFolder(), inputs.inCache());
 }

@@ -81,6 +81,9 @@ TEST(SkinEngine, ObjectsOfTheDefaultSkinDoNotOverlapEachOtherOrTheWindowControls
         for (const QRect &control : controls)
             EXPECT_FALSE(a.intersects(control)) << qPrintable(names[i]);
         for (qsizetype j = i + 1; j < names.size(); ++j) {
+            // the waveform lies behind the slider by design
+            if (names[i] == "wave" && names[j] == "pb")
+                continue;
             const QRect b = w.form->findObject(names[j])->commonInterface()->rect();
             EXPECT_FALSE(a.intersects(b)) << qPrintable(names[i]) << " / " << qPrintable(names[j]);
         }

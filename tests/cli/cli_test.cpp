@@ -5,6 +5,7 @@
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
+#include "support/TonesAndPauses.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -81,7 +82,8 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
     EXPECT_EQ(result.exitCode, 0);
     for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
                              "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--overwrite", "--json",
-                             "Korvex.ini", "Ctrl-C", "Exit status"})
+                             "Korvex.ini", "silences", "--threshold", "--min-silence", "--segments silence",
+                             "Ctrl-C", "Exit status"})
         EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
 }
 
@@ -118,6 +120,10 @@ TEST_F(CliTest, BadInputEndsWithStatusTwoAndSaysWhy)
         {{"join", "-o", blocker + "/mix", source}, "cannot write the joined file"},
         {{"join", "-o", m_folder.file("four"), source, wma}, "is one of the files to be joined"},
         {{"info", "--seconds", "3", source}, "belongs to split and join"},
+        {{"info", "--threshold", "-30", source}, "belongs to silences, split and join"},
+        {{"silences", "--threshold", "-200", source}, "--threshold"},
+        {{"silences", "--min-silence", "3", source}, "--min-silence"},
+        {{"silences"}, "no FILE given"},
         {{"profiles", "--json"}, "--json belongs to info"},
         {{"frob"}, "unknown command"},
     };
@@ -290,6 +296,51 @@ TEST_F(CliTest, CtrlCInRealTimeStopsLikeStopAndKeepsTheTaggedPartialPiece)
                                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
                                      piece);
     EXPECT_EQ(title.trimmed(), QStringLiteral("Interrupted"));
+}
+
+TEST_F(CliTest, SilencesPrintsEachFilesPiecesOfSoundInTheSegmentsSyntax)
+{
+    const QString talk = m_folder.file(QStringLiteral("talk.flac"));
+    writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses());
+    const QString loud = m_folder.file(QStringLiteral("loud.wav"));
+    writeTonesOverFloor(loud, 6.0, {{0.0, 6.0}});
+    const QString silent = m_folder.file(QStringLiteral("silent.flac"));
+    writeTonesOverFloor(silent, 3.0, {}, -200.0);
+
+    const CliResult result = run({"silences", talk, loud, silent});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(result.output, "00:00:00-00:00:03,00:00:05-00:00:08,00:00:10-00:00:13,00:00:15-00:00:18,"
+                             "00:00:20-00:00:23\t" + talk + "\n"
+                             "00:00:00-00:00:06\t" + loud + "\n"
+                             "\t" + silent + "\n");
+    EXPECT_TRUE(result.errors.contains(silent + " holds no sound louder than -40 dBFS"));
+
+    // the options, then Korvex.ini's [Silence], decide
+    const CliResult longer = run({"silences", "--min-silence", "2500", talk});
+    EXPECT_EQ(longer.output, "00:00:00-00:00:23\t" + talk + "\n");
+    ASSERT_TRUE(writeTextFile(settingsFile(), "[Silence]\nThreshold=-70\n"));
+    const CliResult fromIni = run({"silences", talk});
+    EXPECT_EQ(fromIni.output, "00:00:00-00:00:25\t" + talk + "\n");
+}
+
+TEST_F(CliTest, SegmentsSilenceSplitsEveryFileAtItsPauses)
+{
+    const QString talk = m_folder.file(QStringLiteral("talk.flac"));
+    writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses());
+    const CliResult result = run({"split", "--mode", "custom", "--segments", "silence", "-o", m_out, talk});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    ASSERT_EQ(outputs(m_out), (QStringList{"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma", "talk_5.wma"}));
+    const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                                                 "-of", "csv=p=0", m_out + "/talk_3.wma"});
+    EXPECT_NEAR(probe.output.toDouble(), 3.0, 0.2);  // the container adds its codec padding
+
+    const QString silent = m_folder.file(QStringLiteral("silent.flac"));
+    writeTonesOverFloor(silent, 3.0, {}, -200.0);
+    const CliResult refused = run({"join", "--mode", "custom", "--segments", "silence", "-o",
+                                   m_folder.file("mix"), silent});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.errors.contains("holds no sound louder than -40 dBFS"));
+    EXPECT_FALSE(QFileInfo::exists(m_folder.file("mix.wma")));
 }
 
 } // namespace

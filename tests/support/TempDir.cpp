@@ -10,6 +10,11 @@ TestFolder::TestFolder()
     m_previousConfigHome = qgetenv("XDG_CONFIG_HOME");
     QDir(m_dir.path()).mkpath(QStringLiteral("config"));
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    // nor the user's cache (waveform overviews)
+    m_hadCacheHome = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+    m_previousCacheHome = qgetenv("XDG_CACHE_HOME");
+    QDir(m_dir.path()).mkpath(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
 }
 
 TestFolder::~TestFolder()
@@ -18,6 +23,10 @@ TestFolder::~TestFolder()
         qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
     else
         qunsetenv("XDG_CONFIG_HOME");
+    if (m_hadCacheHome)
+        qputenv("XDG_CACHE_HOME", m_previousCacheHome);
+    else
+        qunsetenv("XDG_CACHE_HOME");
 }
 
 QString TestFolder::configHome() const

@@ -5,8 +5,9 @@
 
 namespace korvex::test {
 
-// A temporary folder for one test; also points XDG_CONFIG_HOME inside it so a
-// test never touches the user's real Korvex.ini.
+// A temporary folder for one test; also points XDG_CONFIG_HOME and
+// XDG_CACHE_HOME inside it so a test never touches the user's real Korvex.ini
+// or cache.
 class TestFolder
 {
 public:
@@ -20,6 +21,8 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_previousConfigHome;
     bool m_hadConfigHome = false;
+    QByteArray m_previousCacheHome;
+    bool m_hadCacheHome = false;
 };
 
 } // namespace korvex::test

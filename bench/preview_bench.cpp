@@ -1,0 +1,227 @@
+// korvex-preview-bench: the preview player in the real main window.
+//
+//   korvex-preview-bench FILE [SECONDS]
+//
+// Shows the window (offscreen when there is no display), adds FILE through
+// "addfile", then measures
+//   - the time from the click on "play" to the first block handed to the
+//     player, from the start and from the middle of the file, and from a
+//     release of the slider to the first block after the seek;
+//   - over SECONDS (default 30) of playback: the largest gap between the
+//     ticks of a 10 ms timer on the window's event loop, the process's CPU
+//     time as a share of one core, and its resident memory against the idle
+//     window's.
+#include "app/Application.h"
+#include "components/Seams.h"
+#include "player/PreviewPlayer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace korvex;
+
+namespace {
+
+class PrintedMessages : public MessageSeam
+{
+public:
+    void error(const QString &text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
+    void information(const QString &text) override { std::fprintf(stderr, "box: %s\n", qPrintable(text)); }
+};
+
+class AnsweringDialogs : public DialogSeam
+{
+public:
+    explicit AnsweringDialogs(QString file) : m_file(std::move(file)) {}
+    QStringList openFiles(const OpenFilesRequest &) override { return {m_file}; }
+    QString saveFile(const SaveFileRequest &) override { return {}; }
+    QString chooseFolder(const QString &, bool) override { return {}; }
+
+private:
+    QString m_file;
+};
+
+class NoLauncher : public LauncherSeam
+{
+public:
+    void open(const QString &) override {}
+};
+
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The window's own kind of event loop, idle between events.
+void runEventLoopFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Milliseconds from the action to the next block the player is handed.
+double untilNextBlock(PreviewPlayer &player, const std::function<void()> &action)
+{
+    QElapsedTimer clock;
+    qint64 at = -1;
+    const QMetaObject::Connection watch =
+        QObject::connect(&player, &PreviewPlayer::blockQueued, &player, [&] {
+            if (at < 0)
+                at = clock.nsecsElapsed();
+        });
+    QEventLoop loop;
+    QObject::connect(&player, &PreviewPlayer::blockQueued, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    clock.start();
+    action();
+    if (at < 0)
+        loop.exec();
+    QObject::disconnect(watch);
+    return at < 0 ? -1.0 : double(at) / 1e6;
+}
+
+const char *verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;  // no user's settings are read or written
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: korvex-preview-bench FILE [SECONDS]\n");
+        return 2;
+    }
+    const QString file = args[1];
+    const int seconds = args.size() > 2 ? args[2].toInt() : 30;
+
+    PrintedMessages messages;
+    AnsweringDialogs dialogs(file);
+    NoLauncher launcher;
+    MainWindowOptions options;
+    options.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+    options.seams = Seams{&messages, &dialogs, &launcher};
+    KorvexWindows windows = CreateWindows(options);
+    Tfm_main &main = *windows.fm_main;
+    main.show();
+    runEventLoopFor(1500);
+    const double idleMiB = residentMiB();
+
+    QElapsedTimer clock;
+    clock.start();
+    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
+    const double addS = double(clock.elapsed()) / 1000.0;
+    if (main.jobList().rowCount() != 1)
+        return 1;
+    main.jobList().selectFileRow(0);
+    main.jobEditor().lvClick();
+    const double addedMiB = residentMiB();
+
+    PreviewPlayer &player = main.previewPlayer();
+    SkinFace &face = main.skinFace();
+    const auto click = [&main](const char *name) {
+        main.commands().dispatch(CommandDispatcher::Source::Skin, QString::fromLatin1(name));
+    };
+    // Three rounds from the start and from the middle: on a shared machine
+    // the spread says how much of a figure is the neighbours'.
+    QList<double> fromStarts;
+    QList<double> fromMiddles;
+    const auto playFrom = [&](int position) {
+        click("stop");
+        face.setPosition(QStringLiteral("pb"), position);
+        face.redraw(QStringLiteral("pb"));
+        runEventLoopFor(300);
+        return untilNextBlock(player, [&] { click("play"); });
+    };
+    for (int round = 0; round < 3; ++round) {
+        fromStarts.append(playFrom(0));
+        fromMiddles.append(playFrom(face.maxPosition(QStringLiteral("pb")) / 2));
+    }
+    const double fromStart = *std::max_element(fromStarts.cbegin(), fromStarts.cend());
+    const double fromMiddle = *std::max_element(fromMiddles.cbegin(), fromMiddles.cend());
+    runEventLoopFor(500);
+    const double afterSeek = untilNextBlock(player, [&] {
+        face.reportMouseDown(QStringLiteral("pb"), Qt::LeftButton, 0, 0);
+        face.setPosition(QStringLiteral("pb"), face.maxPosition(QStringLiteral("pb")) / 5);
+        face.reportMouseUp(QStringLiteral("pb"), Qt::LeftButton, 0, 0);
+    });
+
+    // Playback from a seek a fifth of the way in, measured from here on.
+    qint64 largestGapNs = 0;
+    QElapsedTimer gap;
+    gap.start();
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
+        largestGapNs = std::max(largestGapNs, gap.nsecsElapsed());
+        gap.restart();
+    });
+    double peakMiB = residentMiB();
+    QTimer memory;
+    QObject::connect(&memory, &QTimer::timeout, &memory, [&] { peakMiB = std::max(peakMiB, residentMiB()); });
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    ticker.start(10);
+    memory.start(250);
+    gap.restart();
+    runEventLoopFor(seconds * 1000);
+    const double cpuShare = (cpuSeconds() - cpuBefore) / (double(wall.elapsed()) / 1000.0);
+    const bool stillPlaying = main.playerState().Playing;
+    click("stop");
+
+    std::printf("%s (%s)\n", qPrintable(file), qPrintable(main.AudioPlayer21.driverName().isEmpty()
+                                                                ? QStringLiteral("no audio driver")
+                                                                : "audio driver " + main.AudioPlayer21.driverName()));
+    std::printf("  adding (measuring) the file        %8.2f s\n", addS);
+    const auto list = [](const QList<double> &values) {
+        QStringList texts;
+        for (const double value : values)
+            texts.append(QString::number(value, 'f', 1));
+        return texts.join(QStringLiteral(", "));
+    };
+    std::printf("  click on play to first block, ms   from the start %s; from the middle %s "
+                "(target 100 ms, worst: %s)\n",
+                qPrintable(list(fromStarts)), qPrintable(list(fromMiddles)),
+                verdict(fromStart >= 0 && fromStart <= 100 && fromMiddle >= 0 && fromMiddle <= 100));
+    std::printf("  slider released to first block     %8.1f ms\n", afterSeek);
+    std::printf("  %d s of playback%s: largest gap between 10 ms ticks %.1f ms (target 50 ms: %s)\n", seconds,
+                stillPlaying ? "" : " (PLAYBACK ENDED EARLY)", double(largestGapNs) / 1e6,
+                verdict(largestGapNs <= 50'000'000));
+    std::printf("  CPU %.2f %% of one core (target 5 %%: %s)\n", cpuShare * 100.0, verdict(cpuShare <= 0.05));
+    std::printf("  resident memory: idle window %.1f MiB, file added %.1f MiB, playing at most %.1f MiB: "
+                "+%.1f MiB (target 64 MiB: %s)\n",
+                idleMiB, addedMiB, peakMiB, peakMiB - idleMiB, verdict(peakMiB - idleMiB <= 64.0));
+    return stillPlaying ? 0 : 1;
+}

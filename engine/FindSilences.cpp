@@ -1,0 +1,130 @@
+#include "engine/FindSilences.h"
+
+#include "components/MessagePump.h"
+#include "engine/ConvertProgress.h"
+#include "engine/RunState.h"
+#include "joblist/JobEditor.h"
+#include "joblist/JobList.h"
+#include "joblist/SegmentMarker.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+#include <QFileInfo>
+
+namespace korvex {
+
+namespace {
+
+// Ends the scan's hold on the window however it ends: Converting cleared, the
+// percentage and the bar emptied.
+class ScanScope
+{
+public:
+    ScanScope(RunContext &context, RunProgress &progress) : m_context(context), m_progress(progress)
+    {
+        m_context.run.Converting = true;
+    }
+    ~ScanScope()
+    {
+        m_context.run.Converting = false;
+        m_progress.clear();
+    }
+    ScanScope(const ScanScope &) = delete;
+    ScanScope &operator=(const ScanScope &) = delete;
+
+private:
+    RunContext &m_context;
+    RunProgress &m_progress;
+};
+
+} // namespace
+
+FindSilences::FindSilences(RunContext &context, QObject *parent)
+    : QObject(parent), m_context(context), m_progress(context), m_finder(context.AudioFileRead)
+{
+}
+
+int FindSilences::editedRow() const
+{
+    return m_context.settings.settings().SplitMode == split_mode::Unification ? 0
+                                                                                : m_context.jobs.SelectedFileRow;
+}
+
+FindSilences::Outcome FindSilences::run()
+{
+    JobList &jobs = m_context.jobs;
+    if (m_context.run.Converting || jobs.Adding() || jobs.selectedFileRow() < 0
+        || jobs.segmentModel()->rowCount() == 0)
+        return Outcome::NotStarted;
+    const int mode = m_context.settings.settings().SplitMode;
+    if (mode != split_mode::Custom && mode != split_mode::Unification) {
+        m_context.seams.messages->error(SegmentMarker::OnlyCustomOrUnification);
+        return Outcome::NotStarted;
+    }
+    const int row = editedRow();
+    if (row < 0 || row >= jobs.rowCount() || !mayReplace(row))
+        return Outcome::NotStarted;
+    if (m_context.player.Playing)
+        Q_EMIT stopPlaybackRequested();
+
+    const QString path = jobs.job(row).FileName;
+    const SilenceSettings settings = ReadSilenceSettings(m_context.settings.file());
+    const std::optional<QList<Segment>> found = scan(path, settings);
+    if (!found)
+        return Outcome::Stopped;
+    if (found->isEmpty()) {
+        m_context.seams.messages->information(
+            QStringLiteral("%1 holds no sound louder than %2 dBFS; its segments stay as they were.")
+                .arg(QFileInfo(path).fileName())
+                .arg(settings.Threshold));
+        return Outcome::NothingFound;
+    }
+    replaceConfirmed(row, *found);
+    return Outcome::Replaced;
+}
+
+// Confirmed segments are the user's work: they go only when the user agrees.
+bool FindSilences::mayReplace(int row)
+{
+    const listrecord &entry = m_context.jobs.job(row);
+    const int confirmed = entry.Count - 1;
+    if (confirmed <= 0)
+        return true;
+    return m_context.seams.messages->question(
+        QStringLiteral("%1 has %2 confirmed segment(s). Replace them with the pieces of sound between its "
+                       "silences?")
+            .arg(QFileInfo(entry.FileName).fileName())
+            .arg(confirmed));
+}
+
+std::optional<QList<Segment>> FindSilences::scan(const QString &path, const SilenceSettings &settings)
+{
+    const ScanScope scope(m_context, m_progress);
+    m_progress.show(0);
+    return m_finder.find(path, settings, [this](qint64 done, qint64 total) {
+        m_progress.showFrames(done, total);
+        ProcessPendingMessages();
+        return m_context.run.Converting;
+    });
+}
+
+void FindSilences::replaceConfirmed(int row, const QList<Segment> &found)
+{
+    listrecord &entry = m_context.jobs.job(row);
+    const int pending = entry.Count - 1;
+    QList<int> begins;
+    QList<int> ends;
+    for (const Segment &segment : found) {
+        begins.append(segment.Begin);
+        ends.append(segment.End);
+    }
+    begins.append(entry.BeginTime.value(pending));
+    ends.append(entry.EndTime.value(pending, entry.Duration));
+    entry.BeginTime = begins;
+    entry.EndTime = ends;
+    entry.Count = int(begins.size());
+    m_context.editor.lvClick();
+    m_context.editor.ShowTotalTime();
+}
+
+} // namespace korvex

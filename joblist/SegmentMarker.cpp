@@ -1,0 +1,175 @@
+#include "joblist/SegmentMarker.h"
+
+#include "components/Seams.h"
+#include "components/SkinFace.h"
+#include "engine/RunState.h"
+#include "joblist/JobEditor.h"
+#include "joblist/JobList.h"
+#include "joblist/ListText.h"
+#include "joblist/Scale.h"
+#include "joblist/StatusWords.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+namespace korvex {
+
+const QString SegmentMarker::OnlyCustomOrUnification =
+    QStringLiteral("Only chose \"Custom\" or \"unification\" function, this button is usable.");
+const QString SegmentMarker::BeginAfterEnd = QStringLiteral("Start-time must not be larger than end-time.");
+const QString SegmentMarker::PendingNotRemovable =
+    QStringLiteral("This item, the procedure will automatically process. Need not delete.");
+
+SegmentMarker::SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
+                             SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent)
+    : QObject(parent)
+    , m_jobs(jobs)
+    , m_settings(settings)
+    , m_run(run)
+    , m_player(player)
+    , m_skin(skin)
+    , m_editor(editor)
+    , m_messages(messages)
+{
+}
+
+void SegmentMarker::MarkBegin()
+{
+    mark(End::Begin);
+}
+
+void SegmentMarker::MarkEnd()
+{
+    mark(End::End);
+}
+
+void SegmentMarker::mark(End end)
+{
+    if (!markingGuard() || refusedByMode())
+        return;
+    listrecord *entry = editedEntry();
+    if (!entry)
+        return;
+    QList<int> &times = end == End::Begin ? entry->BeginTime : entry->EndTime;
+    times[entry->Count - 1] = sliderTime(entry->Duration);
+    showPendingRow(*entry);
+    m_editor.ShowTotalTime();
+}
+
+void SegmentMarker::ConfirmSegment()
+{
+    if (!markingGuard() || refusedByMode())
+        return;
+    listrecord *entry = editedEntry();
+    if (!entry)
+        return;
+    const int n = entry->Count;
+    if (entry->EndTime.at(n - 1) - entry->BeginTime.at(n - 1) < 0) {
+        m_messages.error(BeginAfterEnd);
+        return;
+    }
+    SegmentListModel &rows = *m_jobs.segmentModel();
+    rows.setStatus(n - 1, status_word::Ok);
+    rows.appendRow(makeSegmentRow(0, entry->Duration, status_word::Uncertain));
+    entry->BeginTime.resize(n + 1);
+    entry->EndTime.resize(n + 1);
+    entry->BeginTime[n] = 0;
+    entry->EndTime[n] = entry->Duration;
+    entry->Count = n + 1;
+    m_editor.ShowTotalTime();
+}
+
+void SegmentMarker::RemoveSegment()
+{
+    const int mode = m_settings.SplitMode;
+    if (m_run.Converting || (mode != split_mode::Custom && mode != split_mode::Unification))
+        return;
+    const int r = m_jobs.selectedSegmentRow();
+    listrecord *entry = editedEntry();
+    if (m_jobs.selectedFileRow() < 0 || r < 0 || !entry)
+        return;
+    SegmentListModel &rows = *m_jobs.segmentModel();
+    // The row being played shows "Playing"; what it is, is its own word.
+    const bool played = m_player.Playing && m_player.SegmentPlayback && r == m_player.PlayerSegment;
+    const QString word = played && rows.status(r) == status_word::Playing ? m_player.SavedStatus : rows.status(r);
+    if (word == status_word::Uncertain) {
+        m_messages.error(PendingNotRemovable);
+        return;
+    }
+    if (played)
+        Q_EMIT stopPlaybackRequested();
+    else if (m_player.Playing && m_player.SegmentPlayback && r < m_player.PlayerSegment)
+        --m_player.PlayerSegment;  // the played row moves up with its segment
+
+    entry->BeginTime.removeAt(r);
+    entry->EndTime.removeAt(r);
+    rows.removeRow(r);
+    const int count = rows.rowCount();
+    if (m_jobs.SelectedSegmentRow > count - 1)
+        m_jobs.SelectedSegmentRow = count - 1;
+    m_jobs.selectSegmentRow(m_jobs.SelectedSegmentRow);
+    entry->BeginTime.resize(count);
+    entry->EndTime.resize(count);
+    entry->Count = count;
+    m_editor.ShowTotalTime();
+}
+
+void SegmentMarker::lv_timeClick()
+{
+    const int rows = m_jobs.segmentModel()->rowCount();
+    if (rows == 0)
+        return;
+    m_jobs.SelectedSegmentRow = qBound(0, m_jobs.SelectedSegmentRow, rows - 1);
+    if (m_jobs.selectedSegmentRow() < 0)
+        m_jobs.selectSegmentRow(m_jobs.SelectedSegmentRow);
+    m_jobs.SelectedSegmentRow = m_jobs.selectedSegmentRow();
+    m_jobs.SegmentSelected = true;
+}
+
+bool SegmentMarker::markingGuard() const
+{
+    return !m_run.Converting && m_jobs.selectedFileRow() >= 0 && m_jobs.segmentModel()->rowCount() > 0;
+}
+
+bool SegmentMarker::refusedByMode()
+{
+    const int mode = m_settings.SplitMode;
+    if (mode != split_mode::Time && mode != split_mode::Count)
+        return false;
+    m_messages.error(OnlyCustomOrUnification);
+    return true;
+}
+
+listrecord *SegmentMarker::editedEntry()
+{
+    const int entries = m_jobs.rowCount();
+    if (entries == 0)
+        return nullptr;
+    const int row =
+        m_settings.SplitMode == split_mode::Unification ? 0 : qBound(0, m_jobs.SelectedFileRow, entries - 1);
+    listrecord &entry = m_jobs.job(row);
+    // Until the next click on lv, the list can still show the pieces of the
+    // mode that was set before (the mode changed while something played);
+    // its rows are then not this entry's segments and nothing is marked.
+    if (m_jobs.segmentModel()->rowCount() != entry.Count)
+        return nullptr;
+    return &entry;
+}
+
+int SegmentMarker::sliderTime(int duration)
+{
+    m_player.PlayPosition = m_skin.position(skin_object::Slider);
+    const int max = m_skin.maxPosition(skin_object::Slider);
+    return max > 0 ? Scale(m_player.PlayPosition, duration, max) : 0;
+}
+
+void SegmentMarker::showPendingRow(const listrecord &entry)
+{
+    const int last = entry.Count - 1;
+    const int begin = entry.BeginTime.at(last);
+    const int end = entry.EndTime.at(last);
+    SegmentListModel &rows = *m_jobs.segmentModel();
+    rows.setCaption(last, SegmentCaption(begin, end));
+    rows.setLength(last, end - begin < 0 ? TimeText(0) : TimeText(end - begin));
+}
+
+} // namespace korvex

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace korvex {
+
+class JobEditor;
+class JobList;
+class MessageSeam;
+class SkinFace;
+struct PlayerState;
+struct RunState;
+struct Settings;
+struct listrecord;
+
+// Segment marking: Begin and End take the slider's time as the begin or end
+// of the pending segment (the last row of lv_time), OK confirms it and opens
+// a new one over the whole file, Remove takes a confirmed segment out again.
+// They edit the current entry in custom mode and entry 0 in unification
+// mode, whose segments are every entry's plan. Also the selection of lv_time.
+// Window thread only.
+class SegmentMarker : public QObject
+{
+    Q_OBJECT
+public:
+    static const QString OnlyCustomOrUnification;
+    static const QString BeginAfterEnd;
+    static const QString PendingNotRemovable;
+
+    SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
+                  SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent = nullptr);
+
+    void MarkBegin();
+    void MarkEnd();
+    void ConfirmSegment();
+    void RemoveSegment();
+    // A click on lv_time: a row is selected and Remove, Clear and Play act on
+    // segments until the next click on lv.
+    void lv_timeClick();
+    void lv_timeDblClick() { lv_timeClick(); }
+
+Q_SIGNALS:
+    // The segment being played is about to be removed (a direct connection:
+    // the player puts the row's own status word back before it goes).
+    void stopPlaybackRequested();
+
+private:
+    enum class End { Begin, End };
+    void mark(End end);
+    // The entry Begin, End, OK and Remove edit, when lv_time shows its
+    // segments; nullptr otherwise.
+    listrecord *editedEntry();
+    bool markingGuard() const;
+    bool refusedByMode();
+    int sliderTime(int duration);
+    void showPendingRow(const listrecord &entry);
+
+    JobList &m_jobs;
+    const Settings &m_settings;
+    const RunState &m_run;
+    PlayerState &m_player;
+    SkinFace &m_skin;
+    JobEditor &m_editor;
+    MessageSeam &m_messages;
+};
+
+} // namespace korvex

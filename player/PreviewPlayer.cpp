@@ -1,0 +1,333 @@
+#include "player/PreviewPlayer.h"
+
+#include "components/IAudioFile2.h"
+#include "components/IAudioPlayer2.h"
+#include "components/KorvexError.h"
+#include "components/Seams.h"
+#include "components/SkinFace.h"
+#include "engine/RunState.h"
+#include "joblist/JobList.h"
+#include "joblist/ListText.h"
+#include "joblist/Scale.h"
+#include "joblist/StatusWords.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+
+namespace korvex {
+
+PreviewPlayer::PreviewPlayer(PlayerState &state, JobList &jobs, const Settings &settings, const RunState &run,
+                             SkinFace &skin, IAudioFile2 &reader, IAudioPlayer2 &output, MessageSeam &messages,
+                             QObject *parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_jobs(jobs)
+    , m_settings(settings)
+    , m_run(run)
+    , m_skin(skin)
+    , m_reader(reader)
+    , m_output(output)
+    , m_messages(messages)
+{
+    connect(&output, &IAudioPlayer2::OnTimer, this, &PreviewPlayer::AudioPlayer21Timer);
+    connect(&output, &IAudioPlayer2::OnEndPlay, this, &PreviewPlayer::AudioPlayer21EndPlay);
+    connect(&output, &IAudioPlayer2::OnEndArrayPlay, this, &PreviewPlayer::AudioPlayer21EndArrayPlay);
+    connect(&output, &IAudioPlayer2::OnRequestOnLoadArray, this, &PreviewPlayer::AudioPlayer21RequestOnLoadArray);
+    connect(&skin, &SkinFace::OnMouseDown, this, &PreviewPlayer::Skin1MouseDown);
+    connect(&skin, &SkinFace::OnScrollTrack, this, &PreviewPlayer::Skin1ScrollTrack);
+    connect(&skin, &SkinFace::OnMouseUp, this, &PreviewPlayer::Skin1MouseUp);
+}
+
+void PreviewPlayer::Play()
+{
+    if (m_run.Converting)
+        return;
+    const int mode = m_settings.SplitMode;
+    if (m_jobs.SegmentSelected && (mode == split_mode::Custom || mode == split_mode::Unification))
+        PlaySegment();
+    else
+        PlayFile();
+}
+
+// Files being added are read through the same reader between the user's
+// clicks, so playback waits for the add as it waits for a run.
+bool PreviewPlayer::playLocked() const
+{
+    return m_run.Converting || m_state.Playing || m_jobs.Adding();
+}
+
+void PreviewPlayer::PlayFile()
+{
+    const int row = m_jobs.selectedFileRow();
+    if (playLocked() || row < 0)
+        return;
+    startPlayback(row, [this] {
+        m_state.PlayPosition = m_skin.position(skin_object::Slider);
+        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, m_length, positionMax()));
+        seekTo(m_state.StartFrame);
+        m_output.play();
+        QueueNextBlock();
+    });
+}
+
+void PreviewPlayer::PlaySegment()
+{
+    const int row = m_jobs.selectedFileRow();
+    const int segment = m_jobs.selectedSegmentRow();
+    if (playLocked() || row < 0 || segment < 0)
+        return;
+    const listrecord &owner = m_jobs.JobRecords().at(segmentOwner(row));
+    // The list may still show another mode's pieces (the mode changed while
+    // something played): only a row that is one of the entry's segments plays.
+    if (segment >= owner.Count)
+        return;
+    const int begin = owner.BeginTime.at(segment);
+    const int end = owner.EndTime.at(segment);
+    m_state.PlayerSegment = segment;
+    startPlayback(row, [this, segment, begin, end] {
+        m_state.SegmentPlayback = true;
+        m_segmentBegin = qMax(0, Scale(ClampToInt(qint64(begin) * 1000), m_length, m_durationMs));
+        m_segmentFrames = Scale(ClampToInt((qint64(end) - begin) * 1000), m_length, m_durationMs);
+        m_segmentSeconds = end - begin;
+        seekTo(m_segmentBegin);
+        m_state.StartFrame = 0;
+        m_output.play();
+        SegmentListModel &rows = *m_jobs.segmentModel();
+        m_state.SavedStatus = rows.status(segment);
+        rows.setStatus(segment, status_word::Playing);
+        QueueNextBlock();
+    });
+}
+
+void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
+{
+    m_state.Playing = true;
+    m_state.PlayerRow = row;
+    m_state.SegmentPlayback = false;
+    m_file = m_jobs.JobRecords().at(row).FileName;
+    guarded([this, &start] {
+        if (m_reader.isOpen())
+            m_reader.close();
+        openFile(m_file);
+        start();
+    });
+}
+
+void PreviewPlayer::openFile(const QString &path)
+{
+    m_reader.openForRead(path, 0, 1);
+    m_length = ClampToInt(m_reader.length());
+    m_durationMs = ClampToInt(m_reader.duration());
+    m_channels = m_reader.channelCount();
+    m_output.setDataFormat(m_reader.sampleRate(), m_channels);
+}
+
+// The player's events, and the user's drags, arrive while the file plays;
+// none of them may throw into the event loop. A file that fails while it
+// plays (deleted, cut short, damaged) stops the playback, and the user hears
+// which file it was; the next Play starts afresh.
+void PreviewPlayer::guarded(const std::function<void()> &step)
+{
+    QString failure;
+    try {
+        step();
+        return;
+    } catch (const KorvexError &error) {
+        failure = error.text();
+    } catch (const std::exception &error) {
+        failure = QString::fromLocal8Bit(error.what());
+    }
+    StopPlayback();
+    m_messages.error(QStringLiteral("\"%1\" cannot be played.\n%2").arg(m_file, failure));
+}
+
+void PreviewPlayer::seekTo(qint64 frame)
+{
+    m_readFrame = std::clamp<qint64>(frame, 0, m_length);
+    m_reader.seek(m_readFrame, 3);
+}
+
+void PreviewPlayer::QueueNextBlock()
+{
+    const SampleArray block = m_reader.readBlock(BlockFrames);
+    m_output.queue(block);
+    const qint64 first = m_readFrame;
+    m_readFrame += block.frameCount(m_channels);
+    Q_EMIT blockQueued(first, block);
+}
+
+void PreviewPlayer::StopPlayback()
+{
+    // Nothing plays on an output that cannot connect, and nothing is left
+    // to close on a reader that fails to: the stop goes on regardless.
+    try {
+        m_output.stop();
+    } catch (const KorvexError &) {
+    }
+    try {
+        if (m_reader.isOpen())
+            m_reader.close();
+    } catch (const KorvexError &) {
+    }
+    SegmentListModel &rows = *m_jobs.segmentModel();
+    const int played = m_state.PlayerSegment;
+    if (played >= 0 && played < rows.rowCount() && rows.status(played) == status_word::Playing)
+        rows.setStatus(played, m_state.SavedStatus);
+    showPosition(0);
+    showTime(TimeText(0));
+    m_state.Playing = false;
+    m_state.SeekDragging = false;
+    m_state.SegmentPlayback = false;
+}
+
+void PreviewPlayer::AudioPlayer21Timer(qint64 CurrentSamples, int, int)
+{
+    if (!m_state.Playing || m_state.SeekDragging)
+        return;
+    const int played = ClampToInt(m_state.StartFrame + CurrentSamples);
+    showPosition(positionFor(played));
+    showTime(TimeText(m_length > 0 ? Scale(played, m_durationMs / 1000, m_length) : 0));
+    m_state.PlayPosition = m_skin.position(skin_object::Slider);
+    if (m_state.PlayPosition >= positionMax())
+        StopPlayback();
+}
+
+void PreviewPlayer::AudioPlayer21EndPlay()
+{
+    if (m_state.Playing)
+        StopPlayback();
+}
+
+void PreviewPlayer::AudioPlayer21EndArrayPlay()
+{
+    if (m_state.Playing)
+        guarded([this] { QueueNextBlock(); });
+}
+
+void PreviewPlayer::AudioPlayer21RequestOnLoadArray()
+{
+    if (m_state.Playing)
+        guarded([this] { QueueNextBlock(); });
+}
+
+void PreviewPlayer::Skin1MouseDown(const QString &name, int, int, int)
+{
+    if (name == skin_object::Slider)
+        m_state.SeekDragging = true;
+}
+
+void PreviewPlayer::Skin1ScrollTrack(const QString &name, int)
+{
+    if (name == skin_object::Slider)
+        ShowDragTime();
+}
+
+void PreviewPlayer::ShowDragTime()
+{
+    const int row = m_jobs.selectedFileRow();
+    if (row < 0 || !m_state.SeekDragging)
+        return;
+    m_state.PlayPosition = qMin(m_skin.position(skin_object::Slider), positionMax());
+    const int seconds = m_state.Playing && m_state.SegmentPlayback ? m_segmentSeconds
+                                                                   : m_jobs.JobRecords().at(row).Duration;
+    showTime(TimeText(secondsAt(m_state.PlayPosition, seconds)));
+}
+
+// Releasing the slider while playing seeks there; at its end it stops. While
+// stopped the position stays for the next playback and the next mark.
+void PreviewPlayer::Skin1MouseUp(const QString &name, int, int, int)
+{
+    if (name != skin_object::Slider)
+        return;
+    m_state.SeekDragging = false;
+    if (!m_state.Playing)
+        return;
+    m_state.PlayPosition = m_skin.position(skin_object::Slider);
+    if (m_state.PlayPosition >= positionMax()) {
+        StopPlayback();
+        return;
+    }
+    guarded([this] {
+        const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
+        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, span, positionMax()));
+        seekTo((m_state.SegmentPlayback ? m_segmentBegin : 0) + qint64(m_state.StartFrame));
+        // the player counts from 0 again: StartFrame is where it now starts
+        m_output.flush();
+    });
+}
+
+void PreviewPlayer::StepForward()
+{
+    step(+1);
+}
+
+void PreviewPlayer::StepBack()
+{
+    step(-1);
+}
+
+void PreviewPlayer::step(int direction)
+{
+    const int row = m_jobs.selectedFileRow();
+    if (row < 0 || m_state.Playing)
+        return;
+    const int duration = m_jobs.JobRecords().at(row).Duration;
+    if (duration <= 0)
+        return;
+    const int max = positionMax();
+    m_state.PlayPosition = m_skin.position(skin_object::Slider);
+    int units = max / duration;  // slider units per second
+    if (units == 1)
+        units = 2;
+    const int target = m_state.PlayPosition + direction * units;
+    // Forward stops short of the end, where playback could not start.
+    if (direction > 0 && target >= max)
+        return;
+    showPosition(qMax(0, target));
+    showTime(TimeText(secondsAt(m_state.PlayPosition, duration)));
+}
+
+int PreviewPlayer::segmentOwner(int row) const
+{
+    return m_settings.SplitMode == split_mode::Unification ? 0 : row;
+}
+
+int PreviewPlayer::positionMax() const
+{
+    return m_skin.maxPosition(skin_object::Slider);
+}
+
+// The slider position of a frame of the file, or of the segment in segment
+// playback. A segment of no length (or a begin after its end) has nothing to
+// play: it is at its end at once.
+int PreviewPlayer::positionFor(qint64 frame) const
+{
+    const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
+    if (span <= 0)
+        return positionMax();
+    return Scale(ClampToInt(frame), positionMax(), span);
+}
+
+// The time a slider position stands for; a slider without room stands at 0.
+int PreviewPlayer::secondsAt(int position, int seconds) const
+{
+    const int max = positionMax();
+    return max > 0 ? Scale(position, seconds, max) : 0;
+}
+
+void PreviewPlayer::showPosition(int position)
+{
+    m_state.PlayPosition = position;
+    m_skin.setPosition(skin_object::Slider, position);
+    m_skin.redraw(skin_object::Slider);
+}
+
+void PreviewPlayer::showTime(const QString &text)
+{
+    m_state.PositionText = text;
+    m_skin.setText(skin_object::PositionCaption, text);
+    m_skin.redraw(skin_object::PositionCaption);
+}
+
+} // namespace korvex

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+namespace korvex {
+
+class SettingsFile;
+
+// How "Find Silences" and korvex-cli's silence scan tell sound from pause:
+// a 10 ms window whose level stays below Threshold (dBFS) is silent, and only
+// a silence of at least MinLength milliseconds separates two pieces. Kept in
+// the section [Silence] of Korvex.ini; read where it is used and written by
+// the settings page at once, key by key, as the dialogs' other writes are.
+struct SilenceSettings
+{
+    static constexpr int DefaultThreshold = -40;
+    static constexpr int DefaultMinLength = 700;
+    // The ranges the page offers; a hand-edited value outside them is taken
+    // as the nearest end.
+    static constexpr int LowestThreshold = -90;
+    static constexpr int HighestThreshold = -1;
+    static constexpr int ShortestMinLength = 10;
+    static constexpr int LongestMinLength = 60000;
+
+    int Threshold = DefaultThreshold;
+    int MinLength = DefaultMinLength;
+
+    bool operator==(const SilenceSettings &) const = default;
+};
+
+namespace settings_keys {
+inline const QString SilenceSection = QStringLiteral("Silence");
+inline const QString ThresholdKey = QStringLiteral("Threshold");
+inline const QString MinLengthKey = QStringLiteral("MinLength");
+} // namespace settings_keys
+
+SilenceSettings ReadSilenceSettings(const SettingsFile &file);
+// Throws KorvexError when the file cannot be written.
+void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings);
+// Both values brought into their ranges.
+SilenceSettings Clamped(const SilenceSettings &settings);
+
+} // namespace korvex

@@ -1,0 +1,89 @@
+#include "settings/ui/SilencePage.h"
+
+#include "app/SvgPictures.h"
+#include "settings/SettingsFile.h"
+#include "settings/ui/Tfm_set.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace korvex {
+
+const QString SilencePage::Title = QStringLiteral("Silence");
+
+namespace {
+
+QSpinBox *spinBox(QWidget *parent, const char *name, int minimum, int maximum, int step, const char *suffix)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setRange(minimum, maximum);
+    box->setSingleStep(step);
+    box->setSuffix(QString::fromLatin1(suffix));
+    box->setAccelerated(true);
+    return box;
+}
+
+} // namespace
+
+SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SilencePage"));
+    edt_Threshold = spinBox(this, "edt_Threshold", SilenceSettings::LowestThreshold,
+                            SilenceSettings::HighestThreshold, 1, " dBFS");
+    edt_MinLength = spinBox(this, "edt_MinLength", SilenceSettings::ShortestMinLength,
+                            SilenceSettings::LongestMinLength, 50, " ms");
+
+    auto *explanation = new QLabel(
+        QStringLiteral("Find Silences (Action menu) makes one segment of every piece of sound. Audio quieter "
+                       "than the threshold counts as silence; a pause shorter than the minimum length stays "
+                       "inside its piece."),
+        this);
+    explanation->setWordWrap(true);
+
+    auto *fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Threshold:"), edt_Threshold);
+    fields->addRow(QStringLiteral("Minimum silence:"), edt_MinLength);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(explanation);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    setValues({});
+}
+
+SilenceSettings SilencePage::values() const
+{
+    return {edt_Threshold->value(), edt_MinLength->value()};
+}
+
+void SilencePage::setValues(const SilenceSettings &values)
+{
+    const SilenceSettings kept = Clamped(values);
+    edt_Threshold->setValue(kept.Threshold);
+    edt_MinLength->setValue(kept.MinLength);
+}
+
+void SilencePage::load(const SettingsFile &file)
+{
+    setValues(ReadSilenceSettings(file));
+}
+
+void SilencePage::save(SettingsFile &file) const
+{
+    WriteSilenceSettings(file, values());
+}
+
+void AddSilencePage(Tfm_set &dialog, SettingsFile &file)
+{
+    auto *page = new SilencePage;
+    dialog.addPage({SilencePage::Title, QStringLiteral("Set Silence"), page, [page, &file] { page->load(file); },
+                    [page, &file] { page->save(file); }});
+    // tinted as the other pages' nodes
+    QTreeWidgetItem *node = dialog.TreeView1->topLevelItem(dialog.TreeView1->topLevelItemCount() - 1);
+    node->setIcon(0, RenderSvg(BuiltInIconPath(QStringLiteral("wave")), 28, QColor(0x63, 0x66, 0xF1)));
+}
+
+} // namespace korvex

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "settings/SilenceSettings.h"
+
+#include <QWidget>
+
+class QSpinBox;
+
+namespace korvex {
+
+class SettingsFile;
+class Tfm_set;
+
+// The "Silence" page of the settings dialog: how loud a pause may be and how
+// long it must last for Find Silences to cut there. The dialog shows the file's
+// values with load() when it opens and writes them with save() on OK.
+class SilencePage : public QWidget
+{
+    Q_OBJECT
+public:
+    static const QString Title;  // the page's name in the dialog's tree
+
+    explicit SilencePage(QWidget *parent = nullptr);
+
+    void load(const SettingsFile &file);
+    // Throws KorvexError when the file cannot be written.
+    void save(SettingsFile &file) const;
+
+    SilenceSettings values() const;
+    void setValues(const SilenceSettings &values);
+
+    QSpinBox *edt_Threshold = nullptr;
+    QSpinBox *edt_MinLength = nullptr;
+};
+
+// Adds the page to the settings dialog's tree, after the pages it has: it
+// shows the file's values when the dialog opens and writes them at "Ok".
+void AddSilencePage(Tfm_set &dialog, SettingsFile &file);
+
+} // namespace korvex

@@ -1,0 +1,478 @@
+// Find Silences, keys, file drops and the open dialog's filters, in a whole
+// session with recording seams.
+#include "MainSession.h"
+#include "app/FileDialogs.h"
+#include "app/WaveformView.h"
+#include "engine/FindSilences.h"
+#include "joblist/FileAdder.h"
+#include "settings/SettingsFile.h"
+#include "settings/SilenceSettings.h"
+#include "settings/ui/SilencePage.h"
+#include "settings/ui/Tfm_set.h"
+#include "support/AudioFixtures.h"
+#include "support/TonesAndPauses.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDropEvent>
+#include <QImage>
+#include <QSignalSpy>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTableView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+class AssistsTest : public ::testing::Test
+{
+protected:
+    QString fiveTones(const QString &name = QStringLiteral("talk.flac"))
+    {
+        const QString path = s.folder.file(name);
+        writeTonesOverFloor(path, 25.0, fiveTonesWithPauses());
+        return path;
+    }
+    QString tone(const QString &name, double seconds)
+    {
+        AudioSpec audio;
+        audio.frames = qint64(seconds * 44100);
+        const QString path = s.folder.file(name);
+        writeAudioFile(path, audio);
+        return path;
+    }
+    void add(const QStringList &paths)
+    {
+        s.recorder.dialogs.openAnswer = paths;
+        s.main().menuItemClick("AddFile2");
+    }
+    listrecord &entry(int row) { return s.main().jobList().job(row); }
+    QList<std::pair<int, int>> segmentsOf(int row)
+    {
+        QList<std::pair<int, int>> list;
+        for (int k = 0; k < entry(row).Count; ++k)
+            list.append({entry(row).BeginTime[k], entry(row).EndTime[k]});
+        return list;
+    }
+    QString segmentRow(int row, int column)
+    {
+        return s.main().jobList().segmentModel()->index(row, column).data().toString();
+    }
+    void setMode(int mode) { s.main().settingsStore().settings().SplitMode = mode; }
+
+    MainSession s;
+};
+
+const QList<std::pair<int, int>> FiveAndPending = {{0, 3}, {5, 8}, {10, 13}, {15, 18}, {20, 23}, {0, 25}};
+
+} // namespace
+
+TEST_F(AssistsTest, FindSilencesSitsInTheActionMenuAfterClear)
+{
+    const QList<QAction *> items = s.main().menus->p_action->actions();
+    qsizetype clear = -1;
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        if (items[k]->objectName() == "Clear2")
+            clear = k;
+    }
+    ASSERT_GE(clear, 0);
+    ASSERT_LT(clear + 1, items.size());
+    EXPECT_EQ(items[clear + 1]->objectName(), "FindSilences1");
+    EXPECT_EQ(items[clear + 1]->text(), "Find Silences");
+    EXPECT_FALSE(items[clear + 1]->icon().isNull());
+}
+
+TEST_F(AssistsTest, FindSilencesMakesOneConfirmedSegmentPerPieceAndKeepsThePendingOne)
+{
+    add({fiveTones()});
+    ASSERT_EQ(s.main().jobList().rowCount(), 1);
+    QStringList percents;
+    QObject::connect(&s.main().skinFace(), &SkinFace::redrawRequested, &s.main(), [this, &percents](const QString &name) {
+        if (name == "pbpos")
+            percents.append(s.skinText("pbpos"));
+    });
+    s.main().menuItemClick("FindSilences1");
+
+    EXPECT_EQ(segmentsOf(0), FiveAndPending);
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
+    EXPECT_TRUE(s.recorder.messages.questions.isEmpty());
+    ASSERT_EQ(s.main().jobList().segmentModel()->rowCount(), 6);
+    EXPECT_EQ(segmentRow(0, 0), "00:00:00 - 00:00:03");
+    EXPECT_EQ(segmentRow(4, 0), "00:00:20 - 00:00:23");
+    EXPECT_EQ(segmentRow(4, 2), "OK");
+    EXPECT_EQ(segmentRow(5, 2), "Uncertain");
+    EXPECT_EQ(s.skinText("tataltime"), "00:00:15");
+    // the scan showed its progress like a run, and left nothing behind
+    EXPECT_TRUE(percents.contains("100%"));
+    EXPECT_EQ(s.skinText("pbpos"), "");
+    EXPECT_EQ(s.main().skinFace().rect("convertpb").width(), 0);
+    EXPECT_FALSE(s.main().runState().Converting);
+    EXPECT_EQ(s.main().AudioFileRead.isOpen(), 0);
+}
+
+TEST_F(AssistsTest, ConfirmedSegmentsAreReplacedOnlyWhenTheUserAgrees)
+{
+    add({fiveTones()});
+    listrecord &e = entry(0);
+    e.BeginTime = {1, 4, 7};
+    e.EndTime = {2, 6, 20};
+    e.Count = 3;
+    s.recorder.messages.questionAnswer = false;
+    s.main().menuItemClick("FindSilences1");
+    ASSERT_EQ(s.recorder.messages.questions.size(), 1);
+    EXPECT_TRUE(s.recorder.messages.questions[0].contains("2 confirmed segment(s)"));
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 2}, {4, 6}, {7, 20}}));
+
+    s.recorder.messages.questionAnswer = true;
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(s.recorder.messages.questions.size(), 2);
+    // the pending segment the user had marked stays
+    QList<std::pair<int, int>> expected = FiveAndPending;
+    expected.last() = {7, 20};
+    EXPECT_EQ(segmentsOf(0), expected);
+}
+
+TEST_F(AssistsTest, UnificationFillsEntryZeroAndTimeModeRefusesWithBeginsMessage)
+{
+    add({fiveTones(), tone("other.flac", 4)});
+    s.main().jobList().selectFileRow(1);
+    s.main().jobEditor().lvClick();
+    setMode(split_mode::Unification);
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), FiveAndPending);
+    EXPECT_EQ(segmentsOf(1), (QList<std::pair<int, int>>{{0, 4}}));
+    EXPECT_EQ(s.main().jobList().segmentModel()->rowCount(), 6);
+
+    setMode(split_mode::Time);
+    s.main().jobEditor().ClearSegments();
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(s.recorder.messages.errors,
+              QStringList{"Only chose \"Custom\" or \"unification\" function, this button is usable."});
+}
+
+TEST_F(AssistsTest, StopEndsTheScanWithNothingChangedAndASilentFileSaysSo)
+{
+    add({fiveTones()});
+    s.atProgress(1, [this] { s.clickSkin("Stop"); });
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_TRUE(s.actionArmed());
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{0, 25}}));
+    EXPECT_FALSE(s.main().runState().Converting);
+    EXPECT_EQ(s.skinText("pbpos"), "");
+
+    const QString silent = s.folder.file("silent.flac");
+    writeTonesOverFloor(silent, 3.0, {}, -200.0);
+    add({silent});
+    s.main().jobList().selectFileRow(1);
+    s.main().jobEditor().lvClick();
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(s.recorder.messages.informations,
+              QStringList{"silent.flac holds no sound louder than -40 dBFS; its segments stay as they were."});
+    EXPECT_EQ(segmentsOf(1), (QList<std::pair<int, int>>{{0, 3}}));
+}
+
+TEST_F(AssistsTest, FindSilencesUsesTheSilenceSettingsOfTheSettingsFile)
+{
+    const QString path = s.folder.file("breaths.flac");
+    writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
+    add({path});
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 3}, {4, 6}, {0, 10}}));
+
+    WriteSilenceSettings(s.main().settingsStore().file(), {-40, 1500});
+    s.main().jobEditor().ClearSegments();
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 6}, {0, 10}}));
+}
+
+// ---- dropping files
+
+namespace {
+
+// A real drag over the list's viewport, as a file manager delivers it.
+bool dropOn(QAbstractItemView *list, const QStringList &paths)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data.setUrls(urls);
+    const QPoint at = list->viewport()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+} // namespace
+
+TEST_F(AssistsTest, DroppedFilesAndFoldersAreAddedInTheirOrderAsAddFileAndAddFolderAddThem)
+{
+    const QString first = tone("first.mp3", 2.2);
+    const QString broken = s.folder.file("broken.ogg");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3000, 'z'));
+    file.close();
+    QDir(s.folder.path()).mkdir("album");
+    const QString inFolder = tone("album/track.wma", 3.1);
+    tone("album/skipped.mp3", 2.0);
+    const QString last = tone("last.flac", 4.4);
+
+    ASSERT_TRUE(dropOn(s.main().lv_time, {first, broken, s.folder.file("album"), last}));
+    JobList &jobs = s.main().jobList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return jobs.rowCount() == 3; }));
+    EXPECT_EQ(jobs.job(0).FileName, first);
+    EXPECT_EQ(jobs.job(1).FileName, inFolder);
+    EXPECT_EQ(jobs.job(2).FileName, last);
+    EXPECT_EQ(s.recorder.messages.errors, QStringList{"broken.ogg this File is not supported."});
+    // as after Add: the first row is selected and shown
+    EXPECT_EQ(jobs.selectedFileRow(), 0);
+    EXPECT_EQ(s.skinText("nm"), first);
+    EXPECT_FALSE(s.main().sm->isVisible());
+    EXPECT_TRUE(s.recorder.dialogs.openRequests.isEmpty());
+}
+
+TEST_F(AssistsTest, DropsAreRefusedWhileConvertingAndNonFilesAreNotTaken)
+{
+    const QString path = tone("one.wav", 1.5);
+    s.main().runState().Converting = true;
+    EXPECT_FALSE(dropOn(s.main().lv, {path}));
+    s.main().runState().Converting = false;
+
+    QMimeData text;
+    text.setText("just words");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(s.main().lv->viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QApplication::processEvents();
+    EXPECT_EQ(s.main().jobList().rowCount(), 0);
+
+    EXPECT_TRUE(dropOn(s.main().lv, {path}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.main().jobList().rowCount() == 1; }));
+}
+
+// ---- keys
+
+namespace {
+
+void press(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(target, key, modifiers);
+}
+
+} // namespace
+
+TEST_F(AssistsTest, KeysGiveTheirCommandsWithTheCommandsGuards)
+{
+    Tfm_main &main = s.main();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    const QString a = tone("a.wav", 1.5);
+    const QString b = tone("b.wav", 2.5);
+
+    // guarded like "addfile": nothing while converting
+    main.runState().Converting = true;
+    s.recorder.dialogs.openAnswer = {a, b};
+    press(main.lv, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(s.recorder.dialogs.openRequests.isEmpty());
+    main.runState().Converting = false;
+
+    press(main.lv, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(s.recorder.dialogs.openRequests.size(), 1);
+    ASSERT_EQ(main.jobList().rowCount(), 2);
+
+    press(main.lv, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(s.recorder.dialogs.folderCaptions, QStringList{"Add File Directory"});
+
+    main.lv->setFocus();
+    press(main.lv, Qt::Key_Delete);
+    ASSERT_EQ(main.jobList().rowCount(), 1);
+    EXPECT_EQ(main.jobList().job(0).FileName, b);
+
+    press(main.lv, Qt::Key_F1);
+    ASSERT_EQ(s.recorder.launcher.opened.size(), 1);
+    EXPECT_TRUE(s.recorder.launcher.opened[0].endsWith("help/korvex.html"));
+
+    press(main.lv, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(AssistsTest, KeysPassThroughTheDispatcherByCommandName)
+{
+    Tfm_main &main = s.main();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QStringList given;
+    for (const char *name : {"play", "stop", "Begin", "End", "Ok", "hou", "qian"})
+        main.commands().add(CommandDispatcher::Source::Skin, name, [&given, name] { given.append(name); });
+    press(main.lv, Qt::Key_Space);
+    main.playerState().Playing = true;
+    press(main.lv, Qt::Key_Space);
+    main.playerState().Playing = false;
+    press(main.lv, Qt::Key_B);
+    press(main.lv, Qt::Key_E);
+    press(main.lv, Qt::Key_Return);
+    press(main.lv, Qt::Key_Left, Qt::ControlModifier);
+    press(main.lv, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(given, (QStringList{"play", "stop", "Begin", "End", "Ok", "hou", "qian"}));
+}
+
+TEST_F(AssistsTest, TooltipsNameTheKeys)
+{
+    EXPECT_TRUE(s.skinWidget("play")->toolTip().endsWith("(Space)"));
+    EXPECT_TRUE(s.skinWidget("Begin")->toolTip().endsWith("(B)"));
+    EXPECT_TRUE(s.skinWidget("Ok")->toolTip().endsWith("(Return)"));
+    EXPECT_TRUE(s.skinWidget("addfile")->toolTip().endsWith("(Ctrl+O)"));
+    EXPECT_TRUE(s.skinWidget("qian")->toolTip().endsWith("(Ctrl+Right)"));
+    EXPECT_EQ(s.skinWidget("Split")->toolTip(), "Cut every file into WMA pieces");
+}
+
+// ---- the open dialog and the settings page
+
+TEST(OpenDialogFilters, WmaFirstThenAudioFilesThenAllWithEachNameShownOnce)
+{
+    const QStringList filters = FileDialogs::qtFilters(FileAdder::OpenFilter);
+    ASSERT_EQ(filters.size(), 3);
+    EXPECT_EQ(filters[0], "WMA Files(*.wma)");
+    EXPECT_EQ(filters[1], "Audio files (*.wma *.mp3 *.ogg *.oga *.opus *.flac *.wav *.m4a *.aac *.ape *.wv *.mpc "
+                          "*.aif *.aiff)");
+    EXPECT_EQ(filters[2], "All files (*)");
+    EXPECT_EQ(FileDialogs::qtFilters("Pieces|*.wma"), QStringList{"Pieces (*.wma)"});
+}
+
+TEST(SilencePageWidget, ShowsTheFileAndWritesWhatTheUserSet)
+{
+    TestFolder folder;
+    SettingsFile file(folder.file("Korvex.ini"));
+    SilencePage page;
+    EXPECT_EQ(SilencePage::Title, "Silence");
+    page.load(file);
+    EXPECT_EQ(page.edt_Threshold->value(), -40);
+    EXPECT_EQ(page.edt_MinLength->value(), 700);
+    EXPECT_EQ(page.edt_Threshold->suffix(), " dBFS");
+
+    page.edt_Threshold->setValue(-52);
+    page.edt_MinLength->setValue(1250);
+    page.save(file);
+    EXPECT_EQ(file.readInteger("Silence", "Threshold", 0), -52);
+    EXPECT_EQ(file.readInteger("Silence", "MinLength", 0), 1250);
+
+    // typed past the ends, the boxes keep to what a scan can use
+    page.edt_Threshold->setValue(5);
+    EXPECT_EQ(page.edt_Threshold->value(), -1);
+    file.writeInteger("Silence", "MinLength", 999999);
+    page.load(file);
+    EXPECT_EQ(page.edt_MinLength->value(), 60000);
+    EXPECT_EQ(page.edt_Threshold->value(), -52);
+}
+
+// ---- the waveform along "pb"
+
+TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
+{
+    Tfm_main &main = s.main();
+    QWidget *wave = s.skinWidget("wave");
+    ASSERT_NE(wave, nullptr);
+    ASSERT_NE(main.waveformView(), nullptr);
+    // behind the slider, centred on its groove, as wide as the thumb travels
+    const QRect slider = s.skinWidget("pb")->geometry();
+    EXPECT_NEAR(wave->geometry().center().y(), slider.center().y(), 2);
+    EXPECT_GE(wave->geometry().left(), slider.left());
+    EXPECT_LE(wave->geometry().right(), slider.right());
+    EXPECT_LT(s.form()->children().indexOf(wave), s.form()->children().indexOf(s.skinWidget("pb")));
+
+    const QString talk = s.folder.file("Recorded talk.flac");
+    writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses(), -65.0, 44100, true);
+    add({talk, tone("other.flac", 4)});
+    WaveformSource &source = main.waveformView()->source();
+    QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+    while (!source.current().complete)
+        ASSERT_TRUE(changes.wait(60000));
+    EXPECT_EQ(source.current().path, entry(0).FileName);
+    main.menuItemClick("FindSilences1");
+    ASSERT_EQ(entry(0).Count, 6);
+    SkinFace &face = main.skinFace();
+    face.setPosition("pb", face.maxPosition("pb") * 11 / 25);
+    face.redraw("pb");
+    face.setText("timecaption", "00:00:11");
+    face.redraw("timecaption");
+    QApplication::processEvents();
+    ASSERT_TRUE(main.grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-waveform.png")));
+
+    // the wave alone: high in the tones, a thin line in the pauses, the
+    // confirmed segments tinted and underlined
+    const QImage picture = wave->grab().toImage();
+    const int w = picture.width();
+    const QRgb background = picture.pixel(w - 2, 0);
+    auto tallest = [&](double from, double to) {
+        int most = 0;
+        for (int x = int(from / 25.0 * w) + 1; x < int(to / 25.0 * w) - 1; ++x) {
+            int painted = 0;
+            for (int y = 0; y < picture.height() - 3; ++y)
+                painted += picture.pixel(x, y) != picture.pixel(x, 0) ? 1 : 0;
+            most = std::max(most, painted);
+        }
+        return most;
+    };
+    EXPECT_GE(tallest(5.0, 8.0), picture.height() - 6);
+    EXPECT_LE(tallest(8.0, 10.0), 2);
+    EXPECT_NE(picture.pixel(int(6.5 / 25.0 * w), 0), background) << "tinted inside a segment";
+    EXPECT_EQ(picture.pixel(int(9.0 / 25.0 * w), 0), background) << "untinted in a pause";
+    EXPECT_NE(picture.pixel(int(6.5 / 25.0 * w), picture.height() - 1),
+              picture.pixel(int(9.0 / 25.0 * w), picture.height() - 1));
+    // the play position: a line at 11/25 of the width
+    const int playX = int(11.0 / 25.0 * (w - 1) + 0.5);
+    EXPECT_NE(picture.pixel(playX, 1), picture.pixel(playX + 4, 1));
+
+    // another file selected: its own overview
+    main.jobList().selectFileRow(1);
+    main.jobEditor().lvClick();
+    while (!source.current().complete || source.current().path != entry(1).FileName)
+        ASSERT_TRUE(changes.wait(60000));
+    main.jobEditor().ClearJob();
+    EXPECT_TRUE(source.current().path.isEmpty());
+}
+
+TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
+{
+    Tfm_set &dialog = *s.windows.fm_set;
+    WriteSilenceSettings(s.main().settingsStore().file(), {-50, 900});
+    dialog.show();
+    QApplication::processEvents();
+    QTreeWidget *tree = dialog.TreeView1;
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    QTreeWidgetItem *node = tree->topLevelItem(2);
+    EXPECT_EQ(node->text(0), "Silence");
+    EXPECT_FALSE(node->icon(0).isNull());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    EXPECT_EQ(dialog.lab->text(), "Set Silence");
+    auto *page = dialog.findChild<SilencePage *>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(page->values(), (SilenceSettings{-50, 900}));
+    ASSERT_TRUE(dialog.grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-settings-silence.png")));
+
+    page->edt_MinLength->setValue(1500);
+    QTest::mouseClick(dialog.Ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500}));
+
+    // and Find Silences goes by it: the pause of 1.2 s no longer separates
+    const QString path = s.folder.file("breaths.flac");
+    writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
+    add({path});
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 6}, {0, 10}}));
+}

@@ -1,0 +1,297 @@
+#include "components/SkinFace.h"
+#include "engine/RunState.h"
+#include "joblist/JobEditor.h"
+#include "joblist/JobList.h"
+#include "joblist/SegmentMarker.h"
+#include "joblist/SegmentPlan.h"
+#include "joblist/StatusWords.h"
+#include "player/PlayerState.h"
+#include "settings/Settings.h"
+#include "support/RecordingSeams.h"
+#include "support/SegmentedRecord.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvex;
+
+namespace {
+
+class SegmentMarkerTest : public ::testing::Test
+{
+protected:
+    SegmentMarkerTest()
+    {
+        QObject::connect(&marker, &SegmentMarker::stopPlaybackRequested, &marker, [this] {
+            ++stops;
+            // as the player does: the played row gets its own word back
+            if (jobs.segmentModel()->status(player.PlayerSegment) == status_word::Playing)
+                jobs.segmentModel()->setStatus(player.PlayerSegment, player.SavedStatus);
+            player.Playing = false;
+        });
+    }
+
+    int add(int seconds, const QList<Segment> &segments = {})
+    {
+        listrecord job = newListRecord(QStringLiteral("/music/%1.wma").arg(jobs.rowCount()), seconds * 1000LL,
+                                       seconds * 44100LL, FileSeekRangeMinimum);
+        if (!segments.isEmpty())
+            test::setSegments(job, segments);
+        return jobs.appendEntry({QString::number(jobs.rowCount()), QString(), QString()}, job);
+    }
+    void clickFile(int row)
+    {
+        jobs.selectFileRow(row);
+        editor.lvClick();
+    }
+    void clickSegment(int row)
+    {
+        jobs.selectSegmentRow(row);
+        marker.lv_timeClick();
+    }
+    // The slider at the time `seconds` of the current entry.
+    void slideTo(int seconds, int duration)
+    {
+        const int max = skin.maxPosition(QStringLiteral("pb"));
+        skin.setPosition(QStringLiteral("pb"), (seconds * max + duration / 2) / duration);
+    }
+    QStringList rows() const
+    {
+        QStringList texts;
+        SegmentListModel *model = jobs.segmentModel();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const SegmentRow &r = model->row(row);
+            texts.append(r.caption + QLatin1Char('|') + r.length + QLatin1Char('|') + r.status);
+        }
+        return texts;
+    }
+    QList<Segment> segmentsOf(int row) const
+    {
+        const listrecord &job = jobs.JobRecords().at(row);
+        QList<Segment> all;
+        for (int k = 0; k < job.Count; ++k)
+            all.append({job.BeginTime.at(k), job.EndTime.at(k)});
+        return all;
+    }
+    QString total() const { return skin.text(QStringLiteral("tataltime")); }
+    QStringList &errors() { return seams.messages.errors; }
+
+    test::RecordingSeams seams;
+    mutable JobList jobs;
+    Settings settings;
+    RunState run;
+    PlayerState player;
+    SkinFace skin;
+    JobEditor editor{jobs, settings, run, player, skin};
+    SegmentMarker marker{jobs, settings, run, player, skin, editor, seams.messages};
+    int stops = 0;
+};
+
+TEST_F(SegmentMarkerTest, BeginAtTheMiddleOfAThreeMinuteFileAndOk)
+{
+    add(180);
+    clickFile(0);
+    skin.setPosition(QStringLiteral("pb"), 516);  // the middle of 0 … 1033
+    marker.MarkBegin();
+    EXPECT_EQ(player.PlayPosition, 516);
+    EXPECT_EQ(rows(), QStringList{"00:01:30 - 00:03:00|00:01:30|Uncertain"});
+    EXPECT_EQ(total(), "00:01:30");
+    marker.ConfirmSegment();
+    EXPECT_EQ(rows(), (QStringList{"00:01:30 - 00:03:00|00:01:30|Ok", "00:00:00 - 00:03:00|00:03:00|Uncertain"}));
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{90, 180}, {0, 180}}));
+    EXPECT_EQ(total(), "00:01:30");
+    EXPECT_TRUE(errors().isEmpty());
+    // the view built anew says "OK" for what OK confirmed
+    clickFile(0);
+    EXPECT_EQ(rows(), (QStringList{"00:01:30 - 00:03:00|00:01:30|OK", "00:00:00 - 00:03:00|00:03:00|Uncertain"}));
+}
+
+TEST_F(SegmentMarkerTest, BeginAfterEndShowsNoLengthAndOkRefusesIt)
+{
+    add(180);
+    clickFile(0);
+    slideTo(120, 180);
+    marker.MarkBegin();
+    slideTo(60, 180);
+    marker.MarkEnd();
+    EXPECT_EQ(rows(), QStringList{"00:02:00 - 00:01:00|00:00:00|Uncertain"});
+    marker.ConfirmSegment();
+    EXPECT_EQ(errors(), QStringList{"Start-time must not be larger than end-time."});
+    EXPECT_EQ(rows(), QStringList{"00:02:00 - 00:01:00|00:00:00|Uncertain"});
+    EXPECT_EQ(jobs.JobRecords().at(0).Count, 1);
+    // in either order and as often as wanted: End again puts it right
+    slideTo(150, 180);
+    marker.MarkEnd();
+    marker.ConfirmSegment();
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{120, 150}, {0, 180}}));
+}
+
+TEST_F(SegmentMarkerTest, ASegmentOfNoLengthIsAccepted)
+{
+    add(180);
+    clickFile(0);
+    slideTo(45, 180);
+    marker.MarkBegin();
+    marker.MarkEnd();
+    marker.ConfirmSegment();
+    EXPECT_TRUE(errors().isEmpty());
+    EXPECT_EQ(rows().first(), "00:00:45 - 00:00:45|00:00:00|Ok");
+    EXPECT_EQ(jobs.JobRecords().at(0).Count, 2);
+}
+
+TEST_F(SegmentMarkerTest, UnificationMarksTheFirstEntryWhicheverIsSelected)
+{
+    add(300);
+    add(120);
+    settings.SplitMode = split_mode::Unification;
+    clickFile(1);  // the slider is scaled to the second entry
+    skin.setPosition(QStringLiteral("pb"), skin.maxPosition(QStringLiteral("pb")) / 2);
+    marker.MarkBegin();
+    marker.ConfirmSegment();
+    // the slider's half applied to entry 0's 300 seconds
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{150, 300}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(1), (QList<Segment>{{0, 120}}));
+    EXPECT_EQ(rows(), (QStringList{"00:02:30 - 00:05:00|00:02:30|Ok", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
+    clickFile(1);
+    EXPECT_EQ(rows().size(), 2);  // still entry 0's segments
+}
+
+TEST_F(SegmentMarkerTest, RemovingTheFirstOfThreeConfirmedSegments)
+{
+    add(300, {{10, 20}, {30, 40}, {50, 60}, {0, 300}});
+    clickFile(0);
+    clickSegment(0);
+    EXPECT_TRUE(jobs.SegmentSelected);
+    marker.RemoveSegment();
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{30, 40}, {50, 60}, {0, 300}}));
+    EXPECT_EQ(jobs.JobRecords().at(0).Count, 3);
+    EXPECT_EQ(rows(), (QStringList{"00:00:30 - 00:00:40|00:00:10|OK", "00:00:50 - 00:01:00|00:00:10|OK",
+                                   "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
+    EXPECT_EQ(jobs.selectedSegmentRow(), 0);
+    EXPECT_EQ(total(), "00:00:20");
+    // removing the last confirmed one selects the row that took its place
+    clickSegment(1);
+    marker.RemoveSegment();
+    EXPECT_EQ(jobs.selectedSegmentRow(), 1);
+    EXPECT_EQ(jobs.segmentModel()->status(1), status_word::Uncertain);
+}
+
+TEST_F(SegmentMarkerTest, ThePendingRowCannotBeRemoved)
+{
+    add(300, {{10, 20}, {0, 300}});
+    clickFile(0);
+    clickSegment(1);
+    marker.RemoveSegment();
+    EXPECT_EQ(errors(), QStringList{"This item, the procedure will automatically process. Need not delete."});
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    EXPECT_EQ(rows().size(), 2);
+}
+
+TEST_F(SegmentMarkerTest, TimeAndCountModeRefuseMarkingAndIgnoreRemove)
+{
+    add(300, {{10, 20}, {0, 300}});
+    clickFile(0);
+    for (const int mode : {split_mode::Time, split_mode::Count}) {
+        settings.SplitMode = mode;
+        errors().clear();
+        marker.MarkBegin();
+        marker.MarkEnd();
+        marker.ConfirmSegment();
+        const QString refusal = "Only chose \"Custom\" or \"unification\" function, this button is usable.";
+        EXPECT_EQ(errors(), QStringList({refusal, refusal, refusal}));
+        clickSegment(0);
+        marker.RemoveSegment();
+        EXPECT_EQ(errors().size(), 3);
+        EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    }
+}
+
+TEST_F(SegmentMarkerTest, GuardsLeaveEverythingAsItWas)
+{
+    add(300, {{10, 20}, {0, 300}});
+    clickFile(0);
+    slideTo(100, 300);
+    run.Converting = true;
+    marker.MarkBegin();
+    marker.ConfirmSegment();
+    clickSegment(0);
+    marker.RemoveSegment();
+    run.Converting = false;
+    jobs.fileSelection()->clear();
+    marker.MarkBegin();
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    EXPECT_TRUE(errors().isEmpty());
+
+    // the list still shows the time mode's pieces (the mode changed while
+    // something played): no row of it is a segment of the entry
+    jobs.selectFileRow(0);
+    settings.SplitMode = split_mode::Time;
+    settings.SplitSeconds = 60;
+    editor.lvClick();
+    settings.SplitMode = split_mode::Custom;
+    marker.MarkBegin();
+    marker.ConfirmSegment();
+    clickSegment(0);
+    marker.RemoveSegment();
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    EXPECT_EQ(rows().size(), timePlan(300, 60).size());
+}
+
+TEST_F(SegmentMarkerTest, AClickOnTheSegmentListSelectsARow)
+{
+    add(300, {{10, 20}, {30, 40}, {0, 300}});
+    clickFile(0);
+    marker.lv_timeClick();  // nothing selected: the last row clicked, here row 0
+    EXPECT_EQ(jobs.selectedSegmentRow(), 0);
+    EXPECT_TRUE(jobs.SegmentSelected);
+    jobs.SelectedSegmentRow = 7;
+    jobs.segmentSelection()->clear();
+    marker.lv_timeDblClick();
+    EXPECT_EQ(jobs.selectedSegmentRow(), 2);
+    EXPECT_EQ(jobs.SelectedSegmentRow, 2);
+    clickFile(0);
+    EXPECT_FALSE(jobs.SegmentSelected);
+    jobs.segmentModel()->clear();
+    jobs.SelectedSegmentRow = 0;
+    marker.lv_timeClick();
+    EXPECT_FALSE(jobs.SegmentSelected);
+}
+
+TEST_F(SegmentMarkerTest, RemovingTheSegmentBeingPlayedStopsItFirst)
+{
+    add(300, {{10, 20}, {30, 40}, {50, 60}, {0, 300}});
+    clickFile(0);
+    const auto playSegment = [this](int row) {
+        player.Playing = true;
+        player.SegmentPlayback = true;
+        player.PlayerSegment = row;
+        player.SavedStatus = jobs.segmentModel()->status(row);
+        jobs.segmentModel()->setStatus(row, status_word::Playing);
+    };
+    // the pending segment playing is still the pending segment
+    playSegment(3);
+    clickSegment(3);
+    marker.RemoveSegment();
+    EXPECT_EQ(errors().size(), 1);
+    EXPECT_TRUE(player.Playing);
+    EXPECT_EQ(stops, 0);
+    player.Playing = false;
+    jobs.segmentModel()->setStatus(3, status_word::Uncertain);
+
+    // a row before the played one: the player's row moves up with it
+    playSegment(2);
+    clickSegment(0);
+    marker.RemoveSegment();
+    EXPECT_EQ(stops, 0);
+    EXPECT_EQ(player.PlayerSegment, 1);
+    EXPECT_EQ(jobs.segmentModel()->status(1), status_word::Playing);
+
+    // the played row itself: the player stops and gives the row its word back
+    clickSegment(1);
+    marker.RemoveSegment();
+    EXPECT_EQ(stops, 1);
+    EXPECT_FALSE(player.Playing);
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{30, 40}, {0, 300}}));
+    EXPECT_EQ(rows(), (QStringList{"00:00:30 - 00:00:40|00:00:10|OK", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
+}
+
+} // namespace

@@ -1,0 +1,384 @@
+// The preview player on real components: what it plays, what it shows, how
+// seeking and stepping move it, and what stops it.
+#include "player/PlayerFixture.h"
+
+#include "joblist/ListText.h"
+#include "joblist/Scale.h"
+#include "joblist/StatusWords.h"
+#include "support/SegmentedRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+constexpr int Rate = 8000;
+
+// Every case plays through the dummy driver in real time.
+using PreviewPlayerRealTime = PlayerTest;
+
+TEST_F(PreviewPlayerRealTime, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
+{
+    add({makeFile("ten minutes.wav", 600)});
+    clickFile(0);
+    EXPECT_EQ(skin().rangeEnd("pb"), 1200);
+    EXPECT_EQ(skin().thumbSize("pb"), 57);
+
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    EXPECT_EQ(state().PlayerRow, 0);
+    EXPECT_TRUE(m_output.isPlaying());
+    ASSERT_EQ(queued.size(), 1);
+    EXPECT_EQ(queued[0].firstFrame, 0);
+    EXPECT_EQ(queued[0].block.frameCount(1), PreviewPlayer::BlockFrames);
+    ASSERT_TRUE(waitForTicks(1));
+    EXPECT_LT(sliderPosition(), 5);  // within the first seconds
+    preview().StopPlayback();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_EQ(m_reader.isOpen(), 0);
+
+    setSlider(571);
+    preview().Play();
+    const int start = Scale(571, 600 * Rate, 1143);
+    EXPECT_EQ(state().StartFrame, start);
+    ASSERT_FALSE(queued.isEmpty());
+    EXPECT_EQ(queued.last().firstFrame, start);
+    ASSERT_TRUE(waitForTicks(1));
+    EXPECT_EQ(caption(), "00:05:00");
+    EXPECT_EQ(state().PositionText, "00:05:00");
+    EXPECT_GE(sliderPosition(), 571);
+    EXPECT_LE(sliderPosition(), 573);
+    preview().StopPlayback();
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_EQ(caption(), "00:00:00");
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty());
+}
+
+TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentAndStops)
+{
+    add({makeFile("first.wav", 60), makeFile("second.wav", 40)});
+    bench().settings().SplitMode = split_mode::Unification;
+    setSegments(bench().jobs.job(0), {{10, 20}, {0, 60}});
+    clickFile(0);
+    clickSegment(0);
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    EXPECT_TRUE(state().SegmentPlayback);
+    EXPECT_EQ(state().PlayerSegment, 0);
+    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    ASSERT_FALSE(queued.isEmpty());
+    EXPECT_EQ(queued[0].firstFrame, 10 * Rate);
+
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    // the caption counts the segment's own time, then is reset by the stop
+    ASSERT_GE(captions.size(), 3);
+    EXPECT_EQ(captions.first(), "00:00:00");
+    EXPECT_EQ(captions.at(captions.size() - 2), "00:00:10");
+    EXPECT_EQ(captions.last(), "00:00:00");
+    for (qsizetype i = 1; i + 1 < captions.size(); ++i)
+        EXPECT_GE(captions.at(i), captions.at(i - 1));
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+
+    // the second entry selected: the first entry's times, cut from its file
+    clickFile(1);
+    clickSegment(0);
+    preview().Play();
+    EXPECT_EQ(state().PlayerRow, 1);
+    EXPECT_EQ(queued.last().firstFrame, 10 * Rate);
+    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    preview().StopPlayback();
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+}
+
+TEST_F(PreviewPlayerRealTime, DraggingTheSliderToItsEndStopsPlayback)
+{
+    add({makeFile("ten minutes.wav", 600)});
+    clickFile(0);
+    preview().Play();
+    ASSERT_TRUE(waitForTicks(1));
+    pressSlider();
+    EXPECT_TRUE(state().SeekDragging);
+    moveSlider(1143);
+    EXPECT_EQ(caption(), "00:10:00");
+    // while the button is held the ticks leave the slider where the hand is
+    ASSERT_TRUE(waitForTicks(2));
+    EXPECT_EQ(sliderPosition(), 1143);
+    EXPECT_TRUE(state().Playing);
+    releaseSlider();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_FALSE(state().SeekDragging);
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_EQ(state().PlayPosition, 0);
+    EXPECT_EQ(caption(), "00:00:00");
+}
+
+TEST_F(PreviewPlayerRealTime, DraggingToAQuarterOfASegmentGoesOnNearSeventySeconds)
+{
+    add({makeFile("ten minutes.wav", 600)});
+    setSegments(bench().jobs.job(0), {{60, 100}, {0, 600}});
+    clickFile(0);
+    clickSegment(0);
+    preview().Play();
+    ASSERT_TRUE(waitForTicks(1));
+    const int quarter = 1143 / 4;
+    pressSlider();
+    moveSlider(quarter);
+    EXPECT_EQ(caption(), "00:00:10");  // a quarter of the segment's 40 seconds
+    const qsizetype before = queued.size();
+    releaseSlider();
+    EXPECT_FALSE(state().SeekDragging);
+    const int offset = Scale(quarter, 40 * Rate, 1143);
+    EXPECT_EQ(state().StartFrame, offset);
+    ASSERT_TRUE(waitFor([&] { return queued.size() > before; }));
+    EXPECT_EQ(queued.last().firstFrame, 60 * Rate + offset);
+    EXPECT_NEAR(double(queued.last().firstFrame) / Rate, 70.0, 0.1);
+    ASSERT_TRUE(waitForTicks(1));
+    EXPECT_EQ(caption(), "00:00:10");
+    EXPECT_GE(sliderPosition(), quarter);
+    EXPECT_LT(sliderPosition(), quarter + 15);
+    EXPECT_TRUE(state().Playing);
+}
+
+TEST_F(PreviewPlayerRealTime, StepsMoveTheSliderAboutASecondWhileStopped)
+{
+    add({makeFile("ten minutes.wav", 600), makeFile("three minutes.wav", 180)});
+    clickFile(0);
+    preview().StepForward();  // 1143 div 600 is 1, which counts as 2
+    EXPECT_EQ(sliderPosition(), 2);
+    EXPECT_EQ(caption(), "00:00:01");
+    preview().StepForward();
+    EXPECT_EQ(sliderPosition(), 4);
+    setSlider(1);
+    preview().StepBack();
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_EQ(caption(), "00:00:00");
+    preview().StepBack();
+    EXPECT_EQ(sliderPosition(), 0);
+
+    setSlider(1140);
+    preview().StepForward();
+    EXPECT_EQ(sliderPosition(), 1142);
+    EXPECT_EQ(caption(), "00:09:59");
+    preview().StepForward();  // the end is no place to start from
+    EXPECT_EQ(sliderPosition(), 1142);
+    EXPECT_EQ(state().PlayPosition, 1142);
+    EXPECT_EQ(caption(), "00:09:59");
+
+    clickFile(1);  // 1033 div 180 is 5
+    setSlider(0);
+    preview().StepForward();
+    EXPECT_EQ(sliderPosition(), 5);
+
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    const int playing = sliderPosition();
+    preview().StepForward();
+    preview().StepBack();
+    EXPECT_EQ(sliderPosition(), playing);
+    preview().StopPlayback();
+
+    bench().jobs.job(1).Duration = 0;
+    setSlider(100);
+    preview().StepForward();
+    preview().StepBack();
+    EXPECT_EQ(sliderPosition(), 100);
+}
+
+TEST_F(PreviewPlayerRealTime, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePreviewFirst)
+{
+    Settings &settings = bench().settings();
+    settings.OutputFolder = m_folder.file("out") + QLatin1Char('/');
+    QDir().mkpath(settings.OutputFolder);
+    const QString first = makeFile("first.wav", 12);
+    const QString second = makeFile("second.wav", 12);
+    add({first});
+    const auto startPlaying = [this](int row) {
+        clickFile(row);
+        preview().Play();
+        return state().Playing && m_output.isPlaying();
+    };
+
+    ASSERT_TRUE(startPlaying(0));
+    m_seams.dialogs.openAnswer = {second};
+    bench().adder.AddFiles();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_EQ(bench().jobs.rowCount(), 2);
+
+    ASSERT_TRUE(startPlaying(0));
+    bench().control.Stop();
+    EXPECT_FALSE(state().Playing);
+
+    ASSERT_TRUE(startPlaying(0));
+    bench().editor.ClearSegments();
+    EXPECT_FALSE(state().Playing);
+
+    ASSERT_TRUE(startPlaying(0));
+    m_seams.dialogs.saveAnswer.clear();
+    bench().control.StartJoin();  // stopped even when the save dialog is cancelled
+    EXPECT_FALSE(state().Playing);
+
+    settings.SplitMode = split_mode::Time;
+    ASSERT_TRUE(startPlaying(1));
+    bench().control.StartSplit(false);
+    EXPECT_FALSE(state().Playing);
+    EXPECT_TRUE(QFile::exists(settings.OutputFolder + "second_1.wma"));
+    settings.SplitMode = split_mode::Custom;
+
+    // a row before the played one goes: the player keeps its entry
+    ASSERT_TRUE(startPlaying(1));
+    bench().jobs.selectFileRow(0);
+    bench().editor.RemoveFile();
+    EXPECT_TRUE(state().Playing);
+    EXPECT_EQ(state().PlayerRow, 0);
+    EXPECT_EQ(bench().jobs.JobRecords().at(0).FileName, second);
+    // the played entry goes
+    bench().jobs.selectFileRow(0);
+    bench().editor.RemoveFile();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
+}
+
+TEST_F(PreviewPlayerRealTime, PlaybackEndsByItselfAtTheEndOfTheFile)
+{
+    add({makeFile("two seconds.wav", 2)});
+    clickFile(0);
+    preview().Play();
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(sliderPosition(), 0);
+    EXPECT_EQ(caption(), "00:00:00");
+    // every frame of the file was handed over, then the empty block that ends it
+    qint64 frames = 0;
+    for (const Queued &block : queued)
+        frames += block.block.frameCount(1);
+    EXPECT_EQ(frames, 2 * Rate);
+}
+
+TEST_F(PreviewPlayerRealTime, EmptyingTheListWhilePlayingStopsAndTheNextPlayWorks)
+{
+    const QString path = makeFile("short.wav", 12);
+    add({path});
+    clickFile(0);
+    preview().Play();
+    ASSERT_TRUE(waitForTicks(1));
+    bench().editor.ClearJob();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(caption(), "00:00:00");
+
+    add({path});
+    clickFile(0);
+    queued.clear();
+    preview().Play();
+    EXPECT_TRUE(state().Playing);
+    EXPECT_EQ(queued.size(), 1);
+    EXPECT_TRUE(waitForTicks(1));
+}
+
+TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlayerStopped)
+{
+    const QString path = makeFile("gone.wav", 12);
+    add({path});
+    setSegments(bench().jobs.job(0), {{2, 4}, {0, 12}});
+    clickFile(0);
+    ASSERT_TRUE(QFile::remove(path));
+    preview().Play();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_FALSE(m_output.isPlaying());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    ASSERT_EQ(m_seams.messages.errors.size(), 1);
+    EXPECT_TRUE(m_seams.messages.errors[0].startsWith("\"" + path + "\" cannot be played.\n"))
+        << qPrintable(m_seams.messages.errors[0]);
+
+    clickSegment(0);
+    preview().Play();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    EXPECT_EQ(m_seams.messages.errors.size(), 2);
+
+    // the file is back: the next Play plays
+    makeFile("gone.wav", 12);
+    preview().Play();
+    EXPECT_TRUE(state().Playing);
+    EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
+    EXPECT_TRUE(waitForTicks(1));
+}
+
+TEST_F(PreviewPlayerRealTime, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
+{
+    SdlAudioPlayer nowhere(QStringList{QStringLiteral("korvex-no-such-driver")}, nullptr);
+    PreviewPlayer lone(state(), bench().jobs, bench().settings(), bench().run, skin(), m_reader, nowhere,
+                       m_seams.messages);
+    const QString path = makeFile("tone.wav", 5);
+    add({path});
+    clickFile(0);
+    lone.Play();
+    EXPECT_FALSE(state().Playing);
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    ASSERT_EQ(m_seams.messages.errors.size(), 1);
+    EXPECT_TRUE(m_seams.messages.errors[0].contains(path));
+    EXPECT_TRUE(m_seams.messages.errors[0].contains("Component is not connected"));
+}
+
+TEST_F(PreviewPlayerRealTime, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
+{
+    add({makeFile("tone.wav", 5)});
+    clickFile(0);
+    bench().run.Converting = true;
+    preview().Play();
+    EXPECT_FALSE(state().Playing);
+    bench().run.Converting = false;
+    {
+        const JobList::AddingScope adding(bench().jobs);
+        preview().Play();
+        EXPECT_FALSE(state().Playing);
+    }
+    EXPECT_TRUE(queued.isEmpty());
+    EXPECT_EQ(m_reader.isOpen(), 0);
+    // Play while playing starts nothing new
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    preview().Play();
+    EXPECT_EQ(queued.size(), 1);
+}
+
+TEST_F(PreviewPlayerRealTime, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySegmentEndsAtOnce)
+{
+    add({makeFile("minute.wav", 60)});
+    setSegments(bench().jobs.job(0), {{5, 5}, {20, 30}, {0, 60}});
+    clickFile(0);
+    clickSegment(0);
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_EQ(statuses(), (QStringList{"OK", "OK", "Uncertain"}));
+
+    // a click on the file list during segment playback: still the segment's
+    // slider, and the end at the segment's end
+    clickSegment(1);
+    preview().Play();
+    clickFile(0);
+    EXPECT_FALSE(bench().jobs.SegmentSelected);
+    QList<std::pair<qint64, int>> ticks;
+    QObject context;
+    QObject::connect(&m_output, &IAudioPlayer2::OnTimer, &context,
+                     [&](qint64 played) { ticks.append({played, sliderPosition()}); });
+    ASSERT_TRUE(waitFor([&] { return ticks.size() >= 3; }));
+    for (const auto &[played, position] : ticks)
+        EXPECT_EQ(position, Scale(int(played), positionMax(), 10 * Rate));
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_LE(captions.at(captions.size() - 2), "00:00:10");
+}
+
+} // namespace
