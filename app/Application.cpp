@@ -4,6 +4,7 @@
 #include "app/DesktopIdentity.h"
 #include "app/InstanceChannel.h"
 #include "app/InstanceLock.h"
+#include "app/StartupClock.h"
 #include "app/TerminationSignals.h"
 #include "KorvexVersion.h"
 #include "app/Tfm_about.h"
@@ -111,6 +112,7 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
 
 int RunKorvex(int argc, char **argv)
 {
+    StartupClock startup;
     const KorvexCommandLine line = ParseKorvexCommandLine(argumentsOf(argc, argv), QDir::currentPath());
     if (line.action != KorvexCommandLine::Action::Run)
         return answerWithoutWindow(line);
@@ -142,6 +144,7 @@ int RunKorvex(int argc, char **argv)
     QObject::connect(windows.fm_main.get(), &Tfm_main::sessionEnded, &application, &QCoreApplication::quit);
     QObject::connect(&signals, &TerminationSignals::terminationRequested, windows.fm_main.get(),
                      &Tfm_main::closeFromSignal);
+    startup.watch(windows.fm_main.get());
     windows.fm_main->show();
     // Listening starts once the window can take files; a start that comes
     // earlier tries again until then.

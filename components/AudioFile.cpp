@@ -40,7 +40,7 @@ void AudioFile::createForWrite(const QString &path, int)
     const int rate = m_writeRate > 0 ? m_writeRate : profile.sampleRate;
     const int channels = m_writeChannels > 0 ? m_writeChannels : profile.channels;
     m_writer = std::make_unique<AudioWriter>(path, profile, rate, channels,
-                                             AudioWriter::Options{m_encoderWorkers, 48});
+                                             AudioWriter::Options{.workers = m_encoderWorkers});
 }
 
 void AudioFile::writeBlock(const SampleArray &block)

@@ -22,8 +22,6 @@ constexpr qint64 DefaultSeekPreroll = 6144;
 constexpr int ForwardSkipSeconds = 2;
 // Resampler look-ahead step, in source frames.
 constexpr qint64 LookAheadFrames = 256;
-// Decoded audio is handed on in pieces of at most this many frames.
-constexpr qint64 SourcePieceFrames = 65536;
 // Errors the demuxer may report for damage it can step over.
 constexpr int MaxConsecutiveReadErrors = 64;
 
@@ -200,51 +198,55 @@ void AudioReader::convertToSource(qint64 skip, qint64 keep)
     for (int p = 0; p < planes; ++p)
         input[static_cast<size_t>(p)] = frame.extended_data[p] + skip * stride;
 
-    m_scratch.resize(static_cast<size_t>(keep * outChannels()));
-    auto *output = reinterpret_cast<uint8_t *>(m_scratch.data());
+    // A frame that fits the block being read is converted straight into it;
+    // only what goes past the block waits in the FIFO.
+    const bool direct = keep <= m_directRoom;
+    if (!direct)
+        m_scratch.resize(static_cast<size_t>(keep * outChannels()));
+    float *target = direct ? m_directOut : m_scratch.data();
+    auto *output = reinterpret_cast<uint8_t *>(target);
     const int converted = swr_convert(m_layoutConverter.get(), &output, static_cast<int>(keep), input.data(),
                                       static_cast<int>(keep));
     if (converted < 0)
         throw KorvexError(QStringLiteral("Unable to convert the audio of '%1': %2.")
                               .arg(m_path, ffmpegErrorText(converted)));
-    void *planesOut[] = {m_scratch.data()};
-    if (av_audio_fifo_write(m_sourceFifo.get(), planesOut, converted) < converted)
+    if (direct) {
+        m_directOut += qint64(converted) * outChannels();
+        m_directRoom -= converted;
+        return;
+    }
+    const qint64 fitting = std::min<qint64>(m_directRoom, converted);
+    std::copy_n(m_scratch.data(), fitting * outChannels(), m_directOut);
+    m_directOut += fitting * outChannels();
+    m_directRoom -= fitting;
+    void *planesOut[] = {m_scratch.data() + fitting * outChannels()};
+    const int rest = converted - static_cast<int>(fitting);
+    if (av_audio_fifo_write(m_sourceFifo.get(), planesOut, rest) < rest)
         throw KorvexError(QStringLiteral("Out of memory while reading '%1'.").arg(m_path));
 }
 
-// Decodes until the source FIFO holds `frames` frames or the stream ends.
-bool AudioReader::fillSource(qint64 frames)
+// Copies up to `frames` frames into `into`: first what the FIFO holds from an
+// earlier frame, then frames decoded straight into place; returns how many.
+qint64 AudioReader::readSource(float *into, qint64 frames)
 {
-    while (av_audio_fifo_size(m_sourceFifo.get()) < frames) {
+    const int buffered = static_cast<int>(std::min<qint64>(av_audio_fifo_size(m_sourceFifo.get()), frames));
+    void *planes[] = {into};
+    const qint64 fromFifo = buffered > 0 ? std::max(av_audio_fifo_read(m_sourceFifo.get(), planes, buffered), 0) : 0;
+    m_directOut = into + fromFifo * outChannels();
+    m_directRoom = frames - fromFifo;
+    while (m_directRoom > 0) {
         if (m_frameHeld) {
             acceptFrame();
             continue;
         }
-        if (m_nextDecodePos >= m_length && m_positionKnown)
-            return false;
-        if (!decodeNextFrame())
-            return false;
+        if ((m_nextDecodePos >= m_length && m_positionKnown) || !decodeNextFrame())
+            break;
         acceptFrame();
     }
-    return true;
-}
-
-// Copies up to `frames` frames out of the source FIFO, decoding a piece at a
-// time so the FIFO stays small however large the block; returns how many.
-qint64 AudioReader::readSource(float *into, qint64 frames)
-{
-    qint64 copied = 0;
-    while (copied < frames) {
-        const qint64 piece = std::min<qint64>(frames - copied, SourcePieceFrames);
-        fillSource(piece);
-        const int available = static_cast<int>(std::min<qint64>(av_audio_fifo_size(m_sourceFifo.get()), piece));
-        void *planes[] = {into + copied * outChannels()};
-        const int got = available > 0 ? av_audio_fifo_read(m_sourceFifo.get(), planes, available) : 0;
-        if (got <= 0)
-            break;
-        copied += got;
-        m_sourceFifoPos += got;
-    }
+    const qint64 copied = frames - m_directRoom;
+    m_directOut = nullptr;
+    m_directRoom = 0;
+    m_sourceFifoPos += copied;
     return copied;
 }
 

@@ -42,7 +42,6 @@ private:
     void findOrigin();
     bool decodeNextFrame();
     void acceptFrame();
-    bool fillSource(qint64 frames);
     void convertToSource(qint64 skip, qint64 keep);
     std::optional<qint64> framePosition() const;
     void restartAt(qint64 frame);
@@ -89,6 +88,10 @@ private:
     qint64 m_nextDecodePos = 0;    // source position of the next decoded frame
     bool m_positionKnown = false;
     qint64 m_discardBefore = 0;
+    // While readSource() runs: where the next converted frame goes in the
+    // caller's block, and how many frames still fit there.
+    float *m_directOut = nullptr;
+    qint64 m_directRoom = 0;
 
     // Stage two, only when the rate changes: source frames up to m_fedPos
     // have entered the resampler; m_delivered output frames have been handed

@@ -108,12 +108,16 @@ void AudioWriter::setInputFormat(int sampleRate, int channels)
     if (!IsWorkableAudioFormat(sampleRate, channels))
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
                               .arg(sampleRate).arg(channels));
-    if (m_converter && sampleRate == m_inputRate && channels == m_inputChannels)
+    if (m_inputRate > 0 && sampleRate == m_inputRate && channels == m_inputChannels)
         return;
-    if (m_converter)
-        flushConverter();
+    flushConverter();
     m_inputRate = sampleRate;
     m_inputChannels = channels;
+    m_converter.reset();
+    // Blocks already in the profile's rate and channels only need splitting
+    // into planes, which the encoder pool does as it fills its frames.
+    if (sampleRate == m_profile.sampleRate && channels == m_profile.channels)
+        return;
     const AVChannelLayout layout = defaultLayout(channels);
     m_converter = makeFloatConverter(layout, AV_SAMPLE_FMT_FLT, sampleRate, m_profile.channels,
                                      AV_SAMPLE_FMT_FLTP, m_profile.sampleRate);
@@ -135,7 +139,12 @@ void AudioWriter::write(const SampleArray &block)
             m_pool->pushSilence(m_priming);
             m_primed = true;
         }
-        pushConverted(fullScale(block.data(), frames * m_inputChannels).data(), frames);
+        // The pool clips as it fills its frames; the resampler must not see
+        // damaged samples at all.
+        if (m_converter)
+            pushConverted(fullScale(block.data(), frames * m_inputChannels).data(), frames);
+        else
+            m_pool->pushInterleaved(block.data(), frames);
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());
     }
@@ -147,13 +156,16 @@ void AudioWriter::pushConverted(const float *interleaved, qint64 frames)
     const int channels = m_profile.channels;
     const auto *in = reinterpret_cast<const uint8_t *>(interleaved);
     const int room = swr_get_out_samples(m_converter.get(), static_cast<int>(frames));
-    std::vector<std::vector<float>> planes(static_cast<size_t>(channels),
-                                           std::vector<float>(static_cast<size_t>(std::max(room, 0))));
+    // The planes are kept from block to block: they only grow.
+    m_planes.resize(static_cast<size_t>(channels));
     std::vector<uint8_t *> out(static_cast<size_t>(channels));
     std::vector<const float *> made(static_cast<size_t>(channels));
     for (int c = 0; c < channels; ++c) {
-        out[static_cast<size_t>(c)] = reinterpret_cast<uint8_t *>(planes[static_cast<size_t>(c)].data());
-        made[static_cast<size_t>(c)] = planes[static_cast<size_t>(c)].data();
+        auto &plane = m_planes[static_cast<size_t>(c)];
+        if (plane.size() < static_cast<size_t>(std::max(room, 0)))
+            plane.resize(static_cast<size_t>(room));
+        out[static_cast<size_t>(c)] = reinterpret_cast<uint8_t *>(plane.data());
+        made[static_cast<size_t>(c)] = plane.data();
     }
     const int count = swr_convert(m_converter.get(), out.data(), room, in ? &in : nullptr,
                                   in ? static_cast<int>(frames) : 0);
@@ -164,7 +176,7 @@ void AudioWriter::pushConverted(const float *interleaved, qint64 frames)
 
 void AudioWriter::flushConverter()
 {
-    if (!m_primed)
+    if (!m_primed || !m_converter)
         return;
     // Drains what the resampler still holds for its filter.
     pushConverted(nullptr, 0);

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace korvex {
 
@@ -24,7 +25,9 @@ public:
     struct Options
     {
         int workers = 0;        // 0: one per processor, at most four
-        int chunkFrames = 48;   // codec frames per unit of work
+        // Codec frames per unit of work: each chunk encodes one frame more to
+        // prime its encoder, so longer chunks waste less (2 MiB each in stereo).
+        int chunkFrames = 128;
     };
 
     // Creates the file at once; throws KorvexError naming the path and the reason.
@@ -59,7 +62,8 @@ private:
     std::unique_ptr<SalvageSink> m_sink;
     OutputFormatPtr m_format;   // written by the worker that holds the sink, then by finish()
     AVStream *m_stream = nullptr;
-    ResamplerPtr m_converter;
+    ResamplerPtr m_converter;   // none while the input is in the profile's format
+    std::vector<std::vector<float>> m_planes;
     int m_inputRate = 0;
     int m_inputChannels = 0;
     qint64 m_inputFrames = 0;

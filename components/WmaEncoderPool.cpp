@@ -3,9 +3,25 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace korvex {
+
+namespace {
+
+// Without branches, as every sample passes here: infinities and NaN give
+// NaN when subtracted from themselves and become silence.
+inline float fullScale(float sample)
+{
+    const float finite = sample - sample == 0.0f ? sample : 0.0f;
+    return std::min(std::max(finite, -1.0f), 1.0f);
+}
+
+float *planeOf(AVFrame &frame, int channel)
+{
+    return reinterpret_cast<float *>(frame.data[channel]);
+}
+
+} // namespace
 
 WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, PacketSink sink)
     : m_profile(profile), m_sink(std::move(sink))
@@ -13,19 +29,13 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_reference = openEncoder();
     m_frameSize = m_reference->frame_size;
     m_channels = m_reference->ch_layout.nb_channels;
-    m_chunkSamples = qint64(std::max(chunkFrames, 2)) * m_frameSize;
-    m_fill.assign(static_cast<size_t>(m_channels), {});
-    for (auto &plane : m_fill)
-        plane.reserve(reservedSamples());
+    m_chunkFrames = std::max(chunkFrames, 2);
+    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
     workers = std::max(workers, 1);
-    m_queueLimit = static_cast<size_t>(2 * workers);
+    // One chunk waiting per worker keeps them busy: the decoder outruns them.
+    m_queueLimit = static_cast<size_t>(workers);
     for (int i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { workerLoop(); });
-}
-
-size_t WmaEncoderPool::reservedSamples() const
-{
-    return static_cast<size_t>(std::min<qint64>(m_chunkSamples + m_frameSize, 1 << 20));
 }
 
 WmaEncoderPool::~WmaEncoderPool()
@@ -54,64 +64,107 @@ CodecContextPtr WmaEncoderPool::openEncoder() const
     return context;
 }
 
-void WmaEncoderPool::push(const float *const *planes, qint64 frames)
+FramePtr WmaEncoderPool::newFrame(qint64 index) const
+{
+    FramePtr frame = makeFrame();
+    frame->nb_samples = m_frameSize;
+    frame->format = AV_SAMPLE_FMT_FLTP;
+    frame->sample_rate = m_profile.sampleRate;
+    av_channel_layout_copy(&frame->ch_layout, &m_reference->ch_layout);
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    frame->pts = index * m_frameSize;
+    return frame;
+}
+
+// Fills codec frames from the pushed samples: copyInto(frame, at, from,
+// count) writes `count` samples of every channel, starting `from` frames
+// into the pushed block, at sample `at` of the frame's planes.
+template<typename CopyInto>
+void WmaEncoderPool::append(qint64 frames, CopyInto copyInto)
 {
     throwIfFailed();
     qint64 offset = 0;
     while (offset < frames) {
-        const qint64 room = m_chunkSamples - m_fillFrames;
-        const qint64 take = std::min(room, frames - offset);
-        appendSamples(planes, offset, take);
+        if (!m_current)
+            m_current = newFrame(m_nextFrameIndex++);
+        const qint64 take = std::min<qint64>(m_frameSize - m_currentSamples, frames - offset);
+        copyInto(*m_current, m_currentSamples, offset, take);
+        m_currentSamples += static_cast<int>(take);
         offset += take;
-        if (m_fillFrames == m_chunkSamples)
-            dispatch(m_fillFrames);
+        if (m_currentSamples == m_frameSize)
+            completeFrame();
     }
     m_pushed += frames;
 }
 
-void WmaEncoderPool::pushSilence(qint64 frames)
+void WmaEncoderPool::push(const float *const *planes, qint64 frames)
 {
-    std::vector<float> zeros(static_cast<size_t>(std::min<qint64>(frames, 65536)), 0.0f);
-    std::vector<const float *> planes(static_cast<size_t>(m_channels), zeros.data());
-    for (qint64 done = 0; done < frames;) {
-        const qint64 step = std::min<qint64>(frames - done, static_cast<qint64>(zeros.size()));
-        push(planes.data(), step);
-        done += step;
-    }
+    const int channels = m_channels;
+    append(frames, [planes, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
+        for (int c = 0; c < channels; ++c) {
+            const float *in = planes[c] + from;
+            float *out = planeOf(frame, c) + at;
+            for (qint64 i = 0; i < count; ++i)
+                out[i] = fullScale(in[i]);
+        }
+    });
 }
 
-void WmaEncoderPool::appendSamples(const float *const *planes, qint64 offset, qint64 frames)
+void WmaEncoderPool::pushInterleaved(const float *samples, qint64 frames)
 {
-    for (int c = 0; c < m_channels; ++c) {
-        auto &plane = m_fill[static_cast<size_t>(c)];
-        const size_t end = plane.size();
-        plane.resize(end + static_cast<size_t>(frames));
-        const float *from = planes[c] + offset;
-        std::transform(from, from + frames, plane.begin() + static_cast<std::ptrdiff_t>(end),
-                       [](float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; });
-    }
-    m_fillFrames += frames;
+    const int channels = m_channels;
+    append(frames, [samples, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
+        const float *in = samples + from * channels;
+        if (channels == 2) {
+            float *left = planeOf(frame, 0) + at;
+            float *right = planeOf(frame, 1) + at;
+            for (qint64 i = 0; i < count; ++i) {
+                left[i] = fullScale(in[2 * i]);
+                right[i] = fullScale(in[2 * i + 1]);
+            }
+            return;
+        }
+        for (int c = 0; c < channels; ++c) {
+            float *out = planeOf(frame, c) + at;
+            for (qint64 i = 0; i < count; ++i)
+                out[i] = fullScale(in[i * channels + c]);
+        }
+    });
+}
+
+void WmaEncoderPool::pushSilence(qint64 frames)
+{
+    const int channels = m_channels;
+    append(frames, [channels](AVFrame &frame, qint64 at, qint64, qint64 count) {
+        for (int c = 0; c < channels; ++c)
+            std::fill_n(planeOf(frame, c) + at, count, 0.0f);
+    });
+}
+
+void WmaEncoderPool::completeFrame()
+{
+    m_fill.push_back(std::move(m_current));
+    m_currentSamples = 0;
+    if (static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0) == m_chunkFrames)
+        dispatch();
 }
 
 // Hands the filled chunk (whole codec frames) to the workers; its last frame
-// stays behind to prime the next chunk.
-void WmaEncoderPool::dispatch(qint64 frames)
+// stays behind, shared, to prime the next chunk.
+void WmaEncoderPool::dispatch()
 {
     Chunk chunk;
     chunk.sequence = m_nextSequence++;
-    chunk.primed = m_nextFrameIndex > 0;
-    chunk.firstFrame = m_nextFrameIndex - (chunk.primed ? 1 : 0);
-    chunk.planes = std::move(m_fill);
-    m_nextFrameIndex += frames / m_frameSize;
-
-    m_fill.assign(static_cast<size_t>(m_channels), {});
-    for (int c = 0; c < m_channels; ++c) {
-        const auto &sent = chunk.planes[static_cast<size_t>(c)];
-        auto &next = m_fill[static_cast<size_t>(c)];
-        next.reserve(reservedSamples());
-        next.assign(sent.end() - m_frameSize, sent.end());
-    }
-    m_fillFrames = 0;
+    chunk.primed = m_fillPrimed;
+    chunk.frames = std::move(m_fill);
+    m_fill.clear();
+    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
+    FramePtr priming = makeFrame();
+    if (av_frame_ref(priming.get(), chunk.frames.back().get()) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    m_fill.push_back(std::move(priming));
+    m_fillPrimed = true;
 
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -172,36 +225,28 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
 
 } // namespace
 
-void WmaEncoderPool::fillFrame(AVFrame &frame, const AVCodecContext &encoder, const Chunk &chunk, qint64 index,
-                               float gain) const
+FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain) const
 {
-    frame.nb_samples = m_frameSize;
-    frame.format = AV_SAMPLE_FMT_FLTP;
-    frame.sample_rate = m_profile.sampleRate;
-    av_channel_layout_copy(&frame.ch_layout, &encoder.ch_layout);
-    if (av_frame_get_buffer(&frame, 0) < 0)
-        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    FramePtr copy = newFrame(0);
+    copy->pts = frame.pts;
     for (int c = 0; c < m_channels; ++c) {
-        const float *from = chunk.planes[static_cast<size_t>(c)].data() + index * m_frameSize;
-        auto *to = reinterpret_cast<float *>(frame.data[c]);
+        const auto *from = reinterpret_cast<const float *>(frame.data[c]);
+        auto *to = reinterpret_cast<float *>(copy->data[c]);
         for (int i = 0; i < m_frameSize; ++i)
             to[i] = from[i] * gain;
     }
-    frame.pts = (chunk.firstFrame + index) * m_frameSize;
+    return copy;
 }
 
 WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, const Chunk &chunk)
 {
     Result result;
-    FramePtr frame = makeFrame();
-    const qint64 frameCount = static_cast<qint64>(chunk.planes.front().size()) / m_frameSize;
+    const qint64 frameCount = static_cast<qint64>(chunk.frames.size());
     for (qint64 f = 0; f < frameCount; ++f) {
-        fillFrame(*frame, *encoder, chunk, f, 1.0f);
         const bool keep = !(chunk.primed && f == 0);
-        const bool encoded = encodeFrame(*encoder, *frame, keep ? &result.packets : nullptr);
-        av_frame_unref(frame.get());
-        if (!encoded)
-            encodeQuieter(encoder, chunk, f, keep ? &result.packets : nullptr);
+        std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;
+        if (!encodeFrame(*encoder, *chunk.frames[static_cast<size_t>(f)], packets))
+            encodeQuieter(encoder, chunk, f, packets);
     }
     return result;
 }
@@ -215,20 +260,15 @@ WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, con
 void WmaEncoderPool::encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index,
                                    std::vector<PacketPtr> *packets)
 {
-    FramePtr frame = makeFrame();
     for (float gain = 0.5f; gain >= 1.0f / 256; gain /= 2) {
         encoder = openEncoder();
         if (index > 0) {
-            fillFrame(*frame, *encoder, chunk, index - 1, gain);
-            const bool primed = encodeFrame(*encoder, *frame, nullptr);
-            av_frame_unref(frame.get());
-            if (!primed)
+            FramePtr previous = quieterCopy(*chunk.frames[static_cast<size_t>(index - 1)], gain);
+            if (!encodeFrame(*encoder, *previous, nullptr))
                 continue;
         }
-        fillFrame(*frame, *encoder, chunk, index, gain);
-        const bool encoded = encodeFrame(*encoder, *frame, packets);
-        av_frame_unref(frame.get());
-        if (encoded)
+        FramePtr frame = quieterCopy(*chunk.frames[static_cast<size_t>(index)], gain);
+        if (encodeFrame(*encoder, *frame, packets))
             return;
     }
     throw KorvexError(QStringLiteral("The WMA encoder cannot code this audio at %1 bits per second.")
@@ -283,10 +323,9 @@ void WmaEncoderPool::throwIfFailed()
 void WmaEncoderPool::finish()
 {
     throwIfFailed();
-    const qint64 partial = m_fillFrames % m_frameSize;
-    pushSilence((partial ? m_frameSize - partial : 0) + m_frameSize);
-    if (m_fillFrames > 0)
-        dispatch(m_fillFrames);
+    pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
+    if (static_cast<qint64>(m_fill.size()) > (m_fillPrimed ? 1 : 0))
+        dispatch();
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_nextToSink == m_nextSequence || !m_failure.isEmpty(); });

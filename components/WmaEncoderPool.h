@@ -39,8 +39,12 @@ public:
     int channels() const { return m_channels; }
 
     // Appends `frames` samples per channel, clipped to full scale (louder
-    // samples are what makes wmav2 give up at low bitrates).
+    // samples are what makes wmav2 give up at low bitrates; what is not a
+    // number at all becomes silence).
     void push(const float *const *planes, qint64 frames);
+    // The same from interleaved samples in the encoder's channel count: they
+    // are split into planes on the way into the codec frames.
+    void pushInterleaved(const float *samples, qint64 frames);
     void pushSilence(qint64 frames);
     // Pads the last frame with silence and one frame more so the decoder
     // puts out every pushed sample, encodes everything and waits for it.
@@ -50,12 +54,14 @@ public:
     qint64 framesPushed() const { return m_pushed; }
 
 private:
+    // Codec frames are filled once, straight from the pushed samples, and
+    // handed to the encoder as they are; the frame that primes the next chunk
+    // is shared, not copied.
     struct Chunk
     {
         qint64 sequence = 0;
-        qint64 firstFrame = 0;     // codec frame index of the first frame encoded
         bool primed = false;       // the first frame only sets up the overlap
-        std::vector<std::vector<float>> planes;
+        std::vector<FramePtr> frames;
     };
     struct Result
     {
@@ -63,14 +69,15 @@ private:
     };
 
     CodecContextPtr openEncoder() const;
-    void appendSamples(const float *const *planes, qint64 offset, qint64 frames);
-    void dispatch(qint64 frames);
+    FramePtr newFrame(qint64 index) const;
+    template<typename CopyInto>
+    void append(qint64 frames, CopyInto copyInto);
+    void completeFrame();
+    void dispatch();
     void workerLoop();
     Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
-    void fillFrame(AVFrame &frame, const AVCodecContext &encoder, const Chunk &chunk, qint64 index,
-                   float gain) const;
-    size_t reservedSamples() const;
+    FramePtr quieterCopy(const AVFrame &frame, float gain) const;
     void deliver(qint64 sequence, Result result);
     void fail(const QString &text);
     void throwIfFailed();
@@ -81,13 +88,16 @@ private:
     PacketSink m_sink;
     int m_frameSize = 0;
     int m_channels = 0;
-    qint64 m_chunkSamples = 0;
+    qint64 m_chunkFrames = 0;  // codec frames per chunk, the priming one left out
     qint64 m_pushed = 0;
 
-    // Owner thread only: the chunk being filled, and the last frame of the
-    // previous chunk, which primes the next one.
-    std::vector<std::vector<float>> m_fill;
-    qint64 m_fillFrames = 0;
+    // Owner thread only: the frames of the chunk being filled (after the
+    // last frame of the previous chunk, which primes it), the frame being
+    // filled and how many samples it holds.
+    std::vector<FramePtr> m_fill;
+    bool m_fillPrimed = false;
+    FramePtr m_current;
+    int m_currentSamples = 0;
     qint64 m_nextFrameIndex = 0;
     qint64 m_nextSequence = 0;
 

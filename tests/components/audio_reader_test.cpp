@@ -173,6 +173,34 @@ TEST(ReaderSeek, SeekToTheCurrentPositionContinuesTheStream)
     EXPECT_EQ(maxDifference(first.data(), straight.constData(), 12000), 0.0f);
 }
 
+// Decoded frames go straight into the block being read when they fit and
+// wait for the next read when they do not: blocks smaller than a codec frame,
+// ending inside one or spanning many give the straight decode between them,
+// whatever the codec's frame size.
+TEST(ReaderBlocks, BlocksOfAnySizeTogetherGiveTheStraightDecode)
+{
+    TestFolder folder;
+    for (const char *name : {"blocks.mp3", "blocks.ogg", "blocks.wma"}) {
+        SCOPED_TRACE(name);
+        const QString path = makeSource(folder, QString::fromLatin1(name), 250);
+        AudioFile file;
+        file.openForRead(path);
+        const QList<float> straight = readToEnd(file, file.length());
+        file.seek(0, 3);
+        QList<float> pieced;
+        const qint64 sizes[] = {1, 1151, 1153, 2048, 7, 100000, 4095, 4097, 33333};
+        for (int k = 0;; ++k) {
+            const SampleArray block = file.readBlock(sizes[k % std::size(sizes)]);
+            if (block.upperBound() < 1)
+                break;
+            EXPECT_LE(block.upperBound(), sizes[k % std::size(sizes)] * 2);
+            pieced.append(block.samples());
+        }
+        ASSERT_EQ(pieced.size(), straight.size());
+        EXPECT_EQ(maxDifference(pieced.constData(), straight.constData(), straight.size()), 0.0f);
+    }
+}
+
 TEST(ReaderEnd, ReadsAtAndPastTheEndAreEmpty)
 {
     TestFolder folder;
