@@ -75,7 +75,7 @@ TEST(SplitOutput, PiecesDecodeToTheSameSamplesAsBefore)
     struct Case
     {
         const char *name;
-        AudioSpec spec;
+        AudioSpec audio;
         qint64 pieceFrames;
         int profile;
         QStringList expected;
@@ -97,7 +97,7 @@ TEST(SplitOutput, PiecesDecodeToTheSameSamplesAsBefore)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const QString source = folder.file(QString::fromLatin1(c.name));
-        writeAudioFile(source, c.spec);
+        writeAudioFile(source, c.audio);
         const QString pieces = folder.file(QStringLiteral("pieces-") + QString::fromLatin1(c.name));
         QDir().mkpath(pieces);
         const PieceSums got = splitAndSum(source, pieces, c.pieceFrames, c.profile);
