@@ -135,13 +135,38 @@ void WaveformWorker::writeCache(const QString &key, const WaveOverview &overview
     file.commit();
 }
 
+void OverviewMailbox::put(quint64 request, const WaveOverview &overview)
+{
+    std::lock_guard lock(m_mutex);
+    m_request = request;
+    m_overview = overview;
+    m_full = true;
+}
+
+bool OverviewMailbox::take(quint64 &request, WaveOverview &overview)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_full)
+        return false;
+    request = m_request;
+    overview = std::move(m_overview);
+    m_full = false;
+    return true;
+}
+
+void WaveformWorker::handOver(quint64 request, const WaveOverview &overview)
+{
+    m_mailbox.put(request, overview);
+    Q_EMIT progressed();
+}
+
 void WaveformWorker::scan(quint64 request, const QString &path, const QString &key)
 {
     if (m_latest.load(std::memory_order_acquire) != request)
         return;
     WaveOverview overview = emptyOverview(path);
     if (readCache(key, overview)) {
-        Q_EMIT progressed(request, overview);
+        handOver(request, overview);
         return;
     }
     try {
@@ -157,7 +182,7 @@ void WaveformWorker::scan(quint64 request, const QString &path, const QString &k
                 break;
             columns.feed(block.data(), block.frameCount(reader.channelCount()), overview);
             if (sinceHandOver.elapsed() >= HandOverMs) {
-                Q_EMIT progressed(request, overview);
+                handOver(request, overview);
                 sinceHandOver.restart();
             }
         }
@@ -167,7 +192,7 @@ void WaveformWorker::scan(quint64 request, const QString &path, const QString &k
         // a file that cannot be read shows no sound; adding it has said why
         overview.complete = true;
     }
-    Q_EMIT progressed(request, overview);
+    handOver(request, overview);
 }
 
 QString WaveformSource::defaultCacheFolder()
@@ -179,11 +204,15 @@ QString WaveformSource::defaultCacheFolder()
 WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
     : QObject(parent), m_finished(CacheBytes)
 {
-    qRegisterMetaType<WaveOverview>();
-    m_worker = new WaveformWorker(m_request, cacheFolder);
+    m_worker = new WaveformWorker(m_request, m_mailbox, cacheFolder);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &WaveformWorker::progressed, this, &WaveformSource::take, Qt::QueuedConnection);
+    // A queued signal, not a posted functor: Qt's own code copies the
+    // arguments into its event and hands it over under Qt's locks, which
+    // ThreadSanitizer cannot see into. A functor's captures would be written
+    // by this thread's code and read by the worker's with no visible order.
+    connect(this, &WaveformSource::scanRequested, m_worker, &WaveformWorker::scan, Qt::QueuedConnection);
     m_thread.setObjectName(QStringLiteral("waveform"));
     m_thread.start(QThread::LowPriority);
 }
@@ -191,6 +220,9 @@ WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
 WaveformSource::~WaveformSource()
 {
     m_request.fetch_add(1, std::memory_order_release);  // the scan at hand ends at its next block
+    // Cut here, so the worker's destruction on its thread finds no
+    // connection back to this object, which is about to go.
+    disconnect(this, &WaveformSource::scanRequested, m_worker, nullptr);
     m_thread.quit();
     m_thread.wait();
 }
@@ -214,15 +246,17 @@ void WaveformSource::show(const QString &path)
         m_current = *kept;
     } else {
         m_current = emptyOverview(path);
-        QMetaObject::invokeMethod(
-            m_worker, [worker = m_worker, request, path, key] { worker->scan(request, path, key); },
-            Qt::QueuedConnection);
+        Q_EMIT scanRequested(request, path, key, QPrivateSignal());
     }
     Q_EMIT overviewChanged();
 }
 
-void WaveformSource::take(quint64 request, const WaveOverview &overview)
+void WaveformSource::take()
 {
+    quint64 request = 0;
+    WaveOverview overview;
+    if (!m_mailbox.take(request, overview))
+        return;  // taken at an earlier signal
     if (request != m_request.load(std::memory_order_acquire))
         return;  // a file no longer shown
     m_current = overview;

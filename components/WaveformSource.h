@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <mutex>
 
 namespace korvex {
 
@@ -25,6 +26,25 @@ struct WaveOverview
 };
 
 class WaveformWorker;
+
+// The latest overview the worker has made, waiting for the window thread. It
+// crosses under a lock of ours rather than as a signal's argument, whose copy
+// our code would make on one thread and read on the other, ordered only by
+// Qt's locks, which ThreadSanitizer cannot see.
+class OverviewMailbox
+{
+public:
+    // Worker thread: replaces what the window thread has not taken yet.
+    void put(quint64 request, const WaveOverview &overview);
+    // Window thread: false when there is nothing new.
+    bool take(quint64 &request, WaveOverview &overview);
+
+private:
+    std::mutex m_mutex;
+    bool m_full = false;
+    quint64 m_request = 0;
+    WaveOverview m_overview;
+};
 
 // Computes the overviews of files on a worker thread with a reader of its own
 // (never the window's shared one), and hands them to the window thread as
@@ -50,14 +70,17 @@ public:
 Q_SIGNALS:
     // current() has grown or changed.
     void overviewChanged();
+    // The hand-over of a scan to the worker, nobody else's.
+    void scanRequested(quint64 request, const QString &path, const QString &key, QPrivateSignal);
 
 private:
-    void take(quint64 request, const WaveOverview &overview);
+    void take();
     static QString cacheKey(const QString &path);
 
     QThread m_thread;
     WaveformWorker *m_worker = nullptr;       // lives on m_thread
     std::atomic<quint64> m_request{0};        // written here, read by the worker to notice it is abandoned
+    OverviewMailbox m_mailbox;                // filled by the worker, emptied here
     WaveOverview m_current;
     QString m_currentKey;
     QCache<QString, WaveOverview> m_finished; // cost: bytes
@@ -68,8 +91,8 @@ class WaveformWorker : public QObject
 {
     Q_OBJECT
 public:
-    WaveformWorker(const std::atomic<quint64> &latest, const QString &cacheFolder)
-        : m_latest(latest), m_cacheFolder(cacheFolder)
+    WaveformWorker(const std::atomic<quint64> &latest, OverviewMailbox &mailbox, const QString &cacheFolder)
+        : m_latest(latest), m_mailbox(mailbox), m_cacheFolder(cacheFolder)
     {
     }
 
@@ -77,17 +100,18 @@ public:
     void scan(quint64 request, const QString &path, const QString &key);
 
 Q_SIGNALS:
-    void progressed(quint64 request, const korvex::WaveOverview &overview);
+    // A new overview is in the mailbox.
+    void progressed();
 
 private:
     QString cacheFile(const QString &key) const;
     bool readCache(const QString &key, WaveOverview &overview) const;
     void writeCache(const QString &key, const WaveOverview &overview) const;
+    void handOver(quint64 request, const WaveOverview &overview);
 
     const std::atomic<quint64> &m_latest;
+    OverviewMailbox &m_mailbox;
     QString m_cacheFolder;
 };
 
 } // namespace korvex
-
-Q_DECLARE_METATYPE(korvex::WaveOverview)
