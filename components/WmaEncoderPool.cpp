@@ -95,6 +95,9 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     workers = std::max(workers, 1);
     // One chunk waiting per worker keeps them busy: the decoder outruns them.
     m_queueLimit = static_cast<size_t>(workers);
+    // As many frames as can be on their way at once: the queue, one chunk per
+    // worker and the chunk being filled.
+    m_spareLimit = (m_queueLimit + static_cast<size_t>(workers) + 1) * static_cast<size_t>(m_chunkFrames + 1);
     for (int i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { workerLoop(); });
 }
@@ -125,8 +128,12 @@ CodecContextPtr WmaEncoderPool::openEncoder() const
     return context;
 }
 
-FramePtr WmaEncoderPool::newFrame(qint64 index) const
+FramePtr WmaEncoderPool::newFrame(qint64 index)
 {
+    if (FramePtr frame = takeSpareFrame()) {
+        frame->pts = index * m_frameSize;
+        return frame;
+    }
     FramePtr frame = makeFrame();
     frame->nb_samples = m_frameSize;
     frame->format = AV_SAMPLE_FMT_FLTP;
@@ -142,6 +149,27 @@ FramePtr WmaEncoderPool::newFrame(qint64 index) const
     frame->extended_data = frame->data;
     frame->pts = index * m_frameSize;
     return frame;
+}
+
+FramePtr WmaEncoderPool::takeSpareFrame()
+{
+    std::lock_guard lock(m_spareMutex);
+    if (m_spare.empty())
+        return nullptr;
+    FramePtr frame = std::move(m_spare.back());
+    m_spare.pop_back();
+    return frame;
+}
+
+// Frames whose planes nobody else holds any more (the encoder has let go;
+// a priming reference may still hold a chunk's last frame) are kept for the
+// owner to fill again.
+void WmaEncoderPool::recycle(std::vector<FramePtr> frames)
+{
+    std::lock_guard lock(m_spareMutex);
+    for (FramePtr &frame : frames)
+        if (m_spare.size() < m_spareLimit && av_frame_is_writable(frame.get()) > 0)
+            m_spare.push_back(std::move(frame));
 }
 
 // Fills codec frames from the pushed samples: copyInto(frame, at, from,
@@ -258,6 +286,7 @@ void WmaEncoderPool::workerLoop()
         }
         try {
             deliver(chunk.sequence, encodeChunk(encoder, chunk));
+            recycle(std::move(chunk.frames));
         } catch (const std::exception &error) {
             // Nothing may escape a worker thread: the owner hears of it instead.
             fail(QString::fromUtf8(error.what()));
@@ -274,11 +303,18 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
     int status = avcodec_send_frame(&encoder, &frame);
     if (status == AVERROR(EINVAL))
         return false;
+    // One packet to receive into, replaced only when one is kept.
+    thread_local PacketPtr receiving;
     while (status >= 0) {
-        PacketPtr packet = makePacket();
-        status = avcodec_receive_packet(&encoder, packet.get());
-        if (status >= 0 && packets)
-            packets->push_back(std::move(packet));
+        if (!receiving)
+            receiving = makePacket();
+        status = avcodec_receive_packet(&encoder, receiving.get());
+        if (status < 0)
+            break;
+        if (packets)
+            packets->push_back(std::move(receiving));
+        else
+            av_packet_unref(receiving.get());
     }
     if (status != AVERROR(EAGAIN))
         throw KorvexError(QStringLiteral("The WMA encoder failed: %1.").arg(ffmpegErrorText(status)));
@@ -287,7 +323,7 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
 
 } // namespace
 
-FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain) const
+FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain)
 {
     FramePtr copy = newFrame(0);
     copy->pts = frame.pts;
@@ -304,6 +340,7 @@ WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, con
 {
     Result result;
     const qint64 frameCount = static_cast<qint64>(chunk.frames.size());
+    result.packets.reserve(static_cast<size_t>(frameCount));
     for (qint64 f = 0; f < frameCount; ++f) {
         const bool keep = !(chunk.primed && f == 0);
         std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;

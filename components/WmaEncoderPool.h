@@ -69,7 +69,9 @@ private:
     };
 
     CodecContextPtr openEncoder() const;
-    FramePtr newFrame(qint64 index) const;
+    FramePtr newFrame(qint64 index);
+    FramePtr takeSpareFrame();
+    void recycle(std::vector<FramePtr> frames);
     template<typename CopyInto>
     void append(qint64 frames, CopyInto copyInto);
     void completeFrame();
@@ -77,7 +79,7 @@ private:
     void workerLoop();
     Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
-    FramePtr quieterCopy(const AVFrame &frame, float gain) const;
+    FramePtr quieterCopy(const AVFrame &frame, float gain);
     void deliver(qint64 sequence, Result result);
     void fail(const QString &text);
     void throwIfFailed();
@@ -117,6 +119,12 @@ private:
     QString m_failure;
     bool m_stopping = false;
     size_t m_queueLimit = 2;
+
+    // Guarded by m_spareMutex: filled frames the workers are done with, which
+    // the owner fills again instead of allocating new ones.
+    std::mutex m_spareMutex;
+    std::vector<FramePtr> m_spare;
+    size_t m_spareLimit = 0;
 
     std::vector<std::thread> m_workers;
 };
