@@ -3,6 +3,7 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
+#include <iterator>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -232,21 +233,34 @@ void WmaEncoderPool::pushSilence(qint64 frames)
     });
 }
 
+qint64 WmaEncoderPool::framesFilled() const
+{
+    return static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0);
+}
+
+// With several workers the first chunk is short, so they start while the
+// owner is still decoding the beginning; the others are full length.
 void WmaEncoderPool::completeFrame()
 {
     m_fill.push_back(std::move(m_current));
     m_currentSamples = 0;
-    if (static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0) == m_chunkFrames)
-        dispatch();
+    const bool first = m_nextSequence == 0 && m_workers.size() > 1;
+    const qint64 target = first ? std::min(m_chunkFrames, FirstChunkFrames) : m_chunkFrames;
+    if (framesFilled() == target)
+        dispatch(m_fill.size());
 }
 
-// Hands the filled chunk (whole codec frames) to the workers; its last frame
-// stays behind, shared, to prime the next chunk.
-void WmaEncoderPool::dispatch()
+// Hands the first `count` frames of the chunk being filled (the priming one
+// included) to the workers; the last of them stays behind, shared, to prime
+// what follows.
+void WmaEncoderPool::dispatch(size_t count)
 {
     Chunk chunk;
     chunk.sequence = m_nextSequence++;
     chunk.primed = m_fillPrimed;
+    std::vector<FramePtr> rest(std::make_move_iterator(m_fill.begin() + static_cast<std::ptrdiff_t>(count)),
+                               std::make_move_iterator(m_fill.end()));
+    m_fill.resize(count);
     chunk.frames = std::move(m_fill);
     m_fill.clear();
     m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
@@ -255,6 +269,7 @@ void WmaEncoderPool::dispatch()
         throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
     m_fill.push_back(std::move(priming));
     m_fillPrimed = true;
+    std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
 
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -423,8 +438,13 @@ void WmaEncoderPool::finish()
 {
     throwIfFailed();
     pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
-    if (static_cast<qint64>(m_fill.size()) > (m_fillPrimed ? 1 : 0))
-        dispatch();
+    // The rest is shared out among the workers, so they finish together
+    // instead of one of them encoding the whole tail while the other waits.
+    const qint64 parts = std::min<qint64>(static_cast<qint64>(m_workers.size()), framesFilled() / FirstChunkFrames);
+    for (qint64 part = parts; part > 1; --part)
+        dispatch(m_fill.size() - static_cast<size_t>(framesFilled() * (part - 1) / part));
+    if (framesFilled() > 0)
+        dispatch(m_fill.size());
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_nextToSink == m_nextSequence || !m_failure.isEmpty(); });

@@ -74,8 +74,9 @@ private:
     void recycle(std::vector<FramePtr> frames);
     template<typename CopyInto>
     void append(qint64 frames, CopyInto copyInto);
+    qint64 framesFilled() const;
     void completeFrame();
-    void dispatch();
+    void dispatch(size_t count);
     void workerLoop();
     Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
@@ -84,6 +85,8 @@ private:
     void fail(const QString &text);
     void throwIfFailed();
     void stopWorkers();
+
+    static constexpr qint64 FirstChunkFrames = 16;
 
     const WmaProfile m_profile;
     CodecContextPtr m_reference;
