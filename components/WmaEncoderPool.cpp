@@ -35,6 +35,21 @@ int planeBytes(int frameSize)
     return (frameSize * static_cast<int>(sizeof(float)) + Line - 1) / Line * Line;
 }
 
+// One pool of plane buffers per size for the whole process: a split writes
+// one file after another, and each piece finds the buffers of the last one
+// mapped and warm instead of faulting in fresh memory. The pools keep what
+// the busiest writer needed (about 10 MiB for stereo) until the program ends.
+AVBufferPool *sharedPlanePool(int bytes)
+{
+    static std::mutex guard;
+    static std::map<int, BufferPoolPtr> pools;
+    std::lock_guard lock(guard);
+    BufferPoolPtr &pool = pools[bytes];
+    if (!pool)
+        pool.reset(av_buffer_pool_init(static_cast<size_t>(bytes), nullptr));
+    return pool.get();
+}
+
 // Every sample of every piece passes through these two loops. With SSE the
 // processor's max and min do the clipping, four samples at a time; they
 // agree with fullScale() sample for sample. Elsewhere `omp simd` lets the
@@ -88,7 +103,7 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_channels = m_reference->ch_layout.nb_channels;
     if (m_channels > AV_NUM_DATA_POINTERS)
         throw KorvexError(QStringLiteral("The WMA encoder cannot take %1 channels.").arg(m_channels));
-    m_planes.reset(av_buffer_pool_init(planeBytes(m_frameSize), nullptr));
+    m_planes = sharedPlanePool(planeBytes(m_frameSize));
     if (!m_planes)
         throw KorvexError(QStringLiteral("Out of memory while setting up the WMA encoder."));
     m_chunkFrames = std::max(chunkFrames, 2);
@@ -142,7 +157,7 @@ FramePtr WmaEncoderPool::newFrame(qint64 index)
     av_channel_layout_copy(&frame->ch_layout, &m_reference->ch_layout);
     frame->linesize[0] = planeBytes(m_frameSize);
     for (int c = 0; c < m_channels; ++c) {
-        frame->buf[c] = av_buffer_pool_get(m_planes.get());
+        frame->buf[c] = av_buffer_pool_get(m_planes);
         if (!frame->buf[c])
             throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
         frame->data[c] = frame->buf[c]->data;

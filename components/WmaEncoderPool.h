@@ -90,11 +90,10 @@ private:
 
     const WmaProfile m_profile;
     CodecContextPtr m_reference;
-    // Plane buffers of the codec frames, handed back by the workers as they
-    // finish with a chunk and taken again by the owner: every sample passes
-    // through memory that is already mapped and likely still cached.
-    // AVBufferPool is thread-safe.
-    BufferPoolPtr m_planes;
+    // Plane buffers of the codec frames, shared with every other pool of
+    // the process that writes frames of this size: memory that is already
+    // mapped and likely still cached. AVBufferPool is thread-safe.
+    AVBufferPool *m_planes = nullptr;
     PacketSink m_sink;
     int m_frameSize = 0;
     int m_channels = 0;
