@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <system_error>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -114,8 +115,15 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     // As many frames as can be on their way at once: the queue, one chunk per
     // worker and the chunk being filled.
     m_spareLimit = (m_queueLimit + static_cast<size_t>(workers) + 1) * static_cast<size_t>(m_chunkFrames + 1);
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { workerLoop(); });
+    try {
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this] { workerLoop(); });
+    } catch (const std::system_error &error) {
+        // The workers already started must be joined before they are destroyed.
+        stopWorkers();
+        throw KorvexError(QStringLiteral("Unable to start the WMA encoder's threads: %1.")
+                              .arg(QString::fromLocal8Bit(error.what())));
+    }
 }
 
 WmaEncoderPool::~WmaEncoderPool()
