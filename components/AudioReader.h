@@ -105,6 +105,10 @@ private:
 
     qint64 m_consumed = 0;
     std::vector<float> m_scratch;
+    // The block handed out last. Once the caller has let go of its copy the
+    // next block is read into the same memory: no allocation, no clearing,
+    // and the samples land where the cache still holds them.
+    SampleArray m_recycled;
 };
 
 } // namespace korvex

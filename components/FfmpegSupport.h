@@ -21,6 +21,8 @@ struct FrameFreer { void operator()(AVFrame *p) const { av_frame_free(&p); } };
 struct PacketFreer { void operator()(AVPacket *p) const { av_packet_free(&p); } };
 struct ResamplerFreer { void operator()(SwrContext *p) const { swr_free(&p); } };
 struct AudioFifoFreer { void operator()(AVAudioFifo *p) const { av_audio_fifo_free(p); } };
+// The pool itself goes once the last buffer taken from it is returned.
+struct BufferPoolCloser { void operator()(AVBufferPool *p) const { av_buffer_pool_uninit(&p); } };
 
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatCloser>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatFreer>;
@@ -29,6 +31,7 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFreer>;
+using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolCloser>;
 
 // FFmpeg's own words for an error code ("Invalid data found when processing input").
 QString ffmpegErrorText(int code);

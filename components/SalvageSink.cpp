@@ -54,6 +54,9 @@ SalvageSink::SalvageSink(const QString &path) : m_file(path)
         throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(path));
     }
     m_context->seekable = m_file.isSequential() ? 0 : AVIO_SEEKABLE_NORMAL;
+    // The muxer marks a flush point after every data packet; a full buffer
+    // per write instead of one packet spares thousands of system calls.
+    m_context->min_packet_size = BufferSize;
 }
 
 SalvageSink::~SalvageSink()

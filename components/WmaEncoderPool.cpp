@@ -3,22 +3,95 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
+#include <iterator>
+#include <system_error>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 namespace korvex {
 
 namespace {
 
 // Without branches, as every sample passes here: infinities and NaN give
-// NaN when subtracted from themselves and become silence.
+// NaN when subtracted from themselves and become silence. The comparisons
+// are written the way the processor's max and min instructions compare.
 inline float fullScale(float sample)
 {
     const float finite = sample - sample == 0.0f ? sample : 0.0f;
-    return std::min(std::max(finite, -1.0f), 1.0f);
+    const float floor = finite > -1.0f ? finite : -1.0f;
+    return floor < 1.0f ? floor : 1.0f;
 }
 
 float *planeOf(AVFrame &frame, int channel)
 {
     return reinterpret_cast<float *>(frame.data[channel]);
+}
+
+// Whole cache lines per plane, as FFmpeg's own frame buffers are laid out.
+int planeBytes(int frameSize)
+{
+    constexpr int Line = 64;
+    return (frameSize * static_cast<int>(sizeof(float)) + Line - 1) / Line * Line;
+}
+
+// One pool of plane buffers per size for the whole process: a split writes
+// one file after another, and each piece finds the buffers of the last one
+// mapped and warm instead of faulting in fresh memory. The pools keep what
+// the busiest writer needed (about 10 MiB for stereo) until the program ends.
+AVBufferPool *sharedPlanePool(int bytes)
+{
+    static std::mutex guard;
+    static std::map<int, BufferPoolPtr> pools;
+    std::lock_guard lock(guard);
+    BufferPoolPtr &pool = pools[bytes];
+    if (!pool)
+        pool.reset(av_buffer_pool_init(static_cast<size_t>(bytes), nullptr));
+    return pool.get();
+}
+
+// Every sample of every piece passes through these two loops. With SSE the
+// processor's max and min do the clipping, four samples at a time; they
+// agree with fullScale() sample for sample. Elsewhere `omp simd` lets the
+// compiler vectorise the plain loop (-fopenmp-simd, no OpenMP runtime).
+#if defined(__SSE2__)
+inline __m128 fullScale4(__m128 samples)
+{
+    const __m128 finite = _mm_and_ps(samples, _mm_cmpeq_ps(_mm_sub_ps(samples, samples), _mm_setzero_ps()));
+    return _mm_min_ps(_mm_max_ps(finite, _mm_set1_ps(-1.0f)), _mm_set1_ps(1.0f));
+}
+#endif
+
+void clipInto(float *__restrict out, const float *__restrict in, qint64 count)
+{
+    qint64 i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_ps(out + i, fullScale4(_mm_loadu_ps(in + i)));
+#endif
+#pragma omp simd
+    for (qint64 j = i; j < count; ++j)
+        out[j] = fullScale(in[j]);
+}
+
+void clipAndSplitStereo(float *__restrict left, float *__restrict right, const float *__restrict in,
+                        qint64 count)
+{
+    qint64 i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= count; i += 4) {
+        const __m128 first = fullScale4(_mm_loadu_ps(in + 2 * i));       // l0 r0 l1 r1
+        const __m128 second = fullScale4(_mm_loadu_ps(in + 2 * i + 4));  // l2 r2 l3 r3
+        _mm_storeu_ps(left + i, _mm_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(right + i, _mm_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+#endif
+#pragma omp simd
+    for (qint64 j = i; j < count; ++j) {
+        left[j] = fullScale(in[2 * j]);
+        right[j] = fullScale(in[2 * j + 1]);
+    }
 }
 
 } // namespace
@@ -29,13 +102,28 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_reference = openEncoder();
     m_frameSize = m_reference->frame_size;
     m_channels = m_reference->ch_layout.nb_channels;
+    if (m_channels > AV_NUM_DATA_POINTERS)
+        throw KorvexError(QStringLiteral("The WMA encoder cannot take %1 channels.").arg(m_channels));
+    m_planes = sharedPlanePool(planeBytes(m_frameSize));
+    if (!m_planes)
+        throw KorvexError(QStringLiteral("Out of memory while setting up the WMA encoder."));
     m_chunkFrames = std::max(chunkFrames, 2);
     m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
     workers = std::max(workers, 1);
     // One chunk waiting per worker keeps them busy: the decoder outruns them.
     m_queueLimit = static_cast<size_t>(workers);
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { workerLoop(); });
+    // As many frames as can be on their way at once: the queue, one chunk per
+    // worker and the chunk being filled.
+    m_spareLimit = (m_queueLimit + static_cast<size_t>(workers) + 1) * static_cast<size_t>(m_chunkFrames + 1);
+    try {
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this] { workerLoop(); });
+    } catch (const std::system_error &error) {
+        // The workers already started must be joined before they are destroyed.
+        stopWorkers();
+        throw KorvexError(QStringLiteral("Unable to start the WMA encoder's threads: %1.")
+                              .arg(QString::fromLocal8Bit(error.what())));
+    }
 }
 
 WmaEncoderPool::~WmaEncoderPool()
@@ -64,17 +152,48 @@ CodecContextPtr WmaEncoderPool::openEncoder() const
     return context;
 }
 
-FramePtr WmaEncoderPool::newFrame(qint64 index) const
+FramePtr WmaEncoderPool::newFrame(qint64 index)
 {
+    if (FramePtr frame = takeSpareFrame()) {
+        frame->pts = index * m_frameSize;
+        return frame;
+    }
     FramePtr frame = makeFrame();
     frame->nb_samples = m_frameSize;
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = m_profile.sampleRate;
     av_channel_layout_copy(&frame->ch_layout, &m_reference->ch_layout);
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
-        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    frame->linesize[0] = planeBytes(m_frameSize);
+    for (int c = 0; c < m_channels; ++c) {
+        frame->buf[c] = av_buffer_pool_get(m_planes);
+        if (!frame->buf[c])
+            throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+        frame->data[c] = frame->buf[c]->data;
+    }
+    frame->extended_data = frame->data;
     frame->pts = index * m_frameSize;
     return frame;
+}
+
+FramePtr WmaEncoderPool::takeSpareFrame()
+{
+    std::lock_guard lock(m_spareMutex);
+    if (m_spare.empty())
+        return nullptr;
+    FramePtr frame = std::move(m_spare.back());
+    m_spare.pop_back();
+    return frame;
+}
+
+// Frames whose planes nobody else holds any more (the encoder has let go;
+// a priming reference may still hold a chunk's last frame) are kept for the
+// owner to fill again.
+void WmaEncoderPool::recycle(std::vector<FramePtr> frames)
+{
+    std::lock_guard lock(m_spareMutex);
+    for (FramePtr &frame : frames)
+        if (m_spare.size() < m_spareLimit && av_frame_is_writable(frame.get()) > 0)
+            m_spare.push_back(std::move(frame));
 }
 
 // Fills codec frames from the pushed samples: copyInto(frame, at, from,
@@ -102,12 +221,8 @@ void WmaEncoderPool::push(const float *const *planes, qint64 frames)
 {
     const int channels = m_channels;
     append(frames, [planes, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
-        for (int c = 0; c < channels; ++c) {
-            const float *in = planes[c] + from;
-            float *out = planeOf(frame, c) + at;
-            for (qint64 i = 0; i < count; ++i)
-                out[i] = fullScale(in[i]);
-        }
+        for (int c = 0; c < channels; ++c)
+            clipInto(planeOf(frame, c) + at, planes[c] + from, count);
     });
 }
 
@@ -117,12 +232,11 @@ void WmaEncoderPool::pushInterleaved(const float *samples, qint64 frames)
     append(frames, [samples, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
         const float *in = samples + from * channels;
         if (channels == 2) {
-            float *left = planeOf(frame, 0) + at;
-            float *right = planeOf(frame, 1) + at;
-            for (qint64 i = 0; i < count; ++i) {
-                left[i] = fullScale(in[2 * i]);
-                right[i] = fullScale(in[2 * i + 1]);
-            }
+            clipAndSplitStereo(planeOf(frame, 0) + at, planeOf(frame, 1) + at, in, count);
+            return;
+        }
+        if (channels == 1) {
+            clipInto(planeOf(frame, 0) + at, in, count);
             return;
         }
         for (int c = 0; c < channels; ++c) {
@@ -142,21 +256,34 @@ void WmaEncoderPool::pushSilence(qint64 frames)
     });
 }
 
+qint64 WmaEncoderPool::framesFilled() const
+{
+    return static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0);
+}
+
+// With several workers the first chunk is short, so they start while the
+// owner is still decoding the beginning; the others are full length.
 void WmaEncoderPool::completeFrame()
 {
     m_fill.push_back(std::move(m_current));
     m_currentSamples = 0;
-    if (static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0) == m_chunkFrames)
-        dispatch();
+    const bool first = m_nextSequence == 0 && m_workers.size() > 1;
+    const qint64 target = first ? std::min(m_chunkFrames, FirstChunkFrames) : m_chunkFrames;
+    if (framesFilled() == target)
+        dispatch(m_fill.size());
 }
 
-// Hands the filled chunk (whole codec frames) to the workers; its last frame
-// stays behind, shared, to prime the next chunk.
-void WmaEncoderPool::dispatch()
+// Hands the first `count` frames of the chunk being filled (the priming one
+// included) to the workers; the last of them stays behind, shared, to prime
+// what follows.
+void WmaEncoderPool::dispatch(size_t count)
 {
     Chunk chunk;
     chunk.sequence = m_nextSequence++;
     chunk.primed = m_fillPrimed;
+    std::vector<FramePtr> rest(std::make_move_iterator(m_fill.begin() + static_cast<std::ptrdiff_t>(count)),
+                               std::make_move_iterator(m_fill.end()));
+    m_fill.resize(count);
     chunk.frames = std::move(m_fill);
     m_fill.clear();
     m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
@@ -165,6 +292,7 @@ void WmaEncoderPool::dispatch()
         throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
     m_fill.push_back(std::move(priming));
     m_fillPrimed = true;
+    std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
 
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -196,6 +324,7 @@ void WmaEncoderPool::workerLoop()
         }
         try {
             deliver(chunk.sequence, encodeChunk(encoder, chunk));
+            recycle(std::move(chunk.frames));
         } catch (const std::exception &error) {
             // Nothing may escape a worker thread: the owner hears of it instead.
             fail(QString::fromUtf8(error.what()));
@@ -212,11 +341,18 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
     int status = avcodec_send_frame(&encoder, &frame);
     if (status == AVERROR(EINVAL))
         return false;
+    // One packet to receive into, replaced only when one is kept.
+    thread_local PacketPtr receiving;
     while (status >= 0) {
-        PacketPtr packet = makePacket();
-        status = avcodec_receive_packet(&encoder, packet.get());
-        if (status >= 0 && packets)
-            packets->push_back(std::move(packet));
+        if (!receiving)
+            receiving = makePacket();
+        status = avcodec_receive_packet(&encoder, receiving.get());
+        if (status < 0)
+            break;
+        if (packets)
+            packets->push_back(std::move(receiving));
+        else
+            av_packet_unref(receiving.get());
     }
     if (status != AVERROR(EAGAIN))
         throw KorvexError(QStringLiteral("The WMA encoder failed: %1.").arg(ffmpegErrorText(status)));
@@ -225,7 +361,7 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
 
 } // namespace
 
-FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain) const
+FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain)
 {
     FramePtr copy = newFrame(0);
     copy->pts = frame.pts;
@@ -242,6 +378,7 @@ WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, con
 {
     Result result;
     const qint64 frameCount = static_cast<qint64>(chunk.frames.size());
+    result.packets.reserve(static_cast<size_t>(frameCount));
     for (qint64 f = 0; f < frameCount; ++f) {
         const bool keep = !(chunk.primed && f == 0);
         std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;
@@ -324,8 +461,13 @@ void WmaEncoderPool::finish()
 {
     throwIfFailed();
     pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
-    if (static_cast<qint64>(m_fill.size()) > (m_fillPrimed ? 1 : 0))
-        dispatch();
+    // The rest is shared out among the workers, so they finish together
+    // instead of one of them encoding the whole tail while the other waits.
+    const qint64 parts = std::min<qint64>(static_cast<qint64>(m_workers.size()), framesFilled() / FirstChunkFrames);
+    for (qint64 part = parts; part > 1; --part)
+        dispatch(m_fill.size() - static_cast<size_t>(framesFilled() * (part - 1) / part));
+    if (framesFilled() > 0)
+        dispatch(m_fill.size());
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return m_nextToSink == m_nextSequence || !m_failure.isEmpty(); });

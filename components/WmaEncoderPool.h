@@ -69,22 +69,31 @@ private:
     };
 
     CodecContextPtr openEncoder() const;
-    FramePtr newFrame(qint64 index) const;
+    FramePtr newFrame(qint64 index);
+    FramePtr takeSpareFrame();
+    void recycle(std::vector<FramePtr> frames);
     template<typename CopyInto>
     void append(qint64 frames, CopyInto copyInto);
+    qint64 framesFilled() const;
     void completeFrame();
-    void dispatch();
+    void dispatch(size_t count);
     void workerLoop();
     Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
-    FramePtr quieterCopy(const AVFrame &frame, float gain) const;
+    FramePtr quieterCopy(const AVFrame &frame, float gain);
     void deliver(qint64 sequence, Result result);
     void fail(const QString &text);
     void throwIfFailed();
     void stopWorkers();
 
+    static constexpr qint64 FirstChunkFrames = 16;
+
     const WmaProfile m_profile;
     CodecContextPtr m_reference;
+    // Plane buffers of the codec frames, shared with every other pool of
+    // the process that writes frames of this size: memory that is already
+    // mapped and likely still cached. AVBufferPool is thread-safe.
+    AVBufferPool *m_planes = nullptr;
     PacketSink m_sink;
     int m_frameSize = 0;
     int m_channels = 0;
@@ -112,6 +121,12 @@ private:
     QString m_failure;
     bool m_stopping = false;
     size_t m_queueLimit = 2;
+
+    // Guarded by m_spareMutex: filled frames the workers are done with, which
+    // the owner fills again instead of allocating new ones.
+    std::mutex m_spareMutex;
+    std::vector<FramePtr> m_spare;
+    size_t m_spareLimit = 0;
 
     std::vector<std::thread> m_workers;
 };

@@ -1,5 +1,7 @@
 #include "tags/WMAudioInfo.h"
 
+#include "tags/TagFileStream.h"
+
 #include <QFile>
 
 #include <taglib/asffile.h>
@@ -141,7 +143,10 @@ bool attributeFromBytes(quint32 type, const void *value, quint32 length, Attribu
 class TagLibWMAudioInfo final : public WMAudioInfoObject
 {
 public:
-    explicit TagLibWMAudioInfo(std::unique_ptr<TagLib::ASF::File> file) : m_file(std::move(file)) {}
+    TagLibWMAudioInfo(std::unique_ptr<TagFileStream> stream, std::unique_ptr<TagLib::ASF::File> file)
+        : m_stream(std::move(stream)), m_file(std::move(file))
+    {
+    }
 
     int GetAttributeByName(QStringView name, quint32 *type, void *value, quint32 *length) override
     {
@@ -185,8 +190,9 @@ public:
     {
         if (!m_file)
             return WMStatusInvalidArgument;
-        const bool saved = !m_modified || m_file->save();
+        const bool saved = !m_modified || (m_file->save() && !m_stream->refusedToGrow());
         m_file.reset();
+        m_stream.reset();
         return saved ? WMStatusOk : WMStatusCannotSave;
     }
 
@@ -206,6 +212,7 @@ private:
         return true;
     }
 
+    std::unique_ptr<TagFileStream> m_stream;  // outlives m_file, which reads and writes through it
     std::unique_ptr<TagLib::ASF::File> m_file;
     bool m_modified = false;
 };
@@ -221,10 +228,13 @@ int WMAudioCreateInfo(const QString &fileName, std::unique_ptr<WMAudioInfoObject
 {
     info.reset();
     const QByteArray path = QFile::encodeName(fileName);
-    auto file = std::make_unique<TagLib::ASF::File>(path.constData(), false);
+    auto stream = std::make_unique<TagFileStream>(path.constData());
+    if (!stream->isOpen())
+        return WMStatusCannotOpen;
+    auto file = std::make_unique<TagLib::ASF::File>(stream.get(), false);
     if (!file->isValid() || !file->tag())
         return WMStatusCannotOpen;
-    info = std::make_unique<TagLibWMAudioInfo>(std::move(file));
+    info = std::make_unique<TagLibWMAudioInfo>(std::move(stream), std::move(file));
     return WMStatusOk;
 }
 
