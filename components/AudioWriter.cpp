@@ -37,9 +37,11 @@ std::vector<float> fullScale(const float *samples, qint64 count)
     return clean;
 }
 
-int defaultWorkers()
+// One encoder per processor, at most four; the owner counts as one when it
+// encodes too.
+int defaultWorkers(bool ownerEncodes)
 {
-    return std::clamp(QThread::idealThreadCount(), 1, 4);
+    return std::clamp(QThread::idealThreadCount() - (ownerEncodes ? 1 : 0), 1, 4);
 }
 
 } // namespace
@@ -53,8 +55,8 @@ AudioWriter::AudioWriter(const QString &path, const WmaProfile &profile, int inp
                          Options options)
     : m_path(path), m_profile(profile), m_options(options)
 {
-    const int workers = m_options.workers > 0 ? m_options.workers : defaultWorkers();
-    m_pool = std::make_unique<WmaEncoderPool>(m_profile, workers, m_options.chunkFrames,
+    const int workers = m_options.workers > 0 ? m_options.workers : defaultWorkers(m_options.ownerEncodes);
+    m_pool = std::make_unique<WmaEncoderPool>(m_profile, workers, m_options.chunkFrames, m_options.ownerEncodes,
                                               [this](AVPacket *packet) { writePacket(packet); });
     m_priming = m_pool->encoder().initial_padding;
     try {

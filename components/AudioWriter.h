@@ -24,10 +24,11 @@ class AudioWriter
 public:
     struct Options
     {
-        int workers = 0;        // 0: one per processor, at most four
+        int workers = 0;        // 0: one per processor but the owner's, at most four
         // Codec frames per unit of work: each chunk encodes one frame more to
         // prime its encoder, so longer chunks waste less (2 MiB each in stereo).
         int chunkFrames = 128;
+        bool ownerEncodes = true;  // the caller's thread encodes too when the workers are behind
     };
 
     // Creates the file at once; throws KorvexError naming the path and the reason.

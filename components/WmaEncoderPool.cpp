@@ -96,8 +96,9 @@ void clipAndSplitStereo(float *__restrict left, float *__restrict right, const f
 
 } // namespace
 
-WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, PacketSink sink)
-    : m_profile(profile), m_sink(std::move(sink))
+WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, bool ownerEncodes,
+                               PacketSink sink)
+    : m_profile(profile), m_sink(std::move(sink)), m_ownerEncodes(ownerEncodes)
 {
     m_reference = openEncoder();
     m_frameSize = m_reference->frame_size;
@@ -261,13 +262,13 @@ qint64 WmaEncoderPool::framesFilled() const
     return static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0);
 }
 
-// With several workers the first chunk is short, so they start while the
-// owner is still decoding the beginning; the others are full length.
+// With several encoders the first chunk is short, so the workers start while
+// the owner is still decoding the beginning; the others are full length.
 void WmaEncoderPool::completeFrame()
 {
     m_fill.push_back(std::move(m_current));
     m_currentSamples = 0;
-    const bool first = m_nextSequence == 0 && m_workers.size() > 1;
+    const bool first = m_nextSequence == 0 && encoders() > 1;
     const qint64 target = first ? std::min(m_chunkFrames, FirstChunkFrames) : m_chunkFrames;
     if (framesFilled() == target)
         dispatch(m_fill.size());
@@ -295,11 +296,39 @@ void WmaEncoderPool::dispatch(size_t count)
     std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
 
     std::unique_lock lock(m_mutex);
+    if (m_ownerEncodes && m_queue.size() >= m_queueLimit && m_failure.isEmpty()) {
+        // The workers are behind: rather than wait, the owner encodes the
+        // chunk it has just filled, still in its own cache, and the one
+        // waiting in the queue stays there for the next free worker.
+        lock.unlock();
+        encodeAndDeliver(m_ownerEncoder, std::move(chunk));
+        return;
+    }
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
     if (!m_failure.isEmpty())
         return;
     m_queue.push_back(std::move(chunk));
     m_changed.notify_all();
+}
+
+int WmaEncoderPool::encoders() const
+{
+    return static_cast<int>(m_workers.size()) + (m_ownerEncodes ? 1 : 0);
+}
+
+// Encodes a chunk on the calling thread and passes its packets on in turn;
+// a failure goes to the owner as every worker's does.
+void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk)
+{
+    try {
+        if (!encoder)
+            encoder = openEncoder();
+        deliver(chunk.sequence, encodeChunk(encoder, chunk));
+    } catch (const std::exception &error) {
+        // Nothing may escape a worker thread: the owner hears of it instead.
+        fail(QString::fromUtf8(error.what()));
+    }
+    recycle(std::move(chunk.frames));
 }
 
 void WmaEncoderPool::workerLoop()
@@ -322,13 +351,7 @@ void WmaEncoderPool::workerLoop()
             m_queue.pop_front();
             m_changed.notify_all();
         }
-        try {
-            deliver(chunk.sequence, encodeChunk(encoder, chunk));
-            recycle(std::move(chunk.frames));
-        } catch (const std::exception &error) {
-            // Nothing may escape a worker thread: the owner hears of it instead.
-            fail(QString::fromUtf8(error.what()));
-        }
+        encodeAndDeliver(encoder, std::move(chunk));
     }
 }
 
@@ -461,19 +484,34 @@ void WmaEncoderPool::finish()
 {
     throwIfFailed();
     pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
-    // The rest is shared out among the workers, so they finish together
-    // instead of one of them encoding the whole tail while the other waits.
-    const qint64 parts = std::min<qint64>(static_cast<qint64>(m_workers.size()), framesFilled() / FirstChunkFrames);
+    // The rest is shared out among the encoders, so they finish together
+    // instead of one of them encoding the whole tail while the others wait.
+    const qint64 parts = std::min<qint64>(encoders(), framesFilled() / FirstChunkFrames);
     for (qint64 part = parts; part > 1; --part)
         dispatch(m_fill.size() - static_cast<size_t>(framesFilled() * (part - 1) / part));
     if (framesFilled() > 0)
         dispatch(m_fill.size());
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_nextToSink == m_nextSequence || !m_failure.isEmpty(); });
-    }
+    drainQueue();
     stopWorkers();
     throwIfFailed();
+}
+
+// Waits until every chunk has reached the sink; meanwhile the owner, when
+// it may, takes its share of what is still queued.
+void WmaEncoderPool::drainQueue()
+{
+    std::unique_lock lock(m_mutex);
+    while (m_nextToSink != m_nextSequence && m_failure.isEmpty()) {
+        if (m_ownerEncodes && !m_queue.empty()) {
+            Chunk chunk = std::move(m_queue.front());
+            m_queue.pop_front();
+            lock.unlock();
+            encodeAndDeliver(m_ownerEncoder, std::move(chunk));
+            lock.lock();
+            continue;
+        }
+        m_changed.wait(lock);
+    }
 }
 
 void WmaEncoderPool::abandon()

@@ -27,7 +27,9 @@ public:
     // timestamps are in 1/sampleRate. It may throw KorvexError.
     using PacketSink = std::function<void(AVPacket *)>;
 
-    WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, PacketSink sink);
+    // With `ownerEncodes` the owner thread encodes too whenever the workers
+    // are behind, instead of waiting for them.
+    WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, bool ownerEncodes, PacketSink sink);
     ~WmaEncoderPool();
     WmaEncoderPool(const WmaEncoderPool &) = delete;
     WmaEncoderPool &operator=(const WmaEncoderPool &) = delete;
@@ -77,6 +79,9 @@ private:
     qint64 framesFilled() const;
     void completeFrame();
     void dispatch(size_t count);
+    int encoders() const;
+    void encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk);
+    void drainQueue();
     void workerLoop();
     Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
@@ -95,6 +100,7 @@ private:
     // mapped and likely still cached. AVBufferPool is thread-safe.
     AVBufferPool *m_planes = nullptr;
     PacketSink m_sink;
+    const bool m_ownerEncodes;
     int m_frameSize = 0;
     int m_channels = 0;
     qint64 m_chunkFrames = 0;  // codec frames per chunk, the priming one left out
@@ -109,6 +115,7 @@ private:
     int m_currentSamples = 0;
     qint64 m_nextFrameIndex = 0;
     qint64 m_nextSequence = 0;
+    CodecContextPtr m_ownerEncoder;  // opened the first time the owner encodes
 
     // Guarded by m_mutex: the queue of chunks, the results waiting for their
     // turn, the next sequence to sink, the failure text and the stop flag.
