@@ -6,7 +6,11 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
+
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 namespace korvex {
 
@@ -26,6 +30,23 @@ struct WaveOverview
 
 class WaveformWorker;
 
+// Holds scans back while the processors are wanted elsewhere. Shared by the
+// window thread, which pauses and resumes, and the worker, which waits.
+class ScanGate
+{
+public:
+    void setPaused(bool paused);
+    // Worker thread: returns once scans may go on or `abandoned` says so.
+    void waitWhilePaused(const std::function<bool()> &abandoned);
+    // Wakes a waiting scan to look at `abandoned` again.
+    void wake();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_paused = false;
+};
+
 // Computes the overviews of files on a worker thread with a reader of its own
 // (never the window's shared one), and hands them to the window thread as
 // they grow. Only the latest request is worked on: asking for another file
@@ -44,6 +65,11 @@ public:
 
     // Window thread. An empty path shows nothing.
     void show(const QString &path);
+    // Window thread. While paused, the scan at hand waits at its next block
+    // and a new one before its first: a conversion run gets the processors.
+    // What was computed stays shown, kept and cached overviews come at once,
+    // and the scan goes on where it stopped when resumed.
+    void setPaused(bool paused);
     // The overview of the file last asked for, as far as it has come.
     const WaveOverview &current() const { return m_current; }
 
@@ -58,6 +84,7 @@ private:
     QThread m_thread;
     WaveformWorker *m_worker = nullptr;       // lives on m_thread
     std::atomic<quint64> m_request{0};        // written here, read by the worker to notice it is abandoned
+    ScanGate m_gate;
     WaveOverview m_current;
     QString m_currentKey;
     QCache<QString, WaveOverview> m_finished; // cost: bytes
@@ -68,8 +95,8 @@ class WaveformWorker : public QObject
 {
     Q_OBJECT
 public:
-    WaveformWorker(const std::atomic<quint64> &latest, const QString &cacheFolder)
-        : m_latest(latest), m_cacheFolder(cacheFolder)
+    WaveformWorker(const std::atomic<quint64> &latest, ScanGate &gate, const QString &cacheFolder)
+        : m_latest(latest), m_gate(gate), m_cacheFolder(cacheFolder)
     {
     }
 
@@ -84,7 +111,10 @@ private:
     bool readCache(const QString &key, WaveOverview &overview) const;
     void writeCache(const QString &key, const WaveOverview &overview) const;
 
+    bool abandoned(quint64 request) const { return m_latest.load(std::memory_order_acquire) != request; }
+
     const std::atomic<quint64> &m_latest;
+    ScanGate &m_gate;
     QString m_cacheFolder;
 };
 
