@@ -66,8 +66,16 @@ void JoinRuns::UnifiAudoJoiner()
     run(Kind::Unified);
 }
 
+bool JoinRuns::stillConverting()
+{
+    const bool converting = StillConverting(m_context);
+    m_stopped |= !converting;
+    return converting;
+}
+
 void JoinRuns::run(Kind kind)
 {
+    m_stopped = false;
     m_context.run.Converting = true;
     m_outputs.ApplyOutputProfile(m_outputs.ChosenFilterIndex() - 1);
     surveySources();
@@ -77,14 +85,14 @@ void JoinRuns::run(Kind kind)
     m_outputDone = 0;
     m_fadeOutSpan = 0;
     for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         joinEntry(kind, row);
     }
     IAudioFile2 &writer = m_context.AudioFile2write;
     AnswerEventsDuring([&writer] { writer.close(); });
     m_progress.clear();
-    m_hooks.outputWritten(m_outputs.JoinOutputPath());
+    m_hooks.outputWritten(m_outputs.JoinOutputPath(), m_stopped);
 }
 
 void JoinRuns::surveySources()
@@ -184,7 +192,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
         SetSegmentStatus(m_context, 0, status_word::Finish);
     } else {
         for (const PlannedPiece &piece : pieces) {
-            if (!StillConverting(m_context))
+            if (!stillConverting())
                 break;
             SetSegmentStatus(m_context, piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
@@ -231,7 +239,7 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     while (!span.bounded || span.pos < span.end) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         const Settings &settings = m_context.settings.settings();
         const qint64 room = span.end - span.pos;

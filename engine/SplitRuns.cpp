@@ -195,6 +195,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
+    m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });
     piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);
 
@@ -221,7 +222,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     const AudioFileinfo tags = m_context.jobs.tags(source.row);
     AnswerEventsDuring([this, &path, &tags] { m_outputs.WriteOutputTags(path, tags); });
     SetSegmentStatus(m_context, statusRow, status_word::Finish);
-    m_hooks.outputWritten(path);
+    m_hooks.outputWritten(path, m_pieceStopped);
 }
 
 void SplitRuns::createPiece(int row, QString &path)
@@ -242,13 +243,20 @@ void SplitRuns::createPiece(int row, QString &path)
     }
 }
 
+bool SplitRuns::stillConverting()
+{
+    const bool converting = StillConverting(m_context);
+    m_pieceStopped |= !converting;
+    return converting;
+}
+
 qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     const int channels = source.channels;
     qint64 done = 0;
     while (done < piece.frames) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         const Settings &settings = m_context.settings.settings();
         const qint64 left = piece.frames - done;
