@@ -6,10 +6,9 @@
 #include <QString>
 #include <QThread>
 
-#include <functional>
-
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace korvex {
