@@ -1,11 +1,15 @@
 #include "components/MessagePump.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
-#include <QThreadPool>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 namespace korvex {
 
@@ -16,12 +20,63 @@ MessagePumpHook &currentHook()
     return hook;
 }
 
-// Threads kept for AnswerEventsDuring: a run hands over a step a block, and
-// starting a thread for each would cost more than some of the steps.
-QThreadPool &helpers()
+// The thread AnswerEventsDuring hands steps to, kept: a run hands over a
+// step a block, and starting a thread for each would cost more than some of
+// the steps. Steps run in the order given; one handed over from inside
+// another's wait runs after it. Built on the standard library's locks, which
+// ThreadSanitizer sees through.
+class StepHelper
 {
-    static QThreadPool pool;
-    return pool;
+public:
+    ~StepHelper()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    void start(std::function<void()> step)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_steps.push_back(std::move(step));
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { work(); });
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stopping || !m_steps.empty(); });
+            if (m_steps.empty())
+                return;
+            std::function<void()> step = std::move(m_steps.front());
+            m_steps.pop_front();
+            lock.unlock();
+            step();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::function<void()>> m_steps;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+StepHelper &helper()
+{
+    static StepHelper instance;
+    return instance;
 }
 } // namespace
 
@@ -50,15 +105,16 @@ void AnswerEventsDuring(const std::function<void()> &work)
     std::atomic<bool> done{false};
     std::exception_ptr failure;
     // `application` by value: once `done` is set, this frame may be gone
-    helpers().start([&work, &failure, &done, application] {
+    helper().start([&work, &failure, &done, application] {
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
         }
         done.store(true, std::memory_order_release);
-        // wakes the wait below, which sleeps until an event comes
-        QMetaObject::invokeMethod(application, [] {}, Qt::QueuedConnection);
+        // wakes the wait below, which sleeps until an event comes; the
+        // application object ignores it
+        QCoreApplication::postEvent(application, new QEvent(QEvent::User));
     });
     while (!done.load(std::memory_order_acquire))
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
