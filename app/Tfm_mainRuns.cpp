@@ -4,6 +4,7 @@
 #include "app/Tfm_main.h"
 
 #include "app/RunNotifier.h"
+#include "app/WaveformView.h"
 #include "components/KorvexError.h"
 
 #include <QTableView>
@@ -62,6 +63,10 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     const bool nested = m_bench.control.Busy();
     if (!nested)
         m_notifier->runStarted();
+    // the encoders get the processors; the waveform goes on after the run
+    const bool holdWaveform = !nested && m_waveform;
+    if (holdWaveform)
+        m_waveform->source().setPaused(true);
     QString failure;
     try {
         run();
@@ -70,6 +75,8 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     } catch (const std::exception &error) {
         failure = QString::fromLocal8Bit(error.what());
     }
+    if (holdWaveform)
+        m_waveform->source().setPaused(false);
     // the user who closed the window needs no notice
     if (!nested && !m_bench.control.StoppedBySessionEnd())
         m_notifier->runEnded(isActiveWindow(), failure);

@@ -12,6 +12,7 @@
 //     time as a share of one core, and its resident memory against the idle
 //     window's.
 #include "app/Application.h"
+#include "bench/BenchWindow.h"
 #include "components/Seams.h"
 #include "player/PreviewPlayer.h"
 
@@ -28,33 +29,9 @@
 #include <unistd.h>
 
 using namespace korvex;
+using namespace korvex::bench;
 
 namespace {
-
-class PrintedMessages : public MessageSeam
-{
-public:
-    void error(const QString &text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
-    void information(const QString &text) override { std::fprintf(stderr, "box: %s\n", qPrintable(text)); }
-};
-
-class AnsweringDialogs : public DialogSeam
-{
-public:
-    explicit AnsweringDialogs(QString file) : m_file(std::move(file)) {}
-    QStringList openFiles(const OpenFilesRequest &) override { return {m_file}; }
-    QString saveFile(const SaveFileRequest &) override { return {}; }
-    QString chooseFolder(const QString &, bool) override { return {}; }
-
-private:
-    QString m_file;
-};
-
-class NoLauncher : public LauncherSeam
-{
-public:
-    void open(const QString &) override {}
-};
 
 double residentMiB()
 {
@@ -73,14 +50,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// The window's own kind of event loop, idle between events.
-void runEventLoopFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Milliseconds from the action to the next block the player is handed.
@@ -104,17 +73,11 @@ double untilNextBlock(PreviewPlayer &player, const std::function<void()> &action
     return at < 0 ? -1.0 : double(at) / 1e6;
 }
 
-const char *verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    offscreenWithoutDisplay();
     QTemporaryDir config;  // no user's settings are read or written
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
@@ -178,26 +141,18 @@ int main(int argc, char **argv)
     });
 
     // Playback from a seek a fifth of the way in, measured from here on.
-    qint64 largestGapNs = 0;
-    QElapsedTimer gap;
-    gap.start();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        largestGapNs = std::max(largestGapNs, gap.nsecsElapsed());
-        gap.restart();
-    });
+    TickGaps gaps;
     double peakMiB = residentMiB();
     QTimer memory;
     QObject::connect(&memory, &QTimer::timeout, &memory, [&] { peakMiB = std::max(peakMiB, residentMiB()); });
     const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    ticker.start(10);
+    gaps.start();
     memory.start(250);
-    gap.restart();
     runEventLoopFor(seconds * 1000);
     const double cpuShare = (cpuSeconds() - cpuBefore) / (double(wall.elapsed()) / 1000.0);
+    const double largestGapMs = gaps.stopMs();
     const bool stillPlaying = main.playerState().Playing;
     click("stop");
 
@@ -217,8 +172,8 @@ int main(int argc, char **argv)
                 verdict(fromStart >= 0 && fromStart <= 100 && fromMiddle >= 0 && fromMiddle <= 100));
     std::printf("  slider released to first block     %8.1f ms\n", afterSeek);
     std::printf("  %d s of playback%s: largest gap between 10 ms ticks %.1f ms (target 50 ms: %s)\n", seconds,
-                stillPlaying ? "" : " (PLAYBACK ENDED EARLY)", double(largestGapNs) / 1e6,
-                verdict(largestGapNs <= 50'000'000));
+                stillPlaying ? "" : " (PLAYBACK ENDED EARLY)", largestGapMs,
+                verdict(largestGapMs <= 50.0));
     std::printf("  CPU %.2f %% of one core (target 5 %%: %s)\n", cpuShare * 100.0, verdict(cpuShare <= 0.05));
     std::printf("  resident memory: idle window %.1f MiB, file added %.1f MiB, playing at most %.1f MiB: "
                 "+%.1f MiB (target 64 MiB: %s)\n",

@@ -33,6 +33,7 @@ AudioReader::AudioReader(const QString &path) : m_path(path)
     m_frame = makeFrame();
     openInput();
     m_measured = measureSource(path);
+    lendSeekIndex();
     m_length = m_measured.frames;
     m_grid = m_measured.grid;
     findOrigin();
@@ -455,9 +456,21 @@ bool AudioReader::seekDemuxerTo(qint64 frame, qint64 preroll)
     return true;
 }
 
+// The packets the measurement walked, handed to a demuxer that would have to
+// read up to a seek's target to find it. Its seeks land on a packet
+// boundary at or before the target as they would without, only sooner.
+void AudioReader::lendSeekIndex()
+{
+    if (!m_measured.seekIndex)
+        return;
+    for (const SourceLength::PacketAt &packet : *m_measured.seekIndex)
+        av_add_index_entry(m_stream, packet.pos, packet.dts, 0, 0, AVINDEX_KEYFRAME);
+}
+
 void AudioReader::reopenAtStart()
 {
     openInput();
+    lendSeekIndex();
     av_audio_fifo_reset(m_sourceFifo.get());
     m_layoutConverter.reset();
     if (decodeNextFrame())

@@ -39,6 +39,7 @@ public:
 
 private:
     void openInput();
+    void lendSeekIndex();
     void findOrigin();
     bool decodeNextFrame();
     void acceptFrame();

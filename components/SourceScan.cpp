@@ -74,6 +74,16 @@ bool declaresExactLength(const ScanInput &in)
     return names.contains(QByteArray(in.format->iformat->name));
 }
 
+// One seek point in this many packets: for MP3 about every 0.4 s, which a
+// seek decodes in a millisecond or two, and some 140 KiB an hour.
+constexpr qint64 PacketsPerSeekPoint = 16;
+
+// Formats whose seeks fall back on the index that reading builds up.
+bool seeksByReadIndex(const ScanInput &in)
+{
+    return (in.format->iformat->flags & AVFMT_GENERIC_INDEX) != 0;
+}
+
 struct PacketTotals
 {
     qint64 frames = 0;       // sum of packet durations, before trimming
@@ -82,16 +92,32 @@ struct PacketTotals
     bool allTimed = true;
     qint64 count = 0;
     PacketPtr last;          // the stream's last packet
+    std::shared_ptr<std::vector<SourceLength::PacketAt>> seekIndex;
 };
+
+void addSeekPoint(PacketTotals &totals, const AVPacket &packet)
+{
+    if (packet.pos < 0 || packet.dts == AV_NOPTS_VALUE || !(packet.flags & AV_PKT_FLAG_KEY))
+        return;
+    std::vector<SourceLength::PacketAt> &index = *totals.seekIndex;
+    if (!index.empty() && (packet.dts <= index.back().dts || packet.pos <= index.back().pos))
+        return;
+    if (index.empty() || totals.count - 1 >= qint64(index.size()) * PacketsPerSeekPoint)
+        index.push_back({packet.pos, packet.dts});
+}
 
 PacketTotals sumPackets(const ScanInput &in)
 {
     PacketTotals totals;
     totals.last = makePacket();
+    if (seeksByReadIndex(in))
+        totals.seekIndex = std::make_shared<std::vector<SourceLength::PacketAt>>();
     PacketPtr packet = makePacket();
     while (av_read_frame(in.format.get(), packet.get()) >= 0) {
         if (packet->stream_index == in.stream->index) {
             ++totals.count;
+            if (totals.seekIndex)
+                addSeekPoint(totals, *packet);
             av_packet_unref(totals.last.get());
             av_packet_ref(totals.last.get(), packet.get());
             const qint64 frames = toFrames(in, packet->duration);
@@ -214,15 +240,8 @@ SourceLength framesOnly(qint64 frames)
     return length;
 }
 
-SourceLength measureUncached(const QString &path)
+SourceLength lengthFromPackets(const QString &path, const ScanInput &in, const PacketTotals &packets)
 {
-    ScanInput in = openForScan(path);
-    if (hasCoarseTimestamps(in)) {
-        if (const auto stored = storedFrameCount(in))
-            return framesOnly(*stored);
-        return countDecodedFrames(path);
-    }
-    const PacketTotals packets = sumPackets(in);
     if (packets.count == 0)
         return {};
     if (isOggVorbis(in)) {
@@ -240,6 +259,23 @@ SourceLength measureUncached(const QString &path)
     if (packets.allTimed)
         return framesOnly(packets.frames - packets.trimmed);
     return countDecodedFrames(path);
+}
+
+SourceLength measureUncached(const QString &path)
+{
+    ScanInput in = openForScan(path);
+    if (hasCoarseTimestamps(in)) {
+        if (const auto stored = storedFrameCount(in))
+            return framesOnly(*stored);
+        return countDecodedFrames(path);
+    }
+    PacketTotals packets = sumPackets(in);
+    SourceLength length = lengthFromPackets(path, in, packets);
+    if (packets.seekIndex && packets.seekIndex->size() > 1) {
+        packets.seekIndex->shrink_to_fit();
+        length.seekIndex = std::move(packets.seekIndex);
+    }
+    return length;
 }
 
 // A file rewritten in place gets a new modification or change time; both

@@ -28,6 +28,18 @@ struct SourceLength
     };
     std::shared_ptr<const std::vector<FrameStart>> starts;
 
+    // For streams whose demuxer finds a timestamp only by reading every
+    // packet before it (MP3): where every few packets begin in the file, with
+    // their timestamps, from the measurement that walked them all. A reader
+    // hands them to its demuxer, so that a seek into the middle of a fresh
+    // reader jumps there.
+    struct PacketAt
+    {
+        int64_t pos;
+        int64_t dts;
+    };
+    std::shared_ptr<const std::vector<PacketAt>> seekIndex;
+
     // The straight-decode position of a frame of `samples` samples that the
     // decoder gave with timestamp `pts`, if the table knows the timestamp.
     std::optional<qint64> positionOf(int64_t pts, qint64 samples) const;

@@ -160,9 +160,34 @@ void WaveformWorker::handOver(quint64 request, const WaveOverview &overview)
     Q_EMIT progressed();
 }
 
+void ScanGate::setPaused(bool paused)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_paused = paused;
+    }
+    m_changed.notify_all();
+}
+
+void ScanGate::waitWhilePaused(const std::function<bool()> &abandoned)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return !m_paused || abandoned(); });
+}
+
+// Taking the lock orders the caller's change before a waiting scan's next
+// look at it, so the wake cannot slip in between the look and the wait.
+void ScanGate::wake()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+    }
+    m_changed.notify_all();
+}
+
 void WaveformWorker::scan(quint64 request, const QString &path, const QString &key)
 {
-    if (m_latest.load(std::memory_order_acquire) != request)
+    if (abandoned(request))
         return;
     WaveOverview overview = emptyOverview(path);
     if (readCache(key, overview)) {
@@ -175,8 +200,9 @@ void WaveformWorker::scan(quint64 request, const QString &path, const QString &k
         QElapsedTimer sinceHandOver;
         sinceHandOver.start();
         for (;;) {
-            if (m_latest.load(std::memory_order_acquire) != request)
-                return;  // abandoned for another file
+            m_gate.waitWhilePaused([this, request] { return abandoned(request); });
+            if (abandoned(request))
+                return;  // for another file
             const SampleArray block = reader.read(BlockFrames);
             if (block.isEmpty())
                 break;
@@ -204,7 +230,7 @@ QString WaveformSource::defaultCacheFolder()
 WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
     : QObject(parent), m_finished(CacheBytes)
 {
-    m_worker = new WaveformWorker(m_request, m_mailbox, cacheFolder);
+    m_worker = new WaveformWorker(m_request, m_mailbox, m_gate, cacheFolder);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &WaveformWorker::progressed, this, &WaveformSource::take, Qt::QueuedConnection);
@@ -223,6 +249,7 @@ WaveformSource::~WaveformSource()
     // Cut here, so the worker's destruction on its thread finds no
     // connection back to this object, which is about to go.
     disconnect(this, &WaveformSource::scanRequested, m_worker, nullptr);
+    m_gate.wake();                                       // also when it waits for a resume
     m_thread.quit();
     m_thread.wait();
 }
@@ -240,6 +267,7 @@ void WaveformSource::show(const QString &path)
         return;
     m_currentKey = key;
     const quint64 request = m_request.fetch_add(1, std::memory_order_acq_rel) + 1;
+    m_gate.wake();  // a paused scan of the file no longer shown ends
     if (path.isEmpty()) {
         m_current = WaveOverview();
     } else if (const WaveOverview *kept = m_finished.object(key)) {
@@ -249,6 +277,11 @@ void WaveformSource::show(const QString &path)
         Q_EMIT scanRequested(request, path, key, QPrivateSignal());
     }
     Q_EMIT overviewChanged();
+}
+
+void WaveformSource::setPaused(bool paused)
+{
+    m_gate.setPaused(paused);
 }
 
 void WaveformSource::take()

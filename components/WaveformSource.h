@@ -7,6 +7,8 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace korvex {
@@ -46,6 +48,23 @@ private:
     WaveOverview m_overview;
 };
 
+// Holds scans back while the processors are wanted elsewhere. Shared by the
+// window thread, which pauses and resumes, and the worker, which waits.
+class ScanGate
+{
+public:
+    void setPaused(bool paused);
+    // Worker thread: returns once scans may go on or `abandoned` says so.
+    void waitWhilePaused(const std::function<bool()> &abandoned);
+    // Wakes a waiting scan to look at `abandoned` again.
+    void wake();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_paused = false;
+};
+
 // Computes the overviews of files on a worker thread with a reader of its own
 // (never the window's shared one), and hands them to the window thread as
 // they grow. Only the latest request is worked on: asking for another file
@@ -64,6 +83,11 @@ public:
 
     // Window thread. An empty path shows nothing.
     void show(const QString &path);
+    // Window thread. While paused, the scan at hand waits at its next block
+    // and a new one before its first: a conversion run gets the processors.
+    // What was computed stays shown, kept and cached overviews come at once,
+    // and the scan goes on where it stopped when resumed.
+    void setPaused(bool paused);
     // The overview of the file last asked for, as far as it has come.
     const WaveOverview &current() const { return m_current; }
 
@@ -81,6 +105,7 @@ private:
     WaveformWorker *m_worker = nullptr;       // lives on m_thread
     std::atomic<quint64> m_request{0};        // written here, read by the worker to notice it is abandoned
     OverviewMailbox m_mailbox;                // filled by the worker, emptied here
+    ScanGate m_gate;
     WaveOverview m_current;
     QString m_currentKey;
     QCache<QString, WaveOverview> m_finished; // cost: bytes
@@ -91,8 +116,9 @@ class WaveformWorker : public QObject
 {
     Q_OBJECT
 public:
-    WaveformWorker(const std::atomic<quint64> &latest, OverviewMailbox &mailbox, const QString &cacheFolder)
-        : m_latest(latest), m_mailbox(mailbox), m_cacheFolder(cacheFolder)
+    WaveformWorker(const std::atomic<quint64> &latest, OverviewMailbox &mailbox, ScanGate &gate,
+                   const QString &cacheFolder)
+        : m_latest(latest), m_mailbox(mailbox), m_gate(gate), m_cacheFolder(cacheFolder)
     {
     }
 
@@ -109,8 +135,11 @@ private:
     void writeCache(const QString &key, const WaveOverview &overview) const;
     void handOver(quint64 request, const WaveOverview &overview);
 
+    bool abandoned(quint64 request) const { return m_latest.load(std::memory_order_acquire) != request; }
+
     const std::atomic<quint64> &m_latest;
     OverviewMailbox &m_mailbox;
+    ScanGate &m_gate;
     QString m_cacheFolder;
 };
 

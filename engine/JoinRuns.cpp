@@ -2,6 +2,7 @@
 
 #include "components/IAudioFile2.h"
 #include "components/IAudioTransform2.h"
+#include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
@@ -65,8 +66,16 @@ void JoinRuns::UnifiAudoJoiner()
     run(Kind::Unified);
 }
 
+bool JoinRuns::stillConverting()
+{
+    const bool converting = StillConverting(m_context);
+    m_stopped |= !converting;
+    return converting;
+}
+
 void JoinRuns::run(Kind kind)
 {
+    m_stopped = false;
     m_context.run.Converting = true;
     m_outputs.ApplyOutputProfile(m_outputs.ChosenFilterIndex() - 1);
     surveySources();
@@ -76,29 +85,35 @@ void JoinRuns::run(Kind kind)
     m_outputDone = 0;
     m_fadeOutSpan = 0;
     for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         joinEntry(kind, row);
     }
-    m_context.AudioFile2write.close();
+    IAudioFile2 &writer = m_context.AudioFile2write;
+    AnswerEventsDuring([&writer] { writer.close(); });
     m_progress.clear();
-    m_hooks.outputWritten(m_outputs.JoinOutputPath());
+    m_hooks.outputWritten(m_outputs.JoinOutputPath(), m_stopped);
 }
 
 void JoinRuns::surveySources()
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     m_sources.clear();
-    CloseIfOpen(reader);
-    for (const listrecord &entry : m_context.jobs.JobRecords()) {
-        reader.openForRead(entry.FileName, 0, 1);
-        m_sources.append({reader.length(), reader.duration(), reader.sampleRate()});
-        if (m_sources.size() == 1) {
-            m_rate0 = reader.sampleRate();
-            m_channels0 = reader.channelCount();
+    QStringList paths;
+    for (const listrecord &entry : m_context.jobs.JobRecords())
+        paths.append(entry.FileName);
+    AnswerEventsDuring([this, &reader, &paths] {
+        CloseIfOpen(reader);
+        for (const QString &path : paths) {
+            reader.openForRead(path, 0, 1);
+            m_sources.append({reader.length(), reader.duration(), reader.sampleRate()});
+            if (m_sources.size() == 1) {
+                m_rate0 = reader.sampleRate();
+                m_channels0 = reader.channelCount();
+            }
+            reader.close();
         }
-        reader.close();
-    }
+    });
 }
 
 QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
@@ -141,8 +156,11 @@ void JoinRuns::createOutput()
 {
     IAudioFile2 &writer = m_context.AudioFile2write;
     writer.setDataFormat(m_rate0, m_channels0);
-    CloseIfOpen(writer);
-    writer.createForWrite(m_outputs.JoinOutputPath(), 0);
+    const QString path = m_outputs.JoinOutputPath();
+    AnswerEventsDuring([&writer, &path] {
+        CloseIfOpen(writer);
+        writer.createForWrite(path, 0);
+    });
     writer.setDataFormat(m_rate0, m_channels0);
 }
 
@@ -156,8 +174,11 @@ void JoinRuns::joinEntry(Kind kind, int row)
     m_hooks.focusFileList();
 
     IAudioFile2 &reader = m_context.AudioFileRead;
-    CloseIfOpen(reader);
-    reader.openForRead(record.FileName, 0, 1);
+    const QString path = record.FileName;
+    AnswerEventsDuring([&reader, &path] {
+        CloseIfOpen(reader);
+        reader.openForRead(path, 0, 1);
+    });
     const int rate = reader.sampleRate();
     entry.up = rate >= m_rate0;
     if (rate != m_rate0 && rate > 0 && m_rate0 > 0)
@@ -171,7 +192,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
         SetSegmentStatus(m_context, 0, status_word::Finish);
     } else {
         for (const PlannedPiece &piece : pieces) {
-            if (!StillConverting(m_context))
+            if (!stillConverting())
                 break;
             SetSegmentStatus(m_context, piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
@@ -179,7 +200,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
                 SetSegmentStatus(m_context, piece.Row, status_word::Finish);
         }
     }
-    reader.close();
+    AnswerEventsDuring([&reader] { reader.close(); });
 }
 
 QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
@@ -208,7 +229,8 @@ bool JoinRuns::joinSegment(const Entry &entry, const PlannedPiece &piece)
     Span span = spanOf(entry.row, piece);
     if (span.pos >= span.end)
         return false;
-    m_context.AudioFileRead.seek(span.pos, 3);
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    AnswerEventsDuring([&reader, &span] { reader.seek(span.pos, 3); });
     blockLoop(entry, span);
     return true;
 }
@@ -217,7 +239,7 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     while (!span.bounded || span.pos < span.end) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         const Settings &settings = m_context.settings.settings();
         const qint64 room = span.end - span.pos;
@@ -239,7 +261,8 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         if (n <= 0)
             break;
 
-        SampleArray data = reader.readBlock(n);
+        SampleArray data;
+        AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
         const qsizetype bound = data.upperBound();
         if (bound <= 1)
             break;
@@ -256,7 +279,8 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
         m_outputDone += delivered;
         span.pos += counted;
         m_progress.showFrames(m_progressFrames, m_total);
-        m_context.AudioFile2write.writeBlock(data);
+        IAudioFile2 &writer = m_context.AudioFile2write;
+        AnswerEventsDuring([&writer, &data] { writer.writeBlock(data); });
     }
 }
 

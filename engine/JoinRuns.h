@@ -56,11 +56,14 @@ private:
     bool joinSegment(const Entry &entry, const PlannedPiece &piece);
     void blockLoop(const Entry &entry, Span &span);
     void fadeOut(SampleArray &data, qint64 remaining, qint64 frames);
+    // StillConverting, remembering a stop the run has seen.
+    bool stillConverting();
 
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunHooks m_hooks;
+    bool m_stopped = false;
 
     // State of one run: the output's format, what was learnt of each source,
     // the source frames the run expects to read in all and those counted so

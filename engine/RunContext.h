@@ -47,7 +47,9 @@ struct RunContext : RunWork
 struct RunHooks
 {
     std::function<void()> focusFileList;                     // lv should take the input focus
-    std::function<void(const QString &path)> outputWritten;  // a piece or the joined file is complete
+    // A piece or the joined file is closed; `stopped`: a stop the run noticed
+    // ended it before its planned end.
+    std::function<void(const QString &path, bool stopped)> outputWritten;
 };
 
 } // namespace korvex

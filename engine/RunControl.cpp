@@ -26,8 +26,10 @@ RunControl::RunControl(RunContext &context, QObject *parent)
 RunHooks RunControl::hooks()
 {
     return {[this] { Q_EMIT fileListFocusRequested(); },
-            [this](const QString &path) {
-                if (m_cuttingShort)
+            [this](const QString &path, bool stopped) {
+                // a stop may come while a complete file is being closed: that
+                // file is not short of anything
+                if (m_cuttingShort && stopped)
                     m_cutShort.append(path);
                 Q_EMIT outputWritten(path);
             }};

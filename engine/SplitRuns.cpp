@@ -3,6 +3,7 @@
 #include "components/IAudioFile2.h"
 #include "components/IAudioTransform2.h"
 #include "components/KorvexError.h"
+#include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
@@ -159,8 +160,11 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     showRows();
     m_hooks.focusFileList();
     IAudioFile2 &reader = m_context.AudioFileRead;
-    CloseIfOpen(reader);
-    reader.openForRead(entry.FileName, 0, 1);
+    const QString path = entry.FileName;
+    AnswerEventsDuring([&reader, &path] {
+        CloseIfOpen(reader);
+        reader.openForRead(path, 0, 1);
+    });
     source.lengthFrames = reader.length();
     source.durationMs = reader.duration();
     source.sampleRate = reader.sampleRate();
@@ -175,7 +179,8 @@ void SplitRuns::splitPlan(const Source &source, const QList<PlannedPiece> &plan,
             break;
         convertPiece(source, planned, endNearPieceEnd);
     }
-    m_context.AudioFileRead.close();
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    AnswerEventsDuring([&reader] { reader.close(); });
 }
 
 void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd)
@@ -190,7 +195,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
-    reader.seek(start, 3);
+    m_pieceStopped = false;
+    AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });
     piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);
 
     CloseIfOpen(writer);
@@ -204,7 +210,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
 
     const qint64 written = blockLoop(source, piece, endNearPieceEnd);
 
-    writer.close();
+    AnswerEventsDuring([&writer] { writer.close(); });
     if (written == 0) {
         // Stopped before its first block, or nothing was left to decode: a
         // file without audio is not a piece.
@@ -212,22 +218,36 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
         SetSegmentStatus(m_context, statusRow, before);
         return;
     }
-    m_outputs.WriteOutputTags(path, m_context.jobs.tags(source.row));
+    // a copy: the list may change under a stopped run before the tags are written
+    const AudioFileinfo tags = m_context.jobs.tags(source.row);
+    AnswerEventsDuring([this, &path, &tags] { m_outputs.WriteOutputTags(path, tags); });
     SetSegmentStatus(m_context, statusRow, status_word::Finish);
-    m_hooks.outputWritten(path);
+    m_hooks.outputWritten(path, m_pieceStopped);
 }
 
 void SplitRuns::createPiece(int row, QString &path)
 {
     IAudioFile2 &writer = m_context.AudioFile2write;
-    CloseIfOpen(writer);
+    const auto create = [&writer, &path] {
+        AnswerEventsDuring([&writer, &path] {
+            CloseIfOpen(writer);
+            writer.createForWrite(path, 0);
+        });
+    };
     try {
-        writer.createForWrite(path, 0);
+        create();
     } catch (const KorvexError &) {
         CloseIfOpen(writer);
         path = m_outputs.FallbackPath(row);
-        writer.createForWrite(path, 0);
+        create();
     }
+}
+
+bool SplitRuns::stillConverting()
+{
+    const bool converting = StillConverting(m_context);
+    m_pieceStopped |= !converting;
+    return converting;
 }
 
 qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd)
@@ -236,7 +256,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
     const int channels = source.channels;
     qint64 done = 0;
     while (done < piece.frames) {
-        if (!StillConverting(m_context))
+        if (!stillConverting())
             break;
         const Settings &settings = m_context.settings.settings();
         const qint64 left = piece.frames - done;
@@ -251,7 +271,8 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
         if (fadeOut)
             n = left;
 
-        SampleArray data = reader.readBlock(n);
+        SampleArray data;
+        AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
         qsizetype bound = data.upperBound();
         if (bound < 1)
             break;
@@ -265,7 +286,8 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
             m_context.AudioTransform21.gainRamp(data, channels, 100.0f, 0.0f);
         done += bound / channels;
         m_progress.showFrames(done, piece.frames);
-        m_context.AudioFile2write.writeBlock(data);
+        IAudioFile2 &writer = m_context.AudioFile2write;
+        AnswerEventsDuring([&writer, &data] { writer.writeBlock(data); });
         if (endNearPieceEnd && piece.frames - done < CustomPieceSlack)
             break;
     }

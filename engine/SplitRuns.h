@@ -45,6 +45,8 @@ private:
     void createPiece(int row, QString &path);
     // The frames written.
     qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
+    // StillConverting, remembering a stop the piece at hand has seen.
+    bool stillConverting();
 
     RunWork &m_context;
     OutputFiles &m_outputs;
@@ -52,6 +54,7 @@ private:
     RunHooks m_hooks;
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
+    bool m_pieceStopped = false;
 };
 
 } // namespace korvex

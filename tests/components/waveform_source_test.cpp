@@ -143,3 +143,42 @@ TEST(WaveformSource, FinishedOverviewsAreKeptOnDiskForTheNextRun)
     EXPECT_TRUE(overviewOf(path, QString()).complete);
     EXPECT_FALSE(QDir(other.file("cache/korvex")).exists());
 }
+
+// A conversion run pauses the scans; the window may still change the entry
+// on show, and close, meanwhile.
+TEST(WaveformSource, APausedScanEndsWhenAbandonedAndGoesOnWhenResumed)
+{
+    TestFolder folder;
+    const QString first = folder.file("first.flac");
+    const QString second = folder.file("second.flac");
+    writeTonesOverFloor(first, 20.0, {{0.0, 10.0}});
+    writeTonesOverFloor(second, 8.0, {{4.0, 8.0}});
+    {
+        // closed while its scan waits for a resume
+        WaveformSource held;
+        held.setPaused(true);
+        held.show(first);
+    }
+    WaveformSource source;
+    QSignalSpy changes(&source, &WaveformSource::overviewChanged);
+    source.setPaused(true);
+    source.show(first);
+    // the held scan of the first file must give way to the second's
+    source.show(second);
+    EXPECT_FALSE(source.current().complete);
+    source.setPaused(false);
+    ASSERT_TRUE(waitComplete(source, changes));
+    EXPECT_EQ(source.current().path, second);
+    EXPECT_LE(source.current().peak[column(2.0, 8.0)], 1);
+    EXPECT_NEAR(source.current().peak[column(6.0, 8.0)], 128, 3);
+
+    // kept overviews need no scan and come at once, paused or not
+    source.setPaused(true);
+    source.show(first);
+    source.show(second);
+    EXPECT_TRUE(source.current().complete);
+    source.show(first);
+    source.setPaused(false);
+    ASSERT_TRUE(waitComplete(source, changes));
+    EXPECT_NEAR(source.current().peak[column(5.0, 20.0)], 128, 3);
+}

@@ -187,4 +187,31 @@ TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
     EXPECT_FALSE(bench().control.SessionEndWaiting());
 }
 
+// The window answers while a block is written and a piece closed: a session
+// that ends then stops the run before its next piece, and the piece that got
+// all its audio is not named as cut short.
+TEST_F(RunGuardTest, APieceCompletedAsTheSessionEndsIsNotCutShort)
+{
+    add({makeTone(QStringLiteral("eight.wav"), 8.0)});
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 4;
+    QStringList written;
+    QObject::connect(&bench().control, &RunControl::outputWritten, [&](const QString &path) { written << path; });
+    // the first piece's last block is shown before it is written: the end of
+    // the session arrives while it is
+    bool ended = false;
+    QObject::connect(&bench().skin, &SkinFace::redrawRequested, [&](const QString &name) {
+        if (!ended && name == QStringLiteral("pbpos") && bench().skin.text(name) == QStringLiteral("100%")) {
+            ended = true;
+            QMetaObject::invokeMethod(&bench().control, [&] { bench().control.SessionEnding(); },
+                                      Qt::QueuedConnection);
+        }
+    });
+    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Stopped);
+    ASSERT_TRUE(ended);
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(audioFrames(written.first()), 4 * 44100);
+    EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
+}
+
 } // namespace
