@@ -11,8 +11,7 @@
 //     ticks of a 10 ms timer on the window's event loop, the process's CPU
 //     time as a share of one core, and its resident memory against the idle
 //     window's.
-#include "app/Application.h"
-#include "components/Seams.h"
+#include "BenchWindow.h"
 #include "player/PreviewPlayer.h"
 
 #include <QApplication>
@@ -28,33 +27,9 @@
 #include <unistd.h>
 
 using namespace korvex;
+using namespace korvex::bench;
 
 namespace {
-
-class PrintedMessages : public MessageSeam
-{
-public:
-    void error(const QString &text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
-    void information(const QString &text) override { std::fprintf(stderr, "box: %s\n", qPrintable(text)); }
-};
-
-class AnsweringDialogs : public DialogSeam
-{
-public:
-    explicit AnsweringDialogs(QString file) : m_file(std::move(file)) {}
-    QStringList openFiles(const OpenFilesRequest &) override { return {m_file}; }
-    QString saveFile(const SaveFileRequest &) override { return {}; }
-    QString chooseFolder(const QString &, bool) override { return {}; }
-
-private:
-    QString m_file;
-};
-
-class NoLauncher : public LauncherSeam
-{
-public:
-    void open(const QString &) override {}
-};
 
 double residentMiB()
 {
@@ -73,14 +48,6 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// The window's own kind of event loop, idle between events.
-void runEventLoopFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // Milliseconds from the action to the next block the player is handed.
@@ -104,17 +71,11 @@ double untilNextBlock(PreviewPlayer &player, const std::function<void()> &action
     return at < 0 ? -1.0 : double(at) / 1e6;
 }
 
-const char *verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenWithoutDisplay();
     QTemporaryDir config;  // no user's settings are read or written
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
@@ -126,16 +87,8 @@ int main(int argc, char **argv)
     const QString file = args[1];
     const int seconds = args.size() > 2 ? args[2].toInt() : 30;
 
-    PrintedMessages messages;
-    AnsweringDialogs dialogs(file);
-    NoLauncher launcher;
-    MainWindowOptions options;
-    options.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
-    options.seams = Seams{&messages, &dialogs, &launcher};
-    KorvexWindows windows = CreateWindows(options);
-    Tfm_main &main = *windows.fm_main;
-    main.show();
-    runEventLoopFor(1500);
+    BenchWindow window({file});
+    Tfm_main &main = window.main();
     const double idleMiB = residentMiB();
 
     QElapsedTimer clock;

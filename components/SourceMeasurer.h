@@ -1,0 +1,90 @@
+#pragma once
+
+#include "components/IAudioFile2.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QThreadPool>
+#include <QWaitCondition>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace korvex {
+
+// What a reading component says of one source once it has opened it: the
+// duration in milliseconds and the length in frames, or why it could not.
+struct MeasuredSource
+{
+    bool measured = false;
+    qint64 durationMs = 0;
+    qint64 frames = 0;
+    QString failure;
+};
+
+// Opens sources and takes their duration and length on a few worker threads,
+// every file with a reading component of its own: an FFmpeg context is never
+// shared between threads. The owner queues a list of files and takes the
+// results one by one in the order it chooses, usually the list's; meanwhile
+// the workers measure the files after it on the other cores.
+class SourceMeasurer : public QObject
+{
+    Q_OBJECT
+public:
+    // Makes a reading component. Called on the worker threads, several at
+    // a time, so it must not touch shared state.
+    using ReaderFactory = std::function<std::unique_ptr<IAudioFile2>()>;
+
+    // workers 0: one per processor, at most MaxWorkers.
+    explicit SourceMeasurer(ReaderFactory makeReader, int workers = 0, QObject *parent = nullptr);
+    // Drops the files not yet started and waits for the ones being measured.
+    ~SourceMeasurer() override;
+    SourceMeasurer(const SourceMeasurer &) = delete;
+    SourceMeasurer &operator=(const SourceMeasurer &) = delete;
+
+    // Each worker decodes a whole file at times (a WMA file is counted frame
+    // by frame); beyond a few, the disk sets the pace, not the processors.
+    static constexpr int MaxWorkers = 4;
+    int workers() const { return m_pool.maxThreadCount(); }
+
+    // Owner thread. Queues the files in order; the first gets the returned
+    // ticket, each next one the ticket after.
+    int measure(const QStringList &paths);
+    // Owner thread. The result of a queued ticket, once. Until it is ready
+    // the owner's events go on being processed (ProcessPendingMessages, then
+    // a wait for the next event: every finished file posts one), so a window
+    // stays alive however long the file takes.
+    MeasuredSource take(int ticket);
+    // Owner thread. Drops the files not yet started and the results not
+    // taken, and waits as take() does for the ones being measured.
+    void discard();
+
+private:
+    void run(int ticket, const QString &path);
+    MeasuredSource measureOne(const QString &path) const;
+    std::optional<MeasuredSource> takeIfReady(int ticket);
+    bool idle();
+    void waitForNews(const std::function<bool()> &ready);
+
+    const ReaderFactory m_makeReader;   // called on the workers
+    QThreadPool m_pool;
+
+    // Owner thread only.
+    int m_nextTicket = 0;
+
+    // Guarded by m_mutex: the results not yet taken, the tickets queued or
+    // being measured, and the first ticket still wanted (a worker skips the
+    // ones before it). m_changed is signalled whenever a ticket leaves
+    // m_outstanding.
+    QMutex m_mutex;
+    QWaitCondition m_changed;
+    QHash<int, MeasuredSource> m_results;
+    QSet<int> m_outstanding;
+    int m_wantedFrom = 0;
+};
+
+} // namespace korvex
