@@ -104,12 +104,18 @@ AddFigures addInWindow(Tfm_main &main)
     QElapsedTimer gap;
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer clock;
+    // KORVEX_BENCH_GAPS=1 names every gap over 50 ms: when, and with how many rows.
+    const bool showGaps = qEnvironmentVariableIntValue("KORVEX_BENCH_GAPS") != 0;
     QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
-        largestGapNs = std::max(largestGapNs, gap.nsecsElapsed());
+        const qint64 elapsed = gap.nsecsElapsed();
+        if (showGaps && elapsed > 50'000'000)
+            std::printf("      gap %.1f ms ending %.2f s in, %d rows\n", double(elapsed) / 1e6,
+                        double(clock.nsecsElapsed()) / 1e9, int(main.jobList().rowCount()));
+        largestGapNs = std::max(largestGapNs, elapsed);
         gap.restart();
     });
     ticker.start(10);
-    QElapsedTimer clock;
     clock.start();
     gap.start();
     main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
