@@ -30,6 +30,7 @@ SourceMeasurer::~SourceMeasurer()
 
 int SourceMeasurer::measure(const QStringList &paths)
 {
+    Q_ASSERT(QThread::currentThread() == thread());
     const int first = m_nextTicket;
     for (const QString &path : paths) {
         const int ticket = m_nextTicket++;
@@ -44,6 +45,7 @@ int SourceMeasurer::measure(const QStringList &paths)
 
 MeasuredSource SourceMeasurer::take(int ticket)
 {
+    Q_ASSERT(QThread::currentThread() == thread());
     std::optional<MeasuredSource> result;
     waitForNews([&] { return (result = takeIfReady(ticket)).has_value(); });
     return *result;
@@ -51,6 +53,7 @@ MeasuredSource SourceMeasurer::take(int ticket)
 
 void SourceMeasurer::discard()
 {
+    Q_ASSERT(QThread::currentThread() == thread());
     {
         QMutexLocker lock(&m_mutex);
         m_wantedFrom = m_nextTicket;
