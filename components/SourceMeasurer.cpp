@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace korvex {
@@ -14,32 +15,38 @@ namespace korvex {
 SourceMeasurer::SourceMeasurer(ReaderFactory makeReader, int workers, QObject *parent)
     : QObject(parent)
     , m_makeReader(std::move(makeReader))
+    , m_workerCount(workers > 0 ? workers : std::clamp(QThread::idealThreadCount(), 1, MaxWorkers))
 {
-    m_pool.setMaxThreadCount(workers > 0 ? workers : std::clamp(QThread::idealThreadCount(), 1, MaxWorkers));
 }
 
 SourceMeasurer::~SourceMeasurer()
 {
     {
-        QMutexLocker lock(&m_mutex);
-        m_wantedFrom = m_nextTicket;
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_queue.clear();
     }
-    // Also for the workers' last queued wake-up: this object must outlive it.
-    m_pool.waitForDone();
+    m_queued.notify_all();
+    for (std::thread &worker : m_workers)
+        worker.join();
 }
 
 int SourceMeasurer::measure(const QStringList &paths)
 {
     Q_ASSERT(QThread::currentThread() == thread());
-    const int first = m_nextTicket;
-    for (const QString &path : paths) {
-        const int ticket = m_nextTicket++;
-        {
-            QMutexLocker lock(&m_mutex);
-            m_outstanding.insert(ticket);
-        }
-        m_pool.start([this, ticket, path] { run(ticket, path); });
+    if (m_workers.empty()) {
+        for (int i = 0; i < m_workerCount; ++i)
+            m_workers.emplace_back([this] { workerLoop(); });
     }
+    const int first = m_nextTicket;
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const QString &path : paths) {
+            m_outstanding.insert(m_nextTicket);
+            m_queue.push_back({m_nextTicket++, path});
+        }
+    }
+    m_queued.notify_all();
     return first;
 }
 
@@ -55,8 +62,11 @@ void SourceMeasurer::discard()
 {
     Q_ASSERT(QThread::currentThread() == thread());
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_wantedFrom = m_nextTicket;
+        for (const Job &job : m_queue)
+            m_outstanding.remove(job.ticket);
+        m_queue.clear();
         m_results.clear();
     }
     waitForNews([this] { return idle(); });
@@ -65,7 +75,7 @@ void SourceMeasurer::discard()
 // A ticket never queued, or already taken, has nothing to wait for.
 std::optional<MeasuredSource> SourceMeasurer::takeIfReady(int ticket)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     if (m_results.contains(ticket))
         return m_results.take(ticket);
     if (!m_outstanding.contains(ticket))
@@ -75,7 +85,7 @@ std::optional<MeasuredSource> SourceMeasurer::takeIfReady(int ticket)
 
 bool SourceMeasurer::idle()
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     return m_outstanding.isEmpty();
 }
 
@@ -89,8 +99,8 @@ void SourceMeasurer::waitForNews(const std::function<bool()> &ready)
     const bool pumping = app && QThread::currentThread() == app->thread();
     while (!ready()) {
         if (!pumping) {
-            QMutexLocker lock(&m_mutex);
-            m_changed.wait(&m_mutex, 100);
+            std::unique_lock lock(m_mutex);
+            m_finished.wait_for(lock, std::chrono::milliseconds(100));
             continue;
         }
         ProcessPendingMessages();
@@ -100,22 +110,29 @@ void SourceMeasurer::waitForNews(const std::function<bool()> &ready)
     }
 }
 
-void SourceMeasurer::run(int ticket, const QString &path)
+void SourceMeasurer::workerLoop()
 {
-    bool wanted = false;
-    {
-        QMutexLocker lock(&m_mutex);
-        wanted = ticket >= m_wantedFrom;
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_queued.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            if (m_stopping)
+                return;
+            job = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        const MeasuredSource result = measureOne(job.path);
+        {
+            const std::lock_guard lock(m_mutex);
+            if (job.ticket >= m_wantedFrom)
+                m_results.insert(job.ticket, result);
+            m_outstanding.remove(job.ticket);
+        }
+        m_finished.notify_all();
+        // The owner may be waiting for events rather than on m_finished.
+        QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
     }
-    const MeasuredSource result = wanted ? measureOne(path) : MeasuredSource{};
-    {
-        QMutexLocker lock(&m_mutex);
-        if (ticket >= m_wantedFrom)
-            m_results.insert(ticket, result);
-        m_outstanding.remove(ticket);
-        m_changed.wakeAll();
-    }
-    QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
 }
 
 // Exactly what the window thread asked of its own reader one file after the

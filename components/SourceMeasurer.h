@@ -3,16 +3,18 @@
 #include "components/IAudioFile2.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-#include <QThreadPool>
-#include <QWaitCondition>
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace korvex {
 
@@ -49,7 +51,7 @@ public:
     // Each worker decodes a whole file at times (a WMA file is counted frame
     // by frame); beyond a few, the disk sets the pace, not the processors.
     static constexpr int MaxWorkers = 4;
-    int workers() const { return m_pool.maxThreadCount(); }
+    int workers() const { return m_workerCount; }
 
     // Owner thread. Queues the files in order; the first gets the returned
     // ticket, each next one the ticket after.
@@ -64,27 +66,39 @@ public:
     void discard();
 
 private:
-    void run(int ticket, const QString &path);
+    struct Job
+    {
+        int ticket = 0;
+        QString path;
+    };
+
+    void workerLoop();
     MeasuredSource measureOne(const QString &path) const;
     std::optional<MeasuredSource> takeIfReady(int ticket);
     bool idle();
     void waitForNews(const std::function<bool()> &ready);
 
     const ReaderFactory m_makeReader;   // called on the workers
-    QThreadPool m_pool;
+    const int m_workerCount;
 
-    // Owner thread only.
+    // Owner thread only: the next ticket, and the workers, started with the
+    // first list and joined at destruction.
     int m_nextTicket = 0;
+    std::vector<std::thread> m_workers;
 
-    // Guarded by m_mutex: the results not yet taken, the tickets queued or
-    // being measured, and the first ticket still wanted (a worker skips the
-    // ones before it). m_changed is signalled whenever a ticket leaves
-    // m_outstanding.
-    QMutex m_mutex;
-    QWaitCondition m_changed;
+    // Guarded by m_mutex: the files not yet started, the results not yet
+    // taken, the tickets queued or being measured, the first ticket still
+    // wanted (a result for one before it is dropped), and the stop flag.
+    // m_queued wakes the workers; m_finished is signalled whenever a ticket
+    // leaves m_outstanding.
+    std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::condition_variable m_finished;
+    std::deque<Job> m_queue;
     QHash<int, MeasuredSource> m_results;
     QSet<int> m_outstanding;
     int m_wantedFrom = 0;
+    bool m_stopping = false;
 };
 
 } // namespace korvex
