@@ -1,12 +1,18 @@
 #pragma once
 
-// What the benches that drive the real main window share: seams that answer
-// without a person, the window's own kind of idle event loop, and the meter
-// of the gaps between timer ticks on the window thread.
+// What the benchmarks that drive the real main window share: its seams
+// (error boxes printed and counted, an open dialog that answers with the
+// files given, nothing launched), the offscreen platform when there is no
+// display, the meter of the gaps between timer ticks on the window thread,
+// and the verdict words.
+#include "app/Application.h"
 #include "components/Seams.h"
+
+#include <QCoreApplication>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 
 #include <algorithm>
@@ -17,21 +23,25 @@ namespace korvex::bench {
 class PrintedMessages : public MessageSeam
 {
 public:
-    void error(const QString &text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
+    void error(const QString &text) override
+    {
+        ++errors;
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    }
     void information(const QString &text) override { std::fprintf(stderr, "box: %s\n", qPrintable(text)); }
+    int errors = 0;
 };
 
-// "Add File" gets the one file; nothing is saved or chosen.
 class AnsweringDialogs : public DialogSeam
 {
 public:
-    explicit AnsweringDialogs(QString file) : m_file(std::move(file)) {}
-    QStringList openFiles(const OpenFilesRequest &) override { return {m_file}; }
+    explicit AnsweringDialogs(QStringList files) : m_files(std::move(files)) {}
+    QStringList openFiles(const OpenFilesRequest &) override { return m_files; }
     QString saveFile(const SaveFileRequest &) override { return {}; }
     QString chooseFolder(const QString &, bool) override { return {}; }
 
 private:
-    QString m_file;
+    QStringList m_files;
 };
 
 class NoLauncher : public LauncherSeam
@@ -40,19 +50,41 @@ public:
     void open(const QString &) override {}
 };
 
+// The window's own kind of event loop, idle between events.
+inline void runEventLoopFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The main window as the program makes it, with the seams above, shown and
+// given a moment to settle.
+struct BenchWindow
+{
+    explicit BenchWindow(const QStringList &openAnswer) : dialogs(openAnswer)
+    {
+        MainWindowOptions options;
+        options.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+        options.seams = Seams{&messages, &dialogs, &launcher};
+        windows = CreateWindows(options);
+        windows.fm_main->show();
+        runEventLoopFor(1500);
+    }
+    Tfm_main &main() { return *windows.fm_main; }
+
+    PrintedMessages messages;
+    AnsweringDialogs dialogs;
+    NoLauncher launcher;
+    KorvexWindows windows;
+};
+
 // Before the application object: without a display the window is drawn
 // offscreen, as it would be on one.
 inline void offscreenWithoutDisplay()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-inline void runEventLoopFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // A 10 ms timer on the window thread: the largest time between two of its

@@ -11,9 +11,7 @@
 //     ticks of a 10 ms timer on the window's event loop, the process's CPU
 //     time as a share of one core, and its resident memory against the idle
 //     window's.
-#include "app/Application.h"
 #include "bench/BenchWindow.h"
-#include "components/Seams.h"
 #include "player/PreviewPlayer.h"
 
 #include <QApplication>
@@ -89,16 +87,8 @@ int main(int argc, char **argv)
     const QString file = args[1];
     const int seconds = args.size() > 2 ? args[2].toInt() : 30;
 
-    PrintedMessages messages;
-    AnsweringDialogs dialogs(file);
-    NoLauncher launcher;
-    MainWindowOptions options;
-    options.programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
-    options.seams = Seams{&messages, &dialogs, &launcher};
-    KorvexWindows windows = CreateWindows(options);
-    Tfm_main &main = *windows.fm_main;
-    main.show();
-    runEventLoopFor(1500);
+    BenchWindow window({file});
+    Tfm_main &main = window.main();
     const double idleMiB = residentMiB();
 
     QElapsedTimer clock;

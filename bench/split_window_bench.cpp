@@ -65,7 +65,7 @@ Round splitRound(const QString &file, const QString &outputFolder, const QString
     qputenv("XDG_CACHE_HOME", (state.path() + QStringLiteral("/cache")).toLocal8Bit());
 
     PrintedMessages messages;
-    AnsweringDialogs dialogs(file);
+    AnsweringDialogs dialogs({file});
     NoLauncher launcher;
     MainWindowOptions options;
     options.programFolder = programFolder;

@@ -1,6 +1,6 @@
 #include "joblist/FileAdder.h"
 
-#include "components/IAudioFile2.h"
+#include "components/AudioFile.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "engine/RunState.h"
@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <exception>
 
@@ -37,6 +38,11 @@ qint64 fileSize(const QString &path)
     return file.size();
 }
 
+std::unique_ptr<IAudioFile2> newAudioFile()
+{
+    return std::make_unique<AudioFile>();
+}
+
 } // namespace
 
 const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
@@ -44,7 +50,8 @@ const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
     "|All files|*");
 
 FileAdder::FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-                     IAudioFile2 &reader, const Seams &seams, QObject *parent)
+                     IAudioFile2 &reader, const Seams &seams, QObject *parent,
+                     SourceMeasurer::ReaderFactory makeReader)
     : QObject(parent)
     , m_jobs(jobs)
     , m_editor(editor)
@@ -52,6 +59,7 @@ FileAdder::FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, cons
     , m_player(player)
     , m_reader(reader)
     , m_seams(seams)
+    , m_measurer(makeReader ? std::move(makeReader) : newAudioFile)
 {
 }
 
@@ -73,11 +81,10 @@ void FileAdder::AddFileList(const QStringList &files)
         return;
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();
-    {
-        const JobList::AddingScope adding(m_jobs);
-        for (const QString &path : files)
-            addOne({path, false});
-    }
+    QList<Source> sources;
+    for (const QString &path : files)
+        sources.append({path, false});
+    addAll(sources);
     finish(true);
 }
 
@@ -90,10 +97,7 @@ void FileAdder::AddFolder()
         return;
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();
-    {
-        const JobList::AddingScope adding(m_jobs);
-        addWmaFilesOf(folder);
-    }
+    addAll(wmaFilesOf(folder));
     finish(false);
 }
 
@@ -103,32 +107,54 @@ void FileAdder::AddDropped(const QStringList &paths)
         return;
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();
-    {
-        const JobList::AddingScope adding(m_jobs);
-        for (const QString &path : paths) {
-            if (QFileInfo(path).isDir())
-                addWmaFilesOf(path);
-            else
-                addOne({path, false});
-        }
+    QList<Source> sources;
+    for (const QString &path : paths) {
+        if (QFileInfo(path).isDir())
+            sources.append(wmaFilesOf(path));
+        else
+            sources.append({path, false});
     }
+    addAll(sources);
     finish(true);
 }
 
-void FileAdder::addWmaFilesOf(const QString &folder)
+// Every entry of the folder, judged by name alone, in the order the file
+// system gives them.
+QList<FileAdder::Source> FileAdder::wmaFilesOf(const QString &folder)
 {
     const QDir dir(folder);
-    // Judged by name alone, in the order the file system gives them.
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                             QDir::Unsorted);
-    for (const QString &name : names) {
-        ProcessPendingMessages();
-        if (isWmaName(name))
-            addOne({dir.filePath(name), true});
+    QList<Source> entries;
+    for (const QString &name : names)
+        entries.append({dir.filePath(name), true, isWmaName(name)});
+    return entries;
+}
+
+// All files are handed to the measurer at once; the rows still come one by
+// one in the given order, each taking its own file's result.
+void FileAdder::addAll(const QList<Source> &sources)
+{
+    const JobList::AddingScope adding(m_jobs);
+    QStringList measured;
+    for (const Source &source : sources) {
+        if (source.added)
+            measured.append(source.path);
+    }
+    int ticket = m_measurer.measure(measured);
+    // Files whose tags could not be read were never taken; whatever happens,
+    // nothing is still measured for this command once it is over.
+    const auto forgetTheRest = qScopeGuard([this] { m_measurer.discard(); });
+    for (const Source &source : sources) {
+        // A folder's entries each give the window a turn, WMA files or not.
+        if (source.fromFolder)
+            ProcessPendingMessages();
+        if (source.added)
+            addOne(source, ticket++);
     }
 }
 
-void FileAdder::addOne(const Source &source)
+void FileAdder::addOne(const Source &source, int ticket)
 {
     ProcessPendingMessages();
     const int row = m_jobs.appendEntry({QFileInfo(source.path).fileName(), {}, {}}, listrecord());
@@ -137,7 +163,7 @@ void FileAdder::addOne(const Source &source)
         if (!named.caption.isEmpty())
             m_jobs.fileModel()->setCaption(row, named.caption);
         m_jobs.tags(row) = named.tags;
-        measure(row, source);
+        measure(row, source, ticket);
     } catch (...) {
         releaseReader();
         reject(row, source.path, UnsupportedMessage);
@@ -147,15 +173,16 @@ void FileAdder::addOne(const Source &source)
         reject(row, source.path, ZeroDurationMessage);
 }
 
-void FileAdder::measure(int row, const Source &source)
+void FileAdder::measure(int row, const Source &source, int ticket)
 {
     if (m_reader.isOpen())
         m_reader.close();
-    m_reader.openForRead(source.path, 0, 1);
+    const MeasuredSource measured = m_measurer.take(ticket);
+    if (!measured.measured)
+        throw KorvexError(measured.failure);
     const int minimum = source.fromFolder ? FolderSeekRangeMinimum : FileSeekRangeMinimum;
-    m_jobs.job(row) = newListRecord(source.path, m_reader.duration(), m_reader.length(), minimum);
+    m_jobs.job(row) = newListRecord(source.path, measured.durationMs, measured.frames, minimum);
     m_jobs.fileModel()->setDurationText(row, TimeText(m_jobs.job(row).Duration));
-    m_reader.close();
     m_jobs.fileModel()->setSizeText(row, SizeText(fileSize(source.path)));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/Seams.h"
+#include "components/SourceMeasurer.h"
 
 #include <QObject>
 #include <QString>
@@ -20,12 +21,18 @@ struct RunState;
 // taken out again, and the next file takes its place. Both do nothing while a
 // run converts or files are already being added; while they add, the list
 // commands are ignored (JobList::Adding).
+//
+// The rows are made, named, measured and sized one after the other on the
+// window thread, but the measuring itself (a decode of the whole file, for
+// WMA) is done ahead by a SourceMeasurer on every core, with readers of its
+// own; the window thread waits for each file's result processing events.
 class FileAdder : public QObject
 {
     Q_OBJECT
 public:
     FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-              IAudioFile2 &reader, const Seams &seams, QObject *parent = nullptr);
+              IAudioFile2 &reader, const Seams &seams, QObject *parent = nullptr,
+              SourceMeasurer::ReaderFactory makeReader = {});
 
     // The open dialog's filters: WMA first, as ever, then every audio file
     // FFmpeg commonly reads, then anything.
@@ -54,11 +61,13 @@ private:
     {
         QString path;
         bool fromFolder;
+        bool added = true;   // a folder entry that is not a WMA file is only passed by
     };
 
-    void addOne(const Source &source);
-    void addWmaFilesOf(const QString &folder);
-    void measure(int row, const Source &source);
+    static QList<Source> wmaFilesOf(const QString &folder);
+    void addAll(const QList<Source> &sources);
+    void addOne(const Source &source, int ticket);
+    void measure(int row, const Source &source, int ticket);
     void reject(int row, const QString &path, const QString &literal);
     void releaseReader();
     void finish(bool clickAlways);
@@ -67,8 +76,11 @@ private:
     JobEditor &m_editor;
     const RunState &m_run;
     const PlayerState &m_player;
+    // The window's reader: closed before each file and released after a
+    // failure as ever, though the measuring is m_measurer's.
     IAudioFile2 &m_reader;
     Seams m_seams;
+    SourceMeasurer m_measurer;
 };
 
 } // namespace korvex

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -187,6 +188,50 @@ TEST(MainWindow, ShutdownStopsTheRunAndWritesTheSettingsBack)
     reread.LoadSettings();
     EXPECT_EQ(reread.settings().SplitSeconds, 77);
     EXPECT_EQ(reread.settings().SplitMode, 2);
+}
+
+// While files are added (and measured on other threads), the window goes on
+// taking clicks: Stop, Split, Clear and another "Add File" change nothing,
+// and a close ends the session only once the list has filled.
+TEST(MainWindow, ClicksAndACloseDuringAddingLetTheListFillFirst)
+{
+    Session s;
+    Tfm_main &main = s.main();
+    main.settingsStore().settings().OutputFolder = s.folder.file("out") + QLatin1Char('/');
+    QStringList files;
+    for (int i = 1; i <= 4; ++i) {
+        files.append(s.folder.file(QStringLiteral("tone%1.wav").arg(i)));
+        test::writeAudioFile(files.last(), test::sineSpec(44100, 2, 44100 * (i + 1)));
+    }
+    s.recorder.dialogs.openAnswer = files;
+    QSignalSpy ended(&main, &Tfm_main::sessionEnded);
+    int rowsAtTheClicks = -1;
+    bool lockedAtTheClicks = false;
+    QTimer::singleShot(0, &main, [&] {
+        rowsAtTheClicks = main.jobList().rowCount();
+        lockedAtTheClicks = main.jobList().Adding();
+        s.clickSkin("stop");
+        main.menus->item("Stop1")->trigger();
+        s.clickSkin("Split");
+        s.clickSkin("Clear");
+        s.clickSkin("addfile");
+        EXPECT_TRUE(main.close());
+    });
+    s.clickSkin("addfile");
+
+    EXPECT_TRUE(lockedAtTheClicks);
+    EXPECT_LT(rowsAtTheClicks, 4);
+    ASSERT_EQ(main.jobList().rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(main.jobList().JobRecords().at(row).FileName, files[row]);
+        EXPECT_EQ(main.jobList().JobRecords().at(row).Duration, row + 2);
+    }
+    EXPECT_EQ(s.recorder.dialogs.openRequests.size(), 1);
+    EXPECT_FALSE(main.runState().Converting);
+    EXPECT_FALSE(QDir(s.folder.file("out")).exists());
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
 }
 
 TEST(MainWindow, ExitMenuItemLeadsToTheSameShutdown)

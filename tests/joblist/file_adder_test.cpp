@@ -16,7 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace korvex;
@@ -285,4 +288,101 @@ TEST_F(FileAdderTest, ListCommandsGivenWhileAddingAreIgnored)
     ASSERT_EQ(jobs.rowCount(), 3);
     EXPECT_EQ(caption(0), "kept");
     EXPECT_EQ(jobs.JobRecords()[2].FileName, folder.file("b.wma"));
+}
+
+// The measuring runs ahead on worker threads; the files still come in one
+// by one: rows in the chosen order, each failure reported in its place with
+// its row taken out, and lengths as one reader finds them file after file.
+TEST_F(FileAdderTest, FilesMeasuredAheadStillComeInTheChosenOrder)
+{
+    const QString longWma = tone("long.wma", 30.5, TagWma);
+    const QString shortWma = tone("short.wma", 0.4);
+    const QString bad = damaged("bad.wma");
+    const QString ogg = tone("song.ogg", 2.5);
+    const QString missing = folder.file("missing.mp3");
+    const QString mp3 = tone("chanson.mp3", 3.1, TagMp3);
+    const QString flac = tone("plain.flac", 1.5);
+    QMutex threadsMutex;
+    QSet<QThread *> threads;
+    FileAdder parallel{jobs, editor, run, player, reader, seams.seams(), nullptr, [&] {
+                           QMutexLocker lock(&threadsMutex);
+                           threads.insert(QThread::currentThread());
+                           return std::make_unique<AudioFile>();
+                       }};
+    QStringList timed;  // each entry's file once its time shows
+    QObject::connect(jobs.fileModel(), &QAbstractItemModel::dataChanged, &parallel,
+                     [&](const QModelIndex &from, const QModelIndex &to) {
+                         if (from.column() > FileListModel::TimeColumn || to.column() < FileListModel::TimeColumn)
+                             return;
+                         for (int row = from.row(); row <= to.row(); ++row) {
+                             const QString name = QFileInfo(jobs.JobRecords().at(row).FileName).fileName();
+                             // the size follows in the same column
+                             if (!jobs.fileModel()->row(row).durationText.isEmpty()
+                                 && (timed.isEmpty() || timed.last() != name))
+                                 timed.append(name);
+                         }
+                     });
+    seams.dialogs.openAnswer = {longWma, shortWma, bad, ogg, missing, mp3, flac};
+    parallel.AddFiles();
+
+    EXPECT_EQ(seams.messages.errors, (QStringList{"short.wma this File is Error or not supported.",
+                                                  "bad.wma this File is not supported.",
+                                                  "missing.mp3 this File is not supported."}));
+    EXPECT_EQ(timed, (QStringList{"long.wma", "short.wma", "song.ogg", "chanson.mp3", "plain.flac"}));
+    ASSERT_EQ(jobs.rowCount(), 4);
+    EXPECT_EQ(caption(0), "Live Part 12");
+    EXPECT_EQ(jobs.TagRecords()[0].Artist, QString::fromUtf8("Ensemble Ödön"));
+    EXPECT_EQ(caption(1), "song.ogg");
+    EXPECT_EQ(caption(2), QString::fromUtf8("Chanson àb"));
+    EXPECT_EQ(jobs.TagRecords()[2].Artist, "Chanteuse");
+    EXPECT_EQ(caption(3), "plain.flac");
+    expectMeasured(0, longWma, 30, 1084);
+    expectMeasured(1, ogg, 2, 1084);
+    expectMeasured(2, mp3, 3, 1084);
+    expectMeasured(3, flac, 1, 1084);
+    // Lengths are remembered per file: a copy is measured anew, as the
+    // window's reader alone measured every file before.
+    for (int row = 0; row < jobs.rowCount(); ++row) {
+        const QString copy = folder.file(QStringLiteral("copy-%1").arg(row));
+        ASSERT_TRUE(QFile::copy(jobs.JobRecords()[row].FileName, copy));
+        AudioFile alone;
+        alone.openForRead(copy, 0, 1);
+        EXPECT_EQ(jobs.JobRecords()[row].Frames, alone.length()) << row;
+        EXPECT_EQ(jobs.JobRecords()[row].Duration, alone.duration() / 1000) << row;
+    }
+
+    EXPECT_FALSE(threads.contains(QThread::currentThread()));
+    EXPECT_FALSE(threads.isEmpty());
+    EXPECT_EQ(reader.isOpen(), 0);
+    EXPECT_FALSE(jobs.Adding());
+    EXPECT_EQ(jobs.selectedFileRow(), 0);
+    EXPECT_EQ(skin.text("tataltime"), TimeText(30 + 2 + 3 + 1));
+}
+
+// Every turn the window gets while a file is measured holds the list lock,
+// and what is given then is refused or waits, as between files.
+TEST_F(FileAdderTest, TheListStaysLockedWhileFilesAreMeasured)
+{
+    const QStringList files{tone("first.wma", 20), tone("second.wma", 1.5)};
+    jobs.appendEntry({"kept", {}, {}}, newListRecord("/kept.wma", 9000, 9 * 44100, 1084));
+    jobs.selectFileRow(0);
+    int pumps = 0;
+    int unlocked = 0;
+    const auto previous = SetMessagePumpHook([&] {
+        ++pumps;
+        if (!jobs.Adding() || !adder.locked())
+            ++unlocked;
+        editor.ClearJob();
+        editor.MoveDown();
+        adder.AddFileList({files[1]});
+    });
+    addFiles(files);
+    SetMessagePumpHook(previous);
+    EXPECT_GE(pumps, 2);
+    EXPECT_EQ(unlocked, 0);
+    ASSERT_EQ(jobs.rowCount(), 3);
+    EXPECT_EQ(caption(0), "kept");
+    EXPECT_EQ(jobs.JobRecords()[1].FileName, files[0]);
+    EXPECT_EQ(jobs.JobRecords()[2].FileName, files[1]);
+    EXPECT_FALSE(adder.locked());
 }
