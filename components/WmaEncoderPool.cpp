@@ -181,8 +181,10 @@ FramePtr WmaEncoderPool::takeSpareFrame()
     std::lock_guard lock(m_spareMutex);
     if (m_spare.empty())
         return nullptr;
-    FramePtr frame = std::move(m_spare.back());
-    m_spare.pop_back();
+    // The longest-resting frame: its memory has left the cache of the worker
+    // that encoded it, so filling it does not pull lines from the other core.
+    FramePtr frame = std::move(m_spare.front());
+    m_spare.pop_front();
     return frame;
 }
 

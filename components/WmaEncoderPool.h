@@ -132,7 +132,7 @@ private:
     // Guarded by m_spareMutex: filled frames the workers are done with, which
     // the owner fills again instead of allocating new ones.
     std::mutex m_spareMutex;
-    std::vector<FramePtr> m_spare;
+    std::deque<FramePtr> m_spare;
     size_t m_spareLimit = 0;
 
     std::vector<std::thread> m_workers;
