@@ -103,6 +103,7 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_reference = openEncoder();
     m_frameSize = m_reference->frame_size;
     m_channels = m_reference->ch_layout.nb_channels;
+    av_channel_layout_copy(&m_layout, &m_reference->ch_layout);
     if (m_channels > AV_NUM_DATA_POINTERS)
         throw KorvexError(QStringLiteral("The WMA encoder cannot take %1 channels.").arg(m_channels));
     m_planes = sharedPlanePool(planeBytes(m_frameSize));
@@ -130,6 +131,7 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
 WmaEncoderPool::~WmaEncoderPool()
 {
     stopWorkers();
+    av_channel_layout_uninit(&m_layout);
 }
 
 CodecContextPtr WmaEncoderPool::openEncoder() const
@@ -163,7 +165,7 @@ FramePtr WmaEncoderPool::newFrame(qint64 index)
     frame->nb_samples = m_frameSize;
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = m_profile.sampleRate;
-    av_channel_layout_copy(&frame->ch_layout, &m_reference->ch_layout);
+    av_channel_layout_copy(&frame->ch_layout, &m_layout);
     frame->linesize[0] = planeBytes(m_frameSize);
     for (int c = 0; c < m_channels; ++c) {
         frame->buf[c] = av_buffer_pool_get(m_planes);
@@ -303,7 +305,7 @@ void WmaEncoderPool::dispatch(size_t count)
         // chunk it has just filled, still in its own cache, and the one
         // waiting in the queue stays there for the next free worker.
         lock.unlock();
-        encodeAndDeliver(m_ownerEncoder, std::move(chunk));
+        encodeAndDeliver(m_reference, std::move(chunk));
         return;
     }
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -508,7 +510,7 @@ void WmaEncoderPool::drainQueue()
             Chunk chunk = std::move(m_queue.front());
             m_queue.pop_front();
             lock.unlock();
-            encodeAndDeliver(m_ownerEncoder, std::move(chunk));
+            encodeAndDeliver(m_reference, std::move(chunk));
             lock.lock();
             continue;
         }

@@ -35,7 +35,7 @@ public:
     WmaEncoderPool &operator=(const WmaEncoderPool &) = delete;
 
     // Parameters of the stream as the encoder set them up (extradata, block
-    // alignment, the bitrate it really codes at).
+    // alignment, the bitrate it really codes at); read before the first push.
     const AVCodecContext &encoder() const { return *m_reference; }
     int frameSize() const { return m_frameSize; }
     int channels() const { return m_channels; }
@@ -94,7 +94,10 @@ private:
     static constexpr qint64 FirstChunkFrames = 16;
 
     const WmaProfile m_profile;
+    // Owner thread only: sets up the stream, then encodes the chunks the
+    // owner takes on (a chunk the encoder cannot fit may replace it).
     CodecContextPtr m_reference;
+    AVChannelLayout m_layout{};  // the frames' layout; read by every thread, never changed
     // Plane buffers of the codec frames, shared with every other pool of
     // the process that writes frames of this size: memory that is already
     // mapped and likely still cached. AVBufferPool is thread-safe.
@@ -115,7 +118,6 @@ private:
     int m_currentSamples = 0;
     qint64 m_nextFrameIndex = 0;
     qint64 m_nextSequence = 0;
-    CodecContextPtr m_ownerEncoder;  // opened the first time the owner encodes
 
     // Guarded by m_mutex: the queue of chunks, the results waiting for their
     // turn, the next sequence to sink, the failure text and the stop flag.
