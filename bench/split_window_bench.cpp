@@ -55,7 +55,7 @@ bool waitForEntry(Tfm_main &main)
     return true;
 }
 
-Round splitRound(const QString &file, const QString &outputFolder, const QString &programFolder)
+Round splitRound(const QString &file, const QString &outputFolder)
 {
     Round round;
     QDir(outputFolder).removeRecursively();
@@ -64,16 +64,8 @@ Round splitRound(const QString &file, const QString &outputFolder, const QString
     qputenv("XDG_CONFIG_HOME", (state.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (state.path() + QStringLiteral("/cache")).toLocal8Bit());
 
-    PrintedMessages messages;
-    AnsweringDialogs dialogs({file});
-    NoLauncher launcher;
-    MainWindowOptions options;
-    options.programFolder = programFolder;
-    options.seams = Seams{&messages, &dialogs, &launcher};
-    KorvexWindows windows = CreateWindows(options);
-    Tfm_main &main = *windows.fm_main;
-    main.show();
-    runEventLoopFor(1000);
+    BenchWindow window({file});
+    Tfm_main &main = window.main();
 
     Settings &settings = main.settingsStore().settings();
     settings.SplitMode = split_mode::Time;
@@ -116,13 +108,12 @@ int main(int argc, char **argv)
     const QString file = args[1];
     const QString outputFolder = args[2] + QStringLiteral("/window-split");
     const int rounds = args.size() > 3 ? std::max(args[3].toInt(), 1) : 3;
-    const QString programFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
 
     std::printf("Split of %s in the main window into pieces of %d s (time mode, profile 10), %d rounds:\n",
                 qPrintable(QDir(file).dirName()), PieceSeconds, rounds);
     double best = -1;
     for (int number = 1; number <= rounds; ++number) {
-        const Round round = splitRound(file, outputFolder, programFolder);
+        const Round round = splitRound(file, outputFolder);
         std::printf("  round %d: %lld pieces in %.2f s, largest gap between 10 ms ticks %.1f ms\n", number,
                     static_cast<long long>(round.pieces), round.runSeconds, round.largestGapMs);
         std::fflush(stdout);
