@@ -33,7 +33,6 @@ AudioReader::AudioReader(const QString &path) : m_path(path)
     m_frame = makeFrame();
     openInput();
     m_measured = measureSource(path);
-    lendSeekIndex();
     m_length = m_measured.frames;
     m_grid = m_measured.grid;
     findOrigin();
@@ -56,6 +55,7 @@ void AudioReader::openInput()
 {
     m_decoder.reset();
     m_format.reset();
+    m_seekIndexLent = false;
     AVFormatContext *raw = nullptr;
     int status = avformat_open_input(&raw, QFile::encodeName(m_path).constData(), nullptr, nullptr);
     m_format.reset(raw);
@@ -429,6 +429,7 @@ bool AudioReader::seekDemuxerTo(qint64 frame, qint64 preroll)
     int64_t ts = m_originTs + av_rescale_q(from, AVRational{1, m_sourceRate}, m_stream->time_base);
     if (from == 0 && m_stream->start_time != AV_NOPTS_VALUE)
         ts = std::min<int64_t>(ts, m_stream->start_time);
+    lendSeekIndex();
     if (av_seek_frame(m_format.get(), m_stream->index, ts, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(m_decoder.get());
@@ -459,10 +460,14 @@ bool AudioReader::seekDemuxerTo(qint64 frame, qint64 preroll)
 // The packets the measurement walked, handed to a demuxer that would have to
 // read up to a seek's target to find it. Its seeks land on a packet
 // boundary at or before the target as they would without, only sooner.
+// Lent at the first seek, not before: every packet read after it lands
+// inside the demuxer's index instead of at its end, and a reader that only
+// reads on (a split, a join) would pay for moving the index each time.
 void AudioReader::lendSeekIndex()
 {
-    if (!m_measured.seekIndex)
+    if (!m_measured.seekIndex || m_seekIndexLent)
         return;
+    m_seekIndexLent = true;
     for (const SourceLength::PacketAt &packet : *m_measured.seekIndex)
         av_add_index_entry(m_stream, packet.pos, packet.dts, 0, 0, AVINDEX_KEYFRAME);
 }
@@ -470,7 +475,6 @@ void AudioReader::lendSeekIndex()
 void AudioReader::reopenAtStart()
 {
     openInput();
-    lendSeekIndex();
     av_audio_fifo_reset(m_sourceFifo.get());
     m_layoutConverter.reset();
     if (decodeNextFrame())

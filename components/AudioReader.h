@@ -71,6 +71,7 @@ private:
     int m_sourceChannels = 0;
     qint64 m_length = 0;
     SourceLength m_measured;       // length, frame grid and frame table of the source
+    bool m_seekIndexLent = false;  // m_format holds the measurement's seek points
     int m_grid = 0;                // frame grid for snapping coarse timestamps
     bool m_coarse = false;         // timestamps coarser than one sample (ASF)
     int64_t m_originTs = AV_NOPTS_VALUE;

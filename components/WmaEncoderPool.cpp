@@ -94,7 +94,74 @@ void clipAndSplitStereo(float *__restrict left, float *__restrict right, const f
     }
 }
 
+// The planes of a frame another core wrote (or last read) are asked for
+// while the current frame is busy, so the loads or stores that follow do not
+// wait for the lines to come over.
+void prefetchPlanes(const AVFrame &frame, int channels, int frameSize, bool forWriting)
+{
+    constexpr int Line = 64;
+    const int bytes = frameSize * static_cast<int>(sizeof(float));
+    for (int c = 0; c < channels; ++c)
+        for (int at = 0; at < bytes; at += Line) {
+            if (forWriting)
+                __builtin_prefetch(frame.data[c] + at, 1, 3);
+            else
+                __builtin_prefetch(frame.data[c] + at, 0, 3);
+        }
+}
+
+qint64 positionOf(const AVFrame &frame, int frameSize)
+{
+    return frame.pts / frameSize;
+}
+
 } // namespace
+
+WmaEncoderPool::Claim::Claim(Chunk &chunk)
+    : m_chunk(chunk), m_span(static_cast<uint64_t>(chunk.frames.size()))
+{
+}
+
+qint64 WmaEncoderPool::Claim::framesLeft() const
+{
+    const uint64_t span = m_span.load();
+    return static_cast<qint64>(span & Low) - static_cast<qint64>(span >> 32);
+}
+
+std::optional<qint64> WmaEncoderPool::Claim::next()
+{
+    uint64_t span = m_span.load();
+    for (;;) {
+        const uint64_t next = span >> 32;
+        if (next >= (span & Low))
+            return std::nullopt;
+        if (m_span.compare_exchange_weak(span, ((next + 1) << 32) | (span & Low)))
+            return static_cast<qint64>(next);
+    }
+}
+
+qint64 WmaEncoderPool::Claim::end() const
+{
+    return static_cast<qint64>(m_span.load() & Low);
+}
+
+// Frames [cut, end) leave this encoder, which keeps at least `smallestHalf`
+// of those not yet begun; frame cut - 1, shared, primes the encoder that
+// takes them.
+std::optional<qint64> WmaEncoderPool::Claim::cutInHalf(qint64 smallestHalf)
+{
+    const auto least = static_cast<uint64_t>(std::max<qint64>(smallestHalf, 1));
+    uint64_t span = m_span.load();
+    for (;;) {
+        const uint64_t next = span >> 32;
+        const uint64_t end = span & Low;
+        if (end < next + 2 * least)
+            return std::nullopt;
+        const uint64_t cut = next + (end - next) / 2;
+        if (m_span.compare_exchange_weak(span, (next << 32) | cut))
+            return static_cast<qint64>(cut);
+    }
+}
 
 WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, bool ownerEncodes,
                                PacketSink sink)
@@ -113,7 +180,9 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
     workers = std::max(workers, 1);
     // One chunk waiting per worker keeps them busy: the decoder outruns them.
-    m_queueLimit = static_cast<size_t>(workers);
+    // An owner that encodes too keeps one more in hand for when it is not
+    // sure the workers will stay busy while it encodes.
+    m_queueLimit = static_cast<size_t>(workers) + (m_ownerEncodes ? 1 : 0);
     // As many frames as can be on their way at once: the queue, one chunk per
     // worker and the chunk being filled.
     m_spareLimit = (m_queueLimit + static_cast<size_t>(workers) + 1) * static_cast<size_t>(m_chunkFrames + 1);
@@ -187,6 +256,8 @@ FramePtr WmaEncoderPool::takeSpareFrame()
     // that encoded it, so filling it does not pull lines from the other core.
     FramePtr frame = std::move(m_spare.front());
     m_spare.pop_front();
+    if (!m_spare.empty())
+        prefetchPlanes(*m_spare.front(), m_channels, m_frameSize, true);
     return frame;
 }
 
@@ -266,44 +337,36 @@ qint64 WmaEncoderPool::framesFilled() const
     return static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0);
 }
 
-// With several encoders the first chunk is short, so the workers start while
-// the owner is still decoding the beginning; the others are full length.
 void WmaEncoderPool::completeFrame()
 {
     m_fill.push_back(std::move(m_current));
     m_currentSamples = 0;
-    const bool first = m_nextSequence == 0 && encoders() > 1;
-    const qint64 target = first ? std::min(m_chunkFrames, FirstChunkFrames) : m_chunkFrames;
-    if (framesFilled() == target)
+    if (framesFilled() == chunkTarget())
         dispatch(m_fill.size());
 }
 
-// Hands the first `count` frames of the chunk being filled (the priming one
-// included) to the workers; the last of them stays behind, shared, to prime
-// what follows.
+// With several encoders the chunks of a file start short and double up to
+// full length: a worker starts while the owner is still decoding the
+// beginning, and each chunk is ready before the one before it is encoded
+// (decoding a frame takes about a third of the time of encoding it).
+qint64 WmaEncoderPool::chunkTarget() const
+{
+    if (encoders() < 2 || m_chunksTaken >= 8)
+        return m_chunkFrames;
+    return std::min(m_chunkFrames, FirstChunkFrames << m_chunksTaken);
+}
+
+// Hands the first `count` frames of the chunk being filled to the workers,
+// or encodes them on the spot when the workers are behind.
 void WmaEncoderPool::dispatch(size_t count)
 {
-    Chunk chunk;
-    chunk.sequence = m_nextSequence++;
-    chunk.primed = m_fillPrimed;
-    std::vector<FramePtr> rest(std::make_move_iterator(m_fill.begin() + static_cast<std::ptrdiff_t>(count)),
-                               std::make_move_iterator(m_fill.end()));
-    m_fill.resize(count);
-    chunk.frames = std::move(m_fill);
-    m_fill.clear();
-    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
-    FramePtr priming = makeFrame();
-    if (av_frame_ref(priming.get(), chunk.frames.back().get()) < 0)
-        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
-    m_fill.push_back(std::move(priming));
-    m_fillPrimed = true;
-    std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
+    Chunk chunk = takeChunk(count);
 
     std::unique_lock lock(m_mutex);
-    if (m_ownerEncodes && m_queue.size() >= m_queueLimit && m_failure.isEmpty()) {
+    if (m_ownerEncodes && m_failure.isEmpty() && workersKeptBusyLocked(chunk)) {
         // The workers are behind: rather than wait, the owner encodes the
-        // chunk it has just filled, still in its own cache, and the one
-        // waiting in the queue stays there for the next free worker.
+        // chunk it has just filled, still in its own cache, and what waits
+        // in the queue stays there for the next free worker.
         lock.unlock();
         encodeAndDeliver(m_reference, std::move(chunk));
         return;
@@ -315,24 +378,117 @@ void WmaEncoderPool::dispatch(size_t count)
     m_changed.notify_all();
 }
 
+// Takes the first `count` frames of the chunk being filled (the priming one
+// included) as a chunk; the last of them stays behind, shared, to prime
+// what follows.
+WmaEncoderPool::Chunk WmaEncoderPool::takeChunk(size_t count)
+{
+    Chunk chunk;
+    ++m_chunksTaken;
+    chunk.primed = m_fillPrimed;
+    std::vector<FramePtr> rest(std::make_move_iterator(m_fill.begin() + static_cast<std::ptrdiff_t>(count)),
+                               std::make_move_iterator(m_fill.end()));
+    m_fill.resize(count);
+    chunk.frames = std::move(m_fill);
+    chunk.first = positionOf(*chunk.frames[chunk.primed ? 1 : 0], m_frameSize);
+    m_handedOutTo = positionOf(*chunk.frames.back(), m_frameSize) + 1;
+    m_fill.clear();
+    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
+    FramePtr priming = makeFrame();
+    if (av_frame_ref(priming.get(), chunk.frames.back().get()) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    m_fill.push_back(std::move(priming));
+    m_fillPrimed = true;
+    std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
+    return chunk;
+}
+
+// Whether what the workers have in hand lasts while the owner encodes
+// `chunk` and then fills the next one (decoding takes about a third of the
+// time of encoding); if not, the chunk is queued and they go on with it.
+bool WmaEncoderPool::workersKeptBusyLocked(const Chunk &chunk) const
+{
+    if (m_queue.size() >= m_queueLimit)
+        return true;
+    qint64 backlog = 0;
+    for (const Claim *claim : m_busy)
+        backlog += claim->framesLeft();
+    for (const Chunk &queued : m_queue)
+        backlog += static_cast<qint64>(queued.frames.size());
+    const auto frames = static_cast<qint64>(chunk.frames.size());
+    return backlog * 3 >= frames * 4;
+}
+
 int WmaEncoderPool::encoders() const
 {
     return static_cast<int>(m_workers.size()) + (m_ownerEncodes ? 1 : 0);
 }
 
 // Encodes a chunk on the calling thread and passes its packets on in turn;
-// a failure goes to the owner as every worker's does.
+// a failure goes to the owner as every worker's does. While it is encoded,
+// an idle encoder may take the second half of what is left of it.
 void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk)
 {
+    Claim claim(chunk);
+    {
+        std::lock_guard lock(m_mutex);
+        m_busy.push_back(&claim);
+        m_changed.notify_all();
+    }
     try {
         if (!encoder)
             encoder = openEncoder();
-        deliver(chunk.sequence, encodeChunk(encoder, chunk));
+        deliver(encodeChunk(encoder, chunk, claim));
     } catch (const std::exception &error) {
         // Nothing may escape a worker thread: the owner hears of it instead.
         fail(QString::fromUtf8(error.what()));
     }
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_busy, &claim);
+    }
     recycle(std::move(chunk.frames));
+}
+
+// The next chunk for an idle encoder: the queue's first, or else the second
+// half of what is left of the busiest chunk.
+std::optional<WmaEncoderPool::Chunk> WmaEncoderPool::takeWorkLocked()
+{
+    if (!m_queue.empty()) {
+        Chunk chunk = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_changed.notify_all();
+        return chunk;
+    }
+    return stealLocked();
+}
+
+std::optional<WmaEncoderPool::Chunk> WmaEncoderPool::stealLocked()
+{
+    if (!m_failure.isEmpty())
+        return std::nullopt;
+    Claim *busiest = nullptr;
+    for (Claim *claim : m_busy)
+        if (!busiest || claim->framesLeft() > busiest->framesLeft())
+            busiest = claim;
+    if (!busiest)
+        return std::nullopt;
+    const std::optional<qint64> cut = busiest->cutInHalf(SmallestStolenHalf);
+    if (!cut)
+        return std::nullopt;
+    // The frames are shared with the chunk being encoded, which lives until
+    // it leaves m_busy under the same lock.
+    const Chunk &from = busiest->chunk();
+    Chunk stolen;
+    stolen.primed = true;
+    for (size_t f = static_cast<size_t>(*cut - 1); f < from.frames.size(); ++f) {
+        FramePtr frame = makeFrame();
+        if (av_frame_ref(frame.get(), from.frames[f].get()) < 0)
+            throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+        stolen.frames.push_back(std::move(frame));
+    }
+    stolen.first = positionOf(*stolen.frames[1], m_frameSize);
+    return stolen;
 }
 
 void WmaEncoderPool::workerLoop()
@@ -345,17 +501,24 @@ void WmaEncoderPool::workerLoop()
         return;
     }
     for (;;) {
-        Chunk chunk;
+        std::optional<Chunk> chunk;
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
-            if (m_queue.empty())
-                return;
-            chunk = std::move(m_queue.front());
-            m_queue.pop_front();
-            m_changed.notify_all();
+            for (;;) {
+                if (m_stopping)
+                    return;
+                try {
+                    chunk = takeWorkLocked();
+                } catch (const KorvexError &error) {
+                    m_failure = m_failure.isEmpty() ? error.text() : m_failure;
+                    m_changed.notify_all();
+                }
+                if (chunk)
+                    break;
+                m_changed.wait(lock);
+            }
         }
-        encodeAndDeliver(encoder, std::move(chunk));
+        encodeAndDeliver(encoder, std::move(*chunk));
     }
 }
 
@@ -401,17 +564,22 @@ FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain)
     return copy;
 }
 
-WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, const Chunk &chunk)
+WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, const Chunk &chunk, Claim &claim)
 {
     Result result;
+    result.first = chunk.first;
     const qint64 frameCount = static_cast<qint64>(chunk.frames.size());
     result.packets.reserve(static_cast<size_t>(frameCount));
-    for (qint64 f = 0; f < frameCount; ++f) {
+    while (const std::optional<qint64> next = claim.next()) {
+        const qint64 f = *next;
+        if (f + 1 < frameCount)
+            prefetchPlanes(*chunk.frames[static_cast<size_t>(f + 1)], m_channels, m_frameSize, false);
         const bool keep = !(chunk.primed && f == 0);
         std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;
         if (!encodeFrame(*encoder, *chunk.frames[static_cast<size_t>(f)], packets))
             encodeQuieter(encoder, chunk, f, packets);
     }
+    result.end = positionOf(*chunk.frames[static_cast<size_t>(claim.end() - 1)], m_frameSize) + 1;
     return result;
 }
 
@@ -439,12 +607,13 @@ void WmaEncoderPool::encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk,
                           .arg(m_profile.bitRate));
 }
 
-// Stores a finished chunk; whichever worker holds the next chunk in order
+// Stores a finished chunk; whichever encoder holds the next chunk in order
 // passes on every chunk that is then ready.
-void WmaEncoderPool::deliver(qint64 sequence, Result result)
+void WmaEncoderPool::deliver(Result result)
 {
     std::unique_lock lock(m_mutex);
-    m_ready.emplace(sequence, std::move(result));
+    const qint64 first = result.first;
+    m_ready.emplace(first, std::move(result));
     while (!m_sinking && m_failure.isEmpty()) {
         auto next = m_ready.find(m_nextToSink);
         if (next == m_ready.end())
@@ -462,7 +631,7 @@ void WmaEncoderPool::deliver(qint64 sequence, Result result)
         }
         lock.lock();
         m_sinking = false;
-        ++m_nextToSink;
+        m_nextToSink = ready.end;
         if (!failure.isEmpty() && m_failure.isEmpty())
             m_failure = failure;
         m_changed.notify_all();
@@ -488,31 +657,37 @@ void WmaEncoderPool::finish()
 {
     throwIfFailed();
     pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
-    // The rest is shared out among the encoders, so they finish together
-    // instead of one of them encoding the whole tail while the others wait.
-    const qint64 parts = std::min<qint64>(encoders(), framesFilled() / FirstChunkFrames);
-    for (qint64 part = parts; part > 1; --part)
-        dispatch(m_fill.size() - static_cast<size_t>(framesFilled() * (part - 1) / part));
-    if (framesFilled() > 0)
-        dispatch(m_fill.size());
+    queueTail();
     drainQueue();
     stopWorkers();
     throwIfFailed();
 }
 
+// Nothing is filled any more, so the rest goes to the queue past its limit;
+// whoever comes free first takes it, and the others share it by cutting.
+void WmaEncoderPool::queueTail()
+{
+    if (framesFilled() <= 0)
+        return;
+    Chunk tail = takeChunk(m_fill.size());
+    std::lock_guard lock(m_mutex);
+    m_queue.push_back(std::move(tail));
+    m_changed.notify_all();
+}
+
 // Waits until every chunk has reached the sink; meanwhile the owner, when
-// it may, takes its share of what is still queued.
+// it may, takes its share of what is still to encode.
 void WmaEncoderPool::drainQueue()
 {
     std::unique_lock lock(m_mutex);
-    while (m_nextToSink != m_nextSequence && m_failure.isEmpty()) {
-        if (m_ownerEncodes && !m_queue.empty()) {
-            Chunk chunk = std::move(m_queue.front());
-            m_queue.pop_front();
-            lock.unlock();
-            encodeAndDeliver(m_reference, std::move(chunk));
-            lock.lock();
-            continue;
+    while (m_nextToSink != m_handedOutTo && m_failure.isEmpty()) {
+        if (m_ownerEncodes) {
+            if (std::optional<Chunk> chunk = takeWorkLocked()) {
+                lock.unlock();
+                encodeAndDeliver(m_reference, std::move(*chunk));
+                lock.lock();
+                continue;
+            }
         }
         m_changed.wait(lock);
     }
@@ -529,7 +704,7 @@ void WmaEncoderPool::stopWorkers()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        if (m_failure.isEmpty() && m_nextToSink != m_nextSequence)
+        if (m_failure.isEmpty() && m_nextToSink != m_handedOutTo)
             m_failure = QStringLiteral("The WMA encoding was abandoned.");
         m_queue.clear();
         m_changed.notify_all();

@@ -4,11 +4,13 @@
 #include "components/WmaProfiles.h"
 
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -58,18 +60,38 @@ public:
 private:
     // Codec frames are filled once, straight from the pushed samples, and
     // handed to the encoder as they are; the frame that primes the next chunk
-    // is shared, not copied.
+    // is shared, not copied. Positions count codec frames from the start of
+    // the stream.
     struct Chunk
     {
-        qint64 sequence = 0;
+        qint64 first = 0;          // position of the first frame whose packet is kept
         bool primed = false;       // the first frame only sets up the overlap
         std::vector<FramePtr> frames;
     };
     struct Result
     {
+        qint64 first = 0;
+        qint64 end = 0;            // position after the last frame it covers
         std::vector<PacketPtr> packets;
     };
+    // A chunk being encoded. Its encoder claims the frames one at a time; an
+    // encoder with nothing else to do may cut off the second half of what is
+    // left and encode that itself, primed with the frame before the cut.
+    class Claim
+    {
+    public:
+        explicit Claim(Chunk &chunk);
+        Chunk &chunk() const { return m_chunk; }
+        qint64 framesLeft() const;
+        std::optional<qint64> next();   // the frame to encode now, if any is left
+        qint64 end() const;              // how many frames remain this encoder's
+        std::optional<qint64> cutInHalf(qint64 smallestHalf);  // the cut, if there is enough left
 
+    private:
+        static constexpr uint64_t Low = 0xffffffffu;
+        Chunk &m_chunk;
+        std::atomic<uint64_t> m_span;  // next frame << 32 | end
+    };
     CodecContextPtr openEncoder() const;
     FramePtr newFrame(qint64 index);
     FramePtr takeSpareFrame();
@@ -78,20 +100,28 @@ private:
     void append(qint64 frames, CopyInto copyInto);
     qint64 framesFilled() const;
     void completeFrame();
+    qint64 chunkTarget() const;
+    Chunk takeChunk(size_t count);
     void dispatch(size_t count);
+    bool workersKeptBusyLocked(const Chunk &chunk) const;
+    void queueTail();
     int encoders() const;
     void encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk);
+    std::optional<Chunk> takeWorkLocked();
+    std::optional<Chunk> stealLocked();
     void drainQueue();
     void workerLoop();
-    Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk);
+    Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk, Claim &claim);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
     FramePtr quieterCopy(const AVFrame &frame, float gain);
-    void deliver(qint64 sequence, Result result);
+    void deliver(Result result);
     void fail(const QString &text);
     void throwIfFailed();
     void stopWorkers();
 
     static constexpr qint64 FirstChunkFrames = 16;
+    // Each cut costs one frame encoded twice: only halves this long are cut off.
+    static constexpr qint64 SmallestStolenHalf = 8;
 
     const WmaProfile m_profile;
     // Owner thread only: sets up the stream, then encodes the chunks the
@@ -117,13 +147,16 @@ private:
     FramePtr m_current;
     int m_currentSamples = 0;
     qint64 m_nextFrameIndex = 0;
-    qint64 m_nextSequence = 0;
+    qint64 m_chunksTaken = 0;
+    qint64 m_handedOutTo = 0;  // position after the last frame in a chunk
 
-    // Guarded by m_mutex: the queue of chunks, the results waiting for their
-    // turn, the next sequence to sink, the failure text and the stop flag.
+    // Guarded by m_mutex: the queue of chunks, the chunks being encoded, the
+    // results waiting for their turn (by position), the next position to
+    // sink, the failure text and the stop flag.
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Chunk> m_queue;
+    std::vector<Claim *> m_busy;
     std::map<qint64, Result> m_ready;
     qint64 m_nextToSink = 0;
     bool m_sinking = false;    // one worker at a time hands packets to m_sink
