@@ -261,10 +261,7 @@ SampleArray AudioReader::read(qint64 frames)
 
 SampleArray AudioReader::takeDirect(qint64 frames)
 {
-    QList<float> &samples = m_recycled.samples();
-    if (!samples.isDetached())
-        samples = QList<float>();  // the caller keeps the last block: start another
-    samples.resize(frames * outChannels());
+    QList<float> &samples = m_blocks.take(frames * outChannels());
     float *into = samples.data();
     const qint64 copied = readSource(into, frames);
     // Frames a damaged stream fails to deliver stay silent, so the block and
@@ -272,7 +269,7 @@ SampleArray AudioReader::takeDirect(qint64 frames)
     std::fill(into + copied * outChannels(), into + frames * outChannels(), 0.0f);
     m_consumed += frames;
     m_fedPos = m_consumed;
-    return m_recycled;
+    return SampleArray(samples);
 }
 
 SampleArray AudioReader::takeResampled(qint64 frames)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/BlockRecycler.h"
 #include "components/FfmpegSupport.h"
 #include "components/SampleArray.h"
 #include "components/SourceScan.h"
@@ -107,10 +108,11 @@ private:
 
     qint64 m_consumed = 0;
     std::vector<float> m_scratch;
-    // The block handed out last. Once the caller has let go of its copy the
-    // next block is read into the same memory: no allocation, no clearing,
-    // and the samples land where the cache still holds them.
-    SampleArray m_recycled;
+    // The blocks handed out. Once the caller (and a writer the caller gave
+    // one to) has let go of a block, another is read into the same memory:
+    // no allocation and no clearing.
+    static constexpr size_t BlocksKept = 16;
+    BlockRecycler m_blocks{BlocksKept};
 };
 
 } // namespace korvex

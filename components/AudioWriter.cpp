@@ -122,7 +122,7 @@ void AudioWriter::setInputFormat(int sampleRate, int channels)
         return;
     const AVChannelLayout layout = defaultLayout(channels);
     m_converter = makeFloatConverter(layout, AV_SAMPLE_FMT_FLT, sampleRate, m_profile.channels,
-                                     AV_SAMPLE_FMT_FLTP, m_profile.sampleRate);
+                                     AV_SAMPLE_FMT_FLT, m_profile.sampleRate);
 }
 
 void AudioWriter::write(const SampleArray &block)
@@ -146,7 +146,7 @@ void AudioWriter::write(const SampleArray &block)
         if (m_converter)
             pushConverted(fullScale(block.data(), frames * m_inputChannels).data(), frames);
         else
-            m_pool->pushInterleaved(block.data(), frames);
+            m_pool->pushInterleaved(block.samples(), 0, frames);
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());
     }
@@ -155,25 +155,15 @@ void AudioWriter::write(const SampleArray &block)
 
 void AudioWriter::pushConverted(const float *interleaved, qint64 frames)
 {
-    const int channels = m_profile.channels;
     const auto *in = reinterpret_cast<const uint8_t *>(interleaved);
-    const int room = swr_get_out_samples(m_converter.get(), static_cast<int>(frames));
-    // The planes are kept from block to block: they only grow.
-    m_planes.resize(static_cast<size_t>(channels));
-    std::vector<uint8_t *> out(static_cast<size_t>(channels));
-    std::vector<const float *> made(static_cast<size_t>(channels));
-    for (int c = 0; c < channels; ++c) {
-        auto &plane = m_planes[static_cast<size_t>(c)];
-        if (plane.size() < static_cast<size_t>(std::max(room, 0)))
-            plane.resize(static_cast<size_t>(room));
-        out[static_cast<size_t>(c)] = reinterpret_cast<uint8_t *>(plane.data());
-        made[static_cast<size_t>(c)] = plane.data();
-    }
-    const int count = swr_convert(m_converter.get(), out.data(), room, in ? &in : nullptr,
-                                  in ? static_cast<int>(frames) : 0);
+    const int room = std::max(swr_get_out_samples(m_converter.get(), static_cast<int>(frames)), 0);
+    // The encoders read the converted block while the next one is made.
+    QList<float> &converted = m_converted.take(qsizetype(room) * m_profile.channels);
+    auto *out = reinterpret_cast<uint8_t *>(converted.data());
+    const int count = swr_convert(m_converter.get(), &out, room, in ? &in : nullptr, in ? static_cast<int>(frames) : 0);
     if (count < 0)
         throw KorvexError(QStringLiteral("The audio could not be converted: %1.").arg(ffmpegErrorText(count)));
-    m_pool->push(made.data(), count);
+    m_pool->pushInterleaved(converted, 0, count);
 }
 
 void AudioWriter::flushConverter()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/BlockRecycler.h"
 #include "components/FfmpegSupport.h"
 #include "components/SampleArray.h"
 #include "components/WmaProfiles.h"
@@ -26,7 +27,8 @@ public:
     {
         int workers = 0;        // 0: one per processor but the owner's, at most four
         // Codec frames per unit of work: each chunk encodes one frame more to
-        // prime its encoder, so longer chunks waste less (2 MiB each in stereo).
+        // prime its encoder, so longer chunks waste less; the blocks a chunk
+        // refers to are kept until it is encoded (about 2 MiB in stereo).
         int chunkFrames = 128;
         bool ownerEncodes = true;  // the caller's thread encodes too when the workers are behind
     };
@@ -48,6 +50,9 @@ public:
     int inputChannels() const { return m_inputChannels; }
 
 private:
+    // Blocks the encoders may still be reading: a chunk refers to about three.
+    static constexpr size_t ConvertedBlocksKept = 16;
+
     void openOutput();
     void writePacket(AVPacket *packet);
     void pushConverted(const float *interleaved, qint64 frames);
@@ -64,7 +69,7 @@ private:
     OutputFormatPtr m_format;   // written by the worker that holds the sink, then by finish()
     AVStream *m_stream = nullptr;
     ResamplerPtr m_converter;   // none while the input is in the profile's format
-    std::vector<std::vector<float>> m_planes;
+    BlockRecycler m_converted{ConvertedBlocksKept};
     int m_inputRate = 0;
     int m_inputChannels = 0;
     qint64 m_inputFrames = 0;

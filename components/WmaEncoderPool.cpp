@@ -29,29 +29,7 @@ float *planeOf(AVFrame &frame, int channel)
     return reinterpret_cast<float *>(frame.data[channel]);
 }
 
-// Whole cache lines per plane, as FFmpeg's own frame buffers are laid out.
-int planeBytes(int frameSize)
-{
-    constexpr int Line = 64;
-    return (frameSize * static_cast<int>(sizeof(float)) + Line - 1) / Line * Line;
-}
-
-// One pool of plane buffers per size for the whole process: a split writes
-// one file after another, and each piece finds the buffers of the last one
-// mapped and warm instead of faulting in fresh memory. The pools keep what
-// the busiest writer needed (about 10 MiB for stereo) until the program ends.
-AVBufferPool *sharedPlanePool(int bytes)
-{
-    static std::mutex guard;
-    static std::map<int, BufferPoolPtr> pools;
-    std::lock_guard lock(guard);
-    BufferPoolPtr &pool = pools[bytes];
-    if (!pool)
-        pool.reset(av_buffer_pool_init(static_cast<size_t>(bytes), nullptr));
-    return pool.get();
-}
-
-// Every sample of every piece passes through these two loops. With SSE the
+// Every sample of every piece passes through these loops. With SSE the
 // processor's max and min do the clipping, four samples at a time; they
 // agree with fullScale() sample for sample. Elsewhere `omp simd` lets the
 // compiler vectorise the plain loop (-fopenmp-simd, no OpenMP runtime).
@@ -94,31 +72,39 @@ void clipAndSplitStereo(float *__restrict left, float *__restrict right, const f
     }
 }
 
-// The planes of a frame another core wrote (or last read) are asked for
-// while the current frame is busy, so the loads or stores that follow do not
-// wait for the lines to come over.
-void prefetchPlanes(const AVFrame &frame, int channels, int frameSize, bool forWriting)
+// `count` frames of interleaved samples into the planes of a codec frame,
+// from sample `at` on.
+void clipAndSplit(AVFrame &frame, int channels, qint64 at, const float *in, qint64 count)
 {
-    constexpr int Line = 64;
-    const int bytes = frameSize * static_cast<int>(sizeof(float));
-    for (int c = 0; c < channels; ++c)
-        for (int at = 0; at < bytes; at += Line) {
-            if (forWriting)
-                __builtin_prefetch(frame.data[c] + at, 1, 3);
-            else
-                __builtin_prefetch(frame.data[c] + at, 0, 3);
-        }
+    if (channels == 2) {
+        clipAndSplitStereo(planeOf(frame, 0) + at, planeOf(frame, 1) + at, in, count);
+        return;
+    }
+    if (channels == 1) {
+        clipInto(planeOf(frame, 0) + at, in, count);
+        return;
+    }
+    for (int c = 0; c < channels; ++c) {
+        float *out = planeOf(frame, c) + at;
+        for (qint64 i = 0; i < count; ++i)
+            out[i] = fullScale(in[i * channels + c]);
+    }
 }
 
-qint64 positionOf(const AVFrame &frame, int frameSize)
+// The audio of another core is asked for while the current frame is being
+// encoded, so the loads that fill the next one do not wait for it; and it
+// is not kept in this core's outer caches, where the owner, filling the
+// block again later, would have to take it back from.
+void prefetchRange(const float *from, qint64 count)
 {
-    return frame.pts / frameSize;
+    constexpr qint64 LineFloats = 64 / sizeof(float);
+    for (qint64 at = 0; at < count; at += LineFloats)
+        __builtin_prefetch(from + at, 0, 0);
 }
 
 } // namespace
 
-WmaEncoderPool::Claim::Claim(Chunk &chunk)
-    : m_chunk(chunk), m_span(static_cast<uint64_t>(chunk.frames.size()))
+WmaEncoderPool::Claim::Claim(const Chunk &chunk) : m_chunk(chunk), m_span(static_cast<uint64_t>(chunk.frames))
 {
 }
 
@@ -163,6 +149,43 @@ std::optional<qint64> WmaEncoderPool::Claim::cutInHalf(qint64 smallestHalf)
     }
 }
 
+namespace {
+
+// Calls visit(span, offset, count, at) for each part of `spans` that holds
+// audio frames [from, from + count): `count` frames from `offset` on in the
+// span's samples, `at` frames after `from`.
+template<typename Span, typename Visit>
+void forEachPart(const std::vector<Span> &spans, qint64 from, qint64 count, Visit visit)
+{
+    qint64 at = 0;
+    for (const Span &span : spans) {
+        if (count <= 0)
+            break;
+        if (from >= span.frames) {
+            from -= span.frames;
+            continue;
+        }
+        const qint64 take = std::min(span.frames - from, count);
+        visit(span, span.offset + from, take, at);
+        at += take;
+        count -= take;
+        from = 0;
+    }
+}
+
+// The part of `spans` from audio frame `from` on, `count` frames long.
+template<typename Span>
+std::vector<Span> sliceOf(const std::vector<Span> &spans, qint64 from, qint64 count)
+{
+    std::vector<Span> slice;
+    forEachPart(spans, from, count, [&slice](const Span &span, qint64 offset, qint64 frames, qint64) {
+        slice.push_back(Span{span.samples, offset, frames});
+    });
+    return slice;
+}
+
+} // namespace
+
 WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunkFrames, bool ownerEncodes,
                                PacketSink sink)
     : m_profile(profile), m_sink(std::move(sink)), m_ownerEncodes(ownerEncodes)
@@ -173,19 +196,13 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
     av_channel_layout_copy(&m_layout, &m_reference->ch_layout);
     if (m_channels > AV_NUM_DATA_POINTERS)
         throw KorvexError(QStringLiteral("The WMA encoder cannot take %1 channels.").arg(m_channels));
-    m_planes = sharedPlanePool(planeBytes(m_frameSize));
-    if (!m_planes)
-        throw KorvexError(QStringLiteral("Out of memory while setting up the WMA encoder."));
+    m_ownerFrame = newCodecFrame();
     m_chunkFrames = std::max(chunkFrames, 2);
-    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
     workers = std::max(workers, 1);
     // One chunk waiting per worker keeps them busy: the decoder outruns them.
     // An owner that encodes too keeps one more in hand for when it is not
     // sure the workers will stay busy while it encodes.
     m_queueLimit = static_cast<size_t>(workers) + (m_ownerEncodes ? 1 : 0);
-    // As many frames as can be on their way at once: the queue, one chunk per
-    // worker and the chunk being filled.
-    m_spareLimit = (m_queueLimit + static_cast<size_t>(workers) + 1) * static_cast<size_t>(m_chunkFrames + 1);
     try {
         for (int i = 0; i < workers; ++i)
             m_workers.emplace_back([this] { workerLoop(); });
@@ -224,125 +241,49 @@ CodecContextPtr WmaEncoderPool::openEncoder() const
     return context;
 }
 
-FramePtr WmaEncoderPool::newFrame(qint64 index)
+// A codec frame for one encoding thread, filled again for every frame it
+// encodes.
+FramePtr WmaEncoderPool::newCodecFrame() const
 {
-    if (FramePtr frame = takeSpareFrame()) {
-        frame->pts = index * m_frameSize;
-        return frame;
-    }
     FramePtr frame = makeFrame();
     frame->nb_samples = m_frameSize;
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = m_profile.sampleRate;
-    av_channel_layout_copy(&frame->ch_layout, &m_layout);
-    frame->linesize[0] = planeBytes(m_frameSize);
-    for (int c = 0; c < m_channels; ++c) {
-        frame->buf[c] = av_buffer_pool_get(m_planes);
-        if (!frame->buf[c])
-            throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
-        frame->data[c] = frame->buf[c]->data;
-    }
-    frame->extended_data = frame->data;
-    frame->pts = index * m_frameSize;
+    if (av_channel_layout_copy(&frame->ch_layout, &m_layout) < 0 || av_frame_get_buffer(frame.get(), 0) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
     return frame;
 }
 
-FramePtr WmaEncoderPool::takeSpareFrame()
-{
-    std::lock_guard lock(m_spareMutex);
-    if (m_spare.empty())
-        return nullptr;
-    // The longest-resting frame: its memory has left the cache of the worker
-    // that encoded it, so filling it does not pull lines from the other core.
-    FramePtr frame = std::move(m_spare.front());
-    m_spare.pop_front();
-    if (!m_spare.empty())
-        prefetchPlanes(*m_spare.front(), m_channels, m_frameSize, true);
-    return frame;
-}
-
-// Frames whose planes nobody else holds any more (the encoder has let go;
-// a priming reference may still hold a chunk's last frame) are kept for the
-// owner to fill again.
-void WmaEncoderPool::recycle(std::vector<FramePtr> frames)
-{
-    std::lock_guard lock(m_spareMutex);
-    for (FramePtr &frame : frames)
-        if (m_spare.size() < m_spareLimit && av_frame_is_writable(frame.get()) > 0)
-            m_spare.push_back(std::move(frame));
-}
-
-// Fills codec frames from the pushed samples: copyInto(frame, at, from,
-// count) writes `count` samples of every channel, starting `from` frames
-// into the pushed block, at sample `at` of the frame's planes.
-template<typename CopyInto>
-void WmaEncoderPool::append(qint64 frames, CopyInto copyInto)
+void WmaEncoderPool::append(Span span)
 {
     throwIfFailed();
-    qint64 offset = 0;
-    while (offset < frames) {
-        if (!m_current)
-            m_current = newFrame(m_nextFrameIndex++);
-        const qint64 take = std::min<qint64>(m_frameSize - m_currentSamples, frames - offset);
-        copyInto(*m_current, m_currentSamples, offset, take);
-        m_currentSamples += static_cast<int>(take);
-        offset += take;
-        if (m_currentSamples == m_frameSize)
-            completeFrame();
-    }
-    m_pushed += frames;
+    releaseGivenBack();
+    m_pushed += span.frames;
+    m_fillFrames += span.frames;
+    m_fill.push_back(std::move(span));
+    while (framesFilled() >= chunkTarget())
+        dispatch(takeChunk(chunkTarget()));
 }
 
-void WmaEncoderPool::push(const float *const *planes, qint64 frames)
+void WmaEncoderPool::pushInterleaved(const QList<float> &samples, qint64 offset, qint64 frames)
 {
-    const int channels = m_channels;
-    append(frames, [planes, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
-        for (int c = 0; c < channels; ++c)
-            clipInto(planeOf(frame, c) + at, planes[c] + from, count);
-    });
-}
-
-void WmaEncoderPool::pushInterleaved(const float *samples, qint64 frames)
-{
-    const int channels = m_channels;
-    append(frames, [samples, channels](AVFrame &frame, qint64 at, qint64 from, qint64 count) {
-        const float *in = samples + from * channels;
-        if (channels == 2) {
-            clipAndSplitStereo(planeOf(frame, 0) + at, planeOf(frame, 1) + at, in, count);
-            return;
-        }
-        if (channels == 1) {
-            clipInto(planeOf(frame, 0) + at, in, count);
-            return;
-        }
-        for (int c = 0; c < channels; ++c) {
-            float *out = planeOf(frame, c) + at;
-            for (qint64 i = 0; i < count; ++i)
-                out[i] = fullScale(in[i * channels + c]);
-        }
-    });
+    if (frames <= 0)
+        return;
+    if (offset < 0 || (offset + frames) * m_channels > samples.size())
+        throw KorvexError(QStringLiteral("A block of audio is shorter than it says."));
+    append(Span{samples, offset, frames});
 }
 
 void WmaEncoderPool::pushSilence(qint64 frames)
 {
-    const int channels = m_channels;
-    append(frames, [channels](AVFrame &frame, qint64 at, qint64, qint64 count) {
-        for (int c = 0; c < channels; ++c)
-            std::fill_n(planeOf(frame, c) + at, count, 0.0f);
-    });
+    if (frames > 0)
+        append(Span{{}, 0, frames});
 }
 
+// Whole codec frames filled since the priming one.
 qint64 WmaEncoderPool::framesFilled() const
 {
-    return static_cast<qint64>(m_fill.size()) - (m_fillPrimed ? 1 : 0);
-}
-
-void WmaEncoderPool::completeFrame()
-{
-    m_fill.push_back(std::move(m_current));
-    m_currentSamples = 0;
-    if (framesFilled() == chunkTarget())
-        dispatch(m_fill.size());
+    return m_fillFrames / m_frameSize - (m_fillPrimed ? 1 : 0);
 }
 
 // With several encoders the chunks of a file start short and double up to
@@ -356,19 +297,38 @@ qint64 WmaEncoderPool::chunkTarget() const
     return std::min(m_chunkFrames, FirstChunkFrames << m_chunksTaken);
 }
 
-// Hands the first `count` frames of the chunk being filled to the workers,
-// or encodes them on the spot when the workers are behind.
-void WmaEncoderPool::dispatch(size_t count)
+// Takes the next `frames` codec frames of what is filled (after the priming
+// one) as a chunk; its last frame stays behind, shared, to prime what
+// follows.
+WmaEncoderPool::Chunk WmaEncoderPool::takeChunk(qint64 frames)
 {
-    Chunk chunk = takeChunk(count);
+    Chunk chunk;
+    chunk.start = m_fillStart;
+    chunk.primed = m_fillPrimed;
+    chunk.frames = frames + (m_fillPrimed ? 1 : 0);
+    const qint64 audio = chunk.frames * m_frameSize;
+    chunk.spans = sliceOf(m_fill, 0, audio);
+    Spans rest = sliceOf(m_fill, audio - m_frameSize, m_fillFrames - audio + m_frameSize);
+    m_fill = std::move(rest);
+    m_fillFrames -= audio - m_frameSize;
+    m_fillStart = chunk.start + chunk.frames - 1;
+    m_fillPrimed = true;
+    m_handedOutTo = chunk.start + chunk.frames;
+    ++m_chunksTaken;
+    return chunk;
+}
 
+// Hands a chunk to the workers, or encodes it on the spot when the workers
+// are behind.
+void WmaEncoderPool::dispatch(Chunk chunk)
+{
     std::unique_lock lock(m_mutex);
     if (m_ownerEncodes && m_failure.isEmpty() && workersKeptBusyLocked(chunk)) {
-        // The workers are behind: rather than wait, the owner encodes the
-        // chunk it has just filled, still in its own cache, and what waits
-        // in the queue stays there for the next free worker.
+        // Rather than wait, the owner encodes the chunk it has just filled,
+        // still in its own cache, and what waits in the queue stays there
+        // for the next free worker.
         lock.unlock();
-        encodeAndDeliver(m_reference, std::move(chunk));
+        encodeAndDeliver(m_reference, *m_ownerFrame, std::move(chunk));
         return;
     }
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -376,31 +336,6 @@ void WmaEncoderPool::dispatch(size_t count)
         return;
     m_queue.push_back(std::move(chunk));
     m_changed.notify_all();
-}
-
-// Takes the first `count` frames of the chunk being filled (the priming one
-// included) as a chunk; the last of them stays behind, shared, to prime
-// what follows.
-WmaEncoderPool::Chunk WmaEncoderPool::takeChunk(size_t count)
-{
-    Chunk chunk;
-    ++m_chunksTaken;
-    chunk.primed = m_fillPrimed;
-    std::vector<FramePtr> rest(std::make_move_iterator(m_fill.begin() + static_cast<std::ptrdiff_t>(count)),
-                               std::make_move_iterator(m_fill.end()));
-    m_fill.resize(count);
-    chunk.frames = std::move(m_fill);
-    chunk.first = positionOf(*chunk.frames[chunk.primed ? 1 : 0], m_frameSize);
-    m_handedOutTo = positionOf(*chunk.frames.back(), m_frameSize) + 1;
-    m_fill.clear();
-    m_fill.reserve(static_cast<size_t>(m_chunkFrames + 1));
-    FramePtr priming = makeFrame();
-    if (av_frame_ref(priming.get(), chunk.frames.back().get()) < 0)
-        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
-    m_fill.push_back(std::move(priming));
-    m_fillPrimed = true;
-    std::move(rest.begin(), rest.end(), std::back_inserter(m_fill));
-    return chunk;
 }
 
 // Whether what the workers have in hand lasts while the owner encodes
@@ -414,9 +349,8 @@ bool WmaEncoderPool::workersKeptBusyLocked(const Chunk &chunk) const
     for (const Claim *claim : m_busy)
         backlog += claim->framesLeft();
     for (const Chunk &queued : m_queue)
-        backlog += static_cast<qint64>(queued.frames.size());
-    const auto frames = static_cast<qint64>(chunk.frames.size());
-    return backlog * 3 >= frames * 4;
+        backlog += queued.frames;
+    return backlog * 3 >= chunk.frames * 4;
 }
 
 int WmaEncoderPool::encoders() const
@@ -427,7 +361,7 @@ int WmaEncoderPool::encoders() const
 // Encodes a chunk on the calling thread and passes its packets on in turn;
 // a failure goes to the owner as every worker's does. While it is encoded,
 // an idle encoder may take the second half of what is left of it.
-void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk)
+void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, AVFrame &frame, Chunk chunk)
 {
     Claim claim(chunk);
     {
@@ -438,7 +372,7 @@ void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk)
     try {
         if (!encoder)
             encoder = openEncoder();
-        deliver(encodeChunk(encoder, chunk, claim));
+        deliver(encodeChunk(encoder, frame, chunk, claim));
     } catch (const std::exception &error) {
         // Nothing may escape a worker thread: the owner hears of it instead.
         fail(QString::fromUtf8(error.what()));
@@ -447,7 +381,7 @@ void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk)
         std::lock_guard lock(m_mutex);
         std::erase(m_busy, &claim);
     }
-    recycle(std::move(chunk.frames));
+    giveBack(std::move(chunk.spans));
 }
 
 // The next chunk for an idle encoder: the queue's first, or else the second
@@ -476,26 +410,25 @@ std::optional<WmaEncoderPool::Chunk> WmaEncoderPool::stealLocked()
     const std::optional<qint64> cut = busiest->cutInHalf(SmallestStolenHalf);
     if (!cut)
         return std::nullopt;
-    // The frames are shared with the chunk being encoded, which lives until
-    // it leaves m_busy under the same lock.
+    // The spans are shared with the chunk being encoded, which stays
+    // whole until it leaves m_busy under the same lock.
     const Chunk &from = busiest->chunk();
     Chunk stolen;
+    stolen.start = from.start + *cut - 1;
     stolen.primed = true;
-    for (size_t f = static_cast<size_t>(*cut - 1); f < from.frames.size(); ++f) {
-        FramePtr frame = makeFrame();
-        if (av_frame_ref(frame.get(), from.frames[f].get()) < 0)
-            throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
-        stolen.frames.push_back(std::move(frame));
-    }
-    stolen.first = positionOf(*stolen.frames[1], m_frameSize);
+    stolen.frames = from.frames - *cut + 1;
+    stolen.spans = sliceOf(from.spans, (*cut - 1) * m_frameSize, stolen.frames * m_frameSize);
+    ++m_cuts;
     return stolen;
 }
 
 void WmaEncoderPool::workerLoop()
 {
     CodecContextPtr encoder;
+    FramePtr frame;
     try {
         encoder = openEncoder();
+        frame = newCodecFrame();
     } catch (const std::exception &error) {
         fail(QString::fromUtf8(error.what()));
         return;
@@ -509,8 +442,9 @@ void WmaEncoderPool::workerLoop()
                     return;
                 try {
                     chunk = takeWorkLocked();
-                } catch (const KorvexError &error) {
-                    m_failure = m_failure.isEmpty() ? error.text() : m_failure;
+                } catch (const std::exception &error) {
+                    if (m_failure.isEmpty())
+                        m_failure = QString::fromUtf8(error.what());
                     m_changed.notify_all();
                 }
                 if (chunk)
@@ -518,8 +452,38 @@ void WmaEncoderPool::workerLoop()
                 m_changed.wait(lock);
             }
         }
-        encodeAndDeliver(encoder, std::move(*chunk));
+        encodeAndDeliver(encoder, *frame, std::move(*chunk));
     }
+}
+
+// Splits codec frame `index` of the chunk into the planes of `frame`.
+void WmaEncoderPool::fillFrame(const Chunk &chunk, qint64 index, AVFrame &frame) const
+{
+    // The encoder lets go of a frame once it has coded it; should it ever
+    // keep one, the frame gets planes of its own instead of changing those.
+    if (av_frame_make_writable(&frame) < 0)
+        throw KorvexError(QStringLiteral("Out of memory while encoding WMA."));
+    const int channels = m_channels;
+    forEachPart(chunk.spans, index * m_frameSize, m_frameSize,
+                [&frame, channels](const Span &span, qint64 offset, qint64 count, qint64 at) {
+                    if (span.samples.isEmpty()) {
+                        for (int c = 0; c < channels; ++c)
+                            std::fill_n(planeOf(frame, c) + at, count, 0.0f);
+                    } else {
+                        clipAndSplit(frame, channels, at, span.samples.constData() + offset * channels, count);
+                    }
+                });
+    frame.pts = (chunk.start + index) * m_frameSize;
+}
+
+void WmaEncoderPool::prefetchFrame(const Chunk &chunk, qint64 index) const
+{
+    const int channels = m_channels;
+    forEachPart(chunk.spans, index * m_frameSize, m_frameSize,
+                [channels](const Span &span, qint64 offset, qint64 count, qint64) {
+                    if (!span.samples.isEmpty())
+                        prefetchRange(span.samples.constData() + offset * channels, count * channels);
+                });
 }
 
 namespace {
@@ -551,36 +515,36 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
 
 } // namespace
 
-FramePtr WmaEncoderPool::quieterCopy(const AVFrame &frame, float gain)
-{
-    FramePtr copy = newFrame(0);
-    copy->pts = frame.pts;
-    for (int c = 0; c < m_channels; ++c) {
-        const auto *from = reinterpret_cast<const float *>(frame.data[c]);
-        auto *to = reinterpret_cast<float *>(copy->data[c]);
-        for (int i = 0; i < m_frameSize; ++i)
-            to[i] = from[i] * gain;
-    }
-    return copy;
-}
-
-WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, const Chunk &chunk, Claim &claim)
+WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, AVFrame &frame, const Chunk &chunk,
+                                                   Claim &claim)
 {
     Result result;
-    result.first = chunk.first;
-    const qint64 frameCount = static_cast<qint64>(chunk.frames.size());
-    result.packets.reserve(static_cast<size_t>(frameCount));
+    result.first = chunk.first();
+    result.packets.reserve(static_cast<size_t>(chunk.frames));
     while (const std::optional<qint64> next = claim.next()) {
         const qint64 f = *next;
-        if (f + 1 < frameCount)
-            prefetchPlanes(*chunk.frames[static_cast<size_t>(f + 1)], m_channels, m_frameSize, false);
+        fillFrame(chunk, f, frame);
+        if (f + 1 < chunk.frames)
+            prefetchFrame(chunk, f + 1);
         const bool keep = !(chunk.primed && f == 0);
         std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;
-        if (!encodeFrame(*encoder, *chunk.frames[static_cast<size_t>(f)], packets))
+        if (!encodeFrame(*encoder, frame, packets))
             encodeQuieter(encoder, chunk, f, packets);
     }
-    result.end = positionOf(*chunk.frames[static_cast<size_t>(claim.end() - 1)], m_frameSize) + 1;
+    result.end = chunk.start + claim.end();
     return result;
+}
+
+FramePtr WmaEncoderPool::quieterFrame(const Chunk &chunk, qint64 index, float gain) const
+{
+    FramePtr frame = newCodecFrame();
+    fillFrame(chunk, index, *frame);
+    for (int c = 0; c < m_channels; ++c) {
+        float *plane = planeOf(*frame, c);
+        for (int i = 0; i < m_frameSize; ++i)
+            plane[i] *= gain;
+    }
+    return frame;
 }
 
 // wmav2 gives up on a frame that does not fit its bitrate even at its
@@ -595,11 +559,11 @@ void WmaEncoderPool::encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk,
     for (float gain = 0.5f; gain >= 1.0f / 256; gain /= 2) {
         encoder = openEncoder();
         if (index > 0) {
-            FramePtr previous = quieterCopy(*chunk.frames[static_cast<size_t>(index - 1)], gain);
+            FramePtr previous = quieterFrame(chunk, index - 1, gain);
             if (!encodeFrame(*encoder, *previous, nullptr))
                 continue;
         }
-        FramePtr frame = quieterCopy(*chunk.frames[static_cast<size_t>(index)], gain);
+        FramePtr frame = quieterFrame(chunk, index, gain);
         if (encodeFrame(*encoder, *frame, packets))
             return;
     }
@@ -638,6 +602,22 @@ void WmaEncoderPool::deliver(Result result)
     }
 }
 
+void WmaEncoderPool::giveBack(Spans spans)
+{
+    std::lock_guard lock(m_givenBackMutex);
+    std::move(spans.begin(), spans.end(), std::back_inserter(m_givenBack));
+}
+
+// Owner thread: lets go of the audio the encoders are done with.
+void WmaEncoderPool::releaseGivenBack()
+{
+    Spans released;
+    {
+        std::lock_guard lock(m_givenBackMutex);
+        released.swap(m_givenBack);
+    }
+}
+
 void WmaEncoderPool::fail(const QString &text)
 {
     std::lock_guard lock(m_mutex);
@@ -656,7 +636,8 @@ void WmaEncoderPool::throwIfFailed()
 void WmaEncoderPool::finish()
 {
     throwIfFailed();
-    pushSilence((m_currentSamples > 0 ? m_frameSize - m_currentSamples : 0) + m_frameSize);
+    const qint64 partial = m_fillFrames % m_frameSize;
+    pushSilence((partial > 0 ? m_frameSize - partial : 0) + m_frameSize);
     queueTail();
     drainQueue();
     stopWorkers();
@@ -669,7 +650,7 @@ void WmaEncoderPool::queueTail()
 {
     if (framesFilled() <= 0)
         return;
-    Chunk tail = takeChunk(m_fill.size());
+    Chunk tail = takeChunk(framesFilled());
     std::lock_guard lock(m_mutex);
     m_queue.push_back(std::move(tail));
     m_changed.notify_all();
@@ -684,7 +665,7 @@ void WmaEncoderPool::drainQueue()
         if (m_ownerEncodes) {
             if (std::optional<Chunk> chunk = takeWorkLocked()) {
                 lock.unlock();
-                encodeAndDeliver(m_reference, std::move(*chunk));
+                encodeAndDeliver(m_reference, *m_ownerFrame, std::move(*chunk));
                 lock.lock();
                 continue;
             }
@@ -713,6 +694,7 @@ void WmaEncoderPool::stopWorkers()
         if (worker.joinable())
             worker.join();
     m_workers.clear();
+    releaseGivenBack();
 }
 
 } // namespace korvex

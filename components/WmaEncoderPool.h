@@ -3,6 +3,7 @@
 #include "components/FfmpegSupport.h"
 #include "components/WmaProfiles.h"
 
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -16,12 +17,17 @@
 
 namespace korvex {
 
-// Encodes planar float audio at a profile's rate and channels into wmav2
-// packets, on worker threads. The audio is cut into chunks of whole codec
-// frames; each chunk after the first is encoded after one frame of what
-// precedes it, whose packet is dropped. wmav2 keeps no state between frames
-// but the overlap of its transform, so the packets are the very ones one
-// encoder would make in a single pass, and the file gets them in order.
+// Encodes float audio at a profile's rate and channels into wmav2 packets,
+// on worker threads. The audio is cut into chunks of whole codec frames;
+// each chunk after the first is encoded after one frame of what precedes
+// it, whose packet is dropped. wmav2 keeps no state between frames but the
+// overlap of its transform, so the packets are the very ones one encoder
+// would make in a single pass, and the file gets them in order.
+//
+// Chunks do not copy the audio: they refer to ranges of the pushed blocks,
+// which each encoder splits into its own codec frame as it goes. So every
+// sample is read once by the thread that encodes it and written into memory
+// that thread keeps in its cache.
 class WmaEncoderPool
 {
 public:
@@ -42,13 +48,13 @@ public:
     int frameSize() const { return m_frameSize; }
     int channels() const { return m_channels; }
 
-    // Appends `frames` samples per channel, clipped to full scale (louder
-    // samples are what makes wmav2 give up at low bitrates; what is not a
-    // number at all becomes silence).
-    void push(const float *const *planes, qint64 frames);
-    // The same from interleaved samples in the encoder's channel count: they
-    // are split into planes on the way into the codec frames.
-    void pushInterleaved(const float *samples, qint64 frames);
+    // Appends `frames` frames of interleaved samples in the encoder's channel
+    // count, from `offset` frames into `samples`, which is shared, not
+    // copied: whoever holds `samples` may not change it in place (a QList
+    // detaches first). They are clipped to full scale on their way into the
+    // codec frames (louder samples are what makes wmav2 give up at low
+    // bitrates; what is not a number at all becomes silence).
+    void pushInterleaved(const QList<float> &samples, qint64 offset, qint64 frames);
     void pushSilence(qint64 frames);
     // Pads the last frame with silence and one frame more so the decoder
     // puts out every pushed sample, encodes everything and waits for it.
@@ -56,17 +62,27 @@ public:
     // Stops the workers without finishing; nothing more reaches the sink.
     void abandon();
     qint64 framesPushed() const { return m_pushed; }
+    // How often an idle encoder took over half of another's chunk; read
+    // after finish().
+    qint64 cuts() const { return m_cuts; }
 
 private:
-    // Codec frames are filled once, straight from the pushed samples, and
-    // handed to the encoder as they are; the frame that primes the next chunk
-    // is shared, not copied. Positions count codec frames from the start of
-    // the stream.
+    // A range of pushed frames; no samples stand for silence.
+    struct Span
+    {
+        QList<float> samples;
+        qint64 offset = 0;
+        qint64 frames = 0;
+    };
+    using Spans = std::vector<Span>;
+    // Positions count codec frames from the start of the stream.
     struct Chunk
     {
-        qint64 first = 0;          // position of the first frame whose packet is kept
+        qint64 start = 0;          // position of its first frame
+        qint64 frames = 0;         // codec frames, the priming one included
         bool primed = false;       // the first frame only sets up the overlap
-        std::vector<FramePtr> frames;
+        Spans spans;               // frames * frameSize frames of audio
+        qint64 first() const { return start + (primed ? 1 : 0); }
     };
     struct Result
     {
@@ -80,41 +96,42 @@ private:
     class Claim
     {
     public:
-        explicit Claim(Chunk &chunk);
-        Chunk &chunk() const { return m_chunk; }
+        explicit Claim(const Chunk &chunk);
+        const Chunk &chunk() const { return m_chunk; }
         qint64 framesLeft() const;
-        std::optional<qint64> next();   // the frame to encode now, if any is left
-        qint64 end() const;              // how many frames remain this encoder's
+        std::optional<qint64> next();    // the frame to encode now, if any is left
+        qint64 end() const;              // the end of this encoder's share
         std::optional<qint64> cutInHalf(qint64 smallestHalf);  // the cut, if there is enough left
 
     private:
         static constexpr uint64_t Low = 0xffffffffu;
-        Chunk &m_chunk;
+        const Chunk &m_chunk;
         std::atomic<uint64_t> m_span;  // next frame << 32 | end
     };
+
     CodecContextPtr openEncoder() const;
-    FramePtr newFrame(qint64 index);
-    FramePtr takeSpareFrame();
-    void recycle(std::vector<FramePtr> frames);
-    template<typename CopyInto>
-    void append(qint64 frames, CopyInto copyInto);
+    FramePtr newCodecFrame() const;
+    void append(Span span);
     qint64 framesFilled() const;
-    void completeFrame();
     qint64 chunkTarget() const;
-    Chunk takeChunk(size_t count);
-    void dispatch(size_t count);
+    Chunk takeChunk(qint64 frames);
+    void dispatch(Chunk chunk);
     bool workersKeptBusyLocked(const Chunk &chunk) const;
     void queueTail();
     int encoders() const;
-    void encodeAndDeliver(CodecContextPtr &encoder, Chunk chunk);
+    void encodeAndDeliver(CodecContextPtr &encoder, AVFrame &frame, Chunk chunk);
     std::optional<Chunk> takeWorkLocked();
     std::optional<Chunk> stealLocked();
     void drainQueue();
     void workerLoop();
-    Result encodeChunk(CodecContextPtr &encoder, const Chunk &chunk, Claim &claim);
+    void fillFrame(const Chunk &chunk, qint64 index, AVFrame &frame) const;
+    void prefetchFrame(const Chunk &chunk, qint64 index) const;
+    Result encodeChunk(CodecContextPtr &encoder, AVFrame &frame, const Chunk &chunk, Claim &claim);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
-    FramePtr quieterCopy(const AVFrame &frame, float gain);
+    FramePtr quieterFrame(const Chunk &chunk, qint64 index, float gain) const;
     void deliver(Result result);
+    void giveBack(Spans spans);
+    void releaseGivenBack();
     void fail(const QString &text);
     void throwIfFailed();
     void stopWorkers();
@@ -125,13 +142,11 @@ private:
 
     const WmaProfile m_profile;
     // Owner thread only: sets up the stream, then encodes the chunks the
-    // owner takes on (a chunk the encoder cannot fit may replace it).
+    // owner takes on (a chunk the encoder cannot fit may replace it), into
+    // a codec frame of its own.
     CodecContextPtr m_reference;
+    FramePtr m_ownerFrame;
     AVChannelLayout m_layout{};  // the frames' layout; read by every thread, never changed
-    // Plane buffers of the codec frames, shared with every other pool of
-    // the process that writes frames of this size: memory that is already
-    // mapped and likely still cached. AVBufferPool is thread-safe.
-    AVBufferPool *m_planes = nullptr;
     PacketSink m_sink;
     const bool m_ownerEncodes;
     int m_frameSize = 0;
@@ -139,14 +154,12 @@ private:
     qint64 m_chunkFrames = 0;  // codec frames per chunk, the priming one left out
     qint64 m_pushed = 0;
 
-    // Owner thread only: the frames of the chunk being filled (after the
-    // last frame of the previous chunk, which primes it), the frame being
-    // filled and how many samples it holds.
-    std::vector<FramePtr> m_fill;
+    // Owner thread only: the audio of the chunk being filled, from the last
+    // frame of the previous chunk on, which primes it.
+    Spans m_fill;
+    qint64 m_fillFrames = 0;   // audio frames in m_fill
+    qint64 m_fillStart = 0;    // position of its first codec frame
     bool m_fillPrimed = false;
-    FramePtr m_current;
-    int m_currentSamples = 0;
-    qint64 m_nextFrameIndex = 0;
     qint64 m_chunksTaken = 0;
     qint64 m_handedOutTo = 0;  // position after the last frame in a chunk
 
@@ -159,16 +172,17 @@ private:
     std::vector<Claim *> m_busy;
     std::map<qint64, Result> m_ready;
     qint64 m_nextToSink = 0;
-    bool m_sinking = false;    // one worker at a time hands packets to m_sink
+    bool m_sinking = false;    // one encoder at a time hands packets to m_sink
     QString m_failure;
     bool m_stopping = false;
     size_t m_queueLimit = 2;
+    qint64 m_cuts = 0;
 
-    // Guarded by m_spareMutex: filled frames the workers are done with, which
-    // the owner fills again instead of allocating new ones.
-    std::mutex m_spareMutex;
-    std::deque<FramePtr> m_spare;
-    size_t m_spareLimit = 0;
+    // Guarded by m_givenBackMutex: the audio of the chunks encoded since the
+    // owner last looked. The owner lets go of it, so the blocks are shared
+    // and freed on one thread only (see BlockRecycler).
+    std::mutex m_givenBackMutex;
+    Spans m_givenBack;
 
     std::vector<std::thread> m_workers;
 };
