@@ -118,8 +118,6 @@ PacketTotals sumPackets(const ScanInput &in)
             ++totals.count;
             if (totals.seekIndex)
                 addSeekPoint(totals, *packet);
-            av_packet_unref(totals.last.get());
-            av_packet_ref(totals.last.get(), packet.get());
             const qint64 frames = toFrames(in, packet->duration);
             if (packet->duration <= 0)
                 totals.allTimed = false;
@@ -129,6 +127,10 @@ PacketTotals sumPackets(const ScanInput &in)
             const uint8_t *skip = av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &size);
             if (skip && size >= 8)
                 totals.trimmed += AV_RL32(skip) + AV_RL32(skip + 4);
+            // Moved, not referenced: no allocation for each of the hour's
+            // hundred thousand packets.
+            av_packet_unref(totals.last.get());
+            av_packet_move_ref(totals.last.get(), packet.get());
         }
         av_packet_unref(packet.get());
     }

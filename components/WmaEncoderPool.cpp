@@ -190,13 +190,13 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
                                PacketSink sink)
     : m_profile(profile), m_sink(std::move(sink)), m_ownerEncodes(ownerEncodes)
 {
-    m_reference = openEncoder();
-    m_frameSize = m_reference->frame_size;
-    m_channels = m_reference->ch_layout.nb_channels;
-    av_channel_layout_copy(&m_layout, &m_reference->ch_layout);
+    m_owner.context = openEncoder();
+    m_frameSize = m_owner.context->frame_size;
+    m_channels = m_owner.context->ch_layout.nb_channels;
+    av_channel_layout_copy(&m_layout, &m_owner.context->ch_layout);
     if (m_channels > AV_NUM_DATA_POINTERS)
         throw KorvexError(QStringLiteral("The WMA encoder cannot take %1 channels.").arg(m_channels));
-    m_ownerFrame = newCodecFrame();
+    m_owner.frame = newCodecFrame();
     m_chunkFrames = std::max(chunkFrames, 2);
     workers = std::max(workers, 1);
     // One chunk waiting per worker keeps them busy: the decoder outruns them.
@@ -328,7 +328,7 @@ void WmaEncoderPool::dispatch(Chunk chunk)
         // still in its own cache, and what waits in the queue stays there
         // for the next free worker.
         lock.unlock();
-        encodeAndDeliver(m_reference, *m_ownerFrame, std::move(chunk));
+        encodeAndDeliver(m_owner, std::move(chunk));
         return;
     }
     m_changed.wait(lock, [this] { return m_queue.size() < m_queueLimit || !m_failure.isEmpty(); });
@@ -361,7 +361,7 @@ int WmaEncoderPool::encoders() const
 // Encodes a chunk on the calling thread and passes its packets on in turn;
 // a failure goes to the owner as every worker's does. While it is encoded,
 // an idle encoder may take the second half of what is left of it.
-void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, AVFrame &frame, Chunk chunk)
+void WmaEncoderPool::encodeAndDeliver(Encoder &encoder, Chunk chunk)
 {
     Claim claim(chunk);
     {
@@ -370,9 +370,11 @@ void WmaEncoderPool::encodeAndDeliver(CodecContextPtr &encoder, AVFrame &frame, 
         m_changed.notify_all();
     }
     try {
-        if (!encoder)
-            encoder = openEncoder();
-        deliver(encodeChunk(encoder, frame, chunk, claim));
+        if (!encoder.context) {
+            encoder.context = openEncoder();
+            encoder.codedTo = -1;
+        }
+        deliver(encodeChunk(encoder, chunk, claim));
     } catch (const std::exception &error) {
         // Nothing may escape a worker thread: the owner hears of it instead.
         fail(QString::fromUtf8(error.what()));
@@ -424,11 +426,10 @@ std::optional<WmaEncoderPool::Chunk> WmaEncoderPool::stealLocked()
 
 void WmaEncoderPool::workerLoop()
 {
-    CodecContextPtr encoder;
-    FramePtr frame;
+    Encoder encoder;
     try {
-        encoder = openEncoder();
-        frame = newCodecFrame();
+        encoder.context = openEncoder();
+        encoder.frame = newCodecFrame();
     } catch (const std::exception &error) {
         fail(QString::fromUtf8(error.what()));
         return;
@@ -452,7 +453,7 @@ void WmaEncoderPool::workerLoop()
                 m_changed.wait(lock);
             }
         }
-        encodeAndDeliver(encoder, *frame, std::move(*chunk));
+        encodeAndDeliver(encoder, std::move(*chunk));
     }
 }
 
@@ -515,21 +516,30 @@ bool encodeFrame(AVCodecContext &encoder, AVFrame &frame, std::vector<PacketPtr>
 
 } // namespace
 
-WmaEncoderPool::Result WmaEncoderPool::encodeChunk(CodecContextPtr &encoder, AVFrame &frame, const Chunk &chunk,
-                                                   Claim &claim)
+// An encoder whose last frame was the one that primes the chunk has its
+// overlap set up already (it depends on that frame alone) and goes straight
+// on: a worker often takes the chunk that follows its last.
+WmaEncoderPool::Result WmaEncoderPool::encodeChunk(Encoder &encoder, const Chunk &chunk, Claim &claim)
 {
     Result result;
     result.first = chunk.first();
     result.packets.reserve(static_cast<size_t>(chunk.frames));
     while (const std::optional<qint64> next = claim.next()) {
         const qint64 f = *next;
+        const bool priming = chunk.primed && f == 0;
+        if (priming && encoder.codedTo == chunk.start + 1)
+            continue;
+        AVFrame &frame = *encoder.frame;
         fillFrame(chunk, f, frame);
         if (f + 1 < chunk.frames)
             prefetchFrame(chunk, f + 1);
-        const bool keep = !(chunk.primed && f == 0);
-        std::vector<PacketPtr> *packets = keep ? &result.packets : nullptr;
-        if (!encodeFrame(*encoder, frame, packets))
-            encodeQuieter(encoder, chunk, f, packets);
+        std::vector<PacketPtr> *packets = priming ? nullptr : &result.packets;
+        encoder.codedTo = -1;
+        if (!encodeFrame(*encoder.context, frame, packets)) {
+            encodeQuieter(encoder.context, chunk, f, packets);
+            continue;
+        }
+        encoder.codedTo = chunk.start + f + 1;
     }
     result.end = chunk.start + claim.end();
     return result;
@@ -665,7 +675,7 @@ void WmaEncoderPool::drainQueue()
         if (m_ownerEncodes) {
             if (std::optional<Chunk> chunk = takeWorkLocked()) {
                 lock.unlock();
-                encodeAndDeliver(m_reference, *m_ownerFrame, std::move(*chunk));
+                encodeAndDeliver(m_owner, std::move(*chunk));
                 lock.lock();
                 continue;
             }

@@ -44,7 +44,7 @@ public:
 
     // Parameters of the stream as the encoder set them up (extradata, block
     // alignment, the bitrate it really codes at); read before the first push.
-    const AVCodecContext &encoder() const { return *m_reference; }
+    const AVCodecContext &encoder() const { return *m_owner.context; }
     int frameSize() const { return m_frameSize; }
     int channels() const { return m_channels; }
 
@@ -90,6 +90,13 @@ private:
         qint64 end = 0;            // position after the last frame it covers
         std::vector<PacketPtr> packets;
     };
+    // One encoding thread's codec and the frame it fills for it.
+    struct Encoder
+    {
+        CodecContextPtr context;
+        FramePtr frame;
+        qint64 codedTo = -1;       // position after the frame it coded last, if known
+    };
     // A chunk being encoded. Its encoder claims the frames one at a time; an
     // encoder with nothing else to do may cut off the second half of what is
     // left and encode that itself, primed with the frame before the cut.
@@ -119,14 +126,14 @@ private:
     bool workersKeptBusyLocked(const Chunk &chunk) const;
     void queueTail();
     int encoders() const;
-    void encodeAndDeliver(CodecContextPtr &encoder, AVFrame &frame, Chunk chunk);
+    void encodeAndDeliver(Encoder &encoder, Chunk chunk);
     std::optional<Chunk> takeWorkLocked();
     std::optional<Chunk> stealLocked();
     void drainQueue();
     void workerLoop();
     void fillFrame(const Chunk &chunk, qint64 index, AVFrame &frame) const;
     void prefetchFrame(const Chunk &chunk, qint64 index) const;
-    Result encodeChunk(CodecContextPtr &encoder, AVFrame &frame, const Chunk &chunk, Claim &claim);
+    Result encodeChunk(Encoder &encoder, const Chunk &chunk, Claim &claim);
     void encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk, qint64 index, std::vector<PacketPtr> *packets);
     FramePtr quieterFrame(const Chunk &chunk, qint64 index, float gain) const;
     void deliver(Result result);
@@ -142,10 +149,8 @@ private:
 
     const WmaProfile m_profile;
     // Owner thread only: sets up the stream, then encodes the chunks the
-    // owner takes on (a chunk the encoder cannot fit may replace it), into
-    // a codec frame of its own.
-    CodecContextPtr m_reference;
-    FramePtr m_ownerFrame;
+    // owner takes on (a frame the codec cannot fit may replace it).
+    Encoder m_owner;
     AVChannelLayout m_layout{};  // the frames' layout; read by every thread, never changed
     PacketSink m_sink;
     const bool m_ownerEncodes;
