@@ -445,6 +445,40 @@ TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
     EXPECT_TRUE(source.current().path.isEmpty());
 }
 
+// While a segment plays the slider stands for the segment alone; the wave
+// shows the whole file, so the play line must stay inside that segment.
+TEST_F(AssistsTest, DuringSegmentPlaybackThePlayLineStaysInsideTheSegment)
+{
+    Tfm_main &main = s.main();
+    const QString talk = s.folder.file("Recorded talk.flac");
+    writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses(), -65.0, 44100, true);
+    add({talk});
+    main.menuItemClick("FindSilences1");
+    ASSERT_GE(entry(0).Count, 3);
+    ASSERT_EQ(entry(0).Duration, 25);
+    const double begin = entry(0).BeginTime.at(2);
+    const double end = entry(0).EndTime.at(2);
+    ASSERT_GT(begin, 0);
+    main.jobList().selectSegmentRow(2);
+    main.segmentMarker().lv_timeClick();
+    main.previewPlayer().PlaySegment();
+    ASSERT_TRUE(main.playerState().Playing);
+    ASSERT_TRUE(main.playerState().SegmentPlayback);
+
+    const WaveformView &view = *main.waveformView();
+    SkinFace &face = main.skinFace();
+    for (const int eighths : {0, 3, 8}) {
+        SCOPED_TRACE(eighths);
+        face.setPosition("pb", face.maxPosition("pb") * eighths / 8);
+        face.redraw("pb");
+        EXPECT_NEAR(view.playFraction(), (begin + (end - begin) * eighths / 8) / 25.0, 0.01);
+    }
+    main.previewPlayer().StopPlayback();
+    face.setPosition("pb", face.maxPosition("pb") / 2);
+    face.redraw("pb");
+    EXPECT_NEAR(view.playFraction(), 0.5, 0.01) << "the file again once the segment stopped";
+}
+
 TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
 {
     Tfm_set &dialog = *s.windows.fm_set;
