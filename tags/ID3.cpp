@@ -21,8 +21,10 @@ constexpr qint64 DataLengthIndicatorSize = 4;
 // every one of them had a zero byte inserted after it.
 constexpr qint64 UnsynchronisedValueSize = 2 * FrameValueSize;
 
-// Tag header flag (up to ID3v2.3) and ID3v2.4 frame format flags.
+// Tag header flags (unsynchronisation up to ID3v2.3) and ID3v2.4 frame
+// format flags.
 constexpr uchar TagUnsynchronised = 0x80;
+constexpr uchar TagHasExtendedHeader = 0x40;
 constexpr uchar FrameUnsynchronised = 0x02;
 constexpr uchar FrameDataLengthIndicator = 0x01;
 
@@ -233,6 +235,22 @@ bool readFrame(TagBytes &bytes, const FrameLayout &layout, TagInfo &info)
     return bytes.skip(qint64(size) - body.size());
 }
 
+// The extended header of ID3v2.3 and 2.4 lies between the tag header and
+// the first frame. ID3v2.3 gives the size of what follows its size bytes,
+// ID3v2.4 that of the whole extended header as a syncsafe number. False
+// when it cannot be passed.
+bool skipExtendedHeader(TagBytes &bytes, uchar version)
+{
+    const QByteArray size = bytes.read(4);
+    if (size.size() < 4)
+        return false;
+    if (version == 4) {
+        const qint64 whole = syncsafe32(size, 0);
+        return whole >= 4 && bytes.skip(whole - 4);
+    }
+    return bytes.skip(bigEndian(size, 0, 4));
+}
+
 ID3StructV2 fieldsOf(const TagInfo &info)
 {
     const auto text = [&](int index) { return TrimTagText(DecodeID3TextFrame(info.FrameValues[index])); };
@@ -271,6 +289,9 @@ ID3StructV2 ParseID3v2(QIODevice &device)
     ResynchronisedBytes resynchronised(device, end);
     const bool wholeTagUnsynchronised = version <= 3 && (flags & TagUnsynchronised);
     TagBytes &bytes = wholeTagUnsynchronised ? static_cast<TagBytes &>(resynchronised) : plain;
+    const bool extended = (version == 3 || version == 4) && (flags & TagHasExtendedHeader);
+    if (extended && !skipExtendedHeader(bytes, version))
+        return {};
     // Every frame moves the position on by at least its header, so the walk
     // ends even on a tag of nothing but zero-sized frames.
     while (bytes.filePosition() < end && readFrame(bytes, layout, info)) {

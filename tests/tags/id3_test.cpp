@@ -217,6 +217,39 @@ TEST(ID3v2Additions, UnsynchronisationFlagsOnlyCountWhereTheirVersionDefinesThem
     EXPECT_EQ(readV2(folder, id3v2(v3frame, 3)).Title, expected);
 }
 
+// An extended header comes between the tag header and the first frame; the
+// frames after it are read as in any other tag.
+TEST(ID3v2Additions, TheExtendedHeaderIsPassedOver)
+{
+    TestFolder folder;
+    // v2.3: the size counts the 6 bytes after it (flags, padding size), and a
+    // CRC makes it 10
+    const QByteArray frames3 = frame("TIT2", latin1Text("Title")) + frame("TPE1", latin1Text("Artist"));
+    for (const QByteArray &extended : {QByteArray("\0\0\0\x06" "\0\0" "\0\0\0\0", 10),
+                                       QByteArray("\0\0\0\x0a" "\x80\0" "\0\0\0\0" "\x12\x34\x56\x78", 14)}) {
+        QByteArray v3 = id3v2(extended + frames3, 3);
+        v3[5] = char(0x40);
+        const ID3StructV2 tag = readV2(folder, v3);
+        EXPECT_EQ(tag.Title, "Title");
+        EXPECT_EQ(tag.Artist, "Artist");
+    }
+    // v2.4: a syncsafe size of the whole extended header, here with a CRC
+    // flag and its five bytes of data
+    const QByteArray extended4("\0\0\0\x0c" "\x01" "\x20" "\x05" "\x01\x02\x03\x04\x05", 12);
+    QByteArray v4 = id3v2(extended4 + frame("TALB", latin1Text("Album"), true), 4);
+    v4[5] = char(0x40);
+    EXPECT_EQ(readV2(folder, v4).Album, "Album");
+    // a v2.3 tag unsynchronised as a whole: its extended header is read
+    // through the same undoing
+    QByteArray unsynced = id3v2(QByteArray("\0\0\0\x06" "\0\0" "\0\0\0\0", 10) + frame("TIT2", latin1Text("Plain")), 3);
+    unsynced[5] = char(0xC0);
+    EXPECT_EQ(readV2(folder, unsynced).Title, "Plain");
+    // a size that runs past the file leaves the fields empty
+    QByteArray damaged = id3v2(QByteArray("\x7f\x7f\x7f\x7f", 4) + frames3, 4);
+    damaged[5] = char(0x40);
+    expectEmpty(readV2(folder, damaged));
+}
+
 TEST(ID3v2Additions, CutsNeverLeaveHalfACharacter)
 {
     TestFolder folder;
