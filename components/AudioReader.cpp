@@ -6,6 +6,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -22,6 +27,66 @@ constexpr qint64 DefaultSeekPreroll = 6144;
 constexpr int ForwardSkipSeconds = 2;
 // Resampler look-ahead step, in source frames.
 constexpr qint64 LookAheadFrames = 256;
+
+// Planar float in the usual layout of one or two channels only needs
+// interleaving, which the resampler does a sample at a time: every block of
+// a split passes here.
+bool interleavesAsIs(const AVFrame &frame, int outChannels)
+{
+    const int channels = frame.ch_layout.nb_channels;
+    if (frame.format != AV_SAMPLE_FMT_FLTP || channels != outChannels || channels > 2)
+        return false;
+    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        return true;
+    AVChannelLayout usual{};
+    av_channel_layout_default(&usual, channels);
+    return av_channel_layout_compare(&frame.ch_layout, &usual) == 0;
+}
+
+// With `past` the samples go around this core's caches: blocks that another
+// thread reads later (a writer's encoders) are then neither fetched here
+// before they are overwritten nor taken back from that thread's cache.
+void interleaveStereo(float *__restrict out, const float *__restrict left, const float *__restrict right,
+                      qint64 count, bool past)
+{
+    qint64 i = 0;
+#if defined(__SSE2__)
+    if (past) {
+        for (; i < count && (reinterpret_cast<uintptr_t>(out + 2 * i) & 15) != 0; ++i) {
+            out[2 * i] = left[i];
+            out[2 * i + 1] = right[i];
+        }
+        for (; i + 4 <= count; i += 4) {
+            const __m128 l = _mm_loadu_ps(left + i);
+            const __m128 r = _mm_loadu_ps(right + i);
+            _mm_stream_ps(out + 2 * i, _mm_unpacklo_ps(l, r));
+            _mm_stream_ps(out + 2 * i + 4, _mm_unpackhi_ps(l, r));
+        }
+        _mm_sfence();
+    }
+    for (; i + 4 <= count; i += 4) {
+        const __m128 l = _mm_loadu_ps(left + i);
+        const __m128 r = _mm_loadu_ps(right + i);
+        _mm_storeu_ps(out + 2 * i, _mm_unpacklo_ps(l, r));
+        _mm_storeu_ps(out + 2 * i + 4, _mm_unpackhi_ps(l, r));
+    }
+#endif
+    for (; i < count; ++i) {
+        out[2 * i] = left[i];
+        out[2 * i + 1] = right[i];
+    }
+}
+
+// `count` frames from `skip` on into `out`, interleaved.
+void interleave(float *out, const AVFrame &frame, qint64 skip, qint64 count, bool past)
+{
+    const auto *left = reinterpret_cast<const float *>(frame.extended_data[0]) + skip;
+    if (frame.ch_layout.nb_channels == 1) {
+        std::memcpy(out, left, size_t(count) * sizeof(float));
+        return;
+    }
+    interleaveStereo(out, left, reinterpret_cast<const float *>(frame.extended_data[1]) + skip, count, past);
+}
 // Errors the demuxer may report for damage it can step over.
 constexpr int MaxConsecutiveReadErrors = 64;
 
@@ -183,6 +248,13 @@ void AudioReader::acceptFrame()
 void AudioReader::convertToSource(qint64 skip, qint64 keep)
 {
     const AVFrame &frame = *m_frame;
+    if (interleavesAsIs(frame, outChannels())) {
+        deliverConverted(keep, [this, &frame, skip, keep](float *target) {
+            interleave(target, frame, skip, keep, m_blocksGoElsewhere && target == m_directOut);
+            return int(keep);
+        });
+        return;
+    }
     if (!m_layoutConverter || frame.format != m_layoutFormat
         || av_channel_layout_compare(&frame.ch_layout, &m_layoutSource) != 0) {
         m_layoutConverter = makeFloatConverter(frame.ch_layout, static_cast<AVSampleFormat>(frame.format),
@@ -198,19 +270,27 @@ void AudioReader::convertToSource(qint64 skip, qint64 keep)
     std::vector<const uint8_t *> input(static_cast<size_t>(planes));
     for (int p = 0; p < planes; ++p)
         input[static_cast<size_t>(p)] = frame.extended_data[p] + skip * stride;
+    deliverConverted(keep, [this, &input, keep](float *target) {
+        auto *output = reinterpret_cast<uint8_t *>(target);
+        const int converted = swr_convert(m_layoutConverter.get(), &output, static_cast<int>(keep), input.data(),
+                                          static_cast<int>(keep));
+        if (converted < 0)
+            throw KorvexError(QStringLiteral("Unable to convert the audio of '%1': %2.")
+                                  .arg(m_path, ffmpegErrorText(converted)));
+        return converted;
+    });
+}
 
-    // A frame that fits the block being read is converted straight into it;
-    // only what goes past the block waits in the FIFO.
+// A frame that fits the block being read is converted straight into it;
+// only what goes past the block waits in the FIFO. `convert` writes `keep`
+// frames at most and says how many.
+void AudioReader::deliverConverted(qint64 keep, const std::function<int(float *)> &convert)
+{
     const bool direct = keep <= m_directRoom;
     if (!direct)
         m_scratch.resize(static_cast<size_t>(keep * outChannels()));
     float *target = direct ? m_directOut : m_scratch.data();
-    auto *output = reinterpret_cast<uint8_t *>(target);
-    const int converted = swr_convert(m_layoutConverter.get(), &output, static_cast<int>(keep), input.data(),
-                                      static_cast<int>(keep));
-    if (converted < 0)
-        throw KorvexError(QStringLiteral("Unable to convert the audio of '%1': %2.")
-                              .arg(m_path, ffmpegErrorText(converted)));
+    const int converted = convert(target);
     if (direct) {
         m_directOut += qint64(converted) * outChannels();
         m_directRoom -= converted;
@@ -262,6 +342,9 @@ SampleArray AudioReader::read(qint64 frames)
 SampleArray AudioReader::takeDirect(qint64 frames)
 {
     QList<float> &samples = m_blocks.take(frames * outChannels());
+    // A caller that keeps blocks beyond the next read hands them on to
+    // another thread.
+    m_blocksGoElsewhere = m_blocks.heldElsewhere() >= 2;
     float *into = samples.data();
     const qint64 copied = readSource(into, frames);
     // Frames a damaged stream fails to deliver stay silent, so the block and

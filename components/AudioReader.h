@@ -6,6 +6,7 @@
 #include "components/SourceScan.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -45,6 +46,7 @@ private:
     bool decodeNextFrame();
     void acceptFrame();
     void convertToSource(qint64 skip, qint64 keep);
+    void deliverConverted(qint64 keep, const std::function<int(float *)> &convert);
     std::optional<qint64> framePosition() const;
     void restartAt(qint64 frame);
     bool seekDemuxerTo(qint64 frame, qint64 preroll);
@@ -113,6 +115,7 @@ private:
     // no allocation and no clearing.
     static constexpr size_t BlocksKept = 16;
     BlockRecycler m_blocks{BlocksKept};
+    bool m_blocksGoElsewhere = false;  // see takeDirect()
 };
 
 } // namespace korvex

@@ -4,6 +4,9 @@ namespace korvex {
 
 QList<float> &BlockRecycler::take(qsizetype size)
 {
+    m_held = 0;
+    for (const QList<float> &block : m_blocks)
+        m_held += block.isDetached() ? 0 : 1;
     for (size_t looked = 0; looked < m_blocks.size(); ++looked) {
         QList<float> &block = m_blocks[(m_next + looked) % m_blocks.size()];
         if (!block.isDetached())

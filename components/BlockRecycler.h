@@ -23,10 +23,13 @@ public:
     // holds is left over from earlier use. Hand out copies of it once filled.
     // It stays valid until the next take().
     QList<float> &take(qsizetype size);
+    // How many kept blocks were still held by someone at the last take().
+    size_t heldElsewhere() const { return m_held; }
 
 private:
     size_t m_keep;
     size_t m_next = 0;
+    size_t m_held = 0;
     std::vector<QList<float>> m_blocks;
     QList<float> m_unkept;  // a block beyond the kept ones, while all are out
 };

@@ -203,6 +203,41 @@ TEST(ReaderBlocks, BlocksOfAnySizeTogetherGiveTheStraightDecode)
     }
 }
 
+// A caller that keeps its blocks (a writer's encoders read them later) gets
+// them filled past the cache; they must hold the same samples, and none may
+// change while it keeps them.
+TEST(ReaderBlocks, BlocksTheCallerKeepsHoldTheStraightDecodeAndStayUnchanged)
+{
+    TestFolder folder;
+    const QString stereo = makeSource(folder, QStringLiteral("kept.mp3"), 300);
+    const QString mono = folder.file(QStringLiteral("kept-mono.mp3"));
+    writeAudioFile(mono, noiseSpec(44100, 1, 44100 * 2));
+    for (const QString &path : {stereo, mono}) {
+        SCOPED_TRACE(path.toStdString());
+        AudioFile file;
+        file.openForRead(path);
+        const QList<float> straight = readToEnd(file, 44100);
+        file.seek(0, 3);
+        QList<SampleArray> kept;
+        QList<QList<float>> copies;
+        for (;;) {
+            SampleArray block = file.readBlock(20000);
+            if (block.upperBound() < 1)
+                break;
+            copies.append(QList<float>(block.samples().cbegin(), block.samples().cend()));
+            kept.append(std::move(block));
+        }
+        ASSERT_GT(kept.size(), 2);
+        QList<float> pieced;
+        for (qsizetype k = 0; k < kept.size(); ++k) {
+            ASSERT_EQ(kept[k].samples(), copies[k]) << "block " << k << " changed while it was kept";
+            pieced.append(kept[k].samples());
+        }
+        ASSERT_EQ(pieced.size(), straight.size());
+        EXPECT_EQ(maxDifference(pieced.constData(), straight.constData(), straight.size()), 0.0f);
+    }
+}
+
 TEST(ReaderEnd, ReadsAtAndPastTheEndAreEmpty)
 {
     TestFolder folder;

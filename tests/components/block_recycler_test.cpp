@@ -39,8 +39,10 @@ TEST(BlockRecycler, FillsTheSameMemoryAgainOnceEveryCopyIsLetGo)
     QList<float> second = first;  // a writer's copy
     first = {};
     EXPECT_NE(blocks.take(1000).constData(), memory) << "a copy was still held";
+    EXPECT_EQ(blocks.heldElsewhere(), 1u);
     second = {};
     EXPECT_EQ(blocks.take(1000).constData(), memory);
+    EXPECT_EQ(blocks.heldElsewhere(), 0u);
 }
 
 TEST(BlockRecycler, TakesTheBlockThatRestedLongestAndFollowsTheSizeAsked)
