@@ -173,7 +173,7 @@ void forEachPart(const std::vector<Span> &spans, qint64 from, qint64 count, Visi
     }
 }
 
-// The part of `spans` from audio frame `from` on, `count` frames long.
+// The ranges of `spans` that hold audio frames [from, from + count).
 template<typename Span>
 std::vector<Span> sliceOf(const std::vector<Span> &spans, qint64 from, qint64 count)
 {
