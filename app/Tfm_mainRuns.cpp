@@ -89,21 +89,21 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
         Q_EMIT sessionEnded();
 }
 
-// The last file of a run a close stopped is closed and valid, yet shorter
-// than planned; the user, who may not have meant to stop anything, hears
-// which file that is.
+// A stopped run's last file is closed and valid, yet may be shorter than
+// planned: the user hears which file that is and how much it holds, or that
+// the stop came between files. One who closed the window may not have meant
+// to stop anything, and hears that first.
 void Tfm_main::reportCutShort()
 {
-    const QStringList &cutShort = m_bench.control.CutShortFiles();
-    if (!cutShort.isEmpty()) {
-        const QString text =
-            QStringLiteral("Korvex was closed during a conversion. The conversion was stopped, and this file "
-                           "holds only what was converted until then:\n%1")
-                .arg(cutShort.join(QLatin1Char('\n')));
+    const QString report = m_bench.control.StopReport();
+    if (m_bench.control.StoppedBySessionEnd() && !m_bench.control.CutShortFiles().isEmpty()) {
+        const QString text = QStringLiteral("Korvex was closed during a conversion. %1").arg(report);
         if (m_closingFromSignal)
             std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         else
             m_seams.messages->information(text);
+    } else if (!report.isEmpty() && !m_bench.control.StoppedBySessionEnd()) {
+        m_seams.messages->information(report);
     }
     m_closingFromSignal = false;
 }

@@ -2,6 +2,7 @@
 
 #include "components/IAudioFile2.h"
 #include "components/IAudioTransform2.h"
+#include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
@@ -92,7 +93,12 @@ void JoinRuns::run(Kind kind)
     IAudioFile2 &writer = m_context.AudioFile2write;
     AnswerEventsDuring([&writer] { writer.close(); });
     m_progress.clear();
-    m_hooks.outputWritten(m_outputs.JoinOutputPath(), m_stopped);
+    WrittenOutput output;
+    output.cutShort = m_stopped && m_outputDone < m_outputTotal;
+    output.heldMs = m_rate0 > 0 ? m_outputDone * 1000 / m_rate0 : 0;
+    output.plannedMs = m_rate0 > 0 ? m_outputTotal * 1000 / m_rate0 : 0;
+    output.path = m_outputs.FinishOutput();
+    m_hooks.outputWritten(output);
 }
 
 void JoinRuns::surveySources()
@@ -157,9 +163,15 @@ void JoinRuns::createOutput()
     IAudioFile2 &writer = m_context.AudioFile2write;
     writer.setDataFormat(m_rate0, m_channels0);
     const QString path = m_outputs.JoinOutputPath();
-    AnswerEventsDuring([&writer, &path] {
+    AnswerEventsDuring([this, &writer, &path] {
         CloseIfOpen(writer);
-        writer.createForWrite(path, 0);
+        const QString temporary = m_outputs.StartOutput(path, m_outputs.JoinOutputReplaces());
+        try {
+            writer.createForWrite(temporary, 0);
+        } catch (const KorvexError &error) {
+            m_outputs.DropOutput();
+            throw KorvexError(QString(error.text()).replace(temporary, path));
+        }
     });
     writer.setDataFormat(m_rate0, m_channels0);
 }
@@ -189,7 +201,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
         entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
         Span whole{0, m_sources.at(row).lengthFrames, false};
         blockLoop(entry, whole);
-        SetSegmentStatus(m_context, 0, status_word::Finish);
+        SetSegmentStatus(m_context, 0, m_stopped ? status_word::Stopped : status_word::Finish);
     } else {
         for (const PlannedPiece &piece : pieces) {
             if (!stillConverting())
@@ -197,7 +209,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
             SetSegmentStatus(m_context, piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
             if (joinSegment(entry, piece))
-                SetSegmentStatus(m_context, piece.Row, status_word::Finish);
+                SetSegmentStatus(m_context, piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
         }
     }
     AnswerEventsDuring([&reader] { reader.close(); });

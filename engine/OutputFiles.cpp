@@ -1,6 +1,8 @@
 #include "engine/OutputFiles.h"
 
+#include "components/FilePublishing.h"
 #include "components/IAudioFile2.h"
+#include "components/KorvexError.h"
 #include "components/Seams.h"
 #include "engine/OutputNames.h"
 #include "joblist/JobList.h"
@@ -8,8 +10,14 @@
 #include "tags/TagText.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvex {
 
@@ -22,6 +30,25 @@ bool sameFile(const struct stat &file, const QString &other)
     struct stat info {};
     return ::stat(QFile::encodeName(other).constData(), &info) == 0 && info.st_dev == file.st_dev
         && info.st_ino == file.st_ino;
+}
+
+// Attempts at a free temporary name before the folder is given up on.
+constexpr int TemporaryAttempts = 1000;
+
+bool isWma(const QString &path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot >= 0 && path.mid(dot).toLower() == QStringLiteral(".wma");
+}
+
+// Creates `path` empty, failing when anything is there: errno on failure.
+int createExclusively(const QString &path)
+{
+    const int file = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file < 0)
+        return errno;
+    ::close(file);
+    return 0;
 }
 
 } // namespace
@@ -70,6 +97,7 @@ bool OutputFiles::ChooseJoinOutput()
         return false;
     m_chosenFilterIndex = 1;
     m_joinOutputPath = path;
+    m_joinReplaces = PathTaken(path);
     return true;
 }
 
@@ -93,17 +121,92 @@ void OutputFiles::ApplyOutputProfile(int formatIndex)
     m_writer.setOutputProfile(index + 1);
 }
 
-void OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags)
+QString OutputFiles::StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || path.mid(dot).toLower() != QStringLiteral(".wma"))
+    DropOutput();
+    for (int attempt = 1; attempt <= TemporaryAttempts; ++attempt) {
+        const QString temporary = TemporaryPathFor(finalPath, attempt);
+        const int error = createExclusively(temporary);
+        if (error == EEXIST)
+            continue;  // another run's, or one a killed run left
+        if (error != 0)
+            throw KorvexError(QStringLiteral("Unable to create '%1': %2.")
+                                  .arg(finalPath, QString::fromLocal8Bit(std::strerror(error))));
+        m_pending = Pending{temporary, finalPath, replace, std::move(nextName)};
+        return temporary;
+    }
+    throw KorvexError(QStringLiteral("Unable to create '%1': no free temporary name is left beside it.").arg(finalPath));
+}
+
+QString OutputFiles::publish()
+{
+    Pending &pending = *m_pending;
+    if (pending.replace) {
+        PublishReplacing(pending.temporary, pending.finalPath);
+        return pending.finalPath;
+    }
+    while (PublishWithoutReplacing(pending.temporary, pending.finalPath) == Publishing::NameTaken) {
+        if (!pending.nextName)
+            throw KorvexError(QStringLiteral("'%1' was created by another program while this file was written, "
+                                             "and it is not replaced. The finished file is kept as '%2'.")
+                                  .arg(pending.finalPath, pending.temporary));
+        pending.finalPath = pending.nextName();
+    }
+    return pending.finalPath;
+}
+
+QString OutputFiles::FinishOutput()
+{
+    if (!m_pending)
+        return {};
+    // Settled either way: a refused output stays under its temporary name,
+    // which the error names.
+    const auto settled = qScopeGuard([this] { m_pending.reset(); });
+    return publish();
+}
+
+void OutputFiles::DropOutput()
+{
+    if (!m_pending)
         return;
+    QFile::remove(m_pending->temporary);
+    m_pending.reset();
+}
+
+QString OutputFiles::SettleAfterFailure(const QString &failure)
+{
+    if (!m_pending)
+        return failure;
+    const QFileInfo left(m_pending->temporary);
+    if (!left.isFile() || left.size() == 0) {
+        DropOutput();
+        return failure;
+    }
+    const QString temporary = m_pending->temporary;
+    QString text = failure;
+    try {
+        const QString path = publish();
+        text.replace(temporary, path);
+        if (!text.contains(path))
+            text += QStringLiteral(" The file '%1' holds only what was written before the failure.").arg(path);
+    } catch (const KorvexError &error) {
+        text += QLatin1Char(' ') + error.text();
+    }
+    m_pending.reset();
+    return text;
+}
+
+bool OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags)
+{
+    const bool temporary = m_pending && m_pending->temporary == path;
+    if (!isWma(temporary ? m_pending->finalPath : path))
+        return true;
     m_outputTagInfo.Title = FitField(tags.Title, WMAFieldWidth::Title);
     m_outputTagInfo.Author = FitField(tags.Artist, WMAFieldWidth::Author);
     m_outputTagInfo.AlbumTitle = FitField(tags.Album, WMAFieldWidth::AlbumTitle);
     m_outputTagInfo.Year = FitField(tags.Year, WMAFieldWidth::Year);
     m_outputTagInfo.Genre = FitField(tags.Genre, WMAFieldWidth::Genre);
-    WriteWMATags(path, m_outputTagInfo);
+    return WriteWMATags(path, m_outputTagInfo);
 }
 
 } // namespace korvex

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace korvex {
@@ -41,13 +42,43 @@ public:
     // writing it there.
     void setProfileIndexOverride(std::optional<int> index) { m_profileIndexOverride = index; }
 
+    // Whether the chosen join output may replace a file at its name: it was
+    // there when the user chose it (and agreed, or gave --overwrite).
+    bool JoinOutputReplaces() const { return m_joinReplaces; }
+
+    // An output is written under a temporary name and named when complete.
+    // StartOutput creates the empty temporary file exclusively and returns
+    // its path; `nextName` gives another free final name when `finalPath` is
+    // taken by the time the file is finished (empty: the output is refused
+    // then, unless `replace`). Throws KorvexError naming `finalPath`.
+    QString StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName = {});
+    // Gives the finished output its final name; returns that name.
+    QString FinishOutput();
+    // The output held no audio: its temporary file goes.
+    void DropOutput();
+    // After a failure: the closed output keeps what it holds under its final
+    // name (an empty one goes), and `failure` names that file instead of the
+    // temporary one.
+    QString SettleAfterFailure(const QString &failure);
+
     // Writes title, artist, album, year and genre of the entry into a ".wma"
-    // file; every other field of the header record stays empty or zero.
-    void WriteOutputTags(const QString &path, const AudioFileinfo &tags);
+    // file (the temporary file of an output named ".wma" too); every other
+    // field of the header record stays empty or zero. False when they could
+    // not be written: the file is left as it was.
+    bool WriteOutputTags(const QString &path, const AudioFileinfo &tags);
     const WMAHeaderInfo &OutputTagInfo() const { return m_outputTagInfo; }
 
 private:
     bool isSourceFile(const QString &path) const;
+    QString publish();
+
+    struct Pending
+    {
+        QString temporary;
+        QString finalPath;
+        bool replace = false;
+        std::function<QString()> nextName;
+    };
 
     JobList &m_jobs;
     SettingsStore &m_settings;
@@ -57,6 +88,8 @@ private:
     int m_chosenFilterIndex = 0;
     std::optional<int> m_profileIndexOverride;
     WMAHeaderInfo m_outputTagInfo;
+    bool m_joinReplaces = false;
+    std::optional<Pending> m_pending;
 };
 
 } // namespace korvex

@@ -43,13 +43,22 @@ struct RunContext : RunWork
     Seams seams;
 };
 
+// A closed output as a run left it.
+struct WrittenOutput
+{
+    QString path;
+    bool cutShort = false;   // a stop ended it before its planned end
+    qint64 heldMs = 0;       // the audio it holds
+    qint64 plannedMs = 0;    // the audio it was to hold
+    bool tagged = true;      // a piece whose tags could not be written: false
+};
+
 // What runs tell their front end while they work.
 struct RunHooks
 {
     std::function<void()> focusFileList;                     // lv should take the input focus
-    // A piece or the joined file is closed; `stopped`: a stop the run noticed
-    // ended it before its planned end.
-    std::function<void(const QString &path, bool stopped)> outputWritten;
+    // A piece or the joined file is closed and has its final name.
+    std::function<void(const WrittenOutput &output)> outputWritten;
 };
 
 } // namespace korvex

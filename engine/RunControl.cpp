@@ -13,6 +13,15 @@
 
 namespace korvex {
 
+namespace {
+
+QString secondsText(qint64 ms)
+{
+    return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+} // namespace
+
 RunControl::RunControl(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
@@ -26,12 +35,14 @@ RunControl::RunControl(RunContext &context, QObject *parent)
 RunHooks RunControl::hooks()
 {
     return {[this] { Q_EMIT fileListFocusRequested(); },
-            [this](const QString &path, bool stopped) {
+            [this](const WrittenOutput &output) {
                 // a stop may come while a complete file is being closed: that
                 // file is not short of anything
-                if (m_cuttingShort && stopped)
-                    m_cutShort.append(path);
-                Q_EMIT outputWritten(path);
+                if (output.cutShort)
+                    m_cutShort.append(output);
+                if (!output.tagged)
+                    m_untagged.append(output.path);
+                Q_EMIT outputWritten(output.path);
             }};
 }
 
@@ -44,7 +55,9 @@ QScopedValueRollback<bool> RunControl::beginStart()
 {
     m_sessionEndWaiting = false;
     m_cuttingShort = false;
+    m_endedByStop = false;
     m_cutShort.clear();
+    m_untagged.clear();
     return QScopedValueRollback<bool>(m_busy, true);
 }
 
@@ -157,6 +170,8 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     const QScopedValueRollback running(m_running, true);
     try {
         routine();
+        m_endedByStop = m_stopped;
+        reportUntagged();
         return m_stopped ? Outcome::Stopped : Outcome::Finished;
     } catch (const KorvexError &error) {
         failure = error.text();
@@ -165,8 +180,45 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     }
     CloseQuietly(m_context.AudioFileRead);
     CloseQuietly(m_context.AudioFile2write);
+    failure = m_outputs.SettleAfterFailure(failure);
     m_context.seams.messages->error(failure);
+    reportUntagged();
     return Outcome::Failed;
+}
+
+void RunControl::reportUntagged()
+{
+    if (!m_untagged.isEmpty())
+        m_context.seams.messages->error(UntaggedReport());
+}
+
+QStringList RunControl::CutShortFiles() const
+{
+    QStringList paths;
+    for (const WrittenOutput &output : m_cutShort)
+        paths.append(output.path);
+    return paths;
+}
+
+QString RunControl::StopReport() const
+{
+    if (!m_endedByStop)
+        return {};
+    if (m_cutShort.isEmpty())
+        return QStringLiteral("The conversion was stopped between two files: no file was cut short, "
+                              "every file written holds all its audio.");
+    QStringList lines;
+    for (const WrittenOutput &output : m_cutShort)
+        lines.append(QStringLiteral("%1 (it holds %2 of %3)")
+                         .arg(output.path, secondsText(output.heldMs), secondsText(output.plannedMs)));
+    return QStringLiteral("The conversion was stopped. This file holds only what was converted until then:\n%1")
+        .arg(lines.join(QLatin1Char('\n')));
+}
+
+QString RunControl::UntaggedReport() const
+{
+    return QStringLiteral("The tags could not be written into these files; they are kept without tags:\n%1")
+        .arg(m_untagged.join(QLatin1Char('\n')));
 }
 
 void RunControl::openOutputFolder()

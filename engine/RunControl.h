@@ -55,9 +55,17 @@ public:
     // SessionEnding() came while a Start call was on the stack: the front end
     // ends once that call has returned and it has told the user what it must.
     bool SessionEndWaiting() const { return m_sessionEndWaiting; }
-    // Files an ending session cut short: closed and valid, but holding only
-    // what was converted until then. Kept until the next Start call.
-    const QStringList &CutShortFiles() const { return m_cutShort; }
+    // Files a stop cut short (Stop or an ending session): closed, valid and
+    // named, but holding only what was converted until then. Kept until the
+    // next Start call.
+    QStringList CutShortFiles() const;
+    // After a run a stop ended: which file was cut short and how much it
+    // holds, or that the stop came between files; empty otherwise.
+    QString StopReport() const;
+    // Pieces whose tags could not be written (they are kept without them),
+    // and the message that says so; kept until the next Start call.
+    const QStringList &UntaggedFiles() const { return m_untagged; }
+    QString UntaggedReport() const;
     // The session ended while the last Start call's run converted.
     bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
@@ -71,8 +79,8 @@ public:
 Q_SIGNALS:
     void stopPlaybackRequested();
     void fileListFocusRequested();
-    // A split piece is closed and tagged, or the joined file is closed; also
-    // for the partial piece or file a Stop leaves.
+    // A split piece is closed, tagged and named, or the joined file is closed
+    // and named; also for the partial piece or file a Stop leaves.
     void outputWritten(const QString &path);
 
 private:
@@ -87,6 +95,7 @@ private:
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
+    void reportUntagged();
     void openOutputFolder();
 
     RunContext &m_context;
@@ -100,7 +109,9 @@ private:
     bool m_busy = false;
     bool m_sessionEndWaiting = false;
     bool m_cuttingShort = false;   // the session ends during a conversion
-    QStringList m_cutShort;
+    bool m_endedByStop = false;    // the last Start call's run was stopped
+    QList<WrittenOutput> m_cutShort;
+    QStringList m_untagged;
 };
 
 } // namespace korvex

@@ -68,6 +68,11 @@ qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 dura
     return SourceFrameAt(piece.Piece.End, lengthFrames, durationMs);
 }
 
+qint64 FramesToMs(qint64 frames, qint64 lengthFrames, qint64 durationMs)
+{
+    return lengthFrames > 0 ? qRound64(double(frames) * double(durationMs) / double(lengthFrames)) : 0;
+}
+
 void CloseIfOpen(IAudioFile2 &file)
 {
     if (file.isOpen())

@@ -42,6 +42,10 @@ int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs);
 // file's true end when the plan gives it the fraction after the last second.
 qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 durationMs);
 
+// Milliseconds that `frames` of the open source stand for, by its frame
+// length and its duration.
+qint64 FramesToMs(qint64 frames, qint64 lengthFrames, qint64 durationMs);
+
 void CloseIfOpen(IAudioFile2 &file);
 // For the error path: closes and swallows what a failing component says, so
 // the error that ended the run is the one the user reads.

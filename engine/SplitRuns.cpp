@@ -13,7 +13,7 @@
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 namespace korvex {
 
@@ -201,9 +201,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
 
     CloseIfOpen(writer);
     m_outputs.ApplyOutputProfile(OutputFiles::OutputFormatIndex);
-    QString path = m_outputs.MakeSplitOutputPath(source.row);
     writer.setDataFormat(source.sampleRate, source.channels);
-    createPiece(source.row, path);
+    const QString temporary = createPiece(source.row);
     const QString before = SegmentStatus(m_context, statusRow);
     SetSegmentStatus(m_context, statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
@@ -214,33 +213,52 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     if (written == 0) {
         // Stopped before its first block, or nothing was left to decode: a
         // file without audio is not a piece.
-        QFile::remove(path);
+        m_outputs.DropOutput();
         SetSegmentStatus(m_context, statusRow, before);
         return;
     }
+    WrittenOutput output;
+    output.cutShort = m_pieceStopped && written < piece.frames;
+    output.heldMs = FramesToMs(written, source.lengthFrames, source.durationMs);
+    output.plannedMs = FramesToMs(piece.frames, source.lengthFrames, source.durationMs);
     // a copy: the list may change under a stopped run before the tags are written
     const AudioFileinfo tags = m_context.jobs.tags(source.row);
-    AnswerEventsDuring([this, &path, &tags] { m_outputs.WriteOutputTags(path, tags); });
-    SetSegmentStatus(m_context, statusRow, status_word::Finish);
-    m_hooks.outputWritten(path, m_pieceStopped);
+    // Tags go in before the file gets its name: a name never shows a file
+    // whose header is still being rewritten.
+    AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags); });
+    output.path = m_outputs.FinishOutput();
+    SetSegmentStatus(m_context, statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
+    m_hooks.outputWritten(output);
 }
 
-void SplitRuns::createPiece(int row, QString &path)
+QString SplitRuns::createPiece(int row)
 {
     IAudioFile2 &writer = m_context.AudioFile2write;
-    const auto create = [&writer, &path] {
-        AnswerEventsDuring([&writer, &path] {
+    const auto create = [&](const QString &finalPath, std::function<QString()> nextName) {
+        QString temporary;
+        AnswerEventsDuring([&] {
             CloseIfOpen(writer);
-            writer.createForWrite(path, 0);
+            temporary = m_outputs.StartOutput(finalPath, false, std::move(nextName));
+            try {
+                writer.createForWrite(temporary, 0);
+            } catch (const KorvexError &error) {
+                m_outputs.DropOutput();
+                throw KorvexError(QString(error.text()).replace(temporary, finalPath));
+            }
         });
+        return temporary;
     };
     try {
-        create();
+        return create(m_outputs.MakeSplitOutputPath(row), [this, row] { return m_outputs.MakeSplitOutputPath(row); });
     } catch (const KorvexError &) {
         CloseIfOpen(writer);
-        path = m_outputs.FallbackPath(row);
-        create();
+        // Another name helps where the file system refuses this one, not
+        // where the folder takes no file at all: then the piece is named.
+        const QFileInfo folder(m_context.settings.settings().OutputFolder);
+        if (!folder.isDir() || !folder.isWritable())
+            throw;
     }
+    return create(m_outputs.FallbackPath(row), [this, row] { return m_outputs.FallbackPath(row); });
 }
 
 bool SplitRuns::stillConverting()

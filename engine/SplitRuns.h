@@ -15,7 +15,8 @@ class RunProgress;
 // block by block, showing "Converting" and "Finish" in lv_time and the
 // progress of the current piece. They set Converting at their start and clear
 // it at their end; Stop ends them after the block at hand, and the piece being
-// written is still closed, tagged and marked "Finish".
+// written is still closed, tagged, named and marked "Stopped" when it did not
+// get all its audio.
 class SplitRuns
 {
 public:
@@ -42,7 +43,8 @@ private:
     // Converts the pieces of the entry whose file `source` is, then closes it.
     void splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd);
     void convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd);
-    void createPiece(int row, QString &path);
+    // Creates the piece's temporary file in the writer; returns its path.
+    QString createPiece(int row);
     // The frames written.
     qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
     // StillConverting, remembering a stop the piece at hand has seen.

@@ -13,6 +13,7 @@ inline const QString Ok = QStringLiteral("Ok");                  // confirmed ju
 inline const QString Unconvert = QStringLiteral("Unconvert");    // a planned piece
 inline const QString Converting = QStringLiteral("Converting");  // being converted
 inline const QString Finish = QStringLiteral("Finish");          // written
+inline const QString Stopped = QStringLiteral("Stopped");        // written in part: a stop cut it short
 inline const QString Playing = QStringLiteral("Playing");        // being played
 } // namespace status_word
 

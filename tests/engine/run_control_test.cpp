@@ -147,9 +147,10 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
 }
 
-// The window and korvex-cli name the file an ending session cut short from
-// this list; a plain Stop is the user's own choice and lists nothing.
-TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
+// The window and korvex-cli name the file a stop cut short from this list,
+// whether the session ended or the user pressed Stop; only an ending
+// session is remembered as such.
+TEST_F(RunGuardTest, AnEndingSessionAndAStopListTheFileTheyCutShort)
 {
     add({makeTone(QStringLiteral("eight.wav"), 8.0)});
     settings().SplitMode = split_mode::Time;
@@ -178,8 +179,9 @@ TEST_F(RunGuardTest, AnEndingSessionListsTheFileItCutShortAndAStopDoesNot)
     EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.at(1)});
 
     runStoppedBy([&] { bench().control.Stop(); });
-    EXPECT_EQ(written.size(), 2);
-    EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
+    ASSERT_EQ(written.size(), 2);
+    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{written.at(1)});
+    EXPECT_FALSE(bench().control.StoppedBySessionEnd());
     EXPECT_FALSE(bench().control.SessionEndWaiting());
 
     // ending an idle session leaves nothing waiting
@@ -212,6 +214,9 @@ TEST_F(RunGuardTest, APieceCompletedAsTheSessionEndsIsNotCutShort)
     ASSERT_EQ(written.size(), 1);
     EXPECT_EQ(audioFrames(written.first()), 4 * 44100);
     EXPECT_TRUE(bench().control.CutShortFiles().isEmpty());
+    // said as it happened: no file was cut short
+    EXPECT_TRUE(bench().control.StopReport().contains(QStringLiteral("between two files")))
+        << bench().control.StopReport().toStdString();
 }
 
 } // namespace

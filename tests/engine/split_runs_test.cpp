@@ -204,7 +204,9 @@ TEST_F(SplitRunTest, PiecesNeverOverwriteFilesAlreadyInTheOutputFolder)
     EXPECT_EQ(QFileInfo(output(QStringLiteral("keep_1.wma"))).size(), kept);
 }
 
-TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndFinished)
+// The piece a Stop cut short is kept closed, tagged and named, its row says
+// "Stopped", and the stop report names it with what it holds.
+TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndNamedAsStopped)
 {
     add({makeTone(QStringLiteral("long.wav"), 30.0), makeTone(QStringLiteral("next.wav"), 3.0)});
     bench().jobs.tags(0).Title = QStringLiteral("Stopped Piece");
@@ -222,11 +224,17 @@ TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndFinished)
     const qint64 frames = audioFrames(output(QStringLiteral("long_1.wma")));
     EXPECT_GT(frames, 4 * Rate);
     EXPECT_LT(frames, 12 * Rate);
-    EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Unconvert}));
+    EXPECT_EQ(statuses(), (QStringList{status_word::Stopped, status_word::Unconvert}));
     const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
                                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
                                      output(QStringLiteral("long_1.wma")));
     EXPECT_EQ(title.trimmed(), QStringLiteral("Stopped Piece"));
+    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{output(QStringLiteral("long_1.wma"))});
+    const QString report = bench().control.StopReport();
+    EXPECT_TRUE(report.contains(output(QStringLiteral("long_1.wma")))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("of 20.0 s"))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("holds %1 s").arg(double(frames) / Rate, 0, 'f', 1).left(9)))
+        << report.toStdString();
     EXPECT_FALSE(bench().run.Converting);
     EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
     EXPECT_EQ(bench().progress.ConvertBarRect().width(), 0);
