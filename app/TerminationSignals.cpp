@@ -50,6 +50,9 @@ void HeldTerminationSignals::release()
 
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
+    // Over a file-size limit a write fails with EFBIG instead of killing the
+    // program, and the writer keeps what the file holds.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSockets) != 0)
         return;
     m_notifier = new QSocketNotifier(signalSockets[1], QSocketNotifier::Read, this);

@@ -5,6 +5,7 @@
 #include "cli/Interrupt.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
+#include "components/SalvageSink.h"
 #include "components/WmaProfiles.h"
 #include "engine/OutputNames.h"
 #include "engine/Workbench.h"
@@ -157,24 +158,14 @@ int addFiles(const QStringList &files, Workbench &bench, const TerminalMessages 
     return exit_code::Done;
 }
 
-void reportStop(const RunControl &control)
-{
-    const QStringList &cutShort = control.CutShortFiles();
-    if (cutShort.isEmpty()) {
-        PrintError(QStringLiteral("stopped; the file being written was closed and kept"));
-        return;
-    }
-    PrintError(QStringLiteral("stopped; this file holds only what was converted until then:\n%1")
-                   .arg(cutShort.join(QLatin1Char('\n'))));
-}
-
 int exitCodeOf(RunControl::Outcome outcome, const RunControl &control)
 {
     switch (outcome) {
     case RunControl::Outcome::Finished:
-        return exit_code::Done;
+        // the files are there, but not as asked: the message named them
+        return control.UntaggedFiles().isEmpty() ? exit_code::Done : exit_code::RunFailed;
     case RunControl::Outcome::Stopped:
-        reportStop(control);
+        PrintError(control.StopReport());
         return exit_code::Stopped;
     case RunControl::Outcome::Failed:
         return exit_code::RunFailed;
@@ -193,6 +184,9 @@ QString refusalOf(const QString &file, IAudioFile2 &reader)
         return QStringLiteral("no such file: %1").arg(file);
     if (!info.isFile() || !info.isReadable())
         return QStringLiteral("cannot read %1").arg(file);
+    if (AsfWritingUnfinished(file))
+        return QStringLiteral("%1 is incomplete: its writing never finished (a killed run left it), "
+                              "so its header does not say what it holds").arg(file);
     qint64 durationMs = 0;
     try {
         reader.openForRead(info.absoluteFilePath(), 0, 1);

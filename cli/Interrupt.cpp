@@ -1,6 +1,7 @@
 #include "cli/Interrupt.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace korvex::cli {
 
@@ -20,7 +21,13 @@ void InstallInterruptHandler()
     struct sigaction action = {};
     action.sa_handler = noteInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    // SIGTERM (timeout, kill, service managers) and SIGHUP (a closed
+    // terminal) stop as Ctrl-C does: the file being written is closed valid.
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(number, &action, nullptr);
+    // Over a file-size limit a write fails with EFBIG instead of killing the
+    // program, and the writer keeps what the file holds.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool Interrupted()

@@ -2,7 +2,7 @@
 
 namespace korvex::cli {
 
-// Ctrl-C only sets a flag here (nothing else is safe inside a signal
+// Ctrl-C, SIGTERM and SIGHUP only set a flag here (nothing else is safe inside a signal
 // handler); the message pump hook turns it into Stop at the run's next check.
 void InstallInterruptHandler();
 bool Interrupted();

@@ -25,6 +25,7 @@ constexpr int BufferSize = 32768;
 // Object GUIDs as they are stored.
 const QByteArray FilePropertiesGuid =
     QByteArray::fromHex("a1dcab8c47a9cf118ee400c00c205365");
+const QByteArray HeaderObjectGuid = QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c");
 const QByteArray DataObjectGuid = QByteArray::fromHex("3626b2758e66cf11a6d900aa0062ce6c");
 constexpr int DataObjectHeader = 50;
 
@@ -166,6 +167,20 @@ qint64 SalvageAsf(const QString &path)
     file.write(header);
     file.resize(fileSize);
     return kept;
+}
+
+bool AsfWritingUnfinished(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(1 << 20);
+    const qsizetype props = head.indexOf(FilePropertiesGuid);
+    const qsizetype data = head.indexOf(DataObjectGuid);
+    if (!head.startsWith(HeaderObjectGuid) || props < 0 || data < 0 || props + 104 > head.size())
+        return false;
+    const bool placeholders = readU64(head, props + 40) == 0 && readU64(head, props + 56) == 0;
+    return placeholders && file.size() > data + DataObjectHeader;
 }
 
 } // namespace korvex

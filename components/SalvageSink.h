@@ -47,4 +47,9 @@ private:
 // is not one Korvex wrote.
 qint64 SalvageAsf(const QString &path);
 
+// True for a WMA file whose writing never finished (a killed run left it):
+// its header still holds the placeholders written before the audio, no
+// packet count and no file size, while audio follows it.
+bool AsfWritingUnfinished(const QString &path);
+
 } // namespace korvex

@@ -68,6 +68,17 @@ protected:
         return path;
     }
 
+    // Waits (real time: the test runs alone) until `path` holds at least
+    // `bytes`; false after a minute.
+    static bool waitForFile(const QString &path, qint64 bytes = 1)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(path).size() < bytes && waited.elapsed() < 60000)
+            QThread::msleep(10);
+        return QFileInfo(path).size() >= bytes;
+    }
+
     QString settingsFile() const { return m_folder.configHome() + QStringLiteral("/Korvex.ini"); }
     QStringList outputs(const QString &folder) const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 
@@ -270,37 +281,68 @@ TEST_F(CliTest, ProfilesListsAllFortySeven)
     EXPECT_TRUE(lines.at(46).contains(QStringLiteral("Lossless")));
 }
 
-TEST_F(CliTest, CtrlCInRealTimeStopsLikeStopAndKeepsTheTaggedPartialPiece)
+// Ctrl-C, SIGTERM (timeout, kill, service managers) and SIGHUP stop alike:
+// the piece being written is closed, tagged, named and reported with what it
+// holds, and korvex-cli ends with 130.
+TEST_F(CliTest, InterruptingSignalsInRealTimeStopLikeStopAndKeepTheTaggedPartialPiece)
 {
     const QString source = m_folder.file(QStringLiteral("long.wma"));
-    // Pieces long enough that the interrupt lands inside the first one
-    // however fast the encoder runs.
+    // Pieces long enough that the signal lands inside the first one however
+    // fast the encoder runs.
     ASSERT_TRUE(MakeToneWithFfmpeg(source, 900, {QStringLiteral("title=Interrupted")}));
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(number);
+        const QString out = m_folder.file(QStringLiteral("out%1").arg(number));
+        QProcess process;
+        start(process, {"split", "--mode", "time", "--seconds", "800", "-o", out, source});
+        const QString piece = out + QStringLiteral("/Interrupted_1.wma");
+        ASSERT_TRUE(waitForFile(piece + QStringLiteral(".part")));
+        QThread::msleep(200);
+        ::kill(pid_t(process.processId()), number);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 130);
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(errors.contains(QStringLiteral("holds only what was converted until then:\n") + piece +
+                                    QStringLiteral(" (it holds ")))
+            << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral(" of 800.0 s)"))) << errors.toStdString();
+        EXPECT_EQ(outputs(out), QStringList{"Interrupted_1.wma"});
+        const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                                                     "-of", "csv=p=0", piece});
+        EXPECT_GT(probe.output.toDouble(), 0.0);
+        EXPECT_LT(probe.output.toDouble(), 750.0);
+        const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                                        "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                                         piece);
+        EXPECT_EQ(title.trimmed(), QStringLiteral("Interrupted"));
+    }
+}
+
+// kill -9 leaves the piece under its temporary name only; info calls it
+// incomplete, and the next run into the folder is not confused by it.
+TEST_F(CliTest, AKilledRunInRealTimeLeavesOnlyAPartFileThatInfoCallsIncomplete)
+{
+    const QString source = m_folder.file(QStringLiteral("long.wma"));
+    ASSERT_TRUE(MakeToneWithFfmpeg(source, 900, {QStringLiteral("title=Killed")}));
     QProcess process;
     start(process, {"split", "--mode", "time", "--seconds", "800", "-o", m_out, source});
-    const QString piece = m_out + QStringLiteral("/Interrupted_1.wma");
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFileInfo::exists(piece) && waited.elapsed() < 60000)
-        QThread::msleep(10);
-    ASSERT_TRUE(QFileInfo::exists(piece));
-    QThread::msleep(200);
-    ::kill(pid_t(process.processId()), SIGINT);
+    const QString part = m_out + QStringLiteral("/Killed_1.wma.part");
+    ASSERT_TRUE(waitForFile(part, 256 * 1024));
+    ::kill(pid_t(process.processId()), SIGKILL);
     ASSERT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 130);
-    const QString errors = QString::fromUtf8(process.readAllStandardError());
-    EXPECT_TRUE(errors.contains(QStringLiteral("stopped")));
-    // named as the window names a file its close cut short
-    EXPECT_TRUE(errors.contains(QStringLiteral("holds only what was converted until then:\n") + piece)) << errors.toStdString();
-    EXPECT_EQ(outputs(m_out), QStringList{"Interrupted_1.wma"});
-    const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
-                                                                 "-of", "csv=p=0", piece});
-    EXPECT_GT(probe.output.toDouble(), 0.0);
-    EXPECT_LT(probe.output.toDouble(), 750.0);
-    const QString title = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
-                                                    "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
-                                     piece);
-    EXPECT_EQ(title.trimmed(), QStringLiteral("Interrupted"));
+    EXPECT_EQ(outputs(m_out), QStringList{"Killed_1.wma.part"});
+
+    const CliResult info = run({"info", part});
+    EXPECT_EQ(info.exitCode, 2);
+    EXPECT_TRUE(info.errors.contains(part + QStringLiteral(" is incomplete"))) << info.errors.toStdString();
+
+    const QString shorter = m_folder.file(QStringLiteral("short.wma"));
+    ASSERT_TRUE(MakeToneWithFfmpeg(shorter, 3, {QStringLiteral("title=Killed")}));
+    const CliResult again = run({"split", "--mode", "time", "--seconds", "60", "-o", m_out, shorter});
+    EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
+    EXPECT_EQ(outputs(m_out), (QStringList{"Killed_1.wma", "Killed_1.wma.part"}));
+    EXPECT_EQ(run({"info", m_out + QStringLiteral("/Killed_1.wma")}).exitCode, 0);
 }
 
 TEST_F(CliTest, SilencesPrintsEachFilesPiecesOfSoundInTheSegmentsSyntax)
