@@ -183,4 +183,16 @@ bool AsfWritingUnfinished(const QString &path)
     return placeholders && file.size() > data + DataObjectHeader;
 }
 
+qint64 AsfDataPackets(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray head = file.read(1 << 20);
+    const qsizetype props = head.indexOf(FilePropertiesGuid);
+    if (!head.startsWith(HeaderObjectGuid) || props < 0 || props + 104 > head.size())
+        return 0;
+    return qint64(std::min<quint64>(readU64(head, props + 56), std::numeric_limits<qint64>::max()));
+}
+
 } // namespace korvex

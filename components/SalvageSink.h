@@ -52,4 +52,8 @@ qint64 SalvageAsf(const QString &path);
 // packet count and no file size, while audio follows it.
 bool AsfWritingUnfinished(const QString &path);
 
+// The data packets a closed WMA file's header counts; 0 when it holds no
+// audio or is no such file.
+qint64 AsfDataPackets(const QString &path);
+
 } // namespace korvex

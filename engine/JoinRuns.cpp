@@ -111,8 +111,9 @@ void JoinRuns::surveySources()
     AnswerEventsDuring([this, &reader, &paths] {
         CloseIfOpen(reader);
         for (const QString &path : paths) {
+            const SourceStamp stamp = SourceStamp::of(path);
             reader.openForRead(path, 0, 1);
-            m_sources.append({reader.length(), reader.duration(), reader.sampleRate()});
+            m_sources.append({reader.length(), reader.duration(), reader.sampleRate(), stamp});
             if (m_sources.size() == 1) {
                 m_rate0 = reader.sampleRate();
                 m_channels0 = reader.channelCount();
@@ -274,6 +275,7 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
             break;
 
         SampleArray data;
+        m_sources.at(entry.row).stamp.checkUnchanged();
         AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
         const qsizetype bound = data.upperBound();
         if (bound <= 1)

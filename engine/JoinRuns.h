@@ -2,6 +2,7 @@
 
 #include "components/SampleArray.h"
 #include "engine/RunContext.h"
+#include "engine/SourceStamp.h"
 #include "joblist/SegmentPlan.h"
 
 #include <QtGlobal>
@@ -37,6 +38,7 @@ private:
         qint64 lengthFrames = 0;
         qint64 durationMs = 0;
         int rate = 0;
+        SourceStamp stamp;
     };
     struct Entry;
     struct Span;

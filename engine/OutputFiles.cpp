@@ -3,6 +3,7 @@
 #include "components/FilePublishing.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
+#include "components/SalvageSink.h"
 #include "components/Seams.h"
 #include "engine/OutputNames.h"
 #include "joblist/JobList.h"
@@ -177,8 +178,8 @@ QString OutputFiles::SettleAfterFailure(const QString &failure)
 {
     if (!m_pending)
         return failure;
-    const QFileInfo left(m_pending->temporary);
-    if (!left.isFile() || left.size() == 0) {
+    // a file without audio is no output (the failure came before its first block)
+    if (AsfDataPackets(m_pending->temporary) == 0) {
         DropOutput();
         return failure;
     }

@@ -8,6 +8,7 @@
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceStamp.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
@@ -63,6 +64,7 @@ struct SplitRuns::Source
     int sampleRate = 0;
     int channels = 0;
     int fadeOutFrames = 0;
+    SourceStamp stamp;
 };
 
 struct SplitRuns::Piece
@@ -161,6 +163,7 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     m_hooks.focusFileList();
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = entry.FileName;
+    source.stamp = SourceStamp::of(path);
     AnswerEventsDuring([&reader, &path] {
         CloseIfOpen(reader);
         reader.openForRead(path, 0, 1);
@@ -290,6 +293,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
             n = left;
 
         SampleArray data;
+        source.stamp.checkUnchanged();
         AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
         qsizetype bound = data.upperBound();
         if (bound < 1)
