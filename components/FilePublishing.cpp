@@ -34,19 +34,6 @@ bool unsupported(int error)
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM || error == EXDEV;
 }
 
-// The longest start of `text` whose encoded form takes at most `bytes`,
-// never cutting a character (nor a surrogate pair) in two.
-QString fittingStart(const QString &text, qsizetype bytes)
-{
-    QString start = text;
-    while (!start.isEmpty() && QFile::encodeName(start).size() > bytes) {
-        start.chop(1);
-        if (!start.isEmpty() && start.back().isHighSurrogate())
-            start.chop(1);
-    }
-    return start;
-}
-
 Publishing publishThroughPlaceholder(const QByteArray &from, const QByteArray &to, const QString &finalPath)
 {
     const int placeholder = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -67,13 +54,24 @@ Publishing publishThroughPlaceholder(const QByteArray &from, const QByteArray &t
 
 } // namespace
 
+QString StartFittingBytes(const QString &text, qsizetype bytes)
+{
+    QString start = text;
+    while (!start.isEmpty() && QFile::encodeName(start).size() > bytes) {
+        start.chop(1);
+        if (!start.isEmpty() && start.back().isHighSurrogate())
+            start.chop(1);
+    }
+    return start;
+}
+
 QString TemporaryPathFor(const QString &finalPath, int attempt)
 {
     const QFileInfo info(finalPath);
     const QString tail = attempt <= 1 ? QStringLiteral(".part") : QStringLiteral(".%1.part").arg(attempt);
     const qsizetype room = NameLimitBytes - QFile::encodeName(tail).size();
     const QString folder = finalPath.left(finalPath.size() - info.fileName().size());
-    return folder + fittingStart(info.fileName(), room) + tail;
+    return folder + StartFittingBytes(info.fileName(), room) + tail;
 }
 
 Publishing PublishWithoutReplacing(const QString &temporary, const QString &finalPath)

@@ -13,6 +13,10 @@ namespace korvex {
 // 255-byte name limit asks for it.
 QString TemporaryPathFor(const QString &finalPath, int attempt);
 
+// The longest start of `text` whose file-name encoding takes at most `bytes`,
+// never cutting a character (nor a surrogate pair) in two.
+QString StartFittingBytes(const QString &text, qsizetype bytes);
+
 enum class Publishing { Published, NameTaken };
 
 // Gives `temporary` the name `finalPath` unless something is there already,

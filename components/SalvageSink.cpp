@@ -169,15 +169,28 @@ qint64 SalvageAsf(const QString &path)
     return kept;
 }
 
+namespace {
+
+// The start of an ASF file and where its file properties object begins
+// there; -1 when the file is none or its header is cut off.
+qsizetype readAsfHead(QFile &file, QByteArray &head)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    head = file.read(1 << 20);
+    const qsizetype props = head.indexOf(FilePropertiesGuid);
+    return head.startsWith(HeaderObjectGuid) && props >= 0 && props + 104 <= head.size() ? props : -1;
+}
+
+} // namespace
+
 bool AsfWritingUnfinished(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(1 << 20);
-    const qsizetype props = head.indexOf(FilePropertiesGuid);
+    QByteArray head;
+    const qsizetype props = readAsfHead(file, head);
     const qsizetype data = head.indexOf(DataObjectGuid);
-    if (!head.startsWith(HeaderObjectGuid) || props < 0 || data < 0 || props + 104 > head.size())
+    if (props < 0 || data < 0)
         return false;
     const bool placeholders = readU64(head, props + 40) == 0 && readU64(head, props + 56) == 0;
     return placeholders && file.size() > data + DataObjectHeader;
@@ -186,11 +199,9 @@ bool AsfWritingUnfinished(const QString &path)
 qint64 AsfDataPackets(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray head = file.read(1 << 20);
-    const qsizetype props = head.indexOf(FilePropertiesGuid);
-    if (!head.startsWith(HeaderObjectGuid) || props < 0 || props + 104 > head.size())
+    QByteArray head;
+    const qsizetype props = readAsfHead(file, head);
+    if (props < 0)
         return 0;
     return qint64(std::min<quint64>(readU64(head, props + 56), std::numeric_limits<qint64>::max()));
 }

@@ -62,7 +62,7 @@ OutputFiles::OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &wr
 QString OutputFiles::MakeSplitOutputPath(int row) const
 {
     const QString caption = m_jobs.fileModel()->row(row).caption;
-    return FreeSplitPath(m_settings.settings().OutputFolder, caption);
+    return FreeSplitPath(m_settings.settings().OutputFolder, caption, m_jobs.JobRecords().at(row).FileName);
 }
 
 QString OutputFiles::FallbackPath(int row) const

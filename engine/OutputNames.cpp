@@ -1,5 +1,6 @@
 #include "engine/OutputNames.h"
 
+#include "components/FilePublishing.h"
 #include "components/KorvexError.h"
 #include "joblist/ListText.h"
 
@@ -12,6 +13,10 @@ namespace korvex {
 namespace {
 
 const QString Wma = QStringLiteral(".wma");
+
+constexpr qsizetype NameLimitBytes = 255;
+// "_", a number of up to ten digits and ".wma"
+constexpr qsizetype NumberRoomBytes = 15;
 
 QString numberSuffix(qint64 n)
 {
@@ -68,9 +73,26 @@ QString NumberedPieceName(const QString &base, qint64 n)
     return withoutWma(ReplaceExtensionWithWma(base)) + suffix + Wma;
 }
 
-QString FreeSplitPath(const QString &folder, const QString &caption)
+QString PieceStem(const QString &caption, const QString &sourceFile)
 {
-    const QString base = CleanName(SplitBaseName(caption));
+    const auto stemOf = [](const QString &text) {
+        QString clean = CleanName(text);
+        qsizetype start = 0;
+        while (start < clean.size() && (clean.at(start) == QLatin1Char('.') || clean.at(start).isSpace()))
+            ++start;
+        return SplitBaseName(clean.mid(start)).trimmed();
+    };
+    QString stem = stemOf(caption);
+    if (stem.isEmpty())
+        stem = stemOf(QFileInfo(sourceFile).fileName());
+    if (stem.isEmpty())
+        stem = QStringLiteral("piece");
+    return StartFittingBytes(stem, NameLimitBytes - NumberRoomBytes);
+}
+
+QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile)
+{
+    const QString base = PieceStem(caption, sourceFile);
     // The first candidate follows the extension rule even where it eats the
     // number (".intro.wma" stays ".intro.wma"); the numbered ones keep it.
     const QString first = folder + ReplaceExtensionWithWma(base + numberSuffix(1));

@@ -20,11 +20,17 @@ QString ReplaceExtensionWithWma(const QString &name);
 // extension rule (a base that begins with "." would otherwise lose it).
 QString NumberedPieceName(const QString &base, qint64 n);
 
+// The stem piece names are made of: the caption cleaned of the characters a
+// file name may not hold (control characters included) and of leading dots
+// and blanks, which would hide the file or name nothing, then cut at its
+// first "."; the source file's own name where nothing is left; shortened at a
+// character boundary so that stem_N.wma fits a name's 255 bytes.
+QString PieceStem(const QString &caption, const QString &sourceFile);
+
 // The path of the next piece of a row with this caption in folder (which ends
-// in "/"): base_1.wma, then the first free base_N.wma. The caption is cleaned
-// of the characters a file name may not hold, so a tag title such as "../x"
-// or "AC/DC" cannot lead out of the folder.
-QString FreeSplitPath(const QString &folder, const QString &caption);
+// in "/"): stem_1.wma, then the first free stem_N.wma. A tag title such as
+// "../x" or "AC/DC" cannot lead out of the folder.
+QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile = {});
 
 // The source's own name with ".wma" in folder, or when that is taken the first
 // free numbered form of it.

@@ -67,9 +67,9 @@ OGGTag oggComments(const QString &path)
 
 EntryTags oggTags(const QString &path)
 {
+    // the title stays as written: only the caption must suit a file name
     const OGGTag ogg = oggComments(path);
-    const QString caption = captionFrom(ogg.Title);
-    return {caption, recordOf(ogg, caption)};
+    return {captionFrom(ogg.Title), recordOf(ogg, TrimTagText(ogg.Title))};
 }
 
 EntryTags mp3Tags(const QString &path)
@@ -78,10 +78,11 @@ EntryTags mp3Tags(const QString &path)
     ReadID3v1(path);
     entry.caption = captionFrom(ID3v1Text(ID3v1Tag.Title));
     ReadID3v2(path);
-    const QString title = captionFrom(ID3v2Tag.Title);
-    if (!title.isEmpty())
-        entry.caption = title;
-    entry.tags = recordOf(ID3v2Tag, title);
+    const QString caption = captionFrom(ID3v2Tag.Title);
+    if (!caption.isEmpty())
+        entry.caption = caption;
+    // the title stays as written: only the caption must suit a file name
+    entry.tags = recordOf(ID3v2Tag, TrimTagText(ID3v2Tag.Title));
     return entry;
 }
 

@@ -18,7 +18,8 @@ struct EntryTags
 // header, ".ogg" from the Vorbis comments (Ogg Opus, FLAC and Speex through
 // TagLib), ".mp3" from ID3v1 then ID3v2 (an ID3v2 title wins), every other
 // extension from TagLib's generic tag. Captions are cleaned of the characters
-// a file name may not hold and trimmed. Year is never taken.
+// a file name may not hold and trimmed; the record's title is kept as
+// written, trimmed only. Year is never taken.
 // Throws KorvexError when a reader fails (an unreadable MP3, an Ogg file that
 // is none of the four codecs).
 EntryTags TagsForFile(const QString &path);

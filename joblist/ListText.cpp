@@ -49,7 +49,9 @@ QString CleanName(const QString &text)
     QString clean;
     clean.reserve(text.size());
     for (const QChar c : text) {
-        if (!forbidden.contains(c))
+        // a newline or another control character in a name breaks every
+        // list of names, and shows nothing in a caption
+        if (!forbidden.contains(c) && c.category() != QChar::Other_Control)
             clean.append(c);
     }
     return clean;

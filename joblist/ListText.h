@@ -9,7 +9,8 @@ namespace korvex {
 // division and remainder truncate toward zero (−65 gives "00:-01:-05").
 QString TimeText(qint64 seconds);
 
-// The text without * ? | : " / \ < >, all other characters in their order.
+// The text without * ? | : " / \ < > and control characters, all other
+// characters in their order.
 QString CleanName(const QString &text);
 
 // A file size as the file list shows it: mebibytes rounded to five significant
