@@ -14,6 +14,8 @@
 #include "settings/SilenceSettings.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,6 +31,18 @@ namespace {
 [[noreturn]] void fail(const QString &text)
 {
     throw UsageError{text};
+}
+
+constexpr qsizetype NameLimitBytes = 255;
+
+// A folder that really takes a new file: permissions alone do not say so
+// (/proc, a read-only mount, root's view of either).
+bool folderTakesFiles(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".korvex-probe-XXXXXX")));
+    return probe.open();
 }
 
 void applySettings(const CliOptions &options, Workbench &bench)
@@ -65,8 +79,7 @@ void prepareOutputFolder(const CliOptions &options, Workbench &bench)
             folder += QLatin1Char('/');
         bench.settings().OutputFolder = folder;
     }
-    const QFileInfo info(folder);
-    if (!info.isDir() || !info.isWritable())
+    if (!folderTakesFiles(folder))
         fail(QStringLiteral("cannot write to the output folder %1").arg(folder));
 }
 
@@ -265,10 +278,11 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
     const QFileInfo info(output);
     if (info.isDir())
         fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir() || !folder.isWritable())
+    if (!folderTakesFiles(info.absolutePath()))
         fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
     const QString path = JoinOutputPathFor(info.absoluteFilePath());
+    if (QFile::encodeName(QFileInfo(path).fileName()).size() > NameLimitBytes)
+        fail(QStringLiteral("%1: the name is longer than a file name may be (%2 bytes)").arg(path).arg(NameLimitBytes));
     if (QFileInfo(path).isDir())
         fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(path));
     const QString existing = QFileInfo(path).canonicalFilePath();

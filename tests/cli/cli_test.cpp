@@ -271,6 +271,23 @@ TEST_F(CliTest, InfoDescribesEveryGoodFileAndReportsEachBadOne)
     EXPECT_TRUE(result.errors.contains("no such file: gone.wav"));
 }
 
+// An output that cannot be written is bad input (status 2), found before
+// anything is converted: a name longer than a file name may be, a folder
+// that takes no file whatever its permissions say.
+TEST_F(CliTest, AnOutputThatCannotBeWrittenEndsWithStatusTwo)
+{
+    const QString source = tone(QStringLiteral("in.wav"), 2.0);
+    const CliResult longName = run({"join", "-o", m_out + QLatin1Char('/') + QString(256, QLatin1Char('n')), source});
+    EXPECT_EQ(longName.exitCode, 2) << longName.errors.toStdString();
+    EXPECT_TRUE(longName.errors.contains(QStringLiteral("longer than a file name may be")))
+        << longName.errors.toStdString();
+    const CliResult proc = run({"split", "--mode", "time", "--seconds", "1", "-o", "/proc", source});
+    EXPECT_EQ(proc.exitCode, 2) << proc.errors.toStdString();
+    EXPECT_TRUE(proc.errors.contains(QStringLiteral("cannot write to the output folder /proc")))
+        << proc.errors.toStdString();
+    EXPECT_TRUE(outputs(m_out).isEmpty());
+}
+
 TEST_F(CliTest, ProfilesListsAllFortySeven)
 {
     const CliResult result = run({QStringLiteral("profiles")});
