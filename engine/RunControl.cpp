@@ -7,11 +7,33 @@
 #include "engine/RunSteps.h"
 #include "joblist/JobList.h"
 #include "player/PlayerState.h"
+#include "joblist/SegmentPlan.h"
 #include "settings/Settings.h"
 
 #include <QScopedValueRollback>
 
 namespace korvex {
+
+namespace {
+
+// What a split of the job as it stands makes: the pieces that hold audio and
+// their length, in milliseconds.
+std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings &settings)
+{
+    int pieces = 0;
+    qint64 ms = 0;
+    for (int row = 0; row < jobs.size(); ++row) {
+        for (const Segment &piece : segmentPlan(jobs, row, settings)) {
+            if (piece.End > piece.Begin) {
+                ++pieces;
+                ms += (qint64(piece.End) - piece.Begin) * 1000;
+            }
+        }
+    }
+    return {pieces, ms};
+}
+
+} // namespace
 
 RunControl::RunControl(RunContext &context, QObject *parent)
     : QObject(parent)
@@ -57,7 +79,10 @@ RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
         return Outcome::NotStarted;
     if (m_context.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    const auto [pieces, ms] = splitTotals(m_context.jobs.JobRecords(), m_context.settings.settings());
+    m_progress.startRun(pieces, ms);
     const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
+    m_progress.endRun();
     if (openOutputFolder && outcome != Outcome::Failed)
         this->openOutputFolder();
     return outcome;
