@@ -4,12 +4,15 @@
 
 namespace korvex {
 
-// Opens folders, files and addresses with the desktop's handler; as with the
-// command lines it stands in for, failures are not reported.
+// Opens folders, files and addresses with the desktop's handler: xdg-open
+// where it is installed, whose exit status tells whether a program took the
+// address (it has none for a help page when no browser is installed), else
+// Qt's own way. A failure reaches the caller's Failure, on the window thread.
 class DesktopLauncher : public LauncherSeam
 {
 public:
-    void open(const QString &pathOrUrl) override;
+    using LauncherSeam::open;
+    void open(const QString &pathOrUrl, const Failure &failed) override;
 };
 
 } // namespace korvex

@@ -23,7 +23,12 @@ QStringList FileDialogs::openFiles(const OpenFilesRequest &request)
     QFileDialog dialog(m_parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog.setNameFilters(qtFilters(request.filter));
+    const QStringList filters = qtFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.value(request.filterIndex, filters.first()));
+    if (!request.startFolder.isEmpty())
+        dialog.setDirectory(request.startFolder);
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() != QDialog::Accepted)
         return {};
@@ -49,9 +54,9 @@ QString FileDialogs::saveFile(const SaveFileRequest &request)
     return dialog.selectedFiles().constFirst();
 }
 
-QString FileDialogs::chooseFolder(const QString &caption, bool forOutputFolder)
+QString FileDialogs::chooseFolder(const QString &caption, bool forOutputFolder, const QString &startFolder)
 {
-    return m_folderChooser ? m_folderChooser->ChooseFolder(caption, forOutputFolder) : QString();
+    return m_folderChooser ? m_folderChooser->ChooseFolder(caption, forOutputFolder, startFolder) : QString();
 }
 
 } // namespace korvex

@@ -17,7 +17,7 @@ public:
     void setFolderChooser(Tfm_dir *chooser) { m_folderChooser = chooser; }
     QStringList openFiles(const OpenFilesRequest &request) override;
     QString saveFile(const SaveFileRequest &request) override;
-    QString chooseFolder(const QString &caption, bool forOutputFolder) override;
+    QString chooseFolder(const QString &caption, bool forOutputFolder, const QString &startFolder) override;
 
     // "WMA Files(*.wma)|*.wma|All files|*" → the filters of a Qt file dialog:
     // "WMA Files(*.wma)", "All files (*)".

@@ -18,8 +18,12 @@
 #include "engine/FindSilences.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
+#include <QTimer>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QPointer>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -64,7 +68,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
 {
     setObjectName(QStringLiteral("fm_main"));
     setWindowTitle(QStringLiteral("Korvex"));
-    setFixedSize(563, 414);
+    setFixedSize(FrameSize);
     setWindowIcon(QIcon(RenderSvg(BuiltInIconPath(QStringLiteral("logo")), 64)));
 
     Skin1 = new TSkin(this);
@@ -142,7 +146,8 @@ void Tfm_main::BindSkin()
     m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);
     m_binding->BindSkinObject(skin_object::Slider, SkinBinding::Kind::Slider);
     for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
-                                skin_object::PercentText, skin_object::Bar})
+                                skin_object::PercentText, skin_object::Bar, skin_object::RunPieceText,
+                                skin_object::RunBar})
         m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
     KeyboardShortcuts::showKeysInToolTips(Skin1->form(this));
     bindWaveform();
@@ -167,6 +172,29 @@ void Tfm_main::placeLists()
     sm->raise();
     cb_format->raise();
     sm->setVisible(m_bench.jobs.memoVisible());
+}
+
+// The window has a fixed frame. A window manager may stretch it anyway (a
+// tiling one, a maximise that ignores the size hints): the window asks for its
+// own size back, and until it gets it the face stays as drawn (TSkin).
+void Tfm_main::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (event->size() == FrameSize || event->size() == m_forcedSize)
+        return;
+    m_forcedSize = event->size();
+    QTimer::singleShot(0, this, [this] {
+        setFixedSize(FrameSize);
+        resize(FrameSize);
+    });
+}
+
+void Tfm_main::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange
+        && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
 void Tfm_main::closeEvent(QCloseEvent *event)
@@ -209,9 +237,21 @@ void Tfm_main::popupAt(QMenu *menu, int dx, int dy)
     menu->popup(frameGeometry().topLeft() + QPoint(dx, dy));
 }
 
+// A help page that cannot be shown is said, with where it lies, so that the
+// user can open it by other means.
 void Tfm_main::openHelp()
 {
-    m_seams.launcher->open(QDir(m_programFolder).filePath(QStringLiteral("help/korvex.html")));
+    const QString page = QDir(m_programFolder).filePath(QStringLiteral("help/korvex.html"));
+    if (!QFileInfo::exists(page)) {
+        m_seams.messages->error(QStringLiteral("The help page is missing. It should be at:\n%1").arg(page));
+        return;
+    }
+    const QPointer<Tfm_main> window(this);
+    m_seams.launcher->open(page, [window, page](const QString &reason) {
+        if (window)
+            window->m_seams.messages->error(
+                QStringLiteral("The help page could not be opened. %1\nIt is at:\n%2").arg(reason, page));
+    });
 }
 
 } // namespace korvex

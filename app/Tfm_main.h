@@ -56,6 +56,8 @@ class Tfm_main : public QWidget
     Q_OBJECT
 public:
     static const QString HomePage;
+    // The client area: the skin's face is drawn for this size alone.
+    static constexpr QSize FrameSize{563, 414};
 
     explicit Tfm_main(const MainWindowOptions &options = {}, QWidget *parent = nullptr);
     ~Tfm_main() override;
@@ -127,6 +129,8 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     Seams resolveSeams(const Seams &given);
@@ -147,6 +151,8 @@ private:
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
+    // After a failed run: Converting cleared, the progress emptied.
+    void readyAfter(RunControl::Outcome outcome);
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
     // In the middle of something that added files must wait for.
@@ -166,6 +172,9 @@ private:
     FileDrops *m_drops = nullptr;
     std::unique_ptr<WaveformView> m_waveform;
     bool m_shown = false;
+    // The last size a window manager forced on the window; it is asked back
+    // to FrameSize once per such size, so that the two never argue forever.
+    QSize m_forcedSize;
     // The close came from a termination signal: what it cut short goes to
     // standard error, as nobody may be there to read a box.
     bool m_closingFromSignal = false;

@@ -40,17 +40,33 @@ void Tfm_main::registerRunCommands()
     using Source = CommandDispatcher::Source;
     RunControl &control = m_bench.control;
     const auto stop = [&control] { control.Stop(); };
-    const auto join = [this, &control] { runFromCommand([&control] { control.StartJoin(); }); };
+    const auto join = [this, &control] {
+        runFromCommand([this, &control] { readyAfter(control.StartJoin()); });
+    };
 
-    m_commands.add(Source::Skin, QStringLiteral("Split"),
-                   [this, &control] { runFromCommand([&control] { control.StartSplit(true); }); });
-    m_commands.add(Source::Menu, QStringLiteral("Start1"),
-                   [this, &control] { runFromCommand([&control] { control.StartSplit(false); }); });
+    m_commands.add(Source::Skin, QStringLiteral("Split"), [this, &control] {
+        runFromCommand([this, &control] { readyAfter(control.StartSplit(true)); });
+    });
+    m_commands.add(Source::Menu, QStringLiteral("Start1"), [this, &control] {
+        runFromCommand([this, &control] { readyAfter(control.StartSplit(false)); });
+    });
     m_commands.add(Source::Skin, QStringLiteral("Join"), join);
     m_commands.add(Source::Menu, QStringLiteral("Join1"), join);
     m_commands.add(Source::Skin, QStringLiteral("Stop"), stop);
     for (const char *item : {"Stop1", "Stop2"})
         m_commands.add(Source::Menu, QString::fromLatin1(item), stop);
+}
+
+// A run that failed has said why, closed its files and ended: nothing is
+// left for Stop to stop, so the window takes commands again at once rather
+// than ignoring Split, Begin and the rest until the user guesses to press it.
+void Tfm_main::readyAfter(RunControl::Outcome outcome)
+{
+    if (outcome != RunControl::Outcome::Failed || !m_bench.run.Converting)
+        return;
+    m_bench.control.StopConversion();
+    m_bench.skin.setText(skin_object::PercentText, QString());
+    m_bench.skin.redraw(skin_object::PercentText);
 }
 
 // Closing the window stops a run but cannot wait for it: the run unwinds

@@ -83,27 +83,10 @@ void WaveformView::showPlayPosition()
 {
     const int largest = m_face.maxPosition(skin_object::Slider);
     const double fraction = largest > 0 ? double(m_face.position(skin_object::Slider)) / largest : 0.0;
-    m_playFraction = inPlayedSegment(fraction);
+    // the slider stands for the whole file, in segment playback too
+    m_playFraction = fraction;
     m_object->waveformInterface()->setPlayFraction(m_playFraction);
     m_object->commonInterface()->redraw();
-}
-
-// While a segment plays the slider stands for the segment alone; the wave
-// shows the whole file, so the line goes to the same place inside the
-// segment's band.
-double WaveformView::inPlayedSegment(double sliderFraction) const
-{
-    const int row = currentRow();
-    if (!m_player.Playing || !m_player.SegmentPlayback || row < 0 || row != m_player.PlayerRow)
-        return sliderFraction;
-    const listrecord &owner = m_jobs.JobRecords().at(m_settings.SplitMode == split_mode::Unification ? 0 : row);
-    const int segment = m_player.PlayerSegment;
-    const double duration = m_jobs.JobRecords().at(row).Duration;
-    if (segment < 0 || segment >= owner.BeginTime.size() || segment >= owner.EndTime.size() || duration <= 0)
-        return sliderFraction;
-    const double begin = owner.BeginTime.at(segment);
-    const double end = std::max<double>(owner.EndTime.at(segment), begin);
-    return std::clamp((begin + sliderFraction * (end - begin)) / duration, 0.0, 1.0);
 }
 
 } // namespace korvex

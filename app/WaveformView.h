@@ -16,8 +16,9 @@ struct Settings;
 // Keeps the skin's waveform object ("wave") in step with the window: the
 // sound of the current entry as the worker computes it, the segments Begin
 // and End work on (the entry's own in custom mode, entry 0's in unification
-// mode, none in the time and count modes) and the position of "pb", inside
-// the played segment's band while a segment plays. A skin without "wave"
+// mode, none in the time and count modes) and the position of "pb", which
+// stands for the whole file (inside the played segment's band while a
+// segment plays). A skin without "wave"
 // gets a hidden stand-in, and nothing shows.
 class WaveformView : public QObject
 {
@@ -39,7 +40,6 @@ private:
     void showLevels();
     void showBands(int row);
     void showPlayPosition();
-    double inPlayedSegment(double sliderFraction) const;
 
     ISkinObject *m_object;
     JobList &m_jobs;

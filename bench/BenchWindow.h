@@ -38,7 +38,7 @@ public:
     explicit AnsweringDialogs(QStringList files) : m_files(std::move(files)) {}
     QStringList openFiles(const OpenFilesRequest &) override { return m_files; }
     QString saveFile(const SaveFileRequest &) override { return {}; }
-    QString chooseFolder(const QString &, bool) override { return {}; }
+    QString chooseFolder(const QString &, bool, const QString &) override { return {}; }
 
 private:
     QStringList m_files;
@@ -47,7 +47,8 @@ private:
 class NoLauncher : public LauncherSeam
 {
 public:
-    void open(const QString &) override {}
+    using LauncherSeam::open;
+    void open(const QString &, const Failure &) override {}
 };
 
 // The window's own kind of event loop, idle between events.

@@ -27,7 +27,7 @@ public:
     }
     QStringList openFiles(const OpenFilesRequest &) override { return m_files; }
     QString saveFile(const SaveFileRequest &) override { return m_saveAnswer; }
-    QString chooseFolder(const QString &, bool) override { return {}; }
+    QString chooseFolder(const QString &, bool, const QString &) override { return {}; }
 
 private:
     QStringList m_files;
@@ -38,7 +38,8 @@ private:
 class NoLauncher : public LauncherSeam
 {
 public:
-    void open(const QString &) override {}
+    using LauncherSeam::open;
+    void open(const QString &, const Failure &) override {}
 };
 
 // Prints a line on standard error as "korvex-cli: text".

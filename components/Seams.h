@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace korvex {
 
 // The three places where the core meets the desktop: message boxes, file and
@@ -37,6 +39,8 @@ struct OpenFilesRequest
 {
     QString filter;       // "WMA Files(*.wma)|*.wma" style: description|pattern pairs
     bool multiple = true;
+    QString startFolder;  // where the dialog opens; empty: wherever it likes
+    int filterIndex = 0;  // the description|pattern pair selected at first
 };
 
 struct SaveFileRequest
@@ -57,16 +61,23 @@ public:
     // before overwriting an existing file of the name it returns; a name typed
     // without an extension gets request.defaultSuffix.
     virtual QString saveFile(const SaveFileRequest &request) = 0;
-    // The folder chooser: the chosen folder, or empty on Cancel or close.
-    virtual QString chooseFolder(const QString &caption, bool forOutputFolder) = 0;
+    // The folder chooser: the chosen folder, or empty on Cancel or close. It
+    // opens at startFolder when that is given, else where it was left.
+    virtual QString chooseFolder(const QString &caption, bool forOutputFolder, const QString &startFolder) = 0;
 };
 
 class LauncherSeam
 {
 public:
+    // Why the desktop could not open something; called on the window thread,
+    // perhaps after open() has returned.
+    using Failure = std::function<void(const QString &reason)>;
+
     virtual ~LauncherSeam() = default;
-    // Opens a folder, a file or an address with the desktop's handler.
-    virtual void open(const QString &pathOrUrl) = 0;
+    // Opens a folder, a file or an address with the desktop's handler; a
+    // failure goes to `failed` when one is given.
+    virtual void open(const QString &pathOrUrl, const Failure &failed) = 0;
+    void open(const QString &pathOrUrl) { open(pathOrUrl, {}); }
 };
 
 struct Seams

@@ -15,6 +15,10 @@ inline const QString TotalText = QStringLiteral("tataltime");
 inline const QString PathText = QStringLiteral("nm");
 inline const QString PercentText = QStringLiteral("pbpos");
 inline const QString Bar = QStringLiteral("convertpb");
+// Beyond the six of old: which piece of a split is converted ("piece 3 of
+// 25") and a thin bar of the whole split by audio time.
+inline const QString RunPieceText = QStringLiteral("runpiece");
+inline const QString RunBar = QStringLiteral("runbar");
 } // namespace skin_object
 
 // The core's side of the skin objects that commands and runs write to: the

@@ -3,6 +3,7 @@
 #include "components/SkinFace.h"
 #include "engine/RunState.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace korvex {
@@ -26,6 +27,8 @@ ConvertProgress::ConvertProgress(RunState &runState, SkinFace &face) : m_runStat
 void ConvertProgress::bind()
 {
     m_convertBarRect = m_face.rect(skin_object::Bar);
+    m_runBarRect = m_face.rect(skin_object::RunBar);
+    ClearRunProgress();
 }
 
 void ConvertProgress::ShowConvertProgress(int value, bool skinFlag)
@@ -38,6 +41,23 @@ void ConvertProgress::ShowConvertProgress(int value, bool skinFlag)
     m_convertBarRect.setWidth(width);
     m_face.setRect(skin_object::Bar, m_convertBarRect);
     m_face.redraw(skin_object::Bar);
+}
+
+void ConvertProgress::ShowRunProgress(int value, const QString &text)
+{
+    QRect bar = m_runBarRect;
+    bar.setWidth(static_cast<int>(static_cast<qint64>(std::clamp(value, 0, 10000)) * m_runBarRect.width() / 10000));
+    m_face.setRect(skin_object::RunBar, bar);
+    m_face.redraw(skin_object::RunBar);
+    if (m_face.text(skin_object::RunPieceText) != text) {
+        m_face.setText(skin_object::RunPieceText, text);
+        m_face.redraw(skin_object::RunPieceText);
+    }
+}
+
+void ConvertProgress::ClearRunProgress()
+{
+    ShowRunProgress(0, QString());
 }
 
 void ConvertProgress::StopConversion(bool skinFlag)

@@ -8,7 +8,9 @@ class SkinFace;
 struct RunState;
 
 // The conversion bar "convertpb": progress is drawn by moving the right edge
-// of the rectangle the skin gave the bar at start-up.
+// of the rectangle the skin gave the bar at start-up. Also the whole split's
+// line: "runpiece" and the thin bar "runbar", drawn the same way over the
+// width the skin gives it, and empty while no split runs.
 class ConvertProgress
 {
 public:
@@ -17,7 +19,8 @@ public:
 
     ConvertProgress(RunState &runState, SkinFace &face);
 
-    // Takes the bar's rectangle from the skin; called once at start-up.
+    // Takes the bars' rectangles from the skin and empties the whole run's
+    // line; called once at start-up.
     void bind();
     const QRect &ConvertBarRect() const { return m_convertBarRect; }
 
@@ -27,10 +30,16 @@ public:
     // Converting := false and an empty bar.
     void StopConversion(bool skinFlag);
 
+    // The whole split: value in hundredths of a percent, 0..10000, and the
+    // text beside it.
+    void ShowRunProgress(int value, const QString &text);
+    void ClearRunProgress();
+
 private:
     RunState &m_runState;
     SkinFace &m_face;
     QRect m_convertBarRect;
+    QRect m_runBarRect;  // at its full width
 };
 
 } // namespace korvex

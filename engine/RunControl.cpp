@@ -7,6 +7,7 @@
 #include "engine/RunSteps.h"
 #include "joblist/JobList.h"
 #include "player/PlayerState.h"
+#include "joblist/SegmentPlan.h"
 #include "settings/Settings.h"
 
 #include <QScopedValueRollback>
@@ -18,6 +19,23 @@ namespace {
 QString secondsText(qint64 ms)
 {
     return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
+}
+
+// What a split of the job as it stands makes: the pieces that hold audio and
+// their length, in milliseconds.
+std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings &settings)
+{
+    int pieces = 0;
+    qint64 ms = 0;
+    for (int row = 0; row < jobs.size(); ++row) {
+        for (const Segment &piece : segmentPlan(jobs, row, settings)) {
+            if (piece.End > piece.Begin) {
+                ++pieces;
+                ms += (qint64(piece.End) - piece.Begin) * 1000;
+            }
+        }
+    }
+    return {pieces, ms};
 }
 
 } // namespace
@@ -70,7 +88,10 @@ RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
         return Outcome::NotStarted;
     if (m_context.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    const auto [pieces, ms] = splitTotals(m_context.jobs.JobRecords(), m_context.settings.settings());
+    m_progress.startRun(pieces, ms);
     const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
+    m_progress.endRun();
     if (openOutputFolder && outcome != Outcome::Failed)
         this->openOutputFolder();
     return outcome;

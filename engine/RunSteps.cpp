@@ -18,8 +18,10 @@ bool StillConverting(RunWork &context)
 
 void SelectRunEntry(RunWork &context, int row)
 {
-    context.jobs.selectFileRow(row);
+    // the entry is current before it is selected, so that the selection
+    // does not snap back to the entry converted before
     context.jobs.SelectedFileRow = row;
+    context.jobs.selectFileRow(row);
     // The path field names the selected entry, during the run and after it.
     context.skin.setText(skin_object::PathText, context.jobs.job(row).FileName);
     context.skin.redraw(skin_object::PathText);

@@ -198,6 +198,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
+    m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
     m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });
     piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);

@@ -7,7 +7,7 @@ Workbench::Workbench(IAudioFile2 &reader, IAudioFile2 &writer, IAudioTransform2 
     : store(settingsFile)
     , progress(run, skin)
     , editor(jobs, store.settings(), run, player, skin)
-    , adder(jobs, editor, run, player, reader, seams)
+    , adder(jobs, editor, run, player, reader, seams, store.file())
     , context{{jobs, editor, store, run, skin, reader, writer, transform}, player, progress, seams}
     , control(context)
     , marker(jobs, store.settings(), run, player, skin, editor, *seams.messages)

@@ -9,11 +9,13 @@
 #include "joblist/JobList.h"
 #include "joblist/ListText.h"
 #include "player/PlayerState.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <exception>
 
@@ -46,15 +48,17 @@ std::unique_ptr<IAudioFile2> newAudioFile()
 } // namespace
 
 const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
-    "|Audio files|*.wma;*.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a;*.aac;*.ape;*.wv;*.mpc;*.aif;*.aiff"
+    "|Audio files|*.wma;*.asf;*.mp3;*.mp2;*.ogg;*.oga;*.opus;*.spx;*.flac;*.wav;*.m4a;*.m4b;*.mp4;*.aac;*.ac3;*.ape;"
+    "*.wv;*.mpc;*.aif;*.aiff;*.aifc;*.mka;*.webm;*.amr;*.au;*.snd;*.tta"
     "|All files|*");
 
 FileAdder::FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-                     IAudioFile2 &reader, const Seams &seams, QObject *parent,
+                     IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile, QObject *parent,
                      SourceMeasurer::ReaderFactory makeReader)
     : QObject(parent)
     , m_jobs(jobs)
     , m_editor(editor)
+    , m_settingsFile(settingsFile)
     , m_run(run)
     , m_player(player)
     , m_reader(reader)
@@ -72,7 +76,29 @@ void FileAdder::AddFiles()
 {
     if (locked())
         return;
-    AddFileList(m_seams.dialogs->openFiles({OpenFilter, true}));
+    const QStringList files = m_seams.dialogs->openFiles({OpenFilter, true, startFolder(), AudioFilterIndex});
+    if (!files.isEmpty())
+        rememberFolder(QFileInfo(files.constFirst()).absolutePath());
+    AddFileList(files);
+}
+
+QString FileAdder::startFolder() const
+{
+    const QString kept = m_settingsFile.readString(settings_keys::AddSection, settings_keys::FolderKey, QString());
+    if (!kept.isEmpty() && QFileInfo(kept).isDir())
+        return kept;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return QFileInfo(music).isDir() ? music : QDir::homePath();
+}
+
+// A folder that cannot be kept (the settings file refuses the write) only
+// means the next dialog opens elsewhere: the files are added all the same.
+void FileAdder::rememberFolder(const QString &folder)
+{
+    try {
+        m_settingsFile.writeString(settings_keys::AddSection, settings_keys::FolderKey, folder);
+    } catch (const KorvexError &) {
+    }
 }
 
 void FileAdder::AddFileList(const QStringList &files)
@@ -92,9 +118,10 @@ void FileAdder::AddFolder()
 {
     if (locked())
         return;
-    const QString folder = m_seams.dialogs->chooseFolder(FolderCaption, false);
+    const QString folder = m_seams.dialogs->chooseFolder(FolderCaption, false, startFolder());
     if (folder.isEmpty())
         return;
+    rememberFolder(folder);
     if (m_player.Playing)
         Q_EMIT stopPlaybackRequested();
     addAll(wmaFilesOf(folder));

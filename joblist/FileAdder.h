@@ -8,6 +8,8 @@
 
 namespace korvex {
 
+class SettingsFile;
+
 class IAudioFile2;
 class JobEditor;
 class JobList;
@@ -31,12 +33,18 @@ class FileAdder : public QObject
     Q_OBJECT
 public:
     FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-              IAudioFile2 &reader, const Seams &seams, QObject *parent = nullptr,
+              IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile, QObject *parent = nullptr,
               SourceMeasurer::ReaderFactory makeReader = {});
 
     // The open dialog's filters: WMA first, as ever, then every audio file
-    // FFmpeg commonly reads, then anything.
+    // Korvex opens, then anything.
     static const QString OpenFilter;
+    // The filter the open dialog selects: the audio files.
+    static constexpr int AudioFilterIndex = 1;
+
+    // Where Add File and Add Folder open: the folder last added from, kept in
+    // Korvex.ini ([Add] Folder), else the music folder.
+    QString startFolder() const;
 
     void AddFiles();
     void AddFolder();
@@ -71,9 +79,11 @@ private:
     void reject(int row, const QString &path, const QString &literal);
     void releaseReader();
     void finish(bool clickAlways);
+    void rememberFolder(const QString &folder);
 
     JobList &m_jobs;
     JobEditor &m_editor;
+    SettingsFile &m_settingsFile;
     const RunState &m_run;
     const PlayerState &m_player;
     // The window's reader: closed before each file and released after a

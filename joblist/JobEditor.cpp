@@ -9,6 +9,8 @@
 #include "player/PlayerState.h"
 #include "settings/Settings.h"
 
+#include <QScopedValueRollback>
+
 namespace korvex {
 
 JobEditor::JobEditor(JobList &jobs, const Settings &settings, const RunState &run,
@@ -21,10 +23,23 @@ JobEditor::JobEditor(JobList &jobs, const Settings &settings, const RunState &ru
     , m_skin(skin)
     , m_view(jobs, settings, player, skin)
 {
+    connect(jobs.fileSelection(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { followCurrentRow(current.row()); });
+}
+
+void JobEditor::followCurrentRow(int row)
+{
+    // While rows are inserted, removed or reset the model and the records
+    // differ in length; the command doing that runs lvClick itself after.
+    if (m_inLvClick || row < 0 || row == m_jobs.SelectedFileRow
+        || m_jobs.fileModel()->rowCount() != m_jobs.rowCount())
+        return;
+    lvClick();
 }
 
 void JobEditor::lvClick()
 {
+    const QScopedValueRollback inLvClick(m_inLvClick, true);
     m_jobs.SegmentSelected = false;
     const int rows = m_jobs.rowCount();
     if (rows == 0)
@@ -142,9 +157,10 @@ void JobEditor::moveSelected(int step)
     else if (m_player.PlayerRow == s)
         m_player.PlayerRow = r;
     m_jobs.swapEntries(r, s);
+    // the list already shows the moved entry: the selection only follows it
+    m_jobs.SelectedFileRow = s;
     m_jobs.deselectFileRow(r);
     m_jobs.selectFileRow(s);
-    m_jobs.SelectedFileRow = s;
     Q_EMIT fileListFocusRequested();
 }
 

@@ -48,6 +48,9 @@ Q_SIGNALS:
 
 private:
     bool listLocked() const;
+    // The current row of lv moved (a click, the arrow keys, a program):
+    // what a click shows follows it, once the list is whole again.
+    void followCurrentRow(int row);
     void moveSelected(int step);
     void scaleSlider(int row);
     bool playerUsesEntry(int row) const;
@@ -58,6 +61,7 @@ private:
     PlayerState &m_player;
     SkinFace &m_skin;
     SegmentView m_view;
+    bool m_inLvClick = false;
 };
 
 } // namespace korvex

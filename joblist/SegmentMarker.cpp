@@ -11,6 +11,8 @@
 #include "player/PlayerState.h"
 #include "settings/Settings.h"
 
+#include <QScopedValueRollback>
+
 namespace korvex {
 
 const QString SegmentMarker::OnlyCustomOrUnification =
@@ -18,6 +20,9 @@ const QString SegmentMarker::OnlyCustomOrUnification =
 const QString SegmentMarker::BeginAfterEnd = QStringLiteral("Start-time must not be larger than end-time.");
 const QString SegmentMarker::PendingNotRemovable =
     QStringLiteral("This item, the procedure will automatically process. Need not delete.");
+const QString SegmentMarker::ListShowsOtherRows =
+    QStringLiteral("While this segment plays, the segment list does not show the segments Begin, End and OK "
+                   "work on. Press Stop, then mark again.");
 
 SegmentMarker::SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
                              SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent)
@@ -30,6 +35,12 @@ SegmentMarker::SegmentMarker(JobList &jobs, const Settings &settings, const RunS
     , m_editor(editor)
     , m_messages(messages)
 {
+    // rows reached with the arrow keys are chosen as a click chooses them
+    connect(jobs.segmentSelection(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && !m_inClick)
+                    lv_timeClick();
+            });
 }
 
 void SegmentMarker::MarkBegin()
@@ -50,7 +61,7 @@ void SegmentMarker::mark(End end)
     if (!entry)
         return;
     QList<int> &times = end == End::Begin ? entry->BeginTime : entry->EndTime;
-    times[entry->Count - 1] = sliderTime(entry->Duration);
+    times[entry->Count - 1] = clockTime();
     showPendingRow(*entry);
     m_editor.ShowTotalTime();
 }
@@ -67,14 +78,15 @@ void SegmentMarker::ConfirmSegment()
         m_messages.error(BeginAfterEnd);
         return;
     }
-    SegmentListModel &rows = *m_jobs.segmentModel();
-    rows.setStatus(n - 1, status_word::Ok);
-    rows.appendRow(makeSegmentRow(0, entry->Duration, status_word::Uncertain));
+    // the entry first: whoever redraws on the rows' change finds it whole
     entry->BeginTime.resize(n + 1);
     entry->EndTime.resize(n + 1);
     entry->BeginTime[n] = 0;
     entry->EndTime[n] = entry->Duration;
     entry->Count = n + 1;
+    SegmentListModel &rows = *m_jobs.segmentModel();
+    rows.setStatus(n - 1, status_word::Ok);
+    rows.appendRow(makeSegmentRow(0, entry->Duration, status_word::Uncertain));
     m_editor.ShowTotalTime();
 }
 
@@ -118,6 +130,7 @@ void SegmentMarker::lv_timeClick()
     const int rows = m_jobs.segmentModel()->rowCount();
     if (rows == 0)
         return;
+    const QScopedValueRollback inClick(m_inClick, true);
     m_jobs.SelectedSegmentRow = qBound(0, m_jobs.SelectedSegmentRow, rows - 1);
     if (m_jobs.selectedSegmentRow() < 0)
         m_jobs.selectSegmentRow(m_jobs.SelectedSegmentRow);
@@ -147,19 +160,36 @@ listrecord *SegmentMarker::editedEntry()
     const int row =
         m_settings.SplitMode == split_mode::Unification ? 0 : qBound(0, m_jobs.SelectedFileRow, entries - 1);
     listrecord &entry = m_jobs.job(row);
-    // Until the next click on lv, the list can still show the pieces of the
-    // mode that was set before (the mode changed while something played);
-    // its rows are then not this entry's segments and nothing is marked.
-    if (m_jobs.segmentModel()->rowCount() != entry.Count)
-        return nullptr;
+    // The list can still show what a run left (its pieces, the pending row
+    // set aside) or the pieces of the mode set before a change made while
+    // something played. Its rows are then not these segments: the list is
+    // shown afresh, which loses nothing, unless a segment plays from it.
+    if (m_jobs.segmentModel()->rowCount() != entry.Count) {
+        if (m_player.Playing && m_player.SegmentPlayback) {
+            m_messages.error(ListShowsOtherRows);
+            return nullptr;
+        }
+        m_editor.segmentView().show(qBound(0, m_jobs.SelectedFileRow, entries - 1));
+        m_jobs.SegmentSelected = false;
+        if (m_jobs.segmentModel()->rowCount() != entry.Count)
+            return nullptr;
+    }
     return &entry;
 }
 
-int SegmentMarker::sliderTime(int duration)
+// What "timecaption" shows: Begin and End take that time, in the file the
+// slider stands in. A slider moved without the time being shown (nothing
+// does that today) is read afresh.
+int SegmentMarker::clockTime()
 {
     m_player.PlayPosition = m_skin.position(skin_object::Slider);
+    if (m_player.PlayPosition == m_player.ClockPosition)
+        return m_player.ClockSeconds;
     const int max = m_skin.maxPosition(skin_object::Slider);
-    return max > 0 ? Scale(m_player.PlayPosition, duration, max) : 0;
+    const int row = m_jobs.SelectedFileRow;
+    if (max <= 0 || row < 0 || row >= m_jobs.rowCount())
+        return 0;
+    return Scale(m_player.PlayPosition, m_jobs.job(row).Duration, max);
 }
 
 void SegmentMarker::showPendingRow(const listrecord &entry)

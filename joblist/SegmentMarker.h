@@ -14,7 +14,8 @@ struct RunState;
 struct Settings;
 struct listrecord;
 
-// Segment marking: Begin and End take the slider's time as the begin or end
+// Segment marking: Begin and End take the time the clock shows for the
+// slider's position (in the file the slider stands in) as the begin or end
 // of the pending segment (the last row of lv_time), OK confirms it and opens
 // a new one over the whole file, Remove takes a confirmed segment out again.
 // They edit the current entry in custom mode and entry 0 in unification
@@ -27,6 +28,8 @@ public:
     static const QString OnlyCustomOrUnification;
     static const QString BeginAfterEnd;
     static const QString PendingNotRemovable;
+    // Begin, End or OK while a segment plays from a list that shows other rows.
+    static const QString ListShowsOtherRows;
 
     SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
                   SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent = nullptr);
@@ -53,7 +56,7 @@ private:
     listrecord *editedEntry();
     bool markingGuard() const;
     bool refusedByMode();
-    int sliderTime(int duration);
+    int clockTime();
     void showPendingRow(const listrecord &entry);
 
     JobList &m_jobs;
@@ -63,6 +66,7 @@ private:
     SkinFace &m_skin;
     JobEditor &m_editor;
     MessageSeam &m_messages;
+    bool m_inClick = false;
 };
 
 } // namespace korvex

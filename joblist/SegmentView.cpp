@@ -68,16 +68,22 @@ void SegmentView::showCount(int row)
 
 void SegmentView::showUnification()
 {
-    showPositionTime(0);
+    showPositionTime(qBound(0, m_jobs.SelectedFileRow, m_jobs.rowCount() - 1));
     showMarkedSegments(0);
 }
 
-void SegmentView::showPositionTime(int durationRow)
+// The time of the slider's position in the file the slider is scaled to,
+// the current entry's (in the unification view too: the knob stands in that
+// file, whoever's segments the list shows).
+void SegmentView::showPositionTime(int row)
 {
-    const int duration = m_jobs.JobRecords().at(durationRow).Duration;
+    const int duration = m_jobs.JobRecords().at(row).Duration;
     const int positionMax = m_skin.maxPosition(skin_object::Slider);
+    m_player.PlayPosition = qBound(0, m_skin.position(skin_object::Slider), qMax(0, positionMax));
     // A slider without room (no entry scaled it yet) stands at 0, not at −1.
     const int seconds = positionMax > 0 ? Scale(m_player.PlayPosition, duration, positionMax) : 0;
+    m_player.ClockSeconds = seconds;
+    m_player.ClockPosition = m_player.PlayPosition;
     m_player.PositionText = TimeText(seconds);
     m_skin.setText(skin_object::PositionCaption, m_player.PositionText);
     m_skin.redraw(skin_object::PositionCaption);

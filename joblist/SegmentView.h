@@ -26,7 +26,7 @@ public:
     void showUnification();
 
 private:
-    void showPositionTime(int durationRow);
+    void showPositionTime(int row);
     void showMarkedSegments(int row);
 
     JobList &m_jobs;

@@ -20,6 +20,11 @@ struct PlayerState
     int PlayPosition = 0;       // last position taken from or given to the slider "pb"
     int PlayPositionMax = 0;    // range end − thumb size of "pb"
     QString PositionText;       // the last text shown in "timecaption"
+    // The time "timecaption" shows, in seconds of the current entry's file,
+    // and the slider position it was shown for: what Begin and End take
+    // while the slider stands there.
+    int ClockSeconds = 0;
+    int ClockPosition = 0;
     QString SavedStatus;        // status word of row PlayerSegment before it became "Playing"
     // The playback under way was started as segment playback. Its display,
     // seeks and end follow the way it was started, whatever is clicked later.

@@ -89,7 +89,6 @@ void PreviewPlayer::PlaySegment()
         m_state.SegmentPlayback = true;
         m_segmentBegin = qMax(0, Scale(ClampToInt(qint64(begin) * 1000), m_length, m_durationMs));
         m_segmentFrames = Scale(ClampToInt((qint64(end) - begin) * 1000), m_length, m_durationMs);
-        m_segmentSeconds = end - begin;
         seekTo(m_segmentBegin);
         m_state.StartFrame = 0;
         m_output.play();
@@ -175,7 +174,7 @@ void PreviewPlayer::StopPlayback()
     if (played >= 0 && played < rows.rowCount() && rows.status(played) == status_word::Playing)
         rows.setStatus(played, m_state.SavedStatus);
     showPosition(0);
-    showTime(TimeText(0));
+    showTime(0);
     m_state.Playing = false;
     m_state.SeekDragging = false;
     m_state.SegmentPlayback = false;
@@ -186,10 +185,13 @@ void PreviewPlayer::AudioPlayer21Timer(qint64 CurrentSamples, int, int)
     if (!m_state.Playing || m_state.SeekDragging)
         return;
     const int played = ClampToInt(m_state.StartFrame + CurrentSamples);
-    showPosition(positionFor(played));
-    showTime(TimeText(m_length > 0 ? Scale(played, m_durationMs / 1000, m_length) : 0));
+    // Slider, time and the wave's line all show where the file is: in
+    // segment playback too, where they stay inside the segment.
+    const int inFile = ClampToInt((m_state.SegmentPlayback ? qint64(m_segmentBegin) : 0) + played);
+    showPosition(positionFor(inFile));
+    showTime(m_length > 0 ? Scale(inFile, m_durationMs / 1000, m_length) : 0);
     m_state.PlayPosition = m_skin.position(skin_object::Slider);
-    if (m_state.PlayPosition >= positionMax())
+    if (m_state.SegmentPlayback ? played >= m_segmentFrames : m_state.PlayPosition >= positionMax())
         StopPlayback();
 }
 
@@ -229,9 +231,7 @@ void PreviewPlayer::ShowDragTime()
     if (row < 0 || !m_state.SeekDragging)
         return;
     m_state.PlayPosition = qMin(m_skin.position(skin_object::Slider), positionMax());
-    const int seconds = m_state.Playing && m_state.SegmentPlayback ? m_segmentSeconds
-                                                                   : m_jobs.JobRecords().at(row).Duration;
-    showTime(TimeText(secondsAt(m_state.PlayPosition, seconds)));
+    showTime(secondsAt(m_state.PlayPosition, m_jobs.JobRecords().at(row).Duration));
 }
 
 // Releasing the slider while playing seeks there; at its end it stops. While
@@ -249,8 +249,19 @@ void PreviewPlayer::Skin1MouseUp(const QString &name, int, int, int)
         return;
     }
     guarded([this] {
-        const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
-        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, span, positionMax()));
+        const qint64 frame = qMax(0, Scale(m_state.PlayPosition, m_length, positionMax()));
+        if (m_state.SegmentPlayback) {
+            // the slider stands for the file: a drop outside the segment
+            // plays from its nearer end, and past its end there is nothing
+            const qint64 offset = qMax<qint64>(0, frame - m_segmentBegin);
+            if (offset >= m_segmentFrames) {
+                StopPlayback();
+                return;
+            }
+            m_state.StartFrame = ClampToInt(offset);
+        } else {
+            m_state.StartFrame = ClampToInt(frame);
+        }
         seekTo((m_state.SegmentPlayback ? m_segmentBegin : 0) + qint64(m_state.StartFrame));
         // the player counts from 0 again: StartFrame is where it now starts
         m_output.flush();
@@ -285,7 +296,7 @@ void PreviewPlayer::step(int direction)
     if (direction > 0 && target >= max)
         return;
     showPosition(qMax(0, target));
-    showTime(TimeText(secondsAt(m_state.PlayPosition, duration)));
+    showTime(secondsAt(m_state.PlayPosition, duration));
 }
 
 int PreviewPlayer::segmentOwner(int row) const
@@ -298,15 +309,12 @@ int PreviewPlayer::positionMax() const
     return m_skin.maxPosition(skin_object::Slider);
 }
 
-// The slider position of a frame of the file, or of the segment in segment
-// playback. A segment of no length (or a begin after its end) has nothing to
-// play: it is at its end at once.
+// The slider position of a frame of the file.
 int PreviewPlayer::positionFor(qint64 frame) const
 {
-    const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
-    if (span <= 0)
+    if (m_length <= 0)
         return positionMax();
-    return Scale(ClampToInt(frame), positionMax(), span);
+    return Scale(ClampToInt(frame), positionMax(), m_length);
 }
 
 // The time a slider position stands for; a slider without room stands at 0.
@@ -323,8 +331,12 @@ void PreviewPlayer::showPosition(int position)
     m_skin.redraw(skin_object::Slider);
 }
 
-void PreviewPlayer::showTime(const QString &text)
+void PreviewPlayer::showTime(int seconds)
 {
+    // the time Begin and End take while the slider stays where it is now
+    m_state.ClockSeconds = seconds;
+    m_state.ClockPosition = m_state.PlayPosition;
+    const QString text = TimeText(seconds);
     m_state.PositionText = text;
     m_skin.setText(skin_object::PositionCaption, text);
     m_skin.redraw(skin_object::PositionCaption);

@@ -82,7 +82,8 @@ private:
     int positionFor(qint64 frame) const;
     int secondsAt(int position, int seconds) const;
     void showPosition(int position);
-    void showTime(const QString &text);
+    // Shows a time in the file on "timecaption", for the slider's position.
+    void showTime(int seconds);
     void step(int direction);
 
     PlayerState &m_state;
@@ -104,7 +105,6 @@ private:
     // marking or removing segments meanwhile cannot pull them away.
     int m_segmentBegin = 0;     // frames
     int m_segmentFrames = 0;    // S
-    int m_segmentSeconds = 0;
 };
 
 } // namespace korvex

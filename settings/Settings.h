@@ -50,6 +50,9 @@ inline const QString WmaSection = QStringLiteral("wma");
 inline const QString FormatKey = QStringLiteral("format");
 inline const QString MainSection = QStringLiteral("Main");
 inline const QString PathKey = QStringLiteral("Path");
+// The folder files were last added from, where Add File and Add Folder open.
+inline const QString AddSection = QStringLiteral("Add");
+inline const QString FolderKey = QStringLiteral("Folder");
 } // namespace settings_keys
 
 // "WMA9 44KHz, 128Kbps, Stereo, CBR", position 9 of the profile list.

@@ -125,6 +125,9 @@ void ApplySettingsForm(SettingsStore &store, const SettingsForm &form, MessageSe
     s.FadeInSeconds = form.fadeInItem + 1;
     s.FadeOutSeconds = form.fadeOutItem + 1;
     file.writeInteger(WmaSection, FormatKey, form.wmaItem);
+    // korvex-cli reads the file: what the dialog set reaches it now, not
+    // only when the window closes
+    store.SaveSettings();
     if (keepFolder)
         messages.information(
             QStringLiteral("The output folder cannot be empty. Korvex keeps writing to %1").arg(s.OutputFolder));

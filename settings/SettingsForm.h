@@ -64,8 +64,10 @@ int ChosenWmaItem(int currentItem, const QString &shownText);
 QString WmaEncodingNote(int item);
 
 // "Ok", steps 1 to 6: folder, numbers, the typed path into "Main"/"Path",
-// fades, the profile index into "wma"/"format". SplitMode is not touched: the
-// radio buttons set it at their click. An empty folder text keeps the folder
+// fades, the profile index into "wma"/"format"; then every in-memory setting
+// goes to the file, as at shutdown, so that korvex-cli reads what the window
+// uses. SplitMode is not changed: the radio buttons set (and write) it at
+// their click. An empty folder text keeps the folder
 // that was set (said in an information message) and stores nothing for it.
 // Throws KorvexError for a number that is not one and for a refused write;
 // the steps before it have taken effect.

@@ -22,6 +22,7 @@ public:
     void setLevels(const QList<quint8> &peak, const QList<quint8> &rms, int filled) override;
     void setBands(const QList<SkinWaveBand> &bands) override;
     void setPlayFraction(double fraction) override;
+    const QList<SkinWaveBand> &bands() const { return m_bands; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -40,22 +40,12 @@ const QString &TSkin::skinOrigin() const
 
 void TSkin::attach(QWidget *window)
 {
-    if (m_window)
-        m_window->removeEventFilter(this);
     m_window = window;
     if (parentWidget() != window)
         setParent(window);
     setGeometry(window->rect());
     lower();
     show();
-    window->installEventFilter(this);
-}
-
-bool TSkin::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_window && event->type() == QEvent::Resize)
-        setGeometry(m_window->rect());
-    return QWidget::eventFilter(watched, event);
 }
 
 void TSkin::resizeEvent(QResizeEvent *)

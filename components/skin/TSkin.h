@@ -28,7 +28,10 @@ public:
     // True when the file itself was loaded.
     bool loadSkinFile(const QString &path);
     // Makes this control the face of the window: it covers the window's
-    // client area and lies under its other controls.
+    // client area as it is at this call, and lies under its other controls.
+    // The face is drawn for that size: a window stretched or squeezed later
+    // (by a window manager that ignores its fixed size) shows it unstretched
+    // from the top-left corner, never out of shape.
     void attach(QWidget *window);
     // Applies the named form to the attached window. A form the loaded skin
     // lacks is taken from the built-in skin, with a warning. Throws
@@ -46,7 +49,6 @@ Q_SIGNALS:
     void OnScrollTrack(korvex::ISkinObject *object, int position);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

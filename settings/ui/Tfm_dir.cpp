@@ -120,10 +120,14 @@ void Tfm_dir::buildTree()
     });
 }
 
-QString Tfm_dir::ChooseFolder(const QString &caption, bool forOutput)
+QString Tfm_dir::ChooseFolder(const QString &caption, bool forOutput, const QString &startFolder)
 {
     setWindowTitle(caption);
     FolderChooserForOutput = forOutput;
+    if (!startFolder.isEmpty() && QDir(startFolder).exists()) {
+        m_homeShown = true;
+        selectFolder(QDir(startFolder).absolutePath());
+    }
     exec();
     return ChosenFolder;
 }

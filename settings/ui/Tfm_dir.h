@@ -29,7 +29,7 @@ public:
 
     // Shows the chooser modally with the caption; the chosen folder (no
     // trailing "/" added), or empty when the user cancels.
-    QString ChooseFolder(const QString &caption, bool forOutput);
+    QString ChooseFolder(const QString &caption, bool forOutput, const QString &startFolder = {});
 
     void FormShow();
     void btn_okClick();

@@ -188,9 +188,14 @@ void Tfm_set::checkModeButton(int mode)
     }
 }
 
+// The mode changes at the click, and Cancel keeps it: it goes to the file at
+// once, so that korvex-cli splits in the mode the window uses.
 void Tfm_set::setMode(int mode)
 {
     m_store.settings().SplitMode = mode;
+    guarded([this, mode] {
+        m_store.file().writeInteger(settings_keys::FunctionSection, settings_keys::ChoiceKey, mode);
+    });
 }
 
 void Tfm_set::rb_customClick()

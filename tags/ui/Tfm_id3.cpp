@@ -246,6 +246,9 @@ void Tfm_id3::loadBoxes(const QString &title)
         edt_com->setPlainText(from.Comment);
         edt_genre->setEditText(from.Genre);
         edt_year->setText(from.Year);
+        // a long text shows its start, as the user reads it
+        for (QLineEdit *box : {edt_art, edt_alb, edt_tatal, edt_year, edt_genre->lineEdit()})
+            box->setCursorPosition(0);
     }
     edt_artChange();
     edt_albChange();
@@ -266,8 +269,7 @@ void Tfm_id3::FormShow()
         m_session.selectFirstRowIfNone();
     }
     m_session.takeTags();
-    const int row = m_session.currentRow();
-    loadBoxes(m_session.rows()->caption(row));
+    loadStoredTitle();
 }
 
 void Tfm_id3::lv_id3Click()
@@ -278,6 +280,14 @@ void Tfm_id3::lv_id3Click()
         const QScopedValueRollback selecting(m_selecting, true);
         m_session.selectFirstRowIfNone();
     }
+    loadStoredTitle();
+}
+
+// The title box shows the title the entry has: a file without a tag title has
+// none, and its name (the row's caption) never becomes its title unless the
+// user types it.
+void Tfm_id3::loadStoredTitle()
+{
     const AudioFileinfo *record = m_session.currentRecord();
     loadBoxes(record ? record->Title : QString());
 }
@@ -378,7 +388,7 @@ void Tfm_id3::Button7Click()
         m_session.selectRow(0);
     }
     m_session.takeTags();
-    loadBoxes(m_session.rows()->caption(0));
+    loadStoredTitle();
 }
 
 void Tfm_id3::btn_okClick()

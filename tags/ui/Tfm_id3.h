@@ -95,6 +95,7 @@ private:
     // comment, genre, year; the title box gets `title`. Loading counts as a
     // change of each edit box and the memo: they store what they were given.
     void loadBoxes(const QString &title);
+    void loadStoredTitle();
     void fillGenres();
 
     TagEditSession m_session;

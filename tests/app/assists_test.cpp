@@ -3,6 +3,7 @@
 #include "MainSession.h"
 #include "app/FileDialogs.h"
 #include "app/WaveformView.h"
+#include "joblist/ListText.h"
 #include "engine/FindSilences.h"
 #include "joblist/FileAdder.h"
 #include "settings/SettingsFile.h"
@@ -445,9 +446,9 @@ TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
     EXPECT_TRUE(source.current().path.isEmpty());
 }
 
-// While a segment plays the slider stands for the segment alone; the wave
-// shows the whole file, so the play line must stay inside that segment.
-TEST_F(AssistsTest, DuringSegmentPlaybackThePlayLineStaysInsideTheSegment)
+// While a segment plays, the slider, the clock and the wave's line all stand
+// for the file, inside the played segment; after the stop all three are at 0.
+TEST_F(AssistsTest, DuringSegmentPlaybackKnobClockAndLineAgreeInsideTheSegment)
 {
     Tfm_main &main = s.main();
     const QString talk = s.folder.file("Recorded talk.flac");
@@ -456,9 +457,10 @@ TEST_F(AssistsTest, DuringSegmentPlaybackThePlayLineStaysInsideTheSegment)
     main.menuItemClick("FindSilences1");
     ASSERT_GE(entry(0).Count, 3);
     ASSERT_EQ(entry(0).Duration, 25);
-    const double begin = entry(0).BeginTime.at(2);
-    const double end = entry(0).EndTime.at(2);
+    const int begin = entry(0).BeginTime.at(2);
+    const int end = entry(0).EndTime.at(2);
     ASSERT_GT(begin, 0);
+    ASSERT_GT(end - begin, 2);
     main.jobList().selectSegmentRow(2);
     main.segmentMarker().lv_timeClick();
     main.previewPlayer().PlaySegment();
@@ -467,16 +469,20 @@ TEST_F(AssistsTest, DuringSegmentPlaybackThePlayLineStaysInsideTheSegment)
 
     const WaveformView &view = *main.waveformView();
     SkinFace &face = main.skinFace();
-    for (const int eighths : {0, 3, 8}) {
-        SCOPED_TRACE(eighths);
-        face.setPosition("pb", face.maxPosition("pb") * eighths / 8);
-        face.redraw("pb");
-        EXPECT_NEAR(view.playFraction(), (begin + (end - begin) * eighths / 8) / 25.0, 0.01);
+    const double max = face.maxPosition("pb");
+    for (const int seconds : {0, 1, 2}) {
+        SCOPED_TRACE(seconds);
+        // the player's report of what it has played, as its timer gives it
+        main.previewPlayer().AudioPlayer21Timer(qint64(seconds) * 44100, 0, 0);
+        const double knob = face.position("pb") / max;
+        EXPECT_NEAR(knob, (begin + seconds) / 25.0, 0.01);
+        EXPECT_NEAR(view.playFraction(), knob, 1e-9);
+        EXPECT_EQ(s.skinText("timecaption"), TimeText(begin + seconds));
     }
     main.previewPlayer().StopPlayback();
-    face.setPosition("pb", face.maxPosition("pb") / 2);
-    face.redraw("pb");
-    EXPECT_NEAR(view.playFraction(), 0.5, 0.01) << "the file again once the segment stopped";
+    EXPECT_EQ(face.position("pb"), 0);
+    EXPECT_EQ(view.playFraction(), 0.0);
+    EXPECT_EQ(s.skinText("timecaption"), "00:00:00");
 }
 
 TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)

@@ -232,8 +232,13 @@ TEST_F(SettingsDialog, RadioButtonsSetTheModeAtTheirClickAndNothingUndoesIt)
     dialog().close();
     EXPECT_FALSE(dialog().isVisible());
     EXPECT_EQ(settings().SplitMode, split_mode::Time);
-    // nothing else was stored by either
-    EXPECT_FALSE(QFileInfo::exists(s.settingsFile()));
+    // the mode is in the file at once, where korvex-cli reads it; nothing
+    // else was stored by either
+    SettingsStore reader(s.settingsFile());
+    reader.LoadSettings();
+    EXPECT_EQ(reader.settings().SplitMode, split_mode::Time);
+    EXPECT_EQ(file().readString("Choice", "time", "none"), "none");
+    EXPECT_EQ(file().readString("Main", "Path", "none"), "none");
 }
 
 TEST_F(SettingsDialog, NumberFieldsTakeDigitsOnlyAndAreNeverLeftEmptyOrBelowOne)
@@ -320,6 +325,17 @@ TEST_F(SettingsDialog, OkStoresEveryControlAndTheSegmentListFollows)
     EXPECT_EQ(file().readInteger("wma", "format", 9), 40);
     // the folder typed is not made until the next start
     EXPECT_FALSE(QFileInfo::exists(s.folder.file("typed")));
+    // korvex-cli, started now, reads what the window uses
+    SettingsStore cli(s.settingsFile());
+    cli.LoadSettings();
+    EXPECT_EQ(cli.settings().SplitMode, split_mode::Time);
+    EXPECT_EQ(cli.settings().SplitSeconds, 4);
+    EXPECT_EQ(cli.settings().SplitCount, 3);
+    EXPECT_TRUE(cli.settings().FadeIn);
+    EXPECT_EQ(cli.settings().FadeInSeconds, 3);
+    EXPECT_EQ(cli.settings().FadeOutSeconds, 20);
+    EXPECT_EQ(cli.settings().OutputFolder, s.folder.file("typed/"));
+    EXPECT_EQ(cli.wmaProfileIndex(), 40);
     // the mode and numbers reach the selected file's pieces at once
     EXPECT_EQ(s.main().jobList().segmentModel()->rowCount(), 3);
     EXPECT_TRUE(s.messages.errors.isEmpty()) << qPrintable(s.messages.errors.join('\n'));

@@ -158,7 +158,7 @@ TEST_F(TagDialog, IsDesignedAsTheTagEditorOfTheJobList)
     click(d.btn_cancel);
 }
 
-TEST_F(TagDialog, ShowingLoadsTheFirstRowWithItsCaptionAsTitle)
+TEST_F(TagDialog, ShowingLoadsTheFirstRowWithItsStoredTitle)
 {
     addEntry("first.mp3", {"", "Artist One", "1999", "Album One", "Comment\nsecond line", "Jazz"});
     addEntry("Second Title", {"Second Title", "Artist Two", "", "Album Two", "", "Funk"});
@@ -168,14 +168,14 @@ TEST_F(TagDialog, ShowingLoadsTheFirstRowWithItsCaptionAsTitle)
     EXPECT_EQ(dialogCaption(0), "first.mp3");
     EXPECT_EQ(dialogCaption(1), "Second Title");
     EXPECT_EQ(d.session().currentRow(), 0);
-    EXPECT_EQ(d.edt_tatal->text(), "first.mp3");
+    // an untagged file has no title: its name is its caption, never its title
+    EXPECT_EQ(d.edt_tatal->text(), "");
     EXPECT_EQ(d.edt_art->text(), "Artist One");
     EXPECT_EQ(d.edt_alb->text(), "Album One");
     EXPECT_EQ(d.edt_year->text(), "1999");
     EXPECT_EQ(genreText(), "Jazz");
     EXPECT_EQ(d.edt_com->toPlainText(), "Comment\nsecond line");
-    // loading the box counted as a change: the untitled row took its caption
-    EXPECT_EQ(d.session().WorkTagRecords[0].Title, "first.mp3");
+    EXPECT_EQ(d.session().WorkTagRecords[0].Title, "");
     EXPECT_EQ(jobs().TagRecords()[0].Title, "");
 
     // a click loads the row's stored values; the title is the stored one
@@ -286,15 +286,44 @@ TEST_F(TagDialog, LeavingTheTitleBoxRenamesTheDialogRowAndOkTheMainRow)
     EXPECT_EQ(jobs().TagRecords()[2].Title, "Brand New");
 }
 
-TEST_F(TagDialog, OkAtOnceTitlesOnlyTheUntitledFirstEntry)
+// A file name is no title: pieces of an untagged file must not be called
+// "track 1.mp3". What the user did not type stays what the source had, and
+// a caption cleaned from a tag title does not replace that title either.
+TEST_F(TagDialog, OkKeepsEveryTitleTheUserDidNotType)
 {
-    addEntries(3);
+    addEntries(2);
+    addEntry("Live Part 12", {"Live: Part 1/2", "", "", "", "", ""});
     open();
     click(dialog().btn_ok);
-    EXPECT_EQ(jobs().TagRecords()[0].Title, "track 1.mp3");
+    EXPECT_EQ(jobs().TagRecords()[0].Title, "");
     EXPECT_EQ(jobs().TagRecords()[1].Title, "");
-    EXPECT_EQ(jobs().TagRecords()[2].Title, "");
-    EXPECT_EQ(caption(1), "track 2.mp3");
+    EXPECT_EQ(jobs().TagRecords()[2].Title, "Live: Part 1/2");
+    EXPECT_EQ(caption(0), "track 1.mp3");
+    EXPECT_EQ(caption(2), "Live: Part 1/2");
+
+    // Reset loads the stored title as well
+    open();
+    type(dialog().edt_tatal, "Typed");
+    click(dialog().Button7);
+    EXPECT_EQ(dialog().edt_tatal->text(), "");
+    click(dialog().btn_ok);
+    EXPECT_EQ(jobs().TagRecords()[0].Title, "");
+}
+
+TEST_F(TagDialog, LongTextsShowTheirStart)
+{
+    const QString album = QStringLiteral("Songs and Sounds of the Long Voyage Across the Northern Sea OST");
+    const QString genre = QStringLiteral("Orchestral Soundtrack With Choir and Field Recordings");
+    addEntry("a.mp3", {"A Very Long Title That Does Not Fit Into The Box At All", "", "", album, "", genre});
+    addEntry("b.mp3", {"", "", "", album, "", genre});
+    open();
+    // the box scrolls to its cursor: at 0 it shows the first letters
+    for (QLineEdit *box : {dialog().edt_alb, dialog().edt_genre->lineEdit(), dialog().edt_tatal})
+        EXPECT_EQ(box->cursorPosition(), 0) << qPrintable(box->objectName());
+    clickRow(1);
+    EXPECT_EQ(dialog().edt_alb->cursorPosition(), 0);
+    EXPECT_EQ(dialog().edt_alb->text(), album);
+    click(dialog().btn_cancel);
 }
 
 TEST_F(TagDialog, ResetDropsTheEditsAndStartsFromTheFirstRow)
@@ -309,7 +338,7 @@ TEST_F(TagDialog, ResetDropsTheEditsAndStartsFromTheFirstRow)
     EXPECT_EQ(dialog().session().currentRow(), 0);
     EXPECT_EQ(dialog().edt_art->text(), "Artist A");
     EXPECT_EQ(dialog().session().WorkTagRecords[1].Artist, "Artist B");
-    EXPECT_EQ(dialog().edt_tatal->text(), "a.mp3");
+    EXPECT_EQ(dialog().edt_tatal->text(), "");
     click(dialog().btn_ok);
     EXPECT_EQ(jobs().TagRecords()[1].Artist, "Artist B");
 }

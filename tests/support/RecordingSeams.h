@@ -37,16 +37,18 @@ public:
         saveRequests.append(request);
         return saveAnswer;
     }
-    QString chooseFolder(const QString &caption, bool forOutputFolder) override
+    QString chooseFolder(const QString &caption, bool forOutputFolder, const QString &startFolder) override
     {
         folderCaptions.append(caption);
         folderForOutput.append(forOutputFolder);
+        folderStarts.append(startFolder);
         return folderAnswer;
     }
     QList<OpenFilesRequest> openRequests;
     QList<SaveFileRequest> saveRequests;
     QStringList folderCaptions;
     QList<bool> folderForOutput;
+    QStringList folderStarts;
     QStringList openAnswer;
     QString saveAnswer;
     QString folderAnswer;
@@ -55,8 +57,15 @@ public:
 class RecordingLauncher : public LauncherSeam
 {
 public:
-    void open(const QString &pathOrUrl) override { opened.append(pathOrUrl); }
+    using LauncherSeam::open;
+    void open(const QString &pathOrUrl, const Failure &failed) override
+    {
+        opened.append(pathOrUrl);
+        if (!failWith.isEmpty() && failed)
+            failed(failWith);
+    }
     QStringList opened;
+    QString failWith;  // when set, every open fails with this reason
 };
 
 struct RecordingSeams
