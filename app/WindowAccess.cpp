@@ -1,9 +1,11 @@
 #include "app/WindowAccess.h"
 
+#include "app/FocusRing.h"
 #include "app/SpokenNames.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QShortcut>
 #include <QWidget>
 
 namespace korvex::WindowAccess {
@@ -34,6 +36,17 @@ QAccessibleInterface *mainWindowFactory(const QString &className, QObject *objec
     if (!widget || !widget->isWindow() || className.toLatin1() != mainWindowClass())
         return nullptr;
     return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
+// Shift+F10 opens a list's menu as the menu key does, at the current row.
+void offerMenuByKey(QAbstractItemView *list)
+{
+    auto *key = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), list);
+    key->setContext(Qt::WidgetShortcut);
+    QObject::connect(key, &QShortcut::activated, list, [list] {
+        const QRect row = list->visualRect(list->currentIndex());
+        Q_EMIT list->customContextMenuRequested(row.isValid() ? row.center() : QPoint(8, 8));
+    });
 }
 
 bool takesTab(const QWidget *control)
@@ -80,8 +93,18 @@ void prepare(QWidget *window)
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
     // Tab inside a list would walk its cells instead of leaving it
-    for (auto *list : window->findChildren<QAbstractItemView *>())
+    for (auto *list : window->findChildren<QAbstractItemView *>()) {
+        if (list->window() != window || list->contextMenuPolicy() != Qt::CustomContextMenu)
+            continue;
         list->setTabKeyNavigation(false);
+        offerMenuByKey(list);
+    }
+    QList<QWidget *> ownControls;
+    for (const char *name : {"lv", "lv_time", "cb_format"}) {
+        if (auto *control = window->findChild<QWidget *>(QString::fromLatin1(name)))
+            ownControls.append(control);
+    }
+    new FocusRing(window, ownControls, window->findChild<QWidget *>(QStringLiteral("sm")));
     if (auto *files = window->findChild<QWidget *>(QStringLiteral("lv")))
         files->setFocus(Qt::OtherFocusReason);
 }
