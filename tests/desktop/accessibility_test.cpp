@@ -32,10 +32,18 @@ TEST(AccessibilityBus, RealTimeEveryActingObjectIsNamedPressableAndReachable)
         << "python3-pyatspi is missing: run make deps-test";
 
     TestFolder folder;
+    // libxkbcommon-x11, which the xcb platform loads, hands strndup a keymap
+    // name without an ending zero inside the bound; strndup allows that, the
+    // strict string checks of the test build do not.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString sanitizer = environment.value("ASAN_OPTIONS");
+    sanitizer.replace("strict_string_checks=1", "strict_string_checks=0");
+    environment.insert("ASAN_OPTIONS", sanitizer);
     const ProgramRun walk = RunProgram(
         "/usr/bin/xvfb-run",
         {"-a", "-s", "-screen 0 800x600x24", "/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
-         KORVEX_SOURCE_DIR "/tests/desktop/accessibility_tree.py", KORVEX_BINARY_DIR "/korvex", folder.path()});
+         KORVEX_SOURCE_DIR "/tests/desktop/accessibility_tree.py", KORVEX_BINARY_DIR "/korvex", folder.path()},
+        environment);
     ASSERT_EQ(walk.exitCode, 0) << qPrintable(walk.all());
     // every acting object of the face, the play slider, and the two lists
     EXPECT_EQ(countOf(walk.output, "push buttons"), 21) << qPrintable(walk.output);
