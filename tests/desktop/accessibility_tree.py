@@ -234,6 +234,9 @@ def labels_of(node):
 
 def check_settings(app, buttons, failures):
     """Opens Settings from its button and reads the names of its fields."""
+    if "Settings" not in buttons:
+        failures.append("no Settings button to open the settings dialog with")
+        return 0
     press(buttons["Settings"])
 
     def dialog():
