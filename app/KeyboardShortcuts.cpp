@@ -1,5 +1,6 @@
 #include "app/KeyboardShortcuts.h"
 
+#include <QHash>
 #include <QShortcut>
 #include <QWidget>
 
@@ -29,6 +30,20 @@ const QList<KeyboardShortcuts::Key> &KeyboardShortcuts::keys()
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), Source::Menu, QStringLiteral("AddFolder2")},
         {QKeySequence(Qt::Key_F1), Source::Skin, QStringLiteral("helpfile")},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), Source::Menu, QStringLiteral("Exit1")},
+        // the menus of the top row, and F10 for the first of them as on a menu bar
+        {QKeySequence(Qt::ALT | Qt::Key_F), Source::Skin, QStringLiteral("file")},
+        {QKeySequence(Qt::Key_F10), Source::Skin, QStringLiteral("file")},
+        {QKeySequence(Qt::ALT | Qt::Key_A), Source::Skin, QStringLiteral("Action")},
+        {QKeySequence(Qt::ALT | Qt::Key_H), Source::Skin, QStringLiteral("Help")},
+        {QKeySequence(Qt::Key_F5), Source::Skin, QStringLiteral("Split")},
+        {QKeySequence(Qt::Key_F6), Source::Skin, QStringLiteral("Join")},
+        {QKeySequence(Qt::Key_Escape), Source::Skin, QStringLiteral("Stop")},
+        {QKeySequence(Qt::CTRL | Qt::Key_Comma), Source::Skin, QStringLiteral("Settings")},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), Source::Skin, QStringLiteral("Set")},
+        {QKeySequence(Qt::ALT | Qt::Key_Up), Source::Skin, QStringLiteral("Up")},
+        {QKeySequence(Qt::ALT | Qt::Key_Down), Source::Skin, QStringLiteral("Down")},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete), Source::Skin, QStringLiteral("Clear")},
+        {QKeySequence(Qt::CTRL | Qt::Key_I), Source::Menu, QStringLiteral("ID31")},
     };
     return table;
 }
@@ -59,13 +74,21 @@ void KeyboardShortcuts::showKeysInToolTips(QWidget *face)
 {
     if (!face)
         return;
+    // a command with two keys names both: "(Alt+F, F10)"
+    QStringList commands;
+    QHash<QString, QStringList> keyTexts;
     for (const Key &key : keys()) {
         if (key.source != Source::Skin)
             continue;
-        QWidget *object = face->findChild<QWidget *>(key.command);
+        if (!keyTexts.contains(key.command))
+            commands.append(key.command);
+        keyTexts[key.command].append(key.keys.toString(QKeySequence::NativeText));
+    }
+    for (const QString &command : commands) {
+        QWidget *object = face->findChild<QWidget *>(command);
         if (!object)
             continue;
-        const QString text = QStringLiteral(" (%1)").arg(key.keys.toString(QKeySequence::NativeText));
+        const QString text = QStringLiteral(" (%1)").arg(keyTexts.value(command).join(QStringLiteral(", ")));
         if (!object->toolTip().endsWith(text))
             object->setToolTip(object->toolTip() + text);
     }

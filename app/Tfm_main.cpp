@@ -11,6 +11,7 @@
 #include "app/SkinBinding.h"
 #include "app/SvgPictures.h"
 #include "app/WaveformView.h"
+#include "app/WindowAccess.h"
 #include "components/KorvexError.h"
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
@@ -151,6 +152,7 @@ void Tfm_main::BindSkin()
         m_binding->BindSkinObject(name, SkinBinding::Kind::Text);
     KeyboardShortcuts::showKeysInToolTips(Skin1->form(this));
     bindWaveform();
+    WindowAccess::prepare(this);
 
     m_bench.progress.bind();
     m_bench.skin.setPosition(skin_object::Slider, 0);

@@ -2,6 +2,7 @@
 
 #include "components/skin/SkinBundle.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace korvex {
@@ -10,8 +11,34 @@ SkinButton::SkinButton(const SkinObjectSpec &def, const SkinStyle &style, SkinBu
     : SkinObjectWidget(def, style, bundle, parent)
 {
     setCursor(Qt::PointingHandCursor);
+    // Tab, not a click, moves the focus: the mouse user's keys stay where they were
+    setFocusPolicy(Qt::TabFocus);
     if (toolTip().isEmpty() && !def.label.isEmpty())
         setToolTip(def.label);
+}
+
+void SkinButton::press()
+{
+    Q_EMIT skinClick(this);
+}
+
+bool SkinButton::takesKey(const QKeyEvent &event) const
+{
+    if (event.modifiers() & ~Qt::KeypadModifier)
+        return false;
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter || event.key() == Qt::Key_Space;
+}
+
+void SkinButton::keyPressEvent(QKeyEvent *event)
+{
+    if (!takesKey(*event)) {
+        SkinObjectWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // a held key presses once
+    if (!event->isAutoRepeat())
+        press();
 }
 
 SkinLayout SkinButton::layout() const
@@ -64,6 +91,7 @@ void SkinButton::paintEvent(QPaintEvent *)
         break;
     }
     }
+    paintFocusMark(painter);
 }
 
 } // namespace korvex

@@ -95,6 +95,7 @@ SkinStyle parseStyle(const QJsonObject &style)
     result.normal = parseLook(style.value(QStringLiteral("normal")).toObject(), SkinLook());
     result.hover = parseLook(style.value(QStringLiteral("hover")).toObject(), result.normal);
     result.pressed = parseLook(style.value(QStringLiteral("pressed")).toObject(), result.hover);
+    result.focus = colour(style, QStringLiteral("focus"), result.focus);
     return result;
 }
 

@@ -45,6 +45,8 @@ struct SkinStyle
     SkinLook normal;
     SkinLook hover;
     SkinLook pressed;
+    // The ring around the control that has the keyboard focus.
+    QColor focus = QColor(0xF5, 0x9E, 0x0B);
 };
 
 struct SkinObjectSpec

@@ -1,5 +1,6 @@
 #include "components/skin/SkinObjectWidget.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,6 +17,15 @@ SkinObjectWidget::SkinObjectWidget(const SkinObjectSpec &def, const SkinStyle &s
     setFont(style.font);
     if (!def.tooltip.isEmpty())
         setToolTip(def.tooltip);
+}
+
+QString SkinObjectWidget::spokenName() const
+{
+    if (!m_spec.label.isEmpty())
+        return m_spec.label;
+    if (!m_spec.tooltip.isEmpty())
+        return m_spec.tooltip;
+    return m_spec.name;
 }
 
 const SkinLook &SkinObjectWidget::look() const
@@ -60,6 +70,43 @@ void SkinObjectWidget::leaveEvent(QEvent *)
 {
     m_hovered = false;
     update();
+}
+
+void SkinObjectWidget::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SkinObjectWidget::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+// The window's keys are shortcuts, which Qt tries before the focused widget
+// sees the key; accepting the override hands the key to the object instead.
+bool SkinObjectWidget::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && takesKey(*static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void SkinObjectWidget::paintFocusMark(QPainter &painter) const
+{
+    if (!hasFocus())
+        return;
+    const QRectF box = QRectF(QWidget::rect()).adjusted(1, 1, -1, -1);
+    const qreal radius = std::min<qreal>(m_style.radius, std::min(box.width(), box.height()) / 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(m_style.focus, 2));
+    painter.drawRoundedRect(box, radius, radius);
+    painter.restore();
 }
 
 void SkinObjectWidget::paintBox(QPainter &painter, const QRectF &box, const SkinLook &colours) const

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QKeyEvent;
+
 namespace korvex {
 
 class SkinBundle;
@@ -25,6 +27,13 @@ public:
     void setRect(const QRect &rect) override { setGeometry(rect); }
     void redraw() override { update(); }
 
+    SkinKind kind() const { return m_spec.kind; }
+    // What a screen reader calls the object: its caption, else the words of
+    // the skin's tooltip, else its name.
+    virtual QString spokenName() const;
+    // What it does, as the tooltip says it (with its key, where it has one).
+    virtual QString spokenDescription() const { return toolTip(); }
+
 Q_SIGNALS:
     void skinClick(korvex::ISkinObject *object);
     void skinMouseDown(korvex::ISkinObject *object, Qt::MouseButton button, int x, int y);
@@ -44,9 +53,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
     // The rounded box of the object in the given colours.
     void paintBox(QPainter &painter, const QRectF &box, const SkinLook &colours) const;
+    // A ring in the style's focus colour while the object has the keyboard
+    // focus, so a keyboard user sees where Return lands.
+    void paintFocusMark(QPainter &painter) const;
+    // Key presses the object takes itself rather than leave to the window's
+    // keys, when it has the focus.
+    virtual bool takesKey(const QKeyEvent &) const { return false; }
+    bool event(QEvent *event) override;
 
 private:
     SkinObjectSpec m_spec;

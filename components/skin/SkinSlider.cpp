@@ -1,5 +1,6 @@
 #include "components/skin/SkinSlider.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,6 +13,81 @@ SkinSlider::SkinSlider(const SkinObjectSpec &def, const SkinStyle &style, SkinBu
     : SkinObjectWidget(def, style, bundle, parent)
 {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+int SkinSlider::singleStep() const
+{
+    return std::max(1, maxPosition() / 100);
+}
+
+int SkinSlider::pageStep() const
+{
+    return std::max(1, maxPosition() / 10);
+}
+
+void SkinSlider::moveTo(int position)
+{
+    const int target = std::clamp(position, 0, std::max(0, maxPosition()));
+    const int x = int(std::lround(thumbCentre()));
+    const int y = height() / 2;
+    Q_EMIT skinMouseDown(this, Qt::LeftButton, x, y);
+    if (target != m_position) {
+        m_position = target;
+        update();
+        Q_EMIT skinScrollTrack(this, target);
+    }
+    Q_EMIT skinMouseUp(this, Qt::LeftButton, int(std::lround(thumbCentre())), y);
+}
+
+bool SkinSlider::takesKey(const QKeyEvent &event) const
+{
+    if (event.modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (event.key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SkinSlider::keyPressEvent(QKeyEvent *event)
+{
+    if (!takesKey(*event)) {
+        SkinObjectWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        moveTo(m_position - singleStep());
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        moveTo(m_position + singleStep());
+        break;
+    case Qt::Key_PageDown:
+        moveTo(m_position - pageStep());
+        break;
+    case Qt::Key_PageUp:
+        moveTo(m_position + pageStep());
+        break;
+    case Qt::Key_Home:
+        moveTo(0);
+        break;
+    default:
+        moveTo(maxPosition());
+        break;
+    }
 }
 
 qreal SkinSlider::thumbCentre() const
@@ -99,6 +175,7 @@ void SkinSlider::paintEvent(QPaintEvent *)
     painter.setPen(QPen(colours.border, isHovered() || isPressed() ? 3 : 2));
     painter.setBrush(colours.text);
     painter.drawEllipse(QPointF(centre, midY), thumbRadius, thumbRadius);
+    paintFocusMark(painter);
 }
 
 } // namespace korvex

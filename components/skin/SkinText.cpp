@@ -1,5 +1,6 @@
 #include "components/skin/SkinText.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace korvex {
@@ -14,8 +15,22 @@ SkinText::SkinText(const SkinObjectSpec &def, const SkinStyle &style, SkinBundle
 void SkinText::setText(const QString &text)
 {
     // the program redraws after every change, so no repaint here
+    const bool changed = text != m_text;
     m_text = text;
     refreshToolTip();
+    if (changed && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QString SkinText::spokenName() const
+{
+    if (!m_text.isEmpty())
+        return m_text;
+    if (!def().placeholder.isEmpty())
+        return def().placeholder;
+    return SkinObjectWidget::spokenName();
 }
 
 void SkinText::resizeEvent(QResizeEvent *)

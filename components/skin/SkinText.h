@@ -15,6 +15,10 @@ public:
     ISkinText *textInterface() override { return this; }
     void setText(const QString &text) override;
     QString text() const override { return m_text; }
+    // A screen reader reads what the field shows.
+    QString spokenName() const override;
+    // What the field shows, as the skin says it; never the text again.
+    QString spokenDescription() const override { return def().tooltip; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

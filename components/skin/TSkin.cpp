@@ -1,6 +1,7 @@
 #include "components/skin/TSkin.h"
 
 #include "components/KorvexError.h"
+#include "components/skin/SkinAccessible.h"
 #include "components/skin/SkinBundle.h"
 #include "components/skin/SkinForm.h"
 
@@ -10,6 +11,7 @@ namespace korvex {
 
 TSkin::TSkin(QWidget *parent) : QWidget(parent)
 {
+    InstallSkinAccessibility();
 }
 
 // The form's widgets paint from the bundle, so they go before it does.

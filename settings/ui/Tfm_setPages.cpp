@@ -4,6 +4,7 @@
 #include "settings/ui/Tfm_set.h"
 
 #include "app/DialogLook.h"
+#include "app/SpokenNames.h"
 #include "app/SvgPictures.h"
 
 #include <QCheckBox>
@@ -85,6 +86,9 @@ void Tfm_set::buildGeneralPage()
     rb_time = captioned<QRadioButton>(gb_function, QStringLiteral("Split every copy into "), "rb_time", 8, 71);
     edt_time = place(new QLineEdit(gb_function), "edt_time", after(rb_time, 126), 71, 53);
     lbl_second = caption(gb_function, QStringLiteral("Second"), "lbl_second", edt_time);
+    // a screen reader would otherwise name both fields after their group box
+    NameForScreenReaders(edt_count, QStringLiteral("Number of pieces"));
+    NameForScreenReaders(edt_time, QStringLiteral("Seconds per piece"));
 
     gb_fade = groupBox(gb_cdgeneral, QStringLiteral("Fade Settings"), "gb_fade", {5, 112, 232, 53});
     cb_fadein = captioned<QCheckBox>(gb_fade, QStringLiteral("IN "), "cb_fadein", 12, 21);
@@ -92,9 +96,15 @@ void Tfm_set::buildGeneralPage()
     cb_fadeout = captioned<QCheckBox>(gb_fade, QStringLiteral("Out "), "cb_fadeout", 0, 21);
     cb_fadeout->move(after(cb_fadeintime, 124), 21);
     cb_fadeouttime = fadeLengths(gb_fade, "cb_fadeouttime", cb_fadeout);
+    // and the lengths after the length they show
+    NameForScreenReaders(cb_fadein, QStringLiteral("Fade in"));
+    NameForScreenReaders(cb_fadeintime, QStringLiteral("Fade-in length"));
+    NameForScreenReaders(cb_fadeout, QStringLiteral("Fade out"));
+    NameForScreenReaders(cb_fadeouttime, QStringLiteral("Fade-out length"));
 
     gb_output = groupBox(gb_cdgeneral, QStringLiteral("Output Path:"), "gb_output", {5, 170, 231, 57});
     edt_dir = place(new QLineEdit(gb_output), "edt_dir", 8, 24, 190, 22);
+    NameForScreenReaders(edt_dir, QStringLiteral("Output folder"));
     bt_dir = place(new QPushButton(QStringLiteral("..."), gb_output), "bt_dir", 201, 24, 23, 22);
     bt_dir->setToolTip(QStringLiteral("Choose the output folder"));
 }
@@ -110,6 +120,7 @@ void Tfm_set::buildWmaPage()
     cb_wma->setInsertPolicy(QComboBox::NoInsert);
     cb_wma->addItems(WmaProfileItems());
     cb_wma->setMaxVisibleItems(14);
+    NameForScreenReaders(cb_wma, QStringLiteral("WMA format"));
     lbl_encoding = place(new QLabel(gb_wmaformat), "lbl_encoding", 8, 54, 217, 34);
     lbl_encoding->setWordWrap(true);
     lbl_encoding->setAlignment(Qt::AlignLeft | Qt::AlignTop);

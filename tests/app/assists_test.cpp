@@ -337,7 +337,9 @@ TEST_F(AssistsTest, TooltipsNameTheKeys)
     EXPECT_TRUE(s.skinWidget("Ok")->toolTip().endsWith("(Return)"));
     EXPECT_TRUE(s.skinWidget("addfile")->toolTip().endsWith("(Ctrl+O)"));
     EXPECT_TRUE(s.skinWidget("qian")->toolTip().endsWith("(Ctrl+Right)"));
-    EXPECT_EQ(s.skinWidget("Split")->toolTip(), "Cut every file into WMA pieces");
+    EXPECT_EQ(s.skinWidget("Split")->toolTip(), "Cut every file into WMA pieces (F5)");
+    // an object without a key keeps the skin's words
+    EXPECT_EQ(s.skinWidget("timecaption")->toolTip(), "Play position");
 }
 
 // ---- the open dialog and the settings page

@@ -1,3 +1,4 @@
+#include "SkinnedWindow.h"
 #include "components/KorvexError.h"
 #include "components/skin/SkinDescription.h"
 #include "components/skin/SkinForm.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace korvex;
+using korvex::test::SkinnedWindow;
 
 namespace {
 
@@ -22,25 +24,6 @@ const QStringList kButtons = {"file", "Action", "Settings", "Help", "addfile", "
                               "Clear", "Set", "play", "stop", "hou", "qian", "Split", "Join",
                               "Begin", "End", "Ok", "Stop", "helpfile"};
 const QStringList kTexts = {"timecaption", "tataltime", "nm", "pbpos", "convertpb"};
-
-struct SkinnedWindow
-{
-    SkinnedWindow(const QString &skinFile = kSkinFile)
-    {
-        window.resize(563, 414);
-        skin = new TSkin(&window);
-        fileLoaded = skin->loadSkinFile(skinFile);
-        skin->attach(&window);
-        form = skin->applyForm(&window, QStringLiteral("Brannel"));
-        window.show();
-    }
-    QWidget *widgetOf(const QString &name) { return form->findChild<QWidget *>(name); }
-
-    QWidget window;
-    TSkin *skin = nullptr;
-    SkinForm *form = nullptr;
-    bool fileLoaded = false;
-};
 
 } // namespace
 
