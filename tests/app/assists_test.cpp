@@ -349,8 +349,9 @@ TEST(OpenDialogFilters, WmaFirstThenAudioFilesThenAllWithEachNameShownOnce)
     const QStringList filters = FileDialogs::qtFilters(FileAdder::OpenFilter);
     ASSERT_EQ(filters.size(), 3);
     EXPECT_EQ(filters[0], "WMA Files(*.wma)");
-    EXPECT_EQ(filters[1], "Audio files (*.wma *.mp3 *.ogg *.oga *.opus *.flac *.wav *.m4a *.aac *.ape *.wv *.mpc "
-                          "*.aif *.aiff)");
+    EXPECT_EQ(filters[1], "Audio files (*.wma *.asf *.mp3 *.mp2 *.ogg *.oga *.opus *.spx *.flac *.wav *.m4a *.m4b "
+                          "*.mp4 *.aac *.ac3 *.ape *.wv *.mpc *.aif *.aiff *.aifc *.mka *.webm *.amr *.au *.snd "
+                          "*.tta)");
     EXPECT_EQ(filters[2], "All files (*)");
     EXPECT_EQ(FileDialogs::qtFilters("Pieces|*.wma"), QStringList{"Pieces (*.wma)"});
 }

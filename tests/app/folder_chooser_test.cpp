@@ -178,7 +178,7 @@ TEST_F(FolderChooser, OkOfTheOutputFolderThenOkOfTheSettingsUsesIt)
     EXPECT_EQ(file().readString("Main", "Path", "none"), chosen);
 }
 
-TEST_F(FolderChooser, AddFolderGetsThePathBackAndLeavesTheSettingsUntouched)
+TEST_F(FolderChooser, AddFolderGetsThePathBackAndStoresOnlyWhereItAddedFrom)
 {
     const QString folder = s.home() + "/Recordings";
     test::writeAudioFile(folder + "/take one.wma", test::sineSpec(44100, 2, 2 * 44100));
@@ -197,7 +197,11 @@ TEST_F(FolderChooser, AddFolderGetsThePathBackAndLeavesTheSettingsUntouched)
     EXPECT_EQ(chooser().ChosenFolder, folder);
     ASSERT_EQ(s.main().jobList().rowCount(), 1);
     EXPECT_EQ(s.main().jobList().job(0).FileName, folder + "/take one.wma");
-    EXPECT_EQ(test::readTextFile(s.settingsFile()), stored);
+    // the settings are as they were; only the folder added from is kept, for
+    // the next Add File or Add Folder
+    const QByteArray after = test::readTextFile(s.settingsFile());
+    EXPECT_TRUE(after.startsWith(stored));
+    EXPECT_EQ(after.mid(stored.size()).trimmed(), ("[Add]\nFolder=" + folder).toUtf8());
     EXPECT_EQ(settingsDialog().edt_dir->text(), field);
 
     // Cancel, Escape and the close box add nothing and hand back nothing

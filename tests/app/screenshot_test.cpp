@@ -92,7 +92,7 @@ TEST(Screenshot, MainWindowAtStartAndInUse)
 }
 
 // A real split caught halfway: the entry selected, its piece "Converting",
-// the percentage and the bar part of the way.
+// the percentage and the bar part of the way, "piece 1 of 3" above them.
 TEST(Screenshot, MainWindowDuringASplit)
 {
     test::MainSession s;
@@ -113,6 +113,9 @@ TEST(Screenshot, MainWindowDuringASplit)
         EXPECT_TRUE(picture.save(shot));
         expectPainted(picture.toImage());
         EXPECT_GT(s.skinWidget("convertpb")->width(), 100);
+        // which piece of how many, and the whole split's thin bar
+        EXPECT_EQ(s.skinText("runpiece"), "piece 1 of 3");
+        EXPECT_GT(s.skinWidget("runbar")->width(), 0);
         s.clickSkin("Stop");
     });
     s.clickSkin("Split");
@@ -121,8 +124,8 @@ TEST(Screenshot, MainWindowDuringASplit)
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
 }
 
-// A marked segment playing: its row says "Playing", the slider has moved
-// part of the way through the segment and the clock counts its time.
+// A marked segment playing: its row says "Playing", and the slider, the
+// clock and the wave's line stand together inside the segment.
 TEST(Screenshot, MainWindowPlayingASegmentInRealTime)
 {
     test::MainSession s;

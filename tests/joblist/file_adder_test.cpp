@@ -11,6 +11,7 @@
 #include "support/ExternalTools.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
+#include "settings/SettingsFile.h"
 #include "support/VceditModule.h"
 
 #include <QDir>
@@ -116,7 +117,8 @@ protected:
     SkinFace skin;
     JobEditor editor{jobs, settings, run, player, skin};
     AudioFile reader;
-    FileAdder adder{jobs, editor, run, player, reader, seams.seams()};
+    SettingsFile settingsFile{folder.file(QStringLiteral("Korvex.ini"))};
+    FileAdder adder{jobs, editor, run, player, reader, seams.seams(), settingsFile};
     int stops = 0;
 };
 
@@ -305,7 +307,7 @@ TEST_F(FileAdderTest, FilesMeasuredAheadStillComeInTheChosenOrder)
     const QString flac = tone("plain.flac", 1.5);
     QMutex threadsMutex;
     QSet<QThread *> threads;
-    FileAdder parallel{jobs, editor, run, player, reader, seams.seams(), nullptr, [&] {
+    FileAdder parallel{jobs, editor, run, player, reader, seams.seams(), settingsFile, nullptr, [&] {
                            QMutexLocker lock(&threadsMutex);
                            threads.insert(QThread::currentThread());
                            return std::make_unique<AudioFile>();

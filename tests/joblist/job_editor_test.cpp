@@ -93,7 +93,9 @@ TEST_F(JobEditorTest, ClickShowsTheEntryScalesTheSliderAndNamesTheFile)
     addAll({100, 180});
     QSignalSpy redraws(&skin, &SkinFace::redrawRequested);
     jobs.SegmentSelected = true;
-    click(1);
+    // the selection moving (arrow keys, a program) is followed as a click is,
+    // once
+    jobs.selectFileRow(1);
     EXPECT_FALSE(jobs.SegmentSelected);
     EXPECT_EQ(jobs.SelectedFileRow, 1);
     EXPECT_EQ(segmentRows(), QStringList{QStringLiteral("00:00:00 - 00:03:00|00:03:00|Uncertain")});
@@ -114,8 +116,9 @@ TEST_F(JobEditorTest, PositionCaptionScalesTheSliderToTheDuration)
     add(600);
     click(0);
     EXPECT_EQ(skin.thumbSize(QStringLiteral("pb")), 57);
-    player.PlayPosition = 571;
+    skin.setPosition(QStringLiteral("pb"), 571);
     editor.lvClick();
+    EXPECT_EQ(player.PlayPosition, 571);
     EXPECT_EQ(skin.text(QStringLiteral("timecaption")), QStringLiteral("00:05:00"));
     EXPECT_EQ(player.PositionText, QStringLiteral("00:05:00"));
 }
@@ -164,12 +167,13 @@ TEST_F(JobEditorTest, ViewsShowThePlanOfTheMode)
     EXPECT_EQ(segmentRows().back(), QStringLiteral("00:01:20 - 00:01:36|00:00:16|Unconvert"));
 
     settings.SplitMode = split_mode::Unification;
-    player.PlayPosition = 1033;
+    skin.setPosition(QStringLiteral("pb"), 1033);
     click(2);
     EXPECT_EQ(segmentRows().size(), 3);
     EXPECT_EQ(segmentRows().front(), QStringLiteral("00:00:10 - 00:00:50|00:00:40|OK"));
-    // The position is a share of entry 0's length, not of the current entry's.
-    EXPECT_EQ(skin.text(QStringLiteral("timecaption")), QStringLiteral("00:05:00"));
+    // The knob stands in the current entry's file (100 s), whoever's segments
+    // the list shows, and the clock says where.
+    EXPECT_EQ(skin.text(QStringLiteral("timecaption")), QStringLiteral("00:01:40"));
 }
 
 TEST_F(JobEditorTest, MovesTheSelectedEntryAndEverythingThatFollowsIt)

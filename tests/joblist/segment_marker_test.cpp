@@ -147,10 +147,11 @@ TEST_F(SegmentMarkerTest, UnificationMarksTheFirstEntryWhicheverIsSelected)
     skin.setPosition(QStringLiteral("pb"), skin.maxPosition(QStringLiteral("pb")) / 2);
     marker.MarkBegin();
     marker.ConfirmSegment();
-    // the slider's half applied to entry 0's 300 seconds
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{150, 300}, {0, 300}}));
+    // the time the slider stands for in the selected file (half of its 120
+    // seconds, as the clock shows), given to entry 0's segments
+    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{60, 300}, {0, 300}}));
     EXPECT_EQ(segmentsOf(1), (QList<Segment>{{0, 120}}));
-    EXPECT_EQ(rows(), (QStringList{"00:02:30 - 00:05:00|00:02:30|Ok", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
+    EXPECT_EQ(rows(), (QStringList{"00:01:00 - 00:05:00|00:04:00|Ok", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
     clickFile(1);
     EXPECT_EQ(rows().size(), 2);  // still entry 0's segments
 }
