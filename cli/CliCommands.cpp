@@ -35,6 +35,14 @@ namespace {
 
 constexpr qsizetype NameLimitBytes = 255;
 
+// Korvex.ini as the window left it; what could not be read of it is said.
+void loadSettings(Workbench &bench)
+{
+    bench.store.LoadSettings();
+    if (const QString problem = bench.store.file().readProblem(); !problem.isEmpty())
+        PrintError(problem);
+}
+
 // A folder that really takes a new file: permissions alone do not say so
 // (/proc, a read-only mount, root's view of either).
 bool folderTakesFiles(const QString &folder)
@@ -299,7 +307,7 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
 
 int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
 {
-    bench.store.LoadSettings();
+    loadSettings(bench);
     applySettings(options, bench);
     const bool split = options.command == CliOptions::Command::Split;
     if (split)
@@ -348,7 +356,7 @@ int Profiles()
 
 int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
 {
-    bench.store.LoadSettings();
+    loadSettings(bench);
     if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
         return code;
     const SilenceSettings settings = silenceSettings(options, bench);

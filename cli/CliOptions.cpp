@@ -280,19 +280,23 @@ Names of pieces
 Progress and stopping
   On a terminal a progress bar shows the piece (split) or the joined file
   being written; otherwise every file written is printed on its own line.
-  Ctrl-C stops as the window's Stop does: the file being written is closed,
-  tagged and kept, its name is printed as holding only what was converted
-  until then, and nothing further is started.
+  Ctrl-C, SIGTERM and SIGHUP stop as the window's Stop does: the file being
+  written is closed, tagged and given its final name, it is printed with how
+  much it holds (or the stop is said to have come between files), and nothing
+  further is started. Files are written as NAME.wma.part and renamed, never
+  over an existing file, once complete; kill -9 leaves the .part file, which
+  info calls incomplete.
 
 Exit status
   0    done
-  1    a conversion failed (the message says why)
+  1    a conversion failed (the message says why), tags could not be
+       written, or a source changed during the run
   2    bad input: unknown command or option, bad value, a FILE missing,
        unreadable, not audio FFmpeg can decode or shorter than one second
        (each named as typed, with the reason; info still describes the
-       others), an output folder or file that cannot be written, an
-       existing OUT without --overwrite
-  130  stopped by Ctrl-C
+       others), an output folder that takes no file, a join name longer
+       than 255 bytes, an existing OUT without --overwrite
+  130  stopped by Ctrl-C, SIGTERM or SIGHUP
 )");
 }
 

@@ -56,16 +56,36 @@ void SettingsFile::writeString(const QString &section, const QString &key, const
 
 QStringList SettingsFile::readLines() const
 {
+    m_readProblem.clear();
     QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return {};
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readProblem = QStringLiteral("The settings file %1 could not be read (%2); the defaults are used.")
+                            .arg(m_fileName, file.errorString());
+        return {};
+    }
+    QStringList lines;
+    bool skipped = false;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine(LongestLine + 2);
+        if (!line.endsWith('\n') && !file.atEnd()) {
+            // the rest of an overlong line goes unread
+            skipped = true;
+            while (!file.atEnd() && !file.readLine(LongestLine).endsWith('\n')) {
+            }
+            continue;
+        }
+        if (line.endsWith('\n'))
+            line.chop(line.endsWith("\r\n") ? 2 : 1);
+        if (lines.isEmpty() && line.startsWith("\xEF\xBB\xBF"))
+            line.remove(0, 3);
+        lines.append(QString::fromUtf8(line));
+    }
+    if (skipped)
+        m_readProblem = QStringLiteral("The settings file %1 holds lines longer than %2 KiB, which were skipped; "
+                                       "the defaults are used for what they held.")
+                            .arg(m_fileName).arg(LongestLine / 1024);
     return lines;
 }
 

@@ -18,6 +18,13 @@ public:
 
     const QString &fileName() const { return m_fileName; }
 
+    // Lines longer than this are skipped: no setting is that long, and a
+    // damaged file of one huge line would cost its size at every read.
+    static constexpr qint64 LongestLine = 64 * 1024;
+    // What the last read could not take, in words for the user (the file
+    // could not be opened, long lines were skipped); empty when all was read.
+    const QString &readProblem() const { return m_readProblem; }
+
     // A decimal integer with optional sign, or hexadecimal after "$", "0x" or
     // "0X"; anything else, an absent key or a value outside 32 bits gives def.
     int readInteger(const QString &section, const QString &key, int def) const;
@@ -37,6 +44,7 @@ private:
     void writeLines(const QStringList &lines) const;
 
     QString m_fileName;
+    mutable QString m_readProblem;
 };
 
 } // namespace korvex

@@ -107,7 +107,9 @@ TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder
     EXPECT_EQ(s.main().jobList().fileSelection()->selectedRows().value(0).row(), 0);
 }
 
-TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedFinish)
+// The piece a Stop cut short is valid, says "Stopped" instead of "Finish",
+// and a message names it with how much it holds.
+TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedStoppedAndNamed)
 {
     settings().SplitMode = split_mode::Count;
     settings().SplitCount = 2;
@@ -125,8 +127,11 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedFinish)
     EXPECT_NEAR(double(audio.frames()), 2.0 * kRate + kPadding / 2, kPadding / 2);
     const QStringList words = s.statuses();
     ASSERT_EQ(words.size(), 2);
-    EXPECT_EQ(words[0], status_word::Finish);
+    EXPECT_EQ(words[0], status_word::Stopped);
     EXPECT_NE(words[1], status_word::Finish);
+    ASSERT_EQ(s.recorder.messages.informations.size(), 1);
+    const QString told = s.recorder.messages.informations.first();
+    EXPECT_TRUE(told.contains(outputFolder() + pieces().first() + " (it holds 2.0 s of 5.0 s)")) << qPrintable(told);
     // the skin's Split opens the folder after a stopped run too
     EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
     expectIdleFace();

@@ -142,3 +142,27 @@ TEST(SettingsFile, RefusesAValueThatWouldBreakIntoSeveralLines)
                  KorvexError);
     EXPECT_EQ(test::readTextFile(path), QByteArray("[Output]\nDir=/safe/\n"));
 }
+
+// A settings file that cannot be opened, or holds a line longer than any
+// setting, is read as far as it can be and says so; the long line costs no
+// more than its bytes on disk.
+TEST(SettingsFileProblems, AnUnreadableFileOrAnOverlongLineIsSaid)
+{
+    korvex::test::TestFolder folder;
+    const QString path = folder.file(QStringLiteral("Korvex.ini"));
+    korvex::SettingsFile settings(path);
+    EXPECT_EQ(settings.readString(QStringLiteral("Main"), QStringLiteral("Dir"), QStringLiteral("def")), "def");
+    EXPECT_TRUE(settings.readProblem().isEmpty());  // no file yet: nothing to say
+
+    ASSERT_TRUE(korvex::test::writeTextFile(
+        path, "[Main]\nJunk=" + QByteArray(200 * 1024, 'j') + "\nDir=/kept/\r\n[wma]\nformat=3"));
+    EXPECT_EQ(settings.readString(QStringLiteral("Main"), QStringLiteral("Dir"), QString()), "/kept/");
+    EXPECT_EQ(settings.readInteger(QStringLiteral("wma"), QStringLiteral("format"), 9), 3);
+    EXPECT_TRUE(settings.readProblem().contains(QStringLiteral("longer than 64 KiB"))) << settings.readProblem().toStdString();
+
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkpath(path));  // a folder where the file should be
+    EXPECT_EQ(settings.readInteger(QStringLiteral("wma"), QStringLiteral("format"), 9), 9);
+    EXPECT_TRUE(settings.readProblem().contains(path + QStringLiteral(" could not be read")))
+        << settings.readProblem().toStdString();
+}
