@@ -67,11 +67,11 @@ void WaveformView::showBands(int row)
     const bool marked = mode == split_mode::Custom || mode == split_mode::Unification;
     if (row >= 0 && marked) {
         const int edited = mode == split_mode::Unification ? 0 : row;
-        const double duration = m_jobs.JobRecords().at(row).Duration;
+        const double duration = m_jobs.JobRecords().at(row).Duration * 1000.0;
         const QList<Segment> segments = allSegments(m_jobs.JobRecords().at(edited));
         for (qsizetype k = 0; k < segments.size() && duration > 0; ++k) {
-            const double begin = std::clamp(segments[k].Begin / duration, 0.0, 1.0);
-            const double end = std::clamp(segments[k].End / duration, 0.0, 1.0);
+            const double begin = std::clamp(double(segments[k].Begin) / duration, 0.0, 1.0);
+            const double end = std::clamp(double(segments[k].End) / duration, 0.0, 1.0);
             bands.append({begin, std::max(begin, end), k == segments.size() - 1});
         }
     }
@@ -98,11 +98,11 @@ double WaveformView::inPlayedSegment(double sliderFraction) const
         return sliderFraction;
     const listrecord &owner = m_jobs.JobRecords().at(m_settings.SplitMode == split_mode::Unification ? 0 : row);
     const int segment = m_player.PlayerSegment;
-    const double duration = m_jobs.JobRecords().at(row).Duration;
+    const double duration = m_jobs.JobRecords().at(row).Duration * 1000.0;
     if (segment < 0 || segment >= owner.BeginTime.size() || segment >= owner.EndTime.size() || duration <= 0)
         return sliderFraction;
-    const double begin = owner.BeginTime.at(segment);
-    const double end = std::max<double>(owner.EndTime.at(segment), begin);
+    const double begin = double(owner.BeginTime.at(segment));
+    const double end = std::max<double>(double(owner.EndTime.at(segment)), begin);
     return std::clamp((begin + sliderFraction * (end - begin)) / duration, 0.0, 1.0);
 }
 

@@ -67,10 +67,10 @@ QList<SegmentOption> segmentList(const QString &text)
     QList<SegmentOption> segments;
     for (const QString &item : text.split(QLatin1Char(','))) {
         const QStringList bounds = item.trimmed().split(QLatin1Char('-'));
-        const std::optional<int> begin = bounds.size() == 2 ? ParseTime(bounds[0].trimmed()) : std::nullopt;
-        const std::optional<int> end = bounds.size() == 2 ? ParseTime(bounds[1].trimmed()) : std::nullopt;
+        const std::optional<qint64> begin = bounds.size() == 2 ? ParseTimeMs(bounds[0].trimmed()) : std::nullopt;
+        const std::optional<qint64> end = bounds.size() == 2 ? ParseTimeMs(bounds[1].trimmed()) : std::nullopt;
         if (!begin.has_value() || !end.has_value())
-            fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00, not \"%1\"").arg(item));
+            fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00.5, not \"%1\"").arg(item));
         const SegmentOption segment{begin.value_or(0), end.value_or(0)};
         if (segment.begin >= segment.end)
             fail(QStringLiteral("segment \"%1\" must end after it begins").arg(item));
@@ -109,9 +109,10 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
 
 } // namespace
 
-std::optional<int> ParseTime(const QString &text)
+std::optional<qint64> ParseTimeMs(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^(?:(\\d{1,9}):)?(?:(\\d{1,9}):)?(\\d{1,9})$"));
+    static const QRegularExpression form(
+        QStringLiteral("^(?:(\\d{1,9}):)?(?:(\\d{1,9}):)?(\\d{1,9})(?:\\.(\\d{1,3}))?$"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -123,10 +124,20 @@ std::optional<int> ParseTime(const QString &text)
     const bool colons = !match.captured(1).isEmpty();
     if (colons && (seconds > 59 || (hasHours && minutes > 59)))
         return std::nullopt;
+    // ".5" is 500 ms, ".25" 250 ms, ".025" 25 ms.
+    const qint64 fraction = match.captured(4).leftJustified(3, QLatin1Char('0')).toLongLong();
     const qint64 total = hours * 3600 + minutes * 60 + seconds;
     if (total > std::numeric_limits<int>::max())
         return std::nullopt;
-    return int(total);
+    return total * 1000 + fraction;
+}
+
+std::optional<int> ParseTime(const QString &text)
+{
+    const std::optional<qint64> ms = ParseTimeMs(text);
+    if (!ms || *ms % 1000 != 0 || text.contains(QLatin1Char('.')))
+        return std::nullopt;
+    return int(*ms / 1000);
 }
 
 CliOptions ParseCommandLine(const QStringList &arguments)
@@ -231,15 +242,18 @@ Options of split and join
         custom  split: the segments of --segments from every FILE, or every
                 FILE whole; join: the same ranges joined
         time    split: pieces of --seconds seconds; join: every FILE whole
-        count   split: --count pieces of equal whole seconds per FILE, the
-                remainder of the division left out; join: every FILE whole
+        count   split: --count pieces per FILE, as equal as milliseconds
+                allow, the last ending at the FILE's end; join: every FILE
+                whole
         unify   the segments of the first FILE (--segments), cut from every
                 FILE as far as it reaches
   --seconds N      piece length in time mode; whole seconds or hh:mm:ss, >= 1
   --count N        number of pieces in count mode, >= 1
   --segments B-E,B-E,...
-                   segments as begin-end times in whole seconds or hh:mm:ss,
-                   e.g. 0-60,1:30-2:45; custom and unify modes only
+                   segments as begin-end times in seconds or hh:mm:ss, with
+                   up to three decimals for milliseconds, e.g.
+                   0-60,1:30-2:45,12.5-20.25,00:01:02.350-00:01:10; custom
+                   and unify modes only
   --segments silence
                    the pieces of sound between silences of each FILE (unify:
                    of the first FILE), as korvex-cli silences finds them

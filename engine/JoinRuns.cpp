@@ -20,7 +20,7 @@ namespace korvex {
 struct JoinRuns::Entry
 {
     int row = 0;
-    int fadeInFrames = 0;
+    qint64 fadeInFrames = 0;
     bool up = true;          // its rate is at least the output's
     double ratio = 1.0;      // ≥ 1: the larger rate over the smaller
 };
@@ -119,23 +119,23 @@ void JoinRuns::surveySources()
 QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
 {
     const QList<listrecord> &jobs = m_context.jobs.JobRecords();
-    const int duration = jobs.at(row).Duration;
+    const qint64 wholeEndMs = qint64(jobs.at(row).Duration) * 1000;
     switch (kind) {
     case Kind::WholeFiles:
-        return withTrueEnds(numberedPieces({{0, duration}}), duration);
+        return withTrueEnds(numberedPieces({{0, wholeEndMs}}), wholeEndMs);
     case Kind::Unified:
-        return withTrueEnds(cutPiecesToDuration(customPlan(jobs.front()), duration), duration);
+        return withTrueEnds(cutPiecesToDuration(customPlan(jobs.front()), wholeEndMs), wholeEndMs);
     case Kind::Segments:
         break;
     }
-    return withTrueEnds(numberedPieces(customPlan(jobs.at(row))), duration);
+    return withTrueEnds(numberedPieces(customPlan(jobs.at(row))), wholeEndMs);
 }
 
 JoinRuns::Span JoinRuns::spanOf(int row, const PlannedPiece &piece) const
 {
     const Source &source = m_sources.at(row);
-    return {SourceFrameAt(piece.Piece.Begin, source.lengthFrames, source.durationMs),
-            PieceEndFrame(piece, source.lengthFrames, source.durationMs), true};
+    return {SourceFrameAt(piece.Piece.Begin, source.lengthFrames, source.rate),
+            PieceEndFrame(piece, source.lengthFrames, source.rate), true};
 }
 
 void JoinRuns::countTotals(Kind kind)
@@ -209,7 +209,7 @@ QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
     switch (kind) {
     case Kind::WholeFiles:
         m_context.jobs.segmentModel()->setRows(
-            {makeSegmentRow(0, record.Duration, status_word::Converting)});
+            {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
         return piecesOf(kind, row);
     case Kind::Unified:
         m_context.editor.segmentView().showUnification();

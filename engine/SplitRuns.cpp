@@ -62,13 +62,13 @@ struct SplitRuns::Source
     qint64 durationMs = 0;
     int sampleRate = 0;
     int channels = 0;
-    int fadeOutFrames = 0;
+    qint64 fadeOutFrames = 0;
 };
 
 struct SplitRuns::Piece
 {
     qint64 frames = 0;
-    int fadeInFrames = 0;
+    qint64 fadeInFrames = 0;
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
@@ -94,8 +94,7 @@ void SplitRuns::SplitByTime()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showTime(row);
-        return numberedPieces(
-            timePlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitSeconds));
+        return numberedPieces(entryTimePlan(m_context.jobs.job(row), m_context.settings.settings().SplitSeconds));
     });
     end();
 }
@@ -105,8 +104,7 @@ void SplitRuns::SplitByCount()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showCount(row);
-        return numberedPieces(
-            countPlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitCount));
+        return numberedPieces(entryCountPlan(m_context.jobs.job(row), m_context.settings.settings().SplitCount));
     });
     end();
 }
@@ -120,7 +118,7 @@ void SplitRuns::SplitUnified()
     m_context.editor.segmentView().showUnification();
     pending.setAside(0);
     splitEntries(false, [&](int row) {
-        return cutPiecesToDuration(allSegments(m_context.jobs.job(0)), m_context.jobs.job(row).Duration);
+        return entryUnificationPieces(m_context.jobs.job(0), m_context.jobs.job(row));
     });
     end();
 }
@@ -132,7 +130,7 @@ void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan)
             break;
         QList<PlannedPiece> plan;
         const Source source = openEntry(row, [&] {
-            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row).Duration);
+            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row));
         });
         splitPlan(source, plan, endNearPieceEnd);
     }
@@ -189,9 +187,9 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     IAudioFile2 &writer = m_context.AudioFile2write;
     const Segment &segment = planned.Piece;
     const int statusRow = planned.Row;
-    const qint64 start = SourceFrameAt(segment.Begin, source.lengthFrames, source.durationMs);
+    const qint64 start = SourceFrameAt(segment.Begin, source.lengthFrames, source.sampleRate);
     Piece piece;
-    piece.frames = PieceEndFrame(planned, source.lengthFrames, source.durationMs) - start;
+    piece.frames = PieceEndFrame(planned, source.lengthFrames, source.sampleRate) - start;
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;

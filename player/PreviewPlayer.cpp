@@ -64,7 +64,7 @@ void PreviewPlayer::PlayFile()
         return;
     startPlayback(row, [this] {
         m_state.PlayPosition = m_skin.position(skin_object::Slider);
-        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, m_length, positionMax()));
+        m_state.StartFrame = qMax<qint64>(0, Scale64(m_state.PlayPosition, m_length, positionMax()));
         seekTo(m_state.StartFrame);
         m_output.play();
         QueueNextBlock();
@@ -82,14 +82,14 @@ void PreviewPlayer::PlaySegment()
     // something played): only a row that is one of the entry's segments plays.
     if (segment >= owner.Count)
         return;
-    const int begin = owner.BeginTime.at(segment);
-    const int end = owner.EndTime.at(segment);
+    const qint64 begin = owner.BeginTime.at(segment);
+    const qint64 end = owner.EndTime.at(segment);
     m_state.PlayerSegment = segment;
     startPlayback(row, [this, segment, begin, end] {
         m_state.SegmentPlayback = true;
-        m_segmentBegin = qMax(0, Scale(ClampToInt(qint64(begin) * 1000), m_length, m_durationMs));
-        m_segmentFrames = Scale(ClampToInt((qint64(end) - begin) * 1000), m_length, m_durationMs);
-        m_segmentSeconds = end - begin;
+        m_segmentBegin = qMax<qint64>(0, FrameAtMs(begin, m_sampleRate));
+        m_segmentFrames = FrameAtMs(end, m_sampleRate) - FrameAtMs(begin, m_sampleRate);
+        m_segmentSeconds = ClampToInt((end - begin) / 1000);
         seekTo(m_segmentBegin);
         m_state.StartFrame = 0;
         m_output.play();
@@ -117,10 +117,11 @@ void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
 void PreviewPlayer::openFile(const QString &path)
 {
     m_reader.openForRead(path, 0, 1);
-    m_length = ClampToInt(m_reader.length());
-    m_durationMs = ClampToInt(m_reader.duration());
+    m_length = m_reader.length();
+    m_durationMs = m_reader.duration();
+    m_sampleRate = m_reader.sampleRate();
     m_channels = m_reader.channelCount();
-    m_output.setDataFormat(m_reader.sampleRate(), m_channels);
+    m_output.setDataFormat(m_sampleRate, m_channels);
 }
 
 // The player's events, and the user's drags, arrive while the file plays;
@@ -185,9 +186,9 @@ void PreviewPlayer::AudioPlayer21Timer(qint64 CurrentSamples, int, int)
 {
     if (!m_state.Playing || m_state.SeekDragging)
         return;
-    const int played = ClampToInt(m_state.StartFrame + CurrentSamples);
+    const qint64 played = m_state.StartFrame + CurrentSamples;
     showPosition(positionFor(played));
-    showTime(TimeText(m_length > 0 ? Scale(played, m_durationMs / 1000, m_length) : 0));
+    showTime(TimeText(m_length > 0 ? Scale64(played, m_durationMs / 1000, m_length) : 0));
     m_state.PlayPosition = m_skin.position(skin_object::Slider);
     if (m_state.PlayPosition >= positionMax())
         StopPlayback();
@@ -249,8 +250,8 @@ void PreviewPlayer::Skin1MouseUp(const QString &name, int, int, int)
         return;
     }
     guarded([this] {
-        const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
-        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, span, positionMax()));
+        const qint64 span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
+        m_state.StartFrame = qMax<qint64>(0, Scale64(m_state.PlayPosition, span, positionMax()));
         seekTo((m_state.SegmentPlayback ? m_segmentBegin : 0) + qint64(m_state.StartFrame));
         // the player counts from 0 again: StartFrame is where it now starts
         m_output.flush();
@@ -303,10 +304,10 @@ int PreviewPlayer::positionMax() const
 // play: it is at its end at once.
 int PreviewPlayer::positionFor(qint64 frame) const
 {
-    const int span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
+    const qint64 span = m_state.SegmentPlayback ? m_segmentFrames : m_length;
     if (span <= 0)
         return positionMax();
-    return Scale(ClampToInt(frame), positionMax(), span);
+    return ClampToInt(Scale64(frame, positionMax(), span));
 }
 
 // The time a slider position stands for; a slider without room stands at 0.

@@ -96,14 +96,15 @@ private:
 
     // Of the file open for playback.
     QString m_file;
-    int m_length = 0;           // frames (L)
-    int m_durationMs = 0;       // milliseconds (Dms)
+    qint64 m_length = 0;        // frames (L)
+    qint64 m_durationMs = 0;    // milliseconds (Dms)
+    int m_sampleRate = 0;
     int m_channels = 0;
     qint64 m_readFrame = 0;     // where the next block starts
     // Of the segment being played, taken when its playback starts, so that
     // marking or removing segments meanwhile cannot pull them away.
-    int m_segmentBegin = 0;     // frames
-    int m_segmentFrames = 0;    // S
+    qint64 m_segmentBegin = 0;  // frames
+    qint64 m_segmentFrames = 0; // S
     int m_segmentSeconds = 0;
 };
 

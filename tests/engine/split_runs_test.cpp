@@ -44,14 +44,44 @@ TEST_F(SplitRunTest, TimeModeCutsPiecesOfTheGivenLengthAndAShortLastOne)
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());  // the menu's Split opens nothing
 }
 
-TEST_F(SplitRunTest, CountModeCutsEqualWholeSecondsAndLeavesTheRemainder)
+TEST_F(SplitRunTest, CountModeCutsEqualPiecesOverTheWholeFile)
 {
     add({makeTone(QStringLiteral("count.wav"), 125.0)});
     settings().SplitCount = 6;
     EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
     const QStringList names = {"count_1.wma", "count_2.wma", "count_3.wma",
                                "count_4.wma", "count_5.wma", "count_6.wma"};
-    expectLengths(names, QList<double>(6, 20.0));
+    expectLengths(names, QList<double>(6, 125.0 / 6));
+}
+
+TEST_F(SplitRunTest, CountModeKeepsEverySampleOfAFileWithAFractionOfASecond)
+{
+    const QString source = makeTone(QStringLiteral("talk.wav"), 13.85);
+    add({source});
+    settings().SplitCount = 4;
+    EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
+    const QStringList names = {"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma"};
+    ASSERT_EQ(outputNames(), names);
+    qint64 sum = 0;
+    for (const QString &name : names)
+        sum += audioFrames(output(name));
+    EXPECT_EQ(sum, audioFrames(source));
+    // the borders at the millisecond nearest to a quarter of 13.85 s
+    EXPECT_EQ(audioFrames(output(names[0])), 152718);                         // 3.463 s
+    EXPECT_EQ(audioFrames(output(names[3])), audioFrames(source) - 458111);  // from 10.388 s
+}
+
+TEST_F(SplitRunTest, AMillisecondSegmentGivesExactlyItsFrames)
+{
+    add({makeTone(QStringLiteral("ms.wav"), 6.0)});
+    setSegments(bench().jobs.job(0), {{0, 6}});
+    // 1.250 s to 3.125 s: frames 55125 to 137813 (137812.5 rounds up)
+    bench().jobs.job(0).BeginTime = {1250, 0};
+    bench().jobs.job(0).EndTime = {3125, 6000};
+    bench().jobs.job(0).Count = 2;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    ASSERT_EQ(outputNames(), QStringList{"ms_1.wma"});
+    EXPECT_EQ(audioFrames(output(QStringLiteral("ms_1.wma"))), 137813 - 55125);
 }
 
 TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
@@ -69,6 +99,7 @@ TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
     settings().SplitCount = 3;
     bench().jobs.job(0).FileName = makeTone(QStringLiteral("two.wav"), 2.0);
     bench().jobs.job(0).Duration = 2;
+    bench().jobs.job(0).DurationMs = 2000;
     bench().jobs.job(0).Frames = 2 * Rate;
     EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
     expectLengths({"even_1.wma", "even_2.wma"}, {1, 1});
