@@ -11,7 +11,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
-  sox vorbis-tools \
+  sox vorbis-tools espeak-ng \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2

@@ -47,6 +47,8 @@ void applySettings(const CliOptions &options, Workbench &bench)
         settings.FadeOut = *options.fadeOut > 0;
         settings.FadeOutSeconds = qMax(*options.fadeOut, 1);
     }
+    if (options.edgeMs)
+        settings.EdgeMs = *options.edgeMs;
     bench.control.outputFiles().setProfileIndexOverride(options.profile);
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")

@@ -84,7 +84,8 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
     static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
                                            QStringLiteral("count"),   QStringLiteral("segments"),
                                            QStringLiteral("fade-in"), QStringLiteral("fade-out"),
-                                           QStringLiteral("profile"), QStringLiteral("o")};
+                                           QStringLiteral("edge"),    QStringLiteral("profile"),
+                                           QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
     for (const QString &name : runOptions) {
         if (!runs && parser.isSet(name))
@@ -151,6 +152,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("count"), QString(), QStringLiteral("N")},
         {QStringLiteral("segments"), QString(), QStringLiteral("list")},
         {QStringLiteral("fade-in"), QString(), QStringLiteral("S")},
+        {QStringLiteral("edge"), QString(), QStringLiteral("MS")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
@@ -199,6 +201,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("fade-out")))
         options.fadeOut = wholeNumber(QStringLiteral("fade-out"), parser.value(QStringLiteral("fade-out")), 0,
                                       MaxFadeSeconds);
+    if (parser.isSet(QStringLiteral("edge")))
+        options.edgeMs = wholeNumber(QStringLiteral("edge"), parser.value(QStringLiteral("edge")), 0, MaxEdgeMs);
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
@@ -257,6 +261,10 @@ Options of split and join
   --segments silence
                    the pieces of sound between silences of each FILE (unify:
                    of the first FILE), as korvex-cli silences finds them
+  --edge MS        a soft edge: a ramp of MS milliseconds (0 to 10000, 0 =
+                   none) at the start and end of every piece and at every
+                   border inside a joined file, so a cut through sound does
+                   not click; [Fade] Edge in Korvex.ini when not given
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
@@ -271,7 +279,11 @@ Options of silences (and of split and join with --segments silence)
   --threshold DB   a 10 ms window quieter than DB dBFS is silent (-90 to -1)
   --min-silence MS only a silence of at least MS milliseconds separates two
                    pieces (10 to 60000); shorter pauses stay inside a piece.
-                   Pieces are whole seconds: begins rounded down, ends up.
+                   Each cut lies inside a pause at [Silence] Offset (0 its
+                   beginning, 1 its end, default 0.5); the pieces cover the
+                   whole FILE unless [Silence] Trim (ms, 0 = off) leaves the
+                   pause beyond that much at each edge out. Times with a
+                   fraction of a second print as hh:mm:ss.mmm.
 
 Options of info
   --json           print one JSON array of objects with the keys path,
@@ -282,8 +294,8 @@ Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
   it: mode, piece length and count, fades, output folder and WMA profile,
-  and the silence threshold and minimum length ([Silence] Threshold and
-  MinLength; -40 dBFS and 700 ms when not set).
+  and the silence settings ([Silence] Threshold, MinLength, Offset and
+  Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set).
   korvex-cli never writes that file.
 
 Names of pieces

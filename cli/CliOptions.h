@@ -36,6 +36,7 @@ struct CliOptions
     std::optional<int> minSilence;      // milliseconds
     std::optional<int> fadeIn;   // 0 turns the fade off
     std::optional<int> fadeOut;
+    std::optional<int> edgeMs;   // 0 turns the soft edges off
     std::optional<int> profile;  // 0..46
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;

@@ -7,8 +7,10 @@
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
+#include "engine/SoftEdges.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -238,6 +240,10 @@ bool JoinRuns::joinSegment(const Entry &entry, const PlannedPiece &piece)
 void JoinRuns::blockLoop(const Entry &entry, Span &span)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
+    // Soft edges go at the borders of each stretch, in the output's frames.
+    const qint64 stretchOutput = outputFrames(span.end - span.pos, m_sources.at(entry.row).rate, m_rate0);
+    const qint64 edgeFrames = FrameAtMs(m_context.settings.settings().EdgeMs, m_rate0);
+    qint64 stretchDone = 0;
     while (!span.bounded || span.pos < span.end) {
         if (!stillConverting())
             break;
@@ -273,6 +279,8 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
             m_context.AudioTransform21.gainRamp(data, m_channels0, 0.0f, 100.0f);
         if (fadeOut)
             this->fadeOut(data, outputLeft, delivered);
+        ApplySoftEdges(data, m_channels0, stretchDone, stretchOutput, edgeFrames);
+        stretchDone += delivered;
         // halves to the even neighbour, the default rounding mode
         const qint64 counted = qint64(std::nearbyint(step));
         m_progressFrames = qMin(m_progressFrames + counted, m_total);

@@ -8,8 +8,10 @@
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
+#include "engine/SoftEdges.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -282,6 +284,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
             m_context.AudioTransform21.gainRamp(data, channels, 0.0f, 100.0f);
         if (fadeOut)
             m_context.AudioTransform21.gainRamp(data, channels, 100.0f, 0.0f);
+        ApplySoftEdges(data, channels, done, piece.frames, FrameAtMs(settings.EdgeMs, source.sampleRate));
         done += bound / channels;
         m_progress.showFrames(done, piece.frames);
         IAudioFile2 &writer = m_context.AudioFile2write;

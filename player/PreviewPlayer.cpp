@@ -100,6 +100,47 @@ void PreviewPlayer::PlaySegment()
     });
 }
 
+void PreviewPlayer::PlayAroundBegin()
+{
+    playAround(false);
+}
+
+void PreviewPlayer::PlayAroundEnd()
+{
+    playAround(true);
+}
+
+void PreviewPlayer::playAround(bool atEnd)
+{
+    const int row = m_jobs.selectedFileRow();
+    if (playLocked() || row < 0)
+        return;
+    const listrecord &owner = m_jobs.JobRecords().at(segmentOwner(row));
+    const int pending = owner.Count - 1;
+    if (pending < 0 || pending >= owner.BeginTime.size() || pending >= owner.EndTime.size())
+        return;
+    const qint64 at = atEnd ? owner.EndTime.at(pending) : owner.BeginTime.at(pending);
+    playRange(qMax<qint64>(0, at - AroundMs), at + AroundMs);
+}
+
+// Plays a stretch of the selected file like a segment, with no row of the
+// segment list standing for it.
+void PreviewPlayer::playRange(qint64 beginMs, qint64 endMs)
+{
+    const int row = m_jobs.selectedFileRow();
+    m_state.PlayerSegment = -1;
+    startPlayback(row, [this, beginMs, endMs] {
+        m_state.SegmentPlayback = true;
+        m_segmentBegin = qMin(FrameAtMs(beginMs, m_sampleRate), m_length);
+        m_segmentFrames = qMin(FrameAtMs(endMs, m_sampleRate), m_length) - m_segmentBegin;
+        m_segmentSeconds = ClampToInt((endMs - beginMs) / 1000);
+        seekTo(m_segmentBegin);
+        m_state.StartFrame = 0;
+        m_output.play();
+        QueueNextBlock();
+    });
+}
+
 void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
 {
     m_state.Playing = true;

@@ -42,6 +42,12 @@ public:
     void Play();
     void PlayFile();
     void PlaySegment();
+    // "Play around Begin" and "Play around End": from AroundMs before to
+    // AroundMs after the pending segment's begin or end, so the user hears
+    // whether the cut falls inside a word. Same guards as Play.
+    static constexpr qint64 AroundMs = 3000;
+    void PlayAroundBegin();
+    void PlayAroundEnd();
     // Stops the player, lets go of the reader, puts the played segment's
     // status word back and resets the slider and the time text. Never fails.
     void StopPlayback();
@@ -69,6 +75,8 @@ private:
     // Opens the entry's file and runs the rest of a start; a failure on the
     // way leaves the player stopped and is reported naming the file.
     void startPlayback(int row, const std::function<void()> &start);
+    void playAround(bool atEnd);
+    void playRange(qint64 beginMs, qint64 endMs);
     void openFile(const QString &path);
     void QueueNextBlock();
     void ShowDragTime();
