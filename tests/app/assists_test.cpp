@@ -340,6 +340,14 @@ TEST_F(AssistsTest, KeysPassThroughTheDispatcherByCommandName)
     press(main.lv, Qt::Key_Left, Qt::ControlModifier);
     press(main.lv, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(given, (QStringList{"play", "stop", "Begin", "End", "Ok", "hou", "qian"}));
+
+    given.clear();
+    for (const char *name : {"PlayAroundBegin1", "PlayAroundEnd1"})
+        main.commands().add(CommandDispatcher::Source::Menu, name, [&given, name] { given.append(name); });
+    press(main.lv, Qt::Key_B, Qt::ShiftModifier);
+    press(main.lv, Qt::Key_E, Qt::ShiftModifier);
+    press(main.lv, Qt::Key_B);
+    EXPECT_EQ(given, (QStringList{"PlayAroundBegin1", "PlayAroundEnd1", "Begin"}));
 }
 
 TEST_F(AssistsTest, TooltipsNameTheKeys)
@@ -486,7 +494,7 @@ TEST_F(AssistsTest, DuringSegmentPlaybackThePlayLineStaysInsideTheSegment)
         SCOPED_TRACE(eighths);
         face.setPosition("pb", face.maxPosition("pb") * eighths / 8);
         face.redraw("pb");
-        EXPECT_NEAR(view.playFraction(), (begin + (end - begin) * eighths / 8) / 25.0, 0.01);
+        EXPECT_NEAR(view.playFraction(), (begin + (end - begin) * eighths / 8) / 25000.0, 0.01);
     }
     main.previewPlayer().StopPlayback();
     face.setPosition("pb", face.maxPosition("pb") / 2);
