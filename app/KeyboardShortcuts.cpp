@@ -22,6 +22,8 @@ const QList<KeyboardShortcuts::Key> &KeyboardShortcuts::keys()
         {PlayOrStopKey, Source::Skin, QStringLiteral("stop")},
         {QKeySequence(Qt::Key_B), Source::Skin, QStringLiteral("Begin")},
         {QKeySequence(Qt::Key_E), Source::Skin, QStringLiteral("End")},
+        {QKeySequence(Qt::SHIFT | Qt::Key_B), Source::Menu, QStringLiteral("PlayAroundBegin1")},
+        {QKeySequence(Qt::SHIFT | Qt::Key_E), Source::Menu, QStringLiteral("PlayAroundEnd1")},
         {QKeySequence(Qt::Key_Return), Source::Skin, QStringLiteral("Ok")},
         {QKeySequence(Qt::Key_Delete), Source::Skin, QStringLiteral("Remove")},
         {QKeySequence(Qt::CTRL | Qt::Key_Left), Source::Skin, QStringLiteral("hou")},

@@ -32,6 +32,9 @@ void Tfm_main::registerPlayerCommands()
         if (m_bench.player.Playing)
             player.StopPlayback();
     });
+    m_commands.add(Source::Menu, QStringLiteral("PlayAroundBegin1"),
+                   unlessConverting([&player] { player.PlayAroundBegin(); }));
+    m_commands.add(Source::Menu, QStringLiteral("PlayAroundEnd1"), unlessConverting([&player] { player.PlayAroundEnd(); }));
     m_commands.add(Source::Skin, QStringLiteral("hou"), unlessConverting([&player] { player.StepBack(); }));
     m_commands.add(Source::Skin, QStringLiteral("qian"), unlessConverting([&player] { player.StepForward(); }));
     m_commands.add(Source::Skin, QStringLiteral("Begin"), unlessConverting([&marker] { marker.MarkBegin(); }));

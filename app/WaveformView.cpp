@@ -67,11 +67,11 @@ void WaveformView::showBands(int row)
     const bool marked = mode == split_mode::Custom || mode == split_mode::Unification;
     if (row >= 0 && marked) {
         const int edited = mode == split_mode::Unification ? 0 : row;
-        const double duration = m_jobs.JobRecords().at(row).Duration;
+        const double duration = m_jobs.JobRecords().at(row).Duration * 1000.0;
         const QList<Segment> segments = allSegments(m_jobs.JobRecords().at(edited));
         for (qsizetype k = 0; k < segments.size() && duration > 0; ++k) {
-            const double begin = std::clamp(segments[k].Begin / duration, 0.0, 1.0);
-            const double end = std::clamp(segments[k].End / duration, 0.0, 1.0);
+            const double begin = std::clamp(double(segments[k].Begin) / duration, 0.0, 1.0);
+            const double end = std::clamp(double(segments[k].End) / duration, 0.0, 1.0);
             bands.append({begin, std::max(begin, end), k == segments.size() - 1});
         }
     }

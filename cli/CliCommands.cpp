@@ -70,6 +70,8 @@ void applySettings(const CliOptions &options, Workbench &bench)
         settings.FadeOut = *options.fadeOut > 0;
         settings.FadeOutSeconds = qMax(*options.fadeOut, 1);
     }
+    if (options.edgeMs)
+        settings.EdgeMs = *options.edgeMs;
     bench.control.outputFiles().setProfileIndexOverride(options.profile);
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
@@ -111,7 +113,7 @@ QString segmentsText(const QList<Segment> &segments)
 {
     QStringList items;
     for (const Segment &segment : segments)
-        items.append(TimeText(segment.Begin) + QLatin1Char('-') + TimeText(segment.End));
+        items.append(MsTimeText(segment.Begin) + QLatin1Char('-') + MsTimeText(segment.End));
     return items.join(QLatin1Char(','));
 }
 
@@ -149,18 +151,20 @@ bool applySegments(const CliOptions &options, Workbench &bench)
         if (Interrupted())
             return false;
         listrecord &entry = bench.jobs.job(row);
-        QList<int> begins;
-        QList<int> ends;
+        QList<qint64> begins;
+        QList<qint64> ends;
+        const qint64 lengthMs = EntryLengthMs(entry);
         for (const SegmentOption &segment : segments) {
-            if (segment.begin >= entry.Duration)
-                fail(QStringLiteral("segment %1-%2 begins after the end of %3 (%4 s)")
-                         .arg(segment.begin).arg(segment.end).arg(entry.FileName).arg(entry.Duration));
+            if (segment.begin >= lengthMs)
+                fail(QStringLiteral("segment %1-%2 begins after the end of %3 (%4)")
+                         .arg(MsTimeText(segment.begin), MsTimeText(segment.end), entry.FileName,
+                              MsTimeText(lengthMs)));
             begins.append(segment.begin);
-            ends.append(qMin(segment.end, entry.Duration));
+            ends.append(qMin(segment.end, lengthMs));
         }
         // As after Ok in the window: a new pending segment over the whole file.
         begins.append(0);
-        ends.append(entry.Duration);
+        ends.append(qint64(entry.Duration) * 1000);
         entry.BeginTime = begins;
         entry.EndTime = ends;
         entry.Count = int(begins.size());

@@ -67,10 +67,10 @@ QList<SegmentOption> segmentList(const QString &text)
     QList<SegmentOption> segments;
     for (const QString &item : text.split(QLatin1Char(','))) {
         const QStringList bounds = item.trimmed().split(QLatin1Char('-'));
-        const std::optional<int> begin = bounds.size() == 2 ? ParseTime(bounds[0].trimmed()) : std::nullopt;
-        const std::optional<int> end = bounds.size() == 2 ? ParseTime(bounds[1].trimmed()) : std::nullopt;
+        const std::optional<qint64> begin = bounds.size() == 2 ? ParseTimeMs(bounds[0].trimmed()) : std::nullopt;
+        const std::optional<qint64> end = bounds.size() == 2 ? ParseTimeMs(bounds[1].trimmed()) : std::nullopt;
         if (!begin.has_value() || !end.has_value())
-            fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00, not \"%1\"").arg(item));
+            fail(QStringLiteral("--segments wants BEGIN-END pairs such as 0-60,1:30-2:00.5, not \"%1\"").arg(item));
         const SegmentOption segment{begin.value_or(0), end.value_or(0)};
         if (segment.begin >= segment.end)
             fail(QStringLiteral("segment \"%1\" must end after it begins").arg(item));
@@ -84,7 +84,8 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
     static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
                                            QStringLiteral("count"),   QStringLiteral("segments"),
                                            QStringLiteral("fade-in"), QStringLiteral("fade-out"),
-                                           QStringLiteral("profile"), QStringLiteral("o")};
+                                           QStringLiteral("edge"),    QStringLiteral("profile"),
+                                           QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
     for (const QString &name : runOptions) {
         if (!runs && parser.isSet(name))
@@ -109,9 +110,10 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
 
 } // namespace
 
-std::optional<int> ParseTime(const QString &text)
+std::optional<qint64> ParseTimeMs(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^(?:(\\d{1,9}):)?(?:(\\d{1,9}):)?(\\d{1,9})$"));
+    static const QRegularExpression form(
+        QStringLiteral("^(?:(\\d{1,9}):)?(?:(\\d{1,9}):)?(\\d{1,9})(?:\\.(\\d{1,3}))?$"));
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -123,10 +125,20 @@ std::optional<int> ParseTime(const QString &text)
     const bool colons = !match.captured(1).isEmpty();
     if (colons && (seconds > 59 || (hasHours && minutes > 59)))
         return std::nullopt;
+    // ".5" is 500 ms, ".25" 250 ms, ".025" 25 ms.
+    const qint64 fraction = match.captured(4).leftJustified(3, QLatin1Char('0')).toLongLong();
     const qint64 total = hours * 3600 + minutes * 60 + seconds;
     if (total > std::numeric_limits<int>::max())
         return std::nullopt;
-    return int(total);
+    return total * 1000 + fraction;
+}
+
+std::optional<int> ParseTime(const QString &text)
+{
+    const std::optional<qint64> ms = ParseTimeMs(text);
+    if (!ms || *ms % 1000 != 0 || text.contains(QLatin1Char('.')))
+        return std::nullopt;
+    return int(*ms / 1000);
 }
 
 CliOptions ParseCommandLine(const QStringList &arguments)
@@ -140,6 +152,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("count"), QString(), QStringLiteral("N")},
         {QStringLiteral("segments"), QString(), QStringLiteral("list")},
         {QStringLiteral("fade-in"), QString(), QStringLiteral("S")},
+        {QStringLiteral("edge"), QString(), QStringLiteral("MS")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
@@ -188,6 +201,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("fade-out")))
         options.fadeOut = wholeNumber(QStringLiteral("fade-out"), parser.value(QStringLiteral("fade-out")), 0,
                                       MaxFadeSeconds);
+    if (parser.isSet(QStringLiteral("edge")))
+        options.edgeMs = wholeNumber(QStringLiteral("edge"), parser.value(QStringLiteral("edge")), 0, MaxEdgeMs);
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
@@ -231,18 +246,25 @@ Options of split and join
         custom  split: the segments of --segments from every FILE, or every
                 FILE whole; join: the same ranges joined
         time    split: pieces of --seconds seconds; join: every FILE whole
-        count   split: --count pieces of equal whole seconds per FILE, the
-                remainder of the division left out; join: every FILE whole
+        count   split: --count pieces per FILE, as equal as milliseconds
+                allow, the last ending at the FILE's end; join: every FILE
+                whole
         unify   the segments of the first FILE (--segments), cut from every
                 FILE as far as it reaches
   --seconds N      piece length in time mode; whole seconds or hh:mm:ss, >= 1
   --count N        number of pieces in count mode, >= 1
   --segments B-E,B-E,...
-                   segments as begin-end times in whole seconds or hh:mm:ss,
-                   e.g. 0-60,1:30-2:45; custom and unify modes only
+                   segments as begin-end times in seconds or hh:mm:ss, with
+                   up to three decimals for milliseconds, e.g.
+                   0-60,1:30-2:45,12.5-20.25,00:01:02.350-00:01:10; custom
+                   and unify modes only
   --segments silence
                    the pieces of sound between silences of each FILE (unify:
                    of the first FILE), as korvex-cli silences finds them
+  --edge MS        a soft edge: a ramp of MS milliseconds (0 to 10000, 0 =
+                   none) at the start and end of every piece and at every
+                   border inside a joined file, so a cut through sound does
+                   not click; [Fade] Edge in Korvex.ini when not given
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
@@ -257,7 +279,11 @@ Options of silences (and of split and join with --segments silence)
   --threshold DB   a 10 ms window quieter than DB dBFS is silent (-90 to -1)
   --min-silence MS only a silence of at least MS milliseconds separates two
                    pieces (10 to 60000); shorter pauses stay inside a piece.
-                   Pieces are whole seconds: begins rounded down, ends up.
+                   Each cut lies inside a pause at [Silence] Offset (0 its
+                   beginning, 1 its end, default 0.5); the pieces cover the
+                   whole FILE unless [Silence] Trim (ms, 0 = off) leaves the
+                   pause beyond that much at each edge out. Times with a
+                   fraction of a second print as hh:mm:ss.mmm.
 
 Options of info
   --json           print one JSON array of objects with the keys path,
@@ -268,8 +294,8 @@ Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
   it: mode, piece length and count, fades, output folder and WMA profile,
-  and the silence threshold and minimum length ([Silence] Threshold and
-  MinLength; -40 dBFS and 700 ms when not set).
+  and the silence settings ([Silence] Threshold, MinLength, Offset and
+  Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set).
   korvex-cli never writes that file.
 
 Names of pieces

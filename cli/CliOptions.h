@@ -13,10 +13,11 @@ struct UsageError
     QString text;
 };
 
+// Milliseconds from the start of the file.
 struct SegmentOption
 {
-    int begin = 0;
-    int end = 0;
+    qint64 begin = 0;
+    qint64 end = 0;
 };
 
 // The command line, checked. Options that were not given stay empty and are
@@ -35,6 +36,7 @@ struct CliOptions
     std::optional<int> minSilence;      // milliseconds
     std::optional<int> fadeIn;   // 0 turns the fade off
     std::optional<int> fadeOut;
+    std::optional<int> edgeMs;   // 0 turns the soft edges off
     std::optional<int> profile;  // 0..46
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
@@ -47,6 +49,9 @@ CliOptions ParseCommandLine(const QStringList &arguments);
 
 // Whole seconds, or h:mm:ss / mm:ss; nothing else.
 std::optional<int> ParseTime(const QString &text);
+// The same with up to three decimals after the seconds, in milliseconds:
+// "12.5" gives 12500, "1:02.35" 62350.
+std::optional<qint64> ParseTimeMs(const QString &text);
 
 QString HelpText();
 

@@ -115,14 +115,14 @@ void FindSilences::replaceConfirmed(int row, const QList<Segment> &found)
 {
     listrecord &entry = m_context.jobs.job(row);
     const int pending = entry.Count - 1;
-    QList<int> begins;
-    QList<int> ends;
+    QList<qint64> begins;
+    QList<qint64> ends;
     for (const Segment &segment : found) {
         begins.append(segment.Begin);
         ends.append(segment.End);
     }
     begins.append(entry.BeginTime.value(pending));
-    ends.append(entry.EndTime.value(pending, entry.Duration));
+    ends.append(entry.EndTime.value(pending, qint64(entry.Duration) * 1000));
     entry.BeginTime = begins;
     entry.EndTime = ends;
     entry.Count = int(begins.size());

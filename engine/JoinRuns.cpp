@@ -8,8 +8,10 @@
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
+#include "engine/SoftEdges.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -21,7 +23,7 @@ namespace korvex {
 struct JoinRuns::Entry
 {
     int row = 0;
-    int fadeInFrames = 0;
+    qint64 fadeInFrames = 0;
     bool up = true;          // its rate is at least the output's
     double ratio = 1.0;      // ≥ 1: the larger rate over the smaller
 };
@@ -126,23 +128,23 @@ void JoinRuns::surveySources()
 QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
 {
     const QList<listrecord> &jobs = m_context.jobs.JobRecords();
-    const int duration = jobs.at(row).Duration;
+    const qint64 wholeEndMs = qint64(jobs.at(row).Duration) * 1000;
     switch (kind) {
     case Kind::WholeFiles:
-        return withTrueEnds(numberedPieces({{0, duration}}), duration);
+        return withTrueEnds(numberedPieces({{0, wholeEndMs}}), wholeEndMs);
     case Kind::Unified:
-        return withTrueEnds(cutPiecesToDuration(customPlan(jobs.front()), duration), duration);
+        return withTrueEnds(cutPiecesToDuration(customPlan(jobs.front()), wholeEndMs), wholeEndMs);
     case Kind::Segments:
         break;
     }
-    return withTrueEnds(numberedPieces(customPlan(jobs.at(row))), duration);
+    return withTrueEnds(numberedPieces(customPlan(jobs.at(row))), wholeEndMs);
 }
 
 JoinRuns::Span JoinRuns::spanOf(int row, const PlannedPiece &piece) const
 {
     const Source &source = m_sources.at(row);
-    return {SourceFrameAt(piece.Piece.Begin, source.lengthFrames, source.durationMs),
-            PieceEndFrame(piece, source.lengthFrames, source.durationMs), true};
+    return {SourceFrameAt(piece.Piece.Begin, source.lengthFrames, source.rate),
+            PieceEndFrame(piece, source.lengthFrames, source.rate), true};
 }
 
 void JoinRuns::countTotals(Kind kind)
@@ -222,7 +224,7 @@ QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
     switch (kind) {
     case Kind::WholeFiles:
         m_context.jobs.segmentModel()->setRows(
-            {makeSegmentRow(0, record.Duration, status_word::Converting)});
+            {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
         return piecesOf(kind, row);
     case Kind::Unified:
         m_context.editor.segmentView().showUnification();
@@ -251,6 +253,10 @@ bool JoinRuns::joinSegment(const Entry &entry, const PlannedPiece &piece)
 void JoinRuns::blockLoop(const Entry &entry, Span &span)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
+    // Soft edges go at the borders of each stretch, in the output's frames.
+    const qint64 stretchOutput = outputFrames(span.end - span.pos, m_sources.at(entry.row).rate, m_rate0);
+    const qint64 edgeFrames = FrameAtMs(m_context.settings.settings().EdgeMs, m_rate0);
+    qint64 stretchDone = 0;
     while (!span.bounded || span.pos < span.end) {
         if (!stillConverting())
             break;
@@ -287,6 +293,8 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
             m_context.AudioTransform21.gainRamp(data, m_channels0, 0.0f, 100.0f);
         if (fadeOut)
             this->fadeOut(data, outputLeft, delivered);
+        ApplySoftEdges(data, m_channels0, stretchDone, stretchOutput, edgeFrames);
+        stretchDone += delivered;
         // halves to the even neighbour, the default rounding mode
         const qint64 counted = qint64(std::nearbyint(step));
         m_progressFrames = qMin(m_progressFrames + counted, m_total);

@@ -31,7 +31,7 @@ std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings
         for (const Segment &piece : segmentPlan(jobs, row, settings)) {
             if (piece.End > piece.Begin) {
                 ++pieces;
-                ms += (qint64(piece.End) - piece.Begin) * 1000;
+                ms += piece.End - piece.Begin;
             }
         }
     }

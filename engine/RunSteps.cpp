@@ -53,21 +53,21 @@ bool SetPendingSegmentAside(RunWork &context)
     return true;
 }
 
-int EntryFrames(const listrecord &entry, int seconds)
+qint64 EntryFrames(const listrecord &entry, int seconds)
 {
-    return Scale(seconds, entry.Frames, entry.Duration);
+    return Scale64(seconds, entry.Frames, entry.Duration);
 }
 
-int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs)
+qint64 SourceFrameAt(qint64 ms, qint64 lengthFrames, int sampleRate)
 {
-    return Scale(ClampToInt(qint64(seconds) * 1000), ClampToInt(lengthFrames), ClampToInt(durationMs));
+    return qMin(FrameAtMs(ms, sampleRate), lengthFrames);
 }
 
-qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 durationMs)
+qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, int sampleRate)
 {
     if (piece.ToTrueEnd)
         return lengthFrames;
-    return SourceFrameAt(piece.Piece.End, lengthFrames, durationMs);
+    return SourceFrameAt(piece.Piece.End, lengthFrames, sampleRate);
 }
 
 qint64 FramesToMs(qint64 frames, qint64 lengthFrames, qint64 durationMs)

@@ -32,15 +32,14 @@ void SetSegmentStatus(RunWork &context, int row, const QString &word);
 bool SetPendingSegmentAside(RunWork &context);
 
 // Frames of an entry that `seconds` whole seconds stand for, by its record.
-int EntryFrames(const listrecord &entry, int seconds);
+qint64 EntryFrames(const listrecord &entry, int seconds);
 
-// seconds → frame position in the open source, from its frame length and its
-// duration in milliseconds.
-int SourceFrameAt(int seconds, qint64 lengthFrames, qint64 durationMs);
+// milliseconds → the nearest frame of the open source, at most its length.
+qint64 SourceFrameAt(qint64 ms, qint64 lengthFrames, int sampleRate);
 
-// Where a planned piece ends in the open source: at its end second, or at the
+// Where a planned piece ends in the open source: at its end time, or at the
 // file's true end when the plan gives it the fraction after the last second.
-qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, qint64 durationMs);
+qint64 PieceEndFrame(const PlannedPiece &piece, qint64 lengthFrames, int sampleRate);
 
 // Milliseconds that `frames` of the open source stand for, by its frame
 // length and its duration.

@@ -8,9 +8,11 @@
 #include "engine/RunProgress.h"
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
+#include "engine/SoftEdges.h"
 #include "engine/SourceStamp.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -63,14 +65,14 @@ struct SplitRuns::Source
     qint64 durationMs = 0;
     int sampleRate = 0;
     int channels = 0;
-    int fadeOutFrames = 0;
+    qint64 fadeOutFrames = 0;
     SourceStamp stamp;
 };
 
 struct SplitRuns::Piece
 {
     qint64 frames = 0;
-    int fadeInFrames = 0;
+    qint64 fadeInFrames = 0;
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
@@ -96,8 +98,7 @@ void SplitRuns::SplitByTime()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showTime(row);
-        return numberedPieces(
-            timePlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitSeconds));
+        return numberedPieces(entryTimePlan(m_context.jobs.job(row), m_context.settings.settings().SplitSeconds));
     });
     end();
 }
@@ -107,8 +108,7 @@ void SplitRuns::SplitByCount()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showCount(row);
-        return numberedPieces(
-            countPlan(m_context.jobs.job(row).Duration, m_context.settings.settings().SplitCount));
+        return numberedPieces(entryCountPlan(m_context.jobs.job(row), m_context.settings.settings().SplitCount));
     });
     end();
 }
@@ -122,7 +122,7 @@ void SplitRuns::SplitUnified()
     m_context.editor.segmentView().showUnification();
     pending.setAside(0);
     splitEntries(false, [&](int row) {
-        return cutPiecesToDuration(allSegments(m_context.jobs.job(0)), m_context.jobs.job(row).Duration);
+        return entryUnificationPieces(m_context.jobs.job(0), m_context.jobs.job(row));
     });
     end();
 }
@@ -134,7 +134,7 @@ void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan)
             break;
         QList<PlannedPiece> plan;
         const Source source = openEntry(row, [&] {
-            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row).Duration);
+            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row));
         });
         splitPlan(source, plan, endNearPieceEnd);
     }
@@ -192,9 +192,9 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     IAudioFile2 &writer = m_context.AudioFile2write;
     const Segment &segment = planned.Piece;
     const int statusRow = planned.Row;
-    const qint64 start = SourceFrameAt(segment.Begin, source.lengthFrames, source.durationMs);
+    const qint64 start = SourceFrameAt(segment.Begin, source.lengthFrames, source.sampleRate);
     Piece piece;
-    piece.frames = PieceEndFrame(planned, source.lengthFrames, source.durationMs) - start;
+    piece.frames = PieceEndFrame(planned, source.lengthFrames, source.sampleRate) - start;
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
@@ -307,6 +307,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
             m_context.AudioTransform21.gainRamp(data, channels, 0.0f, 100.0f);
         if (fadeOut)
             m_context.AudioTransform21.gainRamp(data, channels, 100.0f, 0.0f);
+        ApplySoftEdges(data, channels, done, piece.frames, FrameAtMs(settings.EdgeMs, source.sampleRate));
         done += bound / channels;
         m_progress.showFrames(done, piece.frames);
         IAudioFile2 &writer = m_context.AudioFile2write;

@@ -128,14 +128,14 @@ void JobEditor::ClearSegments()
     listrecord &entry = m_jobs.job(row);
     entry.Count = 1;
     entry.BeginTime = {0};
-    entry.EndTime = {entry.Duration};
+    entry.EndTime = {qint64(entry.Duration) * 1000};
     lvClick();
     ShowTotalTime();
 }
 
 void JobEditor::ShowTotalTime()
 {
-    m_skin.setText(skin_object::TotalText, TimeText(totalMarkedSeconds(m_jobs.JobRecords(), m_settings)));
+    m_skin.setText(skin_object::TotalText, MsTimeText(totalMarkedMs(m_jobs.JobRecords(), m_settings)));
     m_skin.redraw(skin_object::TotalText);
 }
 

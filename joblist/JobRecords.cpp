@@ -11,11 +11,17 @@ listrecord newListRecord(const QString &fileName, qint64 durationMs, qint64 fram
     record.FileName = fileName;
     record.Duration = ClampToInt(durationMs / 1000);
     record.SeekRange = qMax(ClampToInt(durationMs / 500), minimumSeekRange);
-    record.Frames = ClampToInt(frames);
+    record.Frames = qMax<qint64>(frames, 0);
+    record.DurationMs = qMax<qint64>(durationMs, 0);
     record.Count = 1;
     record.BeginTime = {0};
-    record.EndTime = {record.Duration};
+    record.EndTime = {qint64(record.Duration) * 1000};
     return record;
+}
+
+qint64 EntryLengthMs(const listrecord &entry)
+{
+    return qMax(entry.DurationMs, qint64(entry.Duration) * 1000);
 }
 
 } // namespace korvex

@@ -5,20 +5,26 @@
 
 namespace korvex {
 
-// The job record of one entry of the job list. Times are whole seconds from
-// the start of the file. BeginTime and EndTime hold at least Count elements;
+// The job record of one entry of the job list. Segment times are milliseconds
+// from the start of the file (whole seconds where the user marked them from the
+// slider). BeginTime and EndTime hold at least Count elements;
 // segments 0 … Count−2 are confirmed and segment Count−1 is the pending one
 // that Begin and End edit.
 struct listrecord
 {
     int Count = 1;
     QString FileName;
-    QList<int> BeginTime{0};
-    QList<int> EndTime{0};
-    int Duration = 0;    // whole seconds (milliseconds div 1000)
-    int SeekRange = 0;   // range end of the slider "pb" while this entry is current
-    int Frames = 0;      // sample frames as the reading component reports them
+    QList<qint64> BeginTime{0};  // milliseconds
+    QList<qint64> EndTime{0};    // milliseconds
+    int Duration = 0;       // whole seconds (milliseconds div 1000)
+    int SeekRange = 0;      // range end of the slider "pb" while this entry is current
+    qint64 Frames = 0;      // sample frames as the reading component reports them
+    qint64 DurationMs = 0;  // the reading component's duration, 0 where unknown
 };
+
+// The file's length in milliseconds: the measured one, or the whole seconds
+// of a record made without it.
+qint64 EntryLengthMs(const listrecord &entry);
 
 // The tags of one entry, written into its outputs.
 struct AudioFileinfo
@@ -35,8 +41,8 @@ struct AudioFileinfo
 inline constexpr int FileSeekRangeMinimum = 1084;
 inline constexpr int FolderSeekRangeMinimum = 1014;
 
-// A new entry: one pending segment over the whole file. frames is clamped to
-// 32 bits (about 13 hours at 44.1 kHz).
+// A new entry: one pending segment over the whole seconds of the file; a run
+// still takes the fraction after the last whole second into the last piece.
 listrecord newListRecord(const QString &fileName, qint64 durationMs, qint64 frames,
                          int minimumSeekRange);
 

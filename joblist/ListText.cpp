@@ -68,9 +68,17 @@ QString SizeText(qint64 bytes)
         + QStringLiteral("MB");
 }
 
-QString SegmentCaption(int begin, int end)
+QString MsTimeText(qint64 ms)
 {
-    return TimeText(begin) + QStringLiteral(" - ") + TimeText(end);
+    const qint64 fraction = ms % 1000;
+    if (fraction == 0)
+        return TimeText(ms / 1000);
+    return TimeText(ms / 1000) + QLatin1Char('.') + QStringLiteral("%1").arg(qAbs(fraction), 3, 10, QLatin1Char('0'));
+}
+
+QString SegmentCaption(qint64 beginMs, qint64 endMs)
+{
+    return MsTimeText(beginMs) + QStringLiteral(" - ") + MsTimeText(endMs);
 }
 
 } // namespace korvex

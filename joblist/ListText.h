@@ -18,7 +18,12 @@ QString CleanName(const QString &text);
 // "MB" ("3.47MB", "1234.60MB", "123460.00MB").
 QString SizeText(qint64 bytes);
 
-// The caption of a row of the segment list: "00:00:10 - 00:01:00".
-QString SegmentCaption(int begin, int end);
+// Milliseconds as TimeText shows whole seconds, with ".mmm" after the seconds
+// only when there is a fraction: 61000 gives "00:01:01", 61250 "00:01:01.250".
+QString MsTimeText(qint64 ms);
+
+// The caption of a row of the segment list from times in milliseconds:
+// "00:00:10 - 00:01:00", "00:00:10.500 - 00:01:00".
+QString SegmentCaption(qint64 beginMs, qint64 endMs);
 
 } // namespace korvex

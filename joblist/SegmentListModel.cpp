@@ -6,9 +6,9 @@
 
 namespace korvex {
 
-SegmentRow makeSegmentRow(int begin, int end, const QString &status)
+SegmentRow makeSegmentRow(qint64 beginMs, qint64 endMs, const QString &status)
 {
-    return {SegmentCaption(begin, end), TimeText(qint64(end) - begin), status};
+    return {SegmentCaption(beginMs, endMs), MsTimeText(endMs - beginMs), status};
 }
 
 int SegmentListModel::rowCount(const QModelIndex &parent) const

@@ -15,7 +15,7 @@ struct SegmentRow
 };
 
 // A row for the segment [begin, end]; the length keeps its sign.
-SegmentRow makeSegmentRow(int begin, int end, const QString &status);
+SegmentRow makeSegmentRow(qint64 beginMs, qint64 endMs, const QString &status);
 
 // The rows of the segment list `lv_time`: the plan of one entry in the form of
 // the current mode. The views rebuild it, segment marking and the runs edit its

@@ -60,8 +60,9 @@ void SegmentMarker::mark(End end)
     listrecord *entry = editedEntry();
     if (!entry)
         return;
-    QList<int> &times = end == End::Begin ? entry->BeginTime : entry->EndTime;
-    times[entry->Count - 1] = clockTime();
+    QList<qint64> &times = end == End::Begin ? entry->BeginTime : entry->EndTime;
+    // The slider marks whole seconds, as the position clock shows them.
+    times[entry->Count - 1] = qint64(clockTime()) * 1000;
     showPendingRow(*entry);
     m_editor.ShowTotalTime();
 }
@@ -79,14 +80,15 @@ void SegmentMarker::ConfirmSegment()
         return;
     }
     // the entry first: whoever redraws on the rows' change finds it whole
+    const qint64 wholeEndMs = qint64(entry->Duration) * 1000;
     entry->BeginTime.resize(n + 1);
     entry->EndTime.resize(n + 1);
     entry->BeginTime[n] = 0;
-    entry->EndTime[n] = entry->Duration;
+    entry->EndTime[n] = wholeEndMs;
     entry->Count = n + 1;
     SegmentListModel &rows = *m_jobs.segmentModel();
     rows.setStatus(n - 1, status_word::Ok);
-    rows.appendRow(makeSegmentRow(0, entry->Duration, status_word::Uncertain));
+    rows.appendRow(makeSegmentRow(0, wholeEndMs, status_word::Uncertain));
     m_editor.ShowTotalTime();
 }
 
@@ -195,11 +197,11 @@ int SegmentMarker::clockTime()
 void SegmentMarker::showPendingRow(const listrecord &entry)
 {
     const int last = entry.Count - 1;
-    const int begin = entry.BeginTime.at(last);
-    const int end = entry.EndTime.at(last);
+    const qint64 begin = entry.BeginTime.at(last);
+    const qint64 end = entry.EndTime.at(last);
     SegmentListModel &rows = *m_jobs.segmentModel();
     rows.setCaption(last, SegmentCaption(begin, end));
-    rows.setLength(last, end - begin < 0 ? TimeText(0) : TimeText(end - begin));
+    rows.setLength(last, end - begin < 0 ? TimeText(0) : MsTimeText(end - begin));
 }
 
 } // namespace korvex

@@ -1,5 +1,6 @@
 #include "SegmentPlan.h"
 
+#include "Scale.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ qint64 unificationTotal(const QList<listrecord> &jobs)
 {
     qint64 sum = 0;
     for (const listrecord &entry : jobs)
-        sum += lengthSum(unificationPlan(jobs.front(), entry.Duration));
+        sum += lengthSum(unificationPlan(jobs.front(), qint64(entry.Duration) * 1000));
     return sum;
 }
 
@@ -41,16 +42,21 @@ QList<PlannedPiece> numberedPieces(const QList<Segment> &segments)
     return pieces;
 }
 
-QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, int duration)
+QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, qint64 wholeEndMs)
 {
     const bool tailPiece = std::any_of(pieces.cbegin(), pieces.cend(), [&](const PlannedPiece &piece) {
-        return piece.Piece.Begin == duration;
+        return piece.Piece.Begin == wholeEndMs;
     });
     for (PlannedPiece &piece : pieces) {
         const Segment &segment = piece.Piece;
-        piece.ToTrueEnd = segment.End >= duration && (!tailPiece || segment.Begin >= duration);
+        piece.ToTrueEnd = segment.End >= wholeEndMs && (!tailPiece || segment.Begin >= wholeEndMs);
     }
     return pieces;
+}
+
+QList<PlannedPiece> withTrueEnds(QList<PlannedPiece> pieces, const listrecord &entry)
+{
+    return withTrueEnds(std::move(pieces), qint64(entry.Duration) * 1000);
 }
 
 QList<Segment> allSegments(const listrecord &entry)
@@ -70,49 +76,65 @@ QList<Segment> customPlan(const listrecord &entry)
     return segments;
 }
 
-QList<Segment> timePlan(int duration, int seconds)
+QList<Segment> timePlan(qint64 durationMs, int seconds)
 {
-    const qint64 n = qMax(seconds, 1);
+    const qint64 n = qint64(qMax(seconds, 1)) * 1000;
     QList<Segment> pieces;
-    for (qint64 k = 0; k <= duration / n; ++k)
-        pieces.append({int(k * n), int(qMin((k + 1) * n, qint64(duration)))});
+    for (qint64 k = 0; k <= durationMs / n; ++k)
+        pieces.append({k * n, qMin((k + 1) * n, durationMs)});
     return pieces;
 }
 
-QList<Segment> countPlan(int duration, int count)
+QList<Segment> countPlan(qint64 durationMs, int count)
 {
-    const qint64 n = qBound(1, count, qMax(duration, 1));
-    const qint64 length = duration / n;
+    const qint64 n = qBound(qint64(1), qint64(count), qMax(durationMs / 1000, qint64(1)));
     QList<Segment> pieces;
+    // Each border at the millisecond nearest to k/n of the length, so the
+    // pieces differ by a millisecond at most and the last ends at the end.
     for (qint64 k = 0; k < n; ++k)
-        pieces.append({int(k * length), int(qMin((k + 1) * length, qint64(duration)))});
+        pieces.append({Scale64(k, durationMs, n), Scale64(k + 1, durationMs, n)});
     return pieces;
 }
 
-QList<PlannedPiece> cutPiecesToDuration(const QList<Segment> &segments, int duration)
+QList<Segment> entryTimePlan(const listrecord &entry, int seconds)
+{
+    return timePlan(qint64(entry.Duration) * 1000, seconds);
+}
+
+QList<Segment> entryCountPlan(const listrecord &entry, int count)
+{
+    return countPlan(EntryLengthMs(entry), count);
+}
+
+QList<PlannedPiece> entryUnificationPieces(const listrecord &first, const listrecord &entry)
+{
+    return cutPiecesToDuration(allSegments(first), qint64(entry.Duration) * 1000);
+}
+
+QList<PlannedPiece> cutPiecesToDuration(const QList<Segment> &segments, qint64 durationMs)
 {
     QList<PlannedPiece> pieces;
     for (qsizetype k = 0; k < segments.size(); ++k) {
         const Segment &segment = segments.at(k);
         // Segments marked out of order: a later one may still lie inside.
-        if (segment.Begin > duration)
+        if (segment.Begin > durationMs)
             continue;
-        pieces.append(PlannedPiece{int(k), Segment{segment.Begin, qMin(segment.End, duration)}});
+        pieces.append(PlannedPiece{int(k), Segment{segment.Begin, qMin(segment.End, durationMs)}});
     }
     return pieces;
 }
 
-QList<Segment> cutToDuration(const QList<Segment> &segments, int duration)
+QList<Segment> cutToDuration(const QList<Segment> &segments, qint64 durationMs)
 {
     QList<Segment> pieces;
-    for (const PlannedPiece &piece : cutPiecesToDuration(segments, duration))
+    for (const PlannedPiece &piece : cutPiecesToDuration(segments, durationMs))
         pieces.append(piece.Piece);
     return pieces;
 }
 
-QList<Segment> unificationPlan(const listrecord &first, int duration)
+QList<Segment> unificationPlan(const listrecord &first, qint64 durationMs)
 {
-    return cutToDuration(customPlan(first), duration);
+    return cutToDuration(customPlan(first), durationMs);
 }
 
 QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Settings &settings)
@@ -120,17 +142,17 @@ QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Setting
     const listrecord &entry = jobs.at(row);
     switch (settings.SplitMode) {
     case split_mode::Time:
-        return timePlan(entry.Duration, settings.SplitSeconds);
+        return entryTimePlan(entry, settings.SplitSeconds);
     case split_mode::Count:
-        return countPlan(entry.Duration, settings.SplitCount);
+        return entryCountPlan(entry, settings.SplitCount);
     case split_mode::Unification:
-        return unificationPlan(jobs.front(), entry.Duration);
+        return unificationPlan(jobs.front(), qint64(entry.Duration) * 1000);
     default:
         return customPlan(entry);
     }
 }
 
-qint64 totalMarkedSeconds(const QList<listrecord> &jobs, const Settings &settings)
+qint64 totalMarkedMs(const QList<listrecord> &jobs, const Settings &settings)
 {
     if (jobs.isEmpty())
         return 0;
@@ -139,7 +161,7 @@ qint64 totalMarkedSeconds(const QList<listrecord> &jobs, const Settings &setting
     case split_mode::Time:
     case split_mode::Count:
         for (const listrecord &entry : jobs)
-            sum += entry.Duration;
+            sum += qint64(entry.Duration) * 1000;
         return sum;
     case split_mode::Unification:
         return unificationTotal(jobs);

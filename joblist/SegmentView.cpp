@@ -55,15 +55,15 @@ void SegmentView::showCustom(int row)
 void SegmentView::showTime(int row)
 {
     showPositionTime(row);
-    const int duration = m_jobs.JobRecords().at(row).Duration;
-    m_jobs.segmentModel()->setRows(unconvertedRows(timePlan(duration, m_settings.SplitSeconds)));
+    m_jobs.segmentModel()->setRows(
+        unconvertedRows(entryTimePlan(m_jobs.JobRecords().at(row), m_settings.SplitSeconds)));
 }
 
 void SegmentView::showCount(int row)
 {
     showPositionTime(row);
-    const int duration = m_jobs.JobRecords().at(row).Duration;
-    m_jobs.segmentModel()->setRows(unconvertedRows(countPlan(duration, m_settings.SplitCount)));
+    m_jobs.segmentModel()->setRows(
+        unconvertedRows(entryCountPlan(m_jobs.JobRecords().at(row), m_settings.SplitCount)));
 }
 
 void SegmentView::showUnification()

@@ -1,6 +1,7 @@
 #include "joblist/SilenceFinder.h"
 
 #include "components/IAudioFile2.h"
+#include "joblist/Scale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,24 +96,39 @@ QList<SoundStretch> LevelGate::finish()
     return m_stretches;
 }
 
-QList<Segment> SegmentsFromStretches(const QList<SoundStretch> &stretches, int sampleRate, int durationSeconds,
-                                     int minLengthMs)
+QList<qint64> CutsBetween(const QList<SoundStretch> &stretches, double offset)
 {
-    QList<Segment> segments;
-    if (sampleRate <= 0)
-        return segments;
-    for (const SoundStretch &stretch : stretches) {
-        const qint64 last = durationSeconds;
-        const int begin = int(std::clamp<qint64>(stretch.begin / sampleRate, 0, last));
-        const int end = int(std::clamp<qint64>((stretch.end + sampleRate - 1) / sampleRate, 0, last));
-        if (!segments.isEmpty() && qint64(begin - segments.last().End) * 1000 < minLengthMs) {
-            segments.last().End = qMax(segments.last().End, end);
-            continue;
-        }
-        if (end > begin)
-            segments.append({begin, end});
+    QList<qint64> cuts;
+    for (qsizetype k = 1; k < stretches.size(); ++k) {
+        const qint64 pauseBegin = stretches.at(k - 1).end;
+        const qint64 pauseEnd = qMax(stretches.at(k).begin, pauseBegin);
+        cuts.append(pauseBegin + qint64(std::llround(offset * double(pauseEnd - pauseBegin))));
     }
-    return segments;
+    return cuts;
+}
+
+QList<Segment> PiecesFromStretches(const QList<SoundStretch> &stretches, int sampleRate, qint64 lengthFrames,
+                                   const SilenceSettings &settings)
+{
+    QList<Segment> pieces;
+    if (sampleRate <= 0 || stretches.isEmpty())
+        return pieces;
+    const SilenceSettings kept = Clamped(settings);
+    const qint64 trimFrames = FrameAtMs(kept.Trim, sampleRate);
+    const auto ms = [sampleRate](qint64 frame) { return Scale64(frame, 1000, sampleRate); };
+    const QList<qint64> cuts = CutsBetween(stretches, kept.Offset);
+    for (qsizetype k = 0; k < stretches.size(); ++k) {
+        qint64 begin = k == 0 ? 0 : cuts.at(k - 1);
+        qint64 end = k == stretches.size() - 1 ? lengthFrames : cuts.at(k);
+        if (trimFrames > 0) {
+            begin = qMax(begin, stretches.at(k).begin - trimFrames);
+            end = qMin(end, stretches.at(k).end + trimFrames);
+        }
+        const Segment piece{ms(begin), ms(end)};
+        if (piece.End > piece.Begin)
+            pieces.append(piece);
+    }
+    return pieces;
 }
 
 std::optional<QList<Segment>> SilenceFinder::find(const QString &path, const SilenceSettings &settings,
@@ -125,7 +141,6 @@ std::optional<QList<Segment>> SilenceFinder::find(const QString &path, const Sil
     const int rate = m_reader.sampleRate();
     const int channels = m_reader.channelCount();
     const qint64 total = m_reader.length();
-    const int durationSeconds = int(m_reader.duration() / 1000);
     LevelGate gate(rate, channels, settings);
     qint64 done = 0;
     for (;;) {
@@ -138,7 +153,7 @@ std::optional<QList<Segment>> SilenceFinder::find(const QString &path, const Sil
         if (progress && !progress(done, total))
             return std::nullopt;
     }
-    return SegmentsFromStretches(gate.finish(), rate, durationSeconds, Clamped(settings).MinLength);
+    return PiecesFromStretches(gate.finish(), rate, total, settings);
 }
 
 } // namespace korvex

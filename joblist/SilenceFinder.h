@@ -52,12 +52,18 @@ private:
     QList<SoundStretch> m_stretches;
 };
 
-// Stretches in frames become segments in whole seconds: begins rounded down,
-// ends rounded up, both kept within [0, durationSeconds]; segments closer than
-// the minimum silence (rounding may bring them that close, or make them
-// overlap) become one, and a segment left without length is dropped.
-QList<Segment> SegmentsFromStretches(const QList<SoundStretch> &stretches, int sampleRate, int durationSeconds,
-                                     int minLengthMs);
+// The pieces of a file of `lengthFrames` frames cut between its stretches of
+// sound, in milliseconds: each cut lies inside the pause between two
+// stretches at settings.Offset (0 where the pause begins, 1 where it ends), the
+// first piece begins at 0 and the last ends at the file's end. With
+// settings.Trim above 0 a piece keeps at most that much of the pause (or of
+// the file's leading and trailing silence) at either edge. Two stretches are
+// never joined: they were cut apart by a pause of at least the minimum length.
+QList<Segment> PiecesFromStretches(const QList<SoundStretch> &stretches, int sampleRate, qint64 lengthFrames,
+                                   const SilenceSettings &settings);
+
+// The cut points inside the pauses between stretches, in frames, at `offset`.
+QList<qint64> CutsBetween(const QList<SoundStretch> &stretches, double offset);
 
 // Scans a file through a reading component for its pieces of sound.
 class SilenceFinder
@@ -68,10 +74,9 @@ public:
 
     explicit SilenceFinder(IAudioFile2 &reader) : m_reader(reader) {}
 
-    // The segments of sound, whole seconds within the file's Duration as an
-    // entry of the job list has it (milliseconds div 1000). Empty for a file
-    // without sound; nullopt when progress stopped the scan. The reader is
-    // closed afterwards, also when a read throws (KorvexError).
+    // The pieces of the file as PiecesFromStretches cuts them. Empty for a
+    // file without sound; nullopt when progress stopped the scan. The reader
+    // is closed afterwards, also when a read throws (KorvexError).
     std::optional<QList<Segment>> find(const QString &path, const SilenceSettings &settings,
                                        const Progress &progress = {});
 

@@ -16,7 +16,7 @@ struct PlayerState
     // Frames added to the player's count: in file playback the frame where
     // playback or the last seek started, in segment playback the offset from
     // the segment's begin.
-    int StartFrame = 0;
+    qint64 StartFrame = 0;
     int PlayPosition = 0;       // last position taken from or given to the slider "pb"
     int PlayPositionMax = 0;    // range end − thumb size of "pb"
     QString PositionText;       // the last text shown in "timecaption"

@@ -64,7 +64,7 @@ void PreviewPlayer::PlayFile()
         return;
     startPlayback(row, [this] {
         m_state.PlayPosition = m_skin.position(skin_object::Slider);
-        m_state.StartFrame = qMax(0, Scale(m_state.PlayPosition, m_length, positionMax()));
+        m_state.StartFrame = qMax<qint64>(0, Scale64(m_state.PlayPosition, m_length, positionMax()));
         seekTo(m_state.StartFrame);
         m_output.play();
         QueueNextBlock();
@@ -82,19 +82,59 @@ void PreviewPlayer::PlaySegment()
     // something played): only a row that is one of the entry's segments plays.
     if (segment >= owner.Count)
         return;
-    const int begin = owner.BeginTime.at(segment);
-    const int end = owner.EndTime.at(segment);
+    const qint64 begin = owner.BeginTime.at(segment);
+    const qint64 end = owner.EndTime.at(segment);
     m_state.PlayerSegment = segment;
     startPlayback(row, [this, segment, begin, end] {
         m_state.SegmentPlayback = true;
-        m_segmentBegin = qMax(0, Scale(ClampToInt(qint64(begin) * 1000), m_length, m_durationMs));
-        m_segmentFrames = Scale(ClampToInt((qint64(end) - begin) * 1000), m_length, m_durationMs);
+        m_segmentBegin = qMax<qint64>(0, FrameAtMs(begin, m_sampleRate));
+        m_segmentFrames = FrameAtMs(end, m_sampleRate) - FrameAtMs(begin, m_sampleRate);
         seekTo(m_segmentBegin);
         m_state.StartFrame = 0;
         m_output.play();
         SegmentListModel &rows = *m_jobs.segmentModel();
         m_state.SavedStatus = rows.status(segment);
         rows.setStatus(segment, status_word::Playing);
+        QueueNextBlock();
+    });
+}
+
+void PreviewPlayer::PlayAroundBegin()
+{
+    playAround(false);
+}
+
+void PreviewPlayer::PlayAroundEnd()
+{
+    playAround(true);
+}
+
+void PreviewPlayer::playAround(bool atEnd)
+{
+    const int row = m_jobs.selectedFileRow();
+    if (playLocked() || row < 0)
+        return;
+    const listrecord &owner = m_jobs.JobRecords().at(segmentOwner(row));
+    const int pending = owner.Count - 1;
+    if (pending < 0 || pending >= owner.BeginTime.size() || pending >= owner.EndTime.size())
+        return;
+    const qint64 at = atEnd ? owner.EndTime.at(pending) : owner.BeginTime.at(pending);
+    playRange(qMax<qint64>(0, at - AroundMs), at + AroundMs);
+}
+
+// Plays a stretch of the selected file like a segment, with no row of the
+// segment list standing for it.
+void PreviewPlayer::playRange(qint64 beginMs, qint64 endMs)
+{
+    const int row = m_jobs.selectedFileRow();
+    m_state.PlayerSegment = -1;
+    startPlayback(row, [this, beginMs, endMs] {
+        m_state.SegmentPlayback = true;
+        m_segmentBegin = qMin(FrameAtMs(beginMs, m_sampleRate), m_length);
+        m_segmentFrames = qMin(FrameAtMs(endMs, m_sampleRate), m_length) - m_segmentBegin;
+        seekTo(m_segmentBegin);
+        m_state.StartFrame = 0;
+        m_output.play();
         QueueNextBlock();
     });
 }
@@ -116,10 +156,11 @@ void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
 void PreviewPlayer::openFile(const QString &path)
 {
     m_reader.openForRead(path, 0, 1);
-    m_length = ClampToInt(m_reader.length());
-    m_durationMs = ClampToInt(m_reader.duration());
+    m_length = m_reader.length();
+    m_durationMs = m_reader.duration();
+    m_sampleRate = m_reader.sampleRate();
     m_channels = m_reader.channelCount();
-    m_output.setDataFormat(m_reader.sampleRate(), m_channels);
+    m_output.setDataFormat(m_sampleRate, m_channels);
 }
 
 // The player's events, and the user's drags, arrive while the file plays;
@@ -184,12 +225,12 @@ void PreviewPlayer::AudioPlayer21Timer(qint64 CurrentSamples, int, int)
 {
     if (!m_state.Playing || m_state.SeekDragging)
         return;
-    const int played = ClampToInt(m_state.StartFrame + CurrentSamples);
+    const qint64 played = m_state.StartFrame + CurrentSamples;
     // Slider, time and the wave's line all show where the file is: in
     // segment playback too, where they stay inside the segment.
-    const int inFile = ClampToInt((m_state.SegmentPlayback ? qint64(m_segmentBegin) : 0) + played);
+    const qint64 inFile = (m_state.SegmentPlayback ? m_segmentBegin : 0) + played;
     showPosition(positionFor(inFile));
-    showTime(m_length > 0 ? Scale(inFile, m_durationMs / 1000, m_length) : 0);
+    showTime(m_length > 0 ? ClampToInt(Scale64(inFile, m_durationMs / 1000, m_length)) : 0);
     m_state.PlayPosition = m_skin.position(skin_object::Slider);
     if (m_state.SegmentPlayback ? played >= m_segmentFrames : m_state.PlayPosition >= positionMax())
         StopPlayback();
@@ -249,7 +290,7 @@ void PreviewPlayer::Skin1MouseUp(const QString &name, int, int, int)
         return;
     }
     guarded([this] {
-        const qint64 frame = qMax(0, Scale(m_state.PlayPosition, m_length, positionMax()));
+        const qint64 frame = qMax<qint64>(0, Scale64(m_state.PlayPosition, m_length, positionMax()));
         if (m_state.SegmentPlayback) {
             // the slider stands for the file: a drop outside the segment
             // plays from its nearer end, and past its end there is nothing
@@ -258,9 +299,9 @@ void PreviewPlayer::Skin1MouseUp(const QString &name, int, int, int)
                 StopPlayback();
                 return;
             }
-            m_state.StartFrame = ClampToInt(offset);
+            m_state.StartFrame = offset;
         } else {
-            m_state.StartFrame = ClampToInt(frame);
+            m_state.StartFrame = frame;
         }
         seekTo((m_state.SegmentPlayback ? m_segmentBegin : 0) + qint64(m_state.StartFrame));
         // the player counts from 0 again: StartFrame is where it now starts
@@ -314,7 +355,7 @@ int PreviewPlayer::positionFor(qint64 frame) const
 {
     if (m_length <= 0)
         return positionMax();
-    return Scale(ClampToInt(frame), positionMax(), m_length);
+    return ClampToInt(Scale64(frame, positionMax(), m_length));
 }
 
 // The time a slider position stands for; a slider without room stands at 0.

@@ -42,6 +42,12 @@ public:
     void Play();
     void PlayFile();
     void PlaySegment();
+    // "Play around Begin" and "Play around End": from AroundMs before to
+    // AroundMs after the pending segment's begin or end, so the user hears
+    // whether the cut falls inside a word. Same guards as Play.
+    static constexpr qint64 AroundMs = 3000;
+    void PlayAroundBegin();
+    void PlayAroundEnd();
     // Stops the player, lets go of the reader, puts the played segment's
     // status word back and resets the slider and the time text. Never fails.
     void StopPlayback();
@@ -69,6 +75,8 @@ private:
     // Opens the entry's file and runs the rest of a start; a failure on the
     // way leaves the player stopped and is reported naming the file.
     void startPlayback(int row, const std::function<void()> &start);
+    void playAround(bool atEnd);
+    void playRange(qint64 beginMs, qint64 endMs);
     void openFile(const QString &path);
     void QueueNextBlock();
     void ShowDragTime();
@@ -97,14 +105,15 @@ private:
 
     // Of the file open for playback.
     QString m_file;
-    int m_length = 0;           // frames (L)
-    int m_durationMs = 0;       // milliseconds (Dms)
+    qint64 m_length = 0;        // frames (L)
+    qint64 m_durationMs = 0;    // milliseconds (Dms)
+    int m_sampleRate = 0;
     int m_channels = 0;
     qint64 m_readFrame = 0;     // where the next block starts
     // Of the segment being played, taken when its playback starts, so that
     // marking or removing segments meanwhile cannot pull them away.
-    int m_segmentBegin = 0;     // frames
-    int m_segmentFrames = 0;    // S
+    qint64 m_segmentBegin = 0;  // frames
+    qint64 m_segmentFrames = 0; // S
 };
 
 } // namespace korvex

@@ -47,6 +47,7 @@ void SettingsStore::LoadSettings()
     s.FadeInSeconds = m_file.readInteger(FadeSection, InTimeKey, 5);
     s.FadeOutSeconds = m_file.readInteger(FadeSection, OutTimeKey, 5);
     s.SkinFlag = m_file.readBool(BrnSection, SkinKey, false);
+    s.EdgeMs = qBound(0, m_file.readInteger(FadeSection, EdgeKey, 0), MaxEdgeMs);
 
     // A hand-emptied "Dir" has no last character to test; it means the default.
     if (s.OutputFolder.isEmpty())

@@ -27,6 +27,10 @@ struct Settings
     int FadeInSeconds = 5;
     int FadeOutSeconds = 5;
     bool SkinFlag = false;
+    // [Fade] Edge: milliseconds of ramp at every piece's start and end and at
+    // every border inside a joined file; 0 is none. Read at start-up only: it
+    // is written by whoever sets it (Korvex.ini by hand, korvex-cli --edge).
+    int EdgeMs = 0;
 };
 
 // Sections and keys that the dialogs and runs read or write directly.
@@ -43,6 +47,7 @@ inline const QString InKey = QStringLiteral("In");
 inline const QString OutKey = QStringLiteral("Out");
 inline const QString InTimeKey = QStringLiteral("Intime");
 inline const QString OutTimeKey = QStringLiteral("Outtime");
+inline const QString EdgeKey = QStringLiteral("Edge");
 inline const QString BrnSection = QStringLiteral("BRN");
 inline const QString SkinKey = QStringLiteral("Skin");
 // The WMA profile index lives only in the file.
@@ -54,6 +59,9 @@ inline const QString PathKey = QStringLiteral("Path");
 inline const QString AddSection = QStringLiteral("Add");
 inline const QString FolderKey = QStringLiteral("Folder");
 } // namespace settings_keys
+
+// The longest soft edge, in milliseconds.
+inline constexpr int MaxEdgeMs = 10000;
 
 // "WMA9 44KHz, 128Kbps, Stereo, CBR", position 9 of the profile list.
 inline constexpr int DefaultWmaProfileIndex = 9;

@@ -4,20 +4,28 @@
 
 #include <QtGlobal>
 
+#include <cmath>
+
 namespace korvex {
 
 using namespace settings_keys;
 
 SilenceSettings Clamped(const SilenceSettings &settings)
 {
+    const double offset = std::isfinite(settings.Offset) ? settings.Offset : SilenceSettings::DefaultOffset;
     return {qBound(SilenceSettings::LowestThreshold, settings.Threshold, SilenceSettings::HighestThreshold),
-            qBound(SilenceSettings::ShortestMinLength, settings.MinLength, SilenceSettings::LongestMinLength)};
+            qBound(SilenceSettings::ShortestMinLength, settings.MinLength, SilenceSettings::LongestMinLength),
+            qBound(0.0, offset, 1.0), qBound(0, settings.Trim, SilenceSettings::LongestTrim)};
 }
 
 SilenceSettings ReadSilenceSettings(const SettingsFile &file)
 {
+    bool isNumber = false;
+    const double offset = file.readString(SilenceSection, OffsetKey, QString()).trimmed().toDouble(&isNumber);
     return Clamped({file.readInteger(SilenceSection, ThresholdKey, SilenceSettings::DefaultThreshold),
-                    file.readInteger(SilenceSection, MinLengthKey, SilenceSettings::DefaultMinLength)});
+                    file.readInteger(SilenceSection, MinLengthKey, SilenceSettings::DefaultMinLength),
+                    isNumber ? offset : SilenceSettings::DefaultOffset,
+                    file.readInteger(SilenceSection, TrimKey, 0)});
 }
 
 void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings)
@@ -25,6 +33,8 @@ void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings)
     const SilenceSettings kept = Clamped(settings);
     file.writeInteger(SilenceSection, ThresholdKey, kept.Threshold);
     file.writeInteger(SilenceSection, MinLengthKey, kept.MinLength);
+    file.writeString(SilenceSection, OffsetKey, QString::number(kept.Offset));
+    file.writeInteger(SilenceSection, TrimKey, kept.Trim);
 }
 
 } // namespace korvex

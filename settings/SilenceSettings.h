@@ -8,7 +8,10 @@ class SettingsFile;
 
 // How "Find Silences" and korvex-cli's silence scan tell sound from pause:
 // a 10 ms window whose level stays below Threshold (dBFS) is silent, and only
-// a silence of at least MinLength milliseconds separates two pieces. Kept in
+// a silence of at least MinLength milliseconds separates two pieces. The cut
+// lies at Offset inside the pause (0 its beginning, 1 its end); Trim, when
+// above 0, keeps at most that many milliseconds of pause at a piece's edge
+// and leaves the rest of the pause out. Kept in
 // the section [Silence] of Korvex.ini; read where it is used and written by
 // the settings page at once, key by key, as the dialogs' other writes are.
 struct SilenceSettings
@@ -21,9 +24,13 @@ struct SilenceSettings
     static constexpr int HighestThreshold = -1;
     static constexpr int ShortestMinLength = 10;
     static constexpr int LongestMinLength = 60000;
+    static constexpr double DefaultOffset = 0.5;
+    static constexpr int LongestTrim = 60000;
 
     int Threshold = DefaultThreshold;
     int MinLength = DefaultMinLength;
+    double Offset = DefaultOffset;
+    int Trim = 0;  // milliseconds, 0 keeps every pause whole
 
     bool operator==(const SilenceSettings &) const = default;
 };
@@ -32,12 +39,15 @@ namespace settings_keys {
 inline const QString SilenceSection = QStringLiteral("Silence");
 inline const QString ThresholdKey = QStringLiteral("Threshold");
 inline const QString MinLengthKey = QStringLiteral("MinLength");
+inline const QString OffsetKey = QStringLiteral("Offset");
+inline const QString TrimKey = QStringLiteral("Trim");
 } // namespace settings_keys
 
 SilenceSettings ReadSilenceSettings(const SettingsFile &file);
 // Throws KorvexError when the file cannot be written.
 void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings);
-// Both values brought into their ranges.
+// Every value brought into its range (an Offset that is no number is the
+// default).
 SilenceSettings Clamped(const SilenceSettings &settings);
 
 } // namespace korvex

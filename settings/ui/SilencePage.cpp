@@ -4,6 +4,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/ui/Tfm_set.h"
 
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QSpinBox>
@@ -36,17 +37,27 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
                             SilenceSettings::HighestThreshold, 1, " dBFS");
     edt_MinLength = spinBox(this, "edt_MinLength", SilenceSettings::ShortestMinLength,
                             SilenceSettings::LongestMinLength, 50, " ms");
+    edt_Offset = new QDoubleSpinBox(this);
+    edt_Offset->setObjectName(QStringLiteral("edt_Offset"));
+    edt_Offset->setRange(0.0, 1.0);
+    edt_Offset->setDecimals(2);
+    edt_Offset->setSingleStep(0.05);
+    edt_Trim = spinBox(this, "edt_Trim", 0, SilenceSettings::LongestTrim, 50, " ms");
+    edt_Trim->setSpecialValueText(QStringLiteral("off"));
 
     auto *explanation = new QLabel(
         QStringLiteral("Find Silences (Action menu) makes one segment of every piece of sound. Audio quieter "
                        "than the threshold counts as silence; a pause shorter than the minimum length stays "
-                       "inside its piece."),
+                       "inside its piece. Each cut lies inside a pause: at 0 where it begins, 1 where it ends. "
+                       "Trim keeps at most that much of a pause at a piece's edge."),
         this);
     explanation->setWordWrap(true);
 
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("Threshold:"), edt_Threshold);
     fields->addRow(QStringLiteral("Minimum silence:"), edt_MinLength);
+    fields->addRow(QStringLiteral("Cut in pause at:"), edt_Offset);
+    fields->addRow(QStringLiteral("Trim pauses to:"), edt_Trim);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(fields);
@@ -56,7 +67,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
 
 SilenceSettings SilencePage::values() const
 {
-    return {edt_Threshold->value(), edt_MinLength->value()};
+    return {edt_Threshold->value(), edt_MinLength->value(), edt_Offset->value(), edt_Trim->value()};
 }
 
 void SilencePage::setValues(const SilenceSettings &values)
@@ -64,6 +75,8 @@ void SilencePage::setValues(const SilenceSettings &values)
     const SilenceSettings kept = Clamped(values);
     edt_Threshold->setValue(kept.Threshold);
     edt_MinLength->setValue(kept.MinLength);
+    edt_Offset->setValue(kept.Offset);
+    edt_Trim->setValue(kept.Trim);
 }
 
 void SilencePage::load(const SettingsFile &file)

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QDoubleSpinBox;
 class QSpinBox;
 
 namespace korvex {
@@ -31,6 +32,8 @@ public:
 
     QSpinBox *edt_Threshold = nullptr;
     QSpinBox *edt_MinLength = nullptr;
+    QDoubleSpinBox *edt_Offset = nullptr;
+    QSpinBox *edt_Trim = nullptr;
 };
 
 // Adds the page to the settings dialog's tree, after the pages it has: it

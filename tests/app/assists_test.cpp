@@ -1,5 +1,7 @@
 // Find Silences, keys, file drops and the open dialog's filters, in a whole
 // session with recording seams.
+#include <cmath>
+
 #include "MainSession.h"
 #include "app/FileDialogs.h"
 #include "app/WaveformView.h"
@@ -58,9 +60,10 @@ protected:
         s.main().menuItemClick("AddFile2");
     }
     listrecord &entry(int row) { return s.main().jobList().job(row); }
-    QList<std::pair<int, int>> segmentsOf(int row)
+    // Milliseconds.
+    QList<std::pair<qint64, qint64>> segmentsOf(int row)
     {
-        QList<std::pair<int, int>> list;
+        QList<std::pair<qint64, qint64>> list;
         for (int k = 0; k < entry(row).Count; ++k)
             list.append({entry(row).BeginTime[k], entry(row).EndTime[k]});
         return list;
@@ -74,7 +77,11 @@ protected:
     MainSession s;
 };
 
-const QList<std::pair<int, int>> FiveAndPending = {{0, 3}, {5, 8}, {10, 13}, {15, 18}, {20, 23}, {0, 25}};
+using Pieces = QList<std::pair<qint64, qint64>>;
+
+// Cut in the middle of each pause, the first from 0 and the last to the end.
+const Pieces FiveAndPending = {{0, 4000},     {4000, 9000},   {9000, 14000},
+                               {14000, 19000}, {19000, 25000}, {0, 25000}};
 
 } // namespace
 
@@ -108,11 +115,11 @@ TEST_F(AssistsTest, FindSilencesMakesOneConfirmedSegmentPerPieceAndKeepsThePendi
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
     EXPECT_TRUE(s.recorder.messages.questions.isEmpty());
     ASSERT_EQ(s.main().jobList().segmentModel()->rowCount(), 6);
-    EXPECT_EQ(segmentRow(0, 0), "00:00:00 - 00:00:03");
-    EXPECT_EQ(segmentRow(4, 0), "00:00:20 - 00:00:23");
+    EXPECT_EQ(segmentRow(0, 0), "00:00:00 - 00:00:04");
+    EXPECT_EQ(segmentRow(4, 0), "00:00:19 - 00:00:25");
     EXPECT_EQ(segmentRow(4, 2), "OK");
     EXPECT_EQ(segmentRow(5, 2), "Uncertain");
-    EXPECT_EQ(s.skinText("tataltime"), "00:00:15");
+    EXPECT_EQ(s.skinText("tataltime"), "00:00:25");
     // the scan showed its progress like a run, and left nothing behind
     EXPECT_TRUE(percents.contains("100%"));
     EXPECT_EQ(s.skinText("pbpos"), "");
@@ -125,21 +132,21 @@ TEST_F(AssistsTest, ConfirmedSegmentsAreReplacedOnlyWhenTheUserAgrees)
 {
     add({fiveTones()});
     listrecord &e = entry(0);
-    e.BeginTime = {1, 4, 7};
-    e.EndTime = {2, 6, 20};
+    e.BeginTime = {1000, 4000, 7000};
+    e.EndTime = {2000, 6000, 20000};
     e.Count = 3;
     s.recorder.messages.questionAnswer = false;
     s.main().menuItemClick("FindSilences1");
     ASSERT_EQ(s.recorder.messages.questions.size(), 1);
     EXPECT_TRUE(s.recorder.messages.questions[0].contains("2 confirmed segment(s)"));
-    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 2}, {4, 6}, {7, 20}}));
+    EXPECT_EQ(segmentsOf(0), (Pieces{{1000, 2000}, {4000, 6000}, {7000, 20000}}));
 
     s.recorder.messages.questionAnswer = true;
     s.main().menuItemClick("FindSilences1");
     EXPECT_EQ(s.recorder.messages.questions.size(), 2);
     // the pending segment the user had marked stays
-    QList<std::pair<int, int>> expected = FiveAndPending;
-    expected.last() = {7, 20};
+    Pieces expected = FiveAndPending;
+    expected.last() = {7000, 20000};
     EXPECT_EQ(segmentsOf(0), expected);
 }
 
@@ -151,7 +158,7 @@ TEST_F(AssistsTest, UnificationFillsEntryZeroAndTimeModeRefusesWithBeginsMessage
     setMode(split_mode::Unification);
     s.main().menuItemClick("FindSilences1");
     EXPECT_EQ(segmentsOf(0), FiveAndPending);
-    EXPECT_EQ(segmentsOf(1), (QList<std::pair<int, int>>{{0, 4}}));
+    EXPECT_EQ(segmentsOf(1), (Pieces{{0, 4000}}));
     EXPECT_EQ(s.main().jobList().segmentModel()->rowCount(), 6);
 
     setMode(split_mode::Time);
@@ -167,7 +174,7 @@ TEST_F(AssistsTest, StopEndsTheScanWithNothingChangedAndASilentFileSaysSo)
     s.atProgress(1, [this] { s.clickSkin("Stop"); });
     s.main().menuItemClick("FindSilences1");
     EXPECT_TRUE(s.actionArmed());
-    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{0, 25}}));
+    EXPECT_EQ(segmentsOf(0), (Pieces{{0, 25000}}));
     EXPECT_FALSE(s.main().runState().Converting);
     EXPECT_EQ(s.skinText("pbpos"), "");
 
@@ -179,7 +186,7 @@ TEST_F(AssistsTest, StopEndsTheScanWithNothingChangedAndASilentFileSaysSo)
     s.main().menuItemClick("FindSilences1");
     EXPECT_EQ(s.recorder.messages.informations,
               QStringList{"silent.flac holds no sound louder than -40 dBFS; its segments stay as they were."});
-    EXPECT_EQ(segmentsOf(1), (QList<std::pair<int, int>>{{0, 3}}));
+    EXPECT_EQ(segmentsOf(1), (Pieces{{0, 3000}}));
 }
 
 TEST_F(AssistsTest, FindSilencesUsesTheSilenceSettingsOfTheSettingsFile)
@@ -188,12 +195,20 @@ TEST_F(AssistsTest, FindSilencesUsesTheSilenceSettingsOfTheSettingsFile)
     writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
     add({path});
     s.main().menuItemClick("FindSilences1");
-    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 3}, {4, 6}, {0, 10}}));
+    EXPECT_EQ(segmentsOf(0), (Pieces{{0, 3600}, {3600, 10000}, {0, 10000}}));
 
     WriteSilenceSettings(s.main().settingsStore().file(), {-40, 1500});
     s.main().jobEditor().ClearSegments();
     s.main().menuItemClick("FindSilences1");
-    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 6}, {0, 10}}));
+    EXPECT_EQ(segmentsOf(0), (Pieces{{0, 10000}, {0, 10000}}));
+
+    // cut where the pause begins, and at most 0.3 s of pause kept at an edge
+    WriteSilenceSettings(s.main().settingsStore().file(), {-40, 700, 0.0, 300});
+    s.main().jobEditor().ClearSegments();
+    s.main().menuItemClick("FindSilences1");
+    EXPECT_EQ(segmentsOf(0), (Pieces{{700, 3000}, {3900, 6300}, {0, 10000}}));
+    EXPECT_EQ(segmentRow(1, 0), "00:00:03.900 - 00:00:06.300");
+    EXPECT_EQ(segmentRow(1, 1), "00:00:02.400");
 }
 
 // ---- dropping files
@@ -328,6 +343,14 @@ TEST_F(AssistsTest, KeysPassThroughTheDispatcherByCommandName)
     press(main.lv, Qt::Key_Left, Qt::ControlModifier);
     press(main.lv, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(given, (QStringList{"play", "stop", "Begin", "End", "Ok", "hou", "qian"}));
+
+    given.clear();
+    for (const char *name : {"PlayAroundBegin1", "PlayAroundEnd1"})
+        main.commands().add(CommandDispatcher::Source::Menu, name, [&given, name] { given.append(name); });
+    press(main.lv, Qt::Key_B, Qt::ShiftModifier);
+    press(main.lv, Qt::Key_E, Qt::ShiftModifier);
+    press(main.lv, Qt::Key_B);
+    EXPECT_EQ(given, (QStringList{"PlayAroundBegin1", "PlayAroundEnd1", "Begin"}));
 }
 
 TEST_F(AssistsTest, TooltipsNameTheKeys)
@@ -400,6 +423,8 @@ TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
     const QString talk = s.folder.file("Recorded talk.flac");
     writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses(), -65.0, 44100, true);
     add({talk, tone("other.flac", 4)});
+    // pauses left out of the pieces but for 0.5 s at each edge
+    WriteSilenceSettings(main.settingsStore().file(), {-40, 700, 0.5, 500});
     WaveformSource &source = main.waveformView()->source();
     QSignalSpy changes(&source, &WaveformSource::overviewChanged);
     while (!source.current().complete)
@@ -460,10 +485,10 @@ TEST_F(AssistsTest, DuringSegmentPlaybackKnobClockAndLineAgreeInsideTheSegment)
     main.menuItemClick("FindSilences1");
     ASSERT_GE(entry(0).Count, 3);
     ASSERT_EQ(entry(0).Duration, 25);
-    const int begin = entry(0).BeginTime.at(2);
-    const int end = entry(0).EndTime.at(2);
+    const qint64 begin = entry(0).BeginTime.at(2);  // ms
+    const qint64 end = entry(0).EndTime.at(2);
     ASSERT_GT(begin, 0);
-    ASSERT_GT(end - begin, 2);
+    ASSERT_GT(end - begin, 2000);
     main.jobList().selectSegmentRow(2);
     main.segmentMarker().lv_timeClick();
     main.previewPlayer().PlaySegment();
@@ -478,9 +503,9 @@ TEST_F(AssistsTest, DuringSegmentPlaybackKnobClockAndLineAgreeInsideTheSegment)
         // the player's report of what it has played, as its timer gives it
         main.previewPlayer().AudioPlayer21Timer(qint64(seconds) * 44100, 0, 0);
         const double knob = face.position("pb") / max;
-        EXPECT_NEAR(knob, (begin + seconds) / 25.0, 0.01);
+        EXPECT_NEAR(knob, (begin / 1000.0 + seconds) / 25.0, 0.01);
         EXPECT_NEAR(view.playFraction(), knob, 1e-9);
-        EXPECT_EQ(s.skinText("timecaption"), TimeText(begin + seconds));
+        EXPECT_EQ(s.skinText("timecaption"), TimeText(int(std::lround(begin / 1000.0 + seconds))));
     }
     main.previewPlayer().StopPlayback();
     EXPECT_EQ(face.position("pb"), 0);
@@ -491,7 +516,7 @@ TEST_F(AssistsTest, DuringSegmentPlaybackKnobClockAndLineAgreeInsideTheSegment)
 TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
 {
     Tfm_set &dialog = *s.windows.fm_set;
-    WriteSilenceSettings(s.main().settingsStore().file(), {-50, 900});
+    WriteSilenceSettings(s.main().settingsStore().file(), {-50, 900, 0.25, 300});
     dialog.show();
     QApplication::processEvents();
     QTreeWidget *tree = dialog.TreeView1;
@@ -504,18 +529,20 @@ TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
     auto *page = dialog.findChild<SilencePage *>();
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->isVisible());
-    EXPECT_EQ(page->values(), (SilenceSettings{-50, 900}));
+    EXPECT_EQ(page->values(), (SilenceSettings{-50, 900, 0.25, 300}));
     ASSERT_TRUE(dialog.grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-settings-silence.png")));
 
     page->edt_MinLength->setValue(1500);
+    page->edt_Offset->setValue(0.75);
+    page->edt_Trim->setValue(0);
     QTest::mouseClick(dialog.Ok, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500}));
+    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500, 0.75, 0}));
 
     // and Find Silences goes by it: the pause of 1.2 s no longer separates
     const QString path = s.folder.file("breaths.flac");
     writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
     add({path});
     s.main().menuItemClick("FindSilences1");
-    EXPECT_EQ(segmentsOf(0), (QList<std::pair<int, int>>{{1, 6}, {0, 10}}));
+    EXPECT_EQ(segmentsOf(0), (Pieces{{0, 10000}, {0, 10000}}));
 }

@@ -134,8 +134,8 @@ TEST(Screenshot, MainWindowPlayingASegmentInRealTime)
     s.recorder.dialogs.openAnswer = {path};
     s.clickSkin("addfile");
     listrecord &entry = s.main().jobList().job(0);
-    entry.BeginTime = {12, 65, 0};
-    entry.EndTime = {40, 73, entry.Duration};
+    entry.BeginTime = {12000, 65000, 0};
+    entry.EndTime = {40000, 73000, qint64(entry.Duration) * 1000};
     entry.Count = 3;
     s.main().jobEditor().ShowTotalTime();
     QTableView *lv = s.main().lv;

@@ -119,7 +119,7 @@ TEST_F(WindowFollows, TheKeyboardChoosesFilesAndSegmentsAsClicksDo)
     const QString clock = s.skinText("timecaption");
     EXPECT_NE(clock, "00:00:00");
     QTest::keyClick(main().lv, Qt::Key_B);
-    EXPECT_EQ(main().jobList().job(1).BeginTime.at(0), secondsOf(clock));
+    EXPECT_EQ(main().jobList().job(1).BeginTime.at(0), qint64(secondsOf(clock)) * 1000);
     EXPECT_EQ(main().jobList().job(0).BeginTime.at(0), 0);
     EXPECT_EQ(captions(), QStringList{clock + " - 00:00:40"});
     QTest::keyClick(main().lv, Qt::Key_Return);
@@ -159,7 +159,7 @@ TEST_F(WindowFollows, InUnificationModeClockKnobAndBeginAgree)
     const int knobSeconds = Scale(face.position("pb"), 18, face.maxPosition("pb"));
     EXPECT_EQ(s.skinText("timecaption"), TimeText(knobSeconds));
     s.clickSkin("Begin");
-    EXPECT_EQ(main().jobList().job(0).BeginTime.at(0), knobSeconds);
+    EXPECT_EQ(main().jobList().job(0).BeginTime.at(0), qint64(knobSeconds) * 1000);
 }
 
 // Right after OK the confirmed segment is a band of its own and the new
@@ -180,7 +180,7 @@ TEST_F(WindowFollows, OkShowsTheConfirmedBandAtOnce)
     const QList<SkinWaveBand> bands = wave->bands();
     ASSERT_EQ(bands.size(), 2);
     EXPECT_FALSE(bands[0].pending);
-    EXPECT_NEAR(bands[0].begin, main().jobList().job(0).BeginTime.at(0) / 100.0, 1e-9);
+    EXPECT_NEAR(bands[0].begin, main().jobList().job(0).BeginTime.at(0) / 100000.0, 1e-9);
     EXPECT_TRUE(bands[1].pending);
     EXPECT_EQ(bands[1].begin, 0.0);
 }

@@ -1,3 +1,4 @@
+#include "components/AudioFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsForm.h"
 #include "support/AudioFixtures.h"
@@ -170,6 +171,28 @@ TEST_F(CliTest, SplitTakesWhatIsNotGivenFromKorvexIniAndNeverWritesIt)
                                       m_out + "/tone_1.wma"});
     EXPECT_EQ(probe.output.trimmed(), QStringLiteral("1,48000"));  // index 15: 44 kHz, 48 kbps, mono
     EXPECT_EQ(readTextFile(settingsFile()), ini);
+}
+
+TEST_F(CliTest, SegmentsTakeMillisecondsAndTheWholeNumberOptionsStayWhole)
+{
+    const QString source = tone(QStringLiteral("ms.wav"), 5.0);
+    const CliResult result =
+        run({"split", "--mode", "custom", "--segments", "0.5-1.25,00:00:02.350-00:00:04", "-o", m_out, source});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    ASSERT_EQ(outputs(m_out), (QStringList{"ms_1.wma", "ms_2.wma"}));
+    // frames 22050 to 55125 and 103635 to 176400 at 44.1 kHz, counted by a
+    // reader that trims the encoder's padding
+    const auto frames = [this](const QString &name) {
+        korvex::AudioFile file;
+        file.openForRead(m_out + name, 0, 1);
+        return file.length();
+    };
+    EXPECT_EQ(frames("/ms_1.wma"), 55125 - 22050);
+    EXPECT_EQ(frames("/ms_2.wma"), 176400 - 103635);
+
+    EXPECT_EQ(run({"split", "--segments", "1.2345-2", "-o", m_out, source}).exitCode, 2);
+    EXPECT_EQ(run({"split", "--segments", "2.5-2.5", "-o", m_out, source}).exitCode, 2);
+    EXPECT_EQ(run({"split", "--mode", "time", "--seconds", "1.5", "-o", m_out, source}).exitCode, 2);
 }
 
 // What the settings dialog stores is what the CLI splits with: the mode as
@@ -370,18 +393,25 @@ TEST_F(CliTest, SilencesPrintsEachFilesPiecesOfSoundInTheSegmentsSyntax)
     writeTonesOverFloor(loud, 6.0, {{0.0, 6.0}});
     const QString silent = m_folder.file(QStringLiteral("silent.flac"));
     writeTonesOverFloor(silent, 3.0, {}, -200.0);
+    const QString off = m_folder.file(QStringLiteral("off.flac"));
+    writeTonesOverFloor(off, 6.3, {{0.0, 2.0}, {3.5, 6.3}});
 
-    const CliResult result = run({"silences", talk, loud, silent});
+    const CliResult result = run({"silences", talk, loud, silent, off});
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    EXPECT_EQ(result.output, "00:00:00-00:00:03,00:00:05-00:00:08,00:00:10-00:00:13,00:00:15-00:00:18,"
-                             "00:00:20-00:00:23\t" + talk + "\n"
+    EXPECT_EQ(result.output, "00:00:00-00:00:04,00:00:04-00:00:09,00:00:09-00:00:14,00:00:14-00:00:19,"
+                             "00:00:19-00:00:25\t" + talk + "\n"
                              "00:00:00-00:00:06\t" + loud + "\n"
-                             "\t" + silent + "\n");
+                             "\t" + silent + "\n"
+                             "00:00:00-00:00:02.750,00:00:02.750-00:00:06.300\t" + off + "\n");
     EXPECT_TRUE(result.errors.contains(silent + " holds no sound louder than -40 dBFS"));
 
     // the options, then Korvex.ini's [Silence], decide
     const CliResult longer = run({"silences", "--min-silence", "2500", talk});
-    EXPECT_EQ(longer.output, "00:00:00-00:00:23\t" + talk + "\n");
+    EXPECT_EQ(longer.output, "00:00:00-00:00:25\t" + talk + "\n");
+    ASSERT_TRUE(writeTextFile(settingsFile(), "[Silence]\nOffset=0\nTrim=250\n"));
+    const CliResult trimmed = run({"silences", off});
+    // cut where the pause begins; the second piece keeps 0.25 s of it
+    EXPECT_EQ(trimmed.output, "00:00:00-00:00:02,00:00:03.250-00:00:06.300\t" + off + "\n");
     ASSERT_TRUE(writeTextFile(settingsFile(), "[Silence]\nThreshold=-70\n"));
     const CliResult fromIni = run({"silences", talk});
     EXPECT_EQ(fromIni.output, "00:00:00-00:00:25\t" + talk + "\n");
@@ -396,7 +426,7 @@ TEST_F(CliTest, SegmentsSilenceSplitsEveryFileAtItsPauses)
     ASSERT_EQ(outputs(m_out), (QStringList{"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma", "talk_5.wma"}));
     const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
                                                                  "-of", "csv=p=0", m_out + "/talk_3.wma"});
-    EXPECT_NEAR(probe.output.toDouble(), 3.0, 0.2);  // the container adds its codec padding
+    EXPECT_NEAR(probe.output.toDouble(), 5.0, 0.2);  // 9 s to 14 s; the container adds its codec padding
 
     const QString silent = m_folder.file(QStringLiteral("silent.flac"));
     writeTonesOverFloor(silent, 3.0, {}, -200.0);

@@ -44,14 +44,59 @@ TEST_F(SplitRunTest, TimeModeCutsPiecesOfTheGivenLengthAndAShortLastOne)
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());  // the menu's Split opens nothing
 }
 
-TEST_F(SplitRunTest, CountModeCutsEqualWholeSecondsAndLeavesTheRemainder)
+TEST_F(SplitRunTest, CountModeCutsEqualPiecesOverTheWholeFile)
 {
     add({makeTone(QStringLiteral("count.wav"), 125.0)});
     settings().SplitCount = 6;
     EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
     const QStringList names = {"count_1.wma", "count_2.wma", "count_3.wma",
                                "count_4.wma", "count_5.wma", "count_6.wma"};
-    expectLengths(names, QList<double>(6, 20.0));
+    expectLengths(names, QList<double>(6, 125.0 / 6));
+}
+
+TEST_F(SplitRunTest, CountModeKeepsEverySampleOfAFileWithAFractionOfASecond)
+{
+    const QString source = makeTone(QStringLiteral("talk.wav"), 13.85);
+    add({source});
+    settings().SplitCount = 4;
+    EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
+    const QStringList names = {"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma"};
+    ASSERT_EQ(outputNames(), names);
+    qint64 sum = 0;
+    for (const QString &name : names)
+        sum += audioFrames(output(name));
+    EXPECT_EQ(sum, audioFrames(source));
+    // the borders at the millisecond nearest to a quarter of 13.85 s
+    EXPECT_EQ(audioFrames(output(names[0])), 152718);                         // 3.463 s
+    EXPECT_EQ(audioFrames(output(names[3])), audioFrames(source) - 458111);  // from 10.388 s
+}
+
+TEST_F(SplitRunTest, SoftEdgesRampEveryPieceInAndOutAndKeepItsLength)
+{
+    add({makeTone(QStringLiteral("edges.wav"), 4.0)});
+    settings().SplitSeconds = 2;
+    settings().EdgeMs = 20;
+    EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
+    expectLengths({"edges_1.wma", "edges_2.wma"}, {2, 2});
+    const DecodedAudio piece = decodeFile(output(QStringLiteral("edges_2.wma")));
+    const qint64 edge = Rate / 50;
+    // quiet in the first and last 2 ms, at the tone's level once past the ramp
+    EXPECT_LT(channelRms(piece, 0, edge / 10), 0.25 * channelRms(piece, edge * 2, edge));
+    EXPECT_LT(channelRms(piece, 2 * Rate - edge / 10, edge / 10), 0.25 * channelRms(piece, edge * 2, edge));
+    EXPECT_GT(channelRms(piece, edge / 2, edge / 4), channelRms(piece, 0, edge / 10));
+}
+
+TEST_F(SplitRunTest, AMillisecondSegmentGivesExactlyItsFrames)
+{
+    add({makeTone(QStringLiteral("ms.wav"), 6.0)});
+    setSegments(bench().jobs.job(0), {{0, 6}});
+    // 1.250 s to 3.125 s: frames 55125 to 137813 (137812.5 rounds up)
+    bench().jobs.job(0).BeginTime = {1250, 0};
+    bench().jobs.job(0).EndTime = {3125, 6000};
+    bench().jobs.job(0).Count = 2;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    ASSERT_EQ(outputNames(), QStringList{"ms_1.wma"});
+    EXPECT_EQ(audioFrames(output(QStringLiteral("ms_1.wma"))), 137813 - 55125);
 }
 
 TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
@@ -69,6 +114,7 @@ TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
     settings().SplitCount = 3;
     bench().jobs.job(0).FileName = makeTone(QStringLiteral("two.wav"), 2.0);
     bench().jobs.job(0).Duration = 2;
+    bench().jobs.job(0).DurationMs = 2000;
     bench().jobs.job(0).Frames = 2 * Rate;
     EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
     expectLengths({"even_1.wma", "even_2.wma"}, {1, 1});
@@ -271,3 +317,54 @@ TEST_F(SplitRunTest, NothingRunsOnAnEmptyListOrAnUnknownMode)
 }
 
 } // namespace
+
+namespace {
+
+// 30 hours of mono silence at 22.05 kHz, more than 2^31 frames, with half a
+// second of tone from frame `toneFrame` on. FLAC keeps it small.
+QString writeDayLongFile(const QString &path, qint64 toneFrame)
+{
+    const qint64 rate = 22050;
+    const qint64 total = qint64(30) * 3600 * rate;
+    const qint64 toneFrames = rate / 2;
+    const QString silence = QStringLiteral("anullsrc=r=22050:cl=mono:nb_samples=16384");
+    const ToolResult made = RunTool(
+        QStringLiteral("ffmpeg"),
+        {"-v", "error", "-f", "lavfi", "-i", silence, "-f", "lavfi", "-i",
+         "sine=f=440:r=22050:samples_per_frame=16384", "-f", "lavfi", "-i", silence, "-filter_complex",
+         QStringLiteral("[0]atrim=end_sample=%1[a];[1]atrim=end_sample=%2,volume=4[b];[2]atrim=end_sample=%3[c];"
+                        "[a][b][c]concat=n=3:v=0:a=1")
+             .arg(toneFrame)
+             .arg(toneFrames)
+             .arg(total - toneFrame - toneFrames),
+         "-c:a", "flac", "-compression_level", "0", "-y", path});
+    return made.exitCode == 0 ? path : QString();
+}
+
+} // namespace
+
+TEST_F(SplitRunTest, ADayLongFileIsCutNearItsEndAtTheRightSamples)
+{
+    // 29:00:00.250 is frame 2302025513 (2302025512.5 rounded half up)
+    const qint64 cutFrame = qint64(29) * 3600 * 22050 + 5513;
+    const QString path = writeDayLongFile(m_folder.file(QStringLiteral("day.flac")), cutFrame);
+    ASSERT_FALSE(path.isEmpty());
+    add({path});
+    const listrecord &entry = bench().jobs.job(0);
+    ASSERT_EQ(entry.Frames, qint64(30) * 3600 * 22050);
+    // one second from 29:00:00.250: the tone's half second, then silence
+    const qint64 begin = qint64(29) * 3600000 + 250;
+    bench().jobs.job(0).BeginTime = {begin, 0};
+    bench().jobs.job(0).EndTime = {begin + 1000, qint64(30) * 3600000};
+    bench().jobs.job(0).Count = 2;
+    EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
+    ASSERT_EQ(outputNames(), QStringList{"day_1.wma"});
+    const DecodedAudio piece = decodeFile(output(QStringLiteral("day_1.wma")));
+    ASSERT_GT(piece.sampleRate, 0);
+    const qint64 rate = piece.sampleRate;
+    EXPECT_NEAR(double(audioFrames(output(QStringLiteral("day_1.wma")))), double(rate), 1.0);
+    // the tone from the first milliseconds on, and nothing after its end
+    EXPECT_GT(channelRms(piece, 0, rate / 100), 0.1);
+    EXPECT_GT(channelRms(piece, rate / 10, rate * 3 / 10), 0.1);
+    EXPECT_LT(channelRms(piece, rate * 55 / 100, rate * 40 / 100), 0.01);
+}

@@ -99,7 +99,7 @@ protected:
         EXPECT_EQ(job.SeekRange, seekRange);
         EXPECT_EQ(job.Count, 1);
         EXPECT_EQ(job.BeginTime.value(0), 0);
-        EXPECT_EQ(job.EndTime.value(0), seconds);
+        EXPECT_EQ(job.EndTime.value(0), qint64(seconds) * 1000);
         AudioFile check;
         check.openForRead(path);
         EXPECT_EQ(job.Frames, check.length());

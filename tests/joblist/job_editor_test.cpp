@@ -164,7 +164,9 @@ TEST_F(JobEditorTest, ViewsShowThePlanOfTheMode)
     settings.SplitMode = split_mode::Count;
     click(2);
     ASSERT_EQ(segmentRows().size(), 6);
-    EXPECT_EQ(segmentRows().back(), QStringLiteral("00:01:20 - 00:01:36|00:00:16|Unconvert"));
+    // six pieces over the whole 100 s, none left out at the end
+    EXPECT_EQ(segmentRows().front(), QStringLiteral("00:00:00 - 00:00:16.667|00:00:16.667|Unconvert"));
+    EXPECT_EQ(segmentRows().back(), QStringLiteral("00:01:23.333 - 00:01:40|00:00:16.667|Unconvert"));
 
     settings.SplitMode = split_mode::Unification;
     skin.setPosition(QStringLiteral("pb"), 1033);
@@ -316,8 +318,8 @@ TEST_F(JobEditorTest, ClearingSegmentsLeavesOnePendingSegmentOverTheFile)
     EXPECT_EQ(segmentRows(), QStringList{QStringLiteral("00:00:00 - 00:03:20|00:03:20|Uncertain")});
     const listrecord &entry = jobs.JobRecords().at(1);
     EXPECT_EQ(entry.Count, 1);
-    EXPECT_EQ(entry.BeginTime, QList<int>{0});
-    EXPECT_EQ(entry.EndTime, QList<int>{200});
+    EXPECT_EQ(entry.BeginTime, QList<qint64>{0});
+    EXPECT_EQ(entry.EndTime, QList<qint64>{200000});
     EXPECT_FALSE(jobs.SegmentSelected);
     EXPECT_EQ(total(), QStringLiteral("00:05:00"));
 

@@ -135,12 +135,15 @@ TEST(JobList, SegmentListHasItsColumnsAndRows)
     }
     QSignalSpy reset(model, &QAbstractItemModel::modelReset);
     QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
-    model->setRows({makeSegmentRow(10, 70, QStringLiteral("OK")),
-                    makeSegmentRow(5, -60, QStringLiteral("Uncertain"))});
+    model->setRows({makeSegmentRow(10000, 70000, QStringLiteral("OK")),
+                    makeSegmentRow(5000, -60000, QStringLiteral("Uncertain")),
+                    makeSegmentRow(12500, 20250, QStringLiteral("OK"))});
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model->data(model->index(0, 0)).toString(), QStringLiteral("00:00:10 - 00:01:10"));
     EXPECT_EQ(model->data(model->index(0, 1)).toString(), QStringLiteral("00:01:00"));
     EXPECT_EQ(model->data(model->index(1, 1)).toString(), QStringLiteral("00:-01:-05"));
+    EXPECT_EQ(model->data(model->index(2, 0)).toString(), QStringLiteral("00:00:12.500 - 00:00:20.250"));
+    EXPECT_EQ(model->data(model->index(2, 1)).toString(), QStringLiteral("00:00:07.750"));
     model->setStatus(0, QStringLiteral("Finish"));
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().column(), 2);

@@ -91,11 +91,43 @@ TEST(NewListRecord, StartsWithOnePendingSegmentOverTheWholeFile)
     EXPECT_EQ(short_.SeekRange, 1084);
     EXPECT_EQ(short_.Frames, 5552190);
     EXPECT_EQ(short_.Count, 1);
-    EXPECT_EQ(short_.BeginTime, QList<int>{0});
-    EXPECT_EQ(short_.EndTime, QList<int>{125});
+    EXPECT_EQ(short_.DurationMs, 125900);
+    EXPECT_EQ(short_.BeginTime, QList<qint64>{0});
+    EXPECT_EQ(short_.EndTime, QList<qint64>{125000});
     EXPECT_EQ(short_.FileName, QStringLiteral("/m/a.wma"));
 
     EXPECT_EQ(newListRecord(QString(), 600000, 0, FileSeekRangeMinimum).SeekRange, 1200);
     EXPECT_EQ(newListRecord(QString(), 125900, 0, FolderSeekRangeMinimum).SeekRange, 1014);
     EXPECT_EQ(newListRecord(QString(), 999, 0, FileSeekRangeMinimum).Duration, 0);
+}
+
+TEST(NewListRecord, KeepsFramesBeyond32Bits)
+{
+    // 30 hours at 22.05 kHz: 2.38 billion frames
+    const qint64 frames = qint64(30) * 3600 * 22050;
+    const listrecord day = newListRecord(QString(), qint64(30) * 3600000 + 123, frames, FileSeekRangeMinimum);
+    EXPECT_EQ(day.Frames, frames);
+    EXPECT_EQ(day.Duration, 30 * 3600);
+    EXPECT_EQ(EntryLengthMs(day), qint64(30) * 3600000 + 123);
+}
+
+TEST(MsTimeText, ShowsMillisecondsOnlyWhenThereIsAFraction)
+{
+    EXPECT_EQ(MsTimeText(0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(MsTimeText(61000), QStringLiteral("00:01:01"));
+    EXPECT_EQ(MsTimeText(61250), QStringLiteral("00:01:01.250"));
+    EXPECT_EQ(MsTimeText(5), QStringLiteral("00:00:00.005"));
+    EXPECT_EQ(MsTimeText(qint64(29) * 3600000 + 250), QStringLiteral("29:00:00.250"));
+    EXPECT_EQ(SegmentCaption(10000, 60000), QStringLiteral("00:00:10 - 00:01:00"));
+    EXPECT_EQ(SegmentCaption(12500, 20250), QStringLiteral("00:00:12.500 - 00:00:20.250"));
+}
+
+TEST(Scale64, RoundsHalvesAwayFromZeroWithoutOverflow)
+{
+    EXPECT_EQ(Scale64(3, 1, 2), 2);
+    EXPECT_EQ(Scale64(-3, 1, 2), -2);
+    EXPECT_EQ(Scale64(1, 1, 0), -1);
+    // 29:00:00.250 at 22.05 kHz is past 2^31 frames
+    EXPECT_EQ(FrameAtMs(qint64(29) * 3600000 + 250, 22050), qint64(29) * 3600 * 22050 + 5513);
+    EXPECT_EQ(Scale64(qint64(1) << 62, 1000, 1000), qint64(1) << 62);
 }

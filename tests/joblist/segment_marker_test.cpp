@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace korvex;
+using korvex::test::inMs;
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST_F(SegmentMarkerTest, BeginAtTheMiddleOfAThreeMinuteFileAndOk)
     EXPECT_EQ(total(), "00:01:30");
     marker.ConfirmSegment();
     EXPECT_EQ(rows(), (QStringList{"00:01:30 - 00:03:00|00:01:30|Ok", "00:00:00 - 00:03:00|00:03:00|Uncertain"}));
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{90, 180}, {0, 180}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{90, 180}, {0, 180}}));
     EXPECT_EQ(total(), "00:01:30");
     EXPECT_TRUE(errors().isEmpty());
     // the view built anew says "OK" for what OK confirmed
@@ -122,7 +123,7 @@ TEST_F(SegmentMarkerTest, BeginAfterEndShowsNoLengthAndOkRefusesIt)
     slideTo(150, 180);
     marker.MarkEnd();
     marker.ConfirmSegment();
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{120, 150}, {0, 180}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{120, 150}, {0, 180}}));
 }
 
 TEST_F(SegmentMarkerTest, ASegmentOfNoLengthIsAccepted)
@@ -149,8 +150,8 @@ TEST_F(SegmentMarkerTest, UnificationMarksTheFirstEntryWhicheverIsSelected)
     marker.ConfirmSegment();
     // the time the slider stands for in the selected file (half of its 120
     // seconds, as the clock shows), given to entry 0's segments
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{60, 300}, {0, 300}}));
-    EXPECT_EQ(segmentsOf(1), (QList<Segment>{{0, 120}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{60, 300}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(1), inMs({{0, 120}}));
     EXPECT_EQ(rows(), (QStringList{"00:01:00 - 00:05:00|00:04:00|Ok", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
     clickFile(1);
     EXPECT_EQ(rows().size(), 2);  // still entry 0's segments
@@ -163,7 +164,7 @@ TEST_F(SegmentMarkerTest, RemovingTheFirstOfThreeConfirmedSegments)
     clickSegment(0);
     EXPECT_TRUE(jobs.SegmentSelected);
     marker.RemoveSegment();
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{30, 40}, {50, 60}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{30, 40}, {50, 60}, {0, 300}}));
     EXPECT_EQ(jobs.JobRecords().at(0).Count, 3);
     EXPECT_EQ(rows(), (QStringList{"00:00:30 - 00:00:40|00:00:10|OK", "00:00:50 - 00:01:00|00:00:10|OK",
                                    "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
@@ -183,7 +184,7 @@ TEST_F(SegmentMarkerTest, ThePendingRowCannotBeRemoved)
     clickSegment(1);
     marker.RemoveSegment();
     EXPECT_EQ(errors(), QStringList{"This item, the procedure will automatically process. Need not delete."});
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
     EXPECT_EQ(rows().size(), 2);
 }
 
@@ -202,7 +203,7 @@ TEST_F(SegmentMarkerTest, TimeAndCountModeRefuseMarkingAndIgnoreRemove)
         clickSegment(0);
         marker.RemoveSegment();
         EXPECT_EQ(errors().size(), 3);
-        EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+        EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
     }
 }
 
@@ -219,7 +220,7 @@ TEST_F(SegmentMarkerTest, GuardsLeaveEverythingAsItWas)
     run.Converting = false;
     jobs.fileSelection()->clear();
     marker.MarkBegin();
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
     EXPECT_TRUE(errors().isEmpty());
 
     // the list still shows the time mode's pieces (the mode changed while
@@ -233,8 +234,8 @@ TEST_F(SegmentMarkerTest, GuardsLeaveEverythingAsItWas)
     marker.ConfirmSegment();
     clickSegment(0);
     marker.RemoveSegment();
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{10, 20}, {0, 300}}));
-    EXPECT_EQ(rows().size(), timePlan(300, 60).size());
+    EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
+    EXPECT_EQ(rows().size(), timePlan(300000, 60).size());
 }
 
 TEST_F(SegmentMarkerTest, AClickOnTheSegmentListSelectsARow)
@@ -291,7 +292,7 @@ TEST_F(SegmentMarkerTest, RemovingTheSegmentBeingPlayedStopsItFirst)
     marker.RemoveSegment();
     EXPECT_EQ(stops, 1);
     EXPECT_FALSE(player.Playing);
-    EXPECT_EQ(segmentsOf(0), (QList<Segment>{{30, 40}, {0, 300}}));
+    EXPECT_EQ(segmentsOf(0), inMs({{30, 40}, {0, 300}}));
     EXPECT_EQ(rows(), (QStringList{"00:00:30 - 00:00:40|00:00:10|OK", "00:00:00 - 00:05:00|00:05:00|Uncertain"}));
 }
 

@@ -98,6 +98,46 @@ TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentA
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
 }
 
+TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendingSegmentsEdges)
+{
+    add({makeFile("around.wav", 60)});
+    // the pending segment from 20.5 s to 40 s; a confirmed one before it
+    bench().jobs.job(0).BeginTime = {1000, 20500};
+    bench().jobs.job(0).EndTime = {2000, 40000};
+    bench().jobs.job(0).Count = 2;
+    clickFile(0);
+    preview().PlayAroundBegin();
+    ASSERT_TRUE(state().Playing);
+    EXPECT_TRUE(state().SegmentPlayback);
+    ASSERT_FALSE(queued.isEmpty());
+    EXPECT_EQ(queued[0].firstFrame, 17500 * Rate / 1000);
+    // no row of the list stands for it
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_EQ(captions.at(captions.size() - 2), "00:00:06");
+    EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
+
+    preview().PlayAroundEnd();
+    ASSERT_TRUE(state().Playing);
+    EXPECT_EQ(queued.last().firstFrame, 37000 * Rate / 1000);
+    // the same guard as Play: a second start while playing does nothing
+    const qsizetype blocks = queued.size();
+    preview().PlayAroundBegin();
+    EXPECT_EQ(queued.size(), blocks);
+    preview().StopPlayback();
+
+    // near the file's start and end it plays what there is
+    bench().jobs.job(0).BeginTime = {1000, 1000};
+    bench().jobs.job(0).EndTime = {2000, 60000};
+    preview().PlayAroundBegin();
+    EXPECT_EQ(queued.last().firstFrame, 0);
+    preview().StopPlayback();
+    bench().run.Converting = true;
+    preview().PlayAroundEnd();
+    EXPECT_FALSE(state().Playing);
+    bench().run.Converting = false;
+}
+
 TEST_F(PreviewPlayerRealTime, DraggingTheSliderToItsEndStopsPlayback)
 {
     add({makeFile("ten minutes.wav", 600)});

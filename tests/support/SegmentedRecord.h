@@ -5,10 +5,15 @@
 
 namespace korvex::test {
 
-// Gives entry the segments (the last one pending) in place of its own.
-void setSegments(listrecord &entry, const QList<Segment> &segments);
+// Segments given in whole seconds, as most tests mark them, in milliseconds.
+QList<Segment> inMs(const QList<Segment> &wholeSeconds);
 
-// A record of `duration` seconds holding the segments, the last one pending.
-listrecord segmentedRecord(int duration, const QList<Segment> &segments);
+// Gives entry the segments, in whole seconds (the last one pending), in place
+// of its own.
+void setSegments(listrecord &entry, const QList<Segment> &wholeSeconds);
+
+// A record of `duration` seconds holding the segments (whole seconds), the
+// last one pending.
+listrecord segmentedRecord(int duration, const QList<Segment> &wholeSeconds);
 
 } // namespace korvex::test
