@@ -84,6 +84,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
     m_bench.attachPreview(AudioPlayer21);
+    m_bench.adder.keepAddFolder(true);
     connectLists();
     connectSegmentList();
     connectRunControl();

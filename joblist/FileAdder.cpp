@@ -95,6 +95,8 @@ QString FileAdder::startFolder() const
 // means the next dialog opens elsewhere: the files are added all the same.
 void FileAdder::rememberFolder(const QString &folder)
 {
+    if (!m_keepsAddFolder)
+        return;
     try {
         m_settingsFile.writeString(settings_keys::AddSection, settings_keys::FolderKey, folder);
     } catch (const KorvexError &) {

@@ -45,6 +45,9 @@ public:
     // Where Add File and Add Folder open: the folder last added from, kept in
     // Korvex.ini ([Add] Folder), else the music folder.
     QString startFolder() const;
+    // The window keeps the folder added from; korvex-cli, whose "dialog" is
+    // its command line, never writes the settings file.
+    void keepAddFolder(bool keep) { m_keepsAddFolder = keep; }
 
     void AddFiles();
     void AddFolder();
@@ -84,6 +87,7 @@ private:
     JobList &m_jobs;
     JobEditor &m_editor;
     SettingsFile &m_settingsFile;
+    bool m_keepsAddFolder = false;
     const RunState &m_run;
     const PlayerState &m_player;
     // The window's reader: closed before each file and released after a

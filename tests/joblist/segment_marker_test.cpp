@@ -223,19 +223,30 @@ TEST_F(SegmentMarkerTest, GuardsLeaveEverythingAsItWas)
     EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
     EXPECT_TRUE(errors().isEmpty());
 
-    // the list still shows the time mode's pieces (the mode changed while
-    // something played): no row of it is a segment of the entry
+    // the list still shows the time mode's pieces (the mode changed while a
+    // segment played): no row of it is a segment of the entry, and while the
+    // segment plays Begin and OK say why they do nothing
     jobs.selectFileRow(0);
     settings.SplitMode = split_mode::Time;
     settings.SplitSeconds = 60;
     editor.lvClick();
     settings.SplitMode = split_mode::Custom;
+    player.Playing = true;
+    player.SegmentPlayback = true;
     marker.MarkBegin();
     marker.ConfirmSegment();
-    clickSegment(0);
-    marker.RemoveSegment();
+    EXPECT_EQ(errors(), QStringList(2, SegmentMarker::ListShowsOtherRows));
     EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {0, 300}}));
     EXPECT_EQ(rows().size(), timePlan(300000, 60).size());
+
+    // stopped, the entry's own segments are shown again, which loses
+    // nothing, and Begin marks at the slider's time
+    player.Playing = false;
+    player.SegmentPlayback = false;
+    marker.MarkBegin();
+    EXPECT_EQ(rows().size(), 2);
+    EXPECT_EQ(segmentsOf(0), inMs({{10, 20}, {100, 300}}));
+    EXPECT_EQ(errors().size(), 2);
 }
 
 TEST_F(SegmentMarkerTest, AClickOnTheSegmentListSelectsARow)
