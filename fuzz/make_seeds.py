@@ -165,12 +165,30 @@ def vorbis_header_packets(data):
     return packets[:3]
 
 
+def name_seeds():
+    titles = [b"Live: Part 1/2", b"../../etc/x", b"..", b" . . ", b"line\none\ttab", b"\xc3\xa9" * 250,
+              b"\xf0\x9d\x84\x9e" * 100, b".intro.wma", b"Mr. Jones", b"AC/DC\0/music/AC.mp3",
+              b"..\0/music/...", b"\0/music/take.flac", b"\xff\xfe bad utf-8 \x80"]
+    for number, title in enumerate(titles):
+        put("fuzz_piece_names", "title-%02d" % number, title)
+
+
+def settings_seeds():
+    put("fuzz_settings_file", "plain.ini",
+        b"[Main]\nDir=/home/u/Music/\nSkinFlag=1\n[Function]\nChoice=2\n[wma]\nformat=9\n")
+    put("fuzz_settings_file", "odd.ini",
+        b"\xef\xbb\xbf[main]\r\ndir = x\r\n[MAIN]\nDir=second\n[wma\nformat=$1F\n=\n[]\nkey\n")
+    put("fuzz_settings_file", "long-line.ini", b"[Main]\nDir=" + b"d" * 70000 + b"\n[wma]\nformat=0x2E\n")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         id3_seeds(work)
         wma_seeds(work)
         comment_seeds()
         ogg_seeds(work)
+    name_seeds()
+    settings_seeds()
 
 
 if __name__ == "__main__":
