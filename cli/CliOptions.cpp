@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "KorvexVersion.h"
+
 #include "settings/Settings.h"
 #include "settings/SilenceSettings.h"
 
@@ -135,6 +137,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
         {QStringLiteral("mode"), QString(), QStringLiteral("mode")},
         {QStringLiteral("seconds"), QString(), QStringLiteral("N")},
         {QStringLiteral("count"), QString(), QStringLiteral("N")},
@@ -153,7 +156,13 @@ CliOptions ParseCommandLine(const QStringList &arguments)
 
     CliOptions options;
     QStringList positional = parser.positionalArguments();
-    if (parser.isSet(QStringLiteral("help")) || positional.isEmpty())
+    if (parser.isSet(QStringLiteral("help")))
+        return options;
+    if (parser.isSet(QStringLiteral("version"))) {
+        options.command = CliOptions::Command::Version;
+        return options;
+    }
+    if (positional.isEmpty())
         return options;
     const QString command = positional.takeFirst();
     if (!commands().contains(command))
@@ -198,6 +207,11 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     return options;
 }
 
+QString VersionText()
+{
+    return QStringLiteral("korvex-cli %1\n").arg(QString::fromLatin1(KorvexVersion));
+}
+
 QString HelpText()
 {
     return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
@@ -205,7 +219,7 @@ QString HelpText()
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
-       korvex-cli --help
+       korvex-cli --help | --version
 
 Cuts audio files into WMA pieces and joins them into one WMA file, with the
 same job list, plans, names and tags as the Korvex window. FILE may be any
@@ -283,6 +297,10 @@ Progress and stopping
   Ctrl-C stops as the window's Stop does: the file being written is closed,
   tagged and kept, its name is printed as holding only what was converted
   until then, and nothing further is started.
+
+Options of every command
+  -h, --help       show this text and end
+  -v, --version    show the version and end
 
 Exit status
   0    done
