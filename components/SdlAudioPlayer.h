@@ -33,8 +33,8 @@ public:
     void setDataFormat(int sampleRate, int channels) override;
 
     bool isPlaying() const { return m_playing; }
-    // The driver the device runs on, once connected ("dummy" on machines
-    // without sound).
+    // The driver the player plays on ("dummy" on machines without sound),
+    // empty when none works.
     QString driverName() const;
 
 Q_SIGNALS:
@@ -55,7 +55,6 @@ private:
 
     // Owner thread only.
     QStringList m_drivers;
-    bool m_sessionHeld = false;
     quint32 m_device = 0;
     QTimer m_timer;
     bool m_playing = false;
@@ -64,8 +63,9 @@ private:
     int m_starvedTicks = 0;
 
     // The device's format. The audio thread reads m_channels without a lock;
-    // the owner writes both only while no device is open (closing returns once
-    // the callback has left, opening starts it), so no write meets a read.
+    // the owner writes both only while no device is open (closing pauses the
+    // device, which returns once the callback has left and keeps it from
+    // running again; opening starts it), so no write meets a read.
     int m_rate = 44100;
     int m_channels = 2;
 

@@ -179,4 +179,31 @@ TEST(SdlPlayer, FallsBackToTheNextDriverWhenOneFails)
     EXPECT_EQ(player.driverName(), QStringLiteral("dummy"));
 }
 
+// A player that stopped, or ended, lets go of its device, so nothing keeps
+// the sound output busy with silence: the dummy driver has a single device,
+// which a second player gets only once the first has let go of it.
+TEST(SdlPlayerRealTime, NothingHoldsTheDeviceOnceStoppedOrEnded)
+{
+    SdlAudioPlayer first(QStringList{QStringLiteral("dummy")}, nullptr);
+    SdlAudioPlayer second(QStringList{QStringLiteral("dummy")}, nullptr);
+    first.setDataFormat(44100, 2);
+    second.setDataFormat(22050, 1);
+    first.play();
+    first.queue(SampleArray(sine(4410)));
+    EXPECT_THROW(second.play(), KorvexError) << "two devices on a driver that has one";
+    first.stop();
+    second.play();
+    EXPECT_TRUE(second.isPlaying());
+
+    Recorder recorder;
+    recorder.attach(second, nullptr);
+    second.queue(SampleArray(generateSamples(sineSpec(22050, 1, 2205))));
+    second.queue(SampleArray());
+    recorder.runUntil([&] { return recorder.ended; }, 8000);
+    ASSERT_TRUE(recorder.ended);
+    first.play();
+    EXPECT_TRUE(first.isPlaying());
+    first.stop();
+}
+
 } // namespace
