@@ -12,7 +12,8 @@ PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
   sox vorbis-tools \
-  desktop-file-utils appstream man-db shared-mime-info dbus-daemon
+  desktop-file-utils appstream man-db shared-mime-info dbus-daemon \
+  pulseaudio pulseaudio-utils
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 

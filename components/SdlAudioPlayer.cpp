@@ -19,17 +19,22 @@ const char *const NotConnected =
     "'ConnectTo' before this operation";
 
 constexpr int TimerMilliseconds = 100;
+// A stopped device stays open, paused, this long before it is closed: the
+// sound server still holds the last tens of milliseconds, which closing
+// would throw away, and a Play soon after finds the device ready.
+constexpr int LingerMilliseconds = 1000;
 // Ask for more while less than this much is queued.
 constexpr int LowWaterSeconds = 3;
 // A request that stays unanswered this long on an empty queue ends playback.
 constexpr int StarvedTicksToEnd = 10;
 
-// The device's buffer: about 40 to 90 ms, a power of two of frames (2048 at
-// 44.1 and 48 kHz). 1024 frames (23 ms) left gaps of one buffer when both
-// cores were busy; much more delays the sound after a click.
+// The device's buffer: about 85 to 170 ms, a power of two of frames (4096 at
+// 44.1 and 48 kHz). 1024 and 2048 frames left gaps at the sink while both
+// cores were busy; a sound server starts a new stream at once whatever its
+// buffer, so the sound after a click is not delayed by it.
 int deviceBufferFrames(int rate)
 {
-    const int wanted = rate / 25;
+    const int wanted = rate / 12;
     int frames = 256;
     while (frames < wanted && frames < 32768)
         frames *= 2;
@@ -53,6 +58,9 @@ SdlAudioPlayer::SdlAudioPlayer(QStringList drivers, QObject *parent)
 {
     m_timer.setInterval(TimerMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &SdlAudioPlayer::onTimer);
+    m_linger.setSingleShot(true);
+    m_linger.setInterval(LingerMilliseconds);
+    connect(&m_linger, &QTimer::timeout, this, &SdlAudioPlayer::closeDevice);
     // Made here, on the owner thread, so that the audio thread only emits and
     // allocates nothing the owner reads: Qt hands the event over under its own
     // locks, which ThreadSanitizer cannot see into.
@@ -102,8 +110,19 @@ void SdlAudioPlayer::closeDevice()
 {
     if (!m_device)
         return;
+    m_linger.stop();
     sdl_audio::CloseDeviceInBackground(m_device);
     m_device = 0;
+}
+
+// Paused, the callback is no longer called: the device plays silence until
+// it is closed a little later.
+void SdlAudioPlayer::pauseThenClose()
+{
+    if (!m_device)
+        return;
+    SDL_PauseAudioDevice(m_device, 1);
+    m_linger.start();
 }
 
 void SdlAudioPlayer::setDataFormat(int sampleRate, int channels)
@@ -114,6 +133,7 @@ void SdlAudioPlayer::setDataFormat(int sampleRate, int channels)
     if (sampleRate == m_rate && channels == m_channels)
         return;
     stop();
+    closeDevice();
     m_rate = sampleRate;
     m_channels = channels;
 }
@@ -123,6 +143,7 @@ void SdlAudioPlayer::play()
     connectOutput();
     if (m_playing)
         return;
+    m_linger.stop();
     openDevice();
     m_playing = true;
     restartClock();
@@ -136,7 +157,7 @@ void SdlAudioPlayer::stop()
     connectOutput();
     m_playing = false;
     m_timer.stop();
-    closeDevice();
+    pauseThenClose();
     clearQueue();
 }
 
@@ -266,7 +287,7 @@ void SdlAudioPlayer::deliverEvents()
     if (m_endQueued || m_starvedTicks >= StarvedTicksToEnd) {
         m_playing = false;
         m_timer.stop();
-        closeDevice();
+        pauseThenClose();
         Q_EMIT OnEndPlay();
     }
 }

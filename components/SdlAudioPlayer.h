@@ -45,6 +45,7 @@ private:
     void connectOutput();
     void openDevice();
     void closeDevice();
+    void pauseThenClose();
     void clearQueue();
     void restartClock();
     void fill(float *out, int frames);
@@ -57,6 +58,7 @@ private:
     QStringList m_drivers;
     quint32 m_device = 0;
     QTimer m_timer;
+    QTimer m_linger;                 // closes the device once nothing played for a while
     bool m_playing = false;
     bool m_endQueued = false;        // an empty block said that nothing more comes
     bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
