@@ -7,7 +7,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
-  fonts-dejavu-core fonts-liberation2 xvfb xauth
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 xvfb xauth
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
