@@ -13,7 +13,7 @@ TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
   sox vorbis-tools \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon \
-  pulseaudio pulseaudio-utils
+  pulseaudio pulseaudio-utils lintian
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 
