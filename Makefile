@@ -7,13 +7,13 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev \
   libavcodec-dev libavformat-dev libavutil-dev libswresample-dev \
   libtag1-dev libvorbis-dev libogg-dev libsdl2-dev \
-  fonts-dejavu-core fonts-liberation2 xvfb xauth
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 xvfb xauth
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time \
   sox vorbis-tools espeak-ng fusefat dosfstools fuse \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon \
-  dbus-bin at-spi2-core python3-pyatspi
+  dbus-bin at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils lintian
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 

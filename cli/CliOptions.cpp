@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "KorvexVersion.h"
+
 #include "settings/Settings.h"
 #include "settings/SilenceSettings.h"
 
@@ -147,6 +149,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QString()},
         {QStringLiteral("mode"), QString(), QStringLiteral("mode")},
         {QStringLiteral("seconds"), QString(), QStringLiteral("N")},
         {QStringLiteral("count"), QString(), QStringLiteral("N")},
@@ -166,7 +169,13 @@ CliOptions ParseCommandLine(const QStringList &arguments)
 
     CliOptions options;
     QStringList positional = parser.positionalArguments();
-    if (parser.isSet(QStringLiteral("help")) || positional.isEmpty())
+    if (parser.isSet(QStringLiteral("help")))
+        return options;
+    if (parser.isSet(QStringLiteral("version"))) {
+        options.command = CliOptions::Command::Version;
+        return options;
+    }
+    if (positional.isEmpty())
         return options;
     const QString command = positional.takeFirst();
     if (!commands().contains(command))
@@ -213,6 +222,11 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     return options;
 }
 
+QString VersionText()
+{
+    return QStringLiteral("korvex-cli %1\n").arg(QString::fromLatin1(KorvexVersion));
+}
+
 QString HelpText()
 {
     return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
@@ -220,7 +234,7 @@ QString HelpText()
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
-       korvex-cli --help
+       korvex-cli --help | --version
 
 Cuts audio files into WMA pieces and joins them into one WMA file, with the
 same job list, plans, names and tags as the Korvex window. FILE may be any
@@ -312,6 +326,10 @@ Progress and stopping
   further is started. Files are written as NAME.wma.part and renamed, never
   over an existing file, once complete; kill -9 leaves the .part file, which
   info calls incomplete.
+
+Options of every command
+  -h, --help       show this text and end
+  -v, --version    show the version and end
 
 Exit status
   0    done

@@ -24,7 +24,7 @@ struct SegmentOption
 // taken from Korvex.ini.
 struct CliOptions
 {
-    enum class Command { Help, Split, Join, Info, Profiles, Silences };
+    enum class Command { Help, Version, Split, Join, Info, Profiles, Silences };
 
     Command command = Command::Help;
     std::optional<int> mode;  // a split_mode value
@@ -54,5 +54,7 @@ std::optional<int> ParseTime(const QString &text);
 std::optional<qint64> ParseTimeMs(const QString &text);
 
 QString HelpText();
+// "korvex-cli 1.2.3" and a newline.
+QString VersionText();
 
 } // namespace korvex::cli

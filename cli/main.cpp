@@ -87,6 +87,9 @@ int main(int argc, char **argv)
         case CliOptions::Command::Help:
             std::fputs(HelpText().toLocal8Bit().constData(), stdout);
             return exit_code::Done;
+        case CliOptions::Command::Version:
+            std::fputs(VersionText().toLocal8Bit().constData(), stdout);
+            return exit_code::Done;
         case CliOptions::Command::Profiles:
             return Profiles();
         default:

@@ -6,7 +6,7 @@ namespace korvex {
 
 // Where Korvex finds its own files. A build tree keeps them beside the
 // executables; an installed tree keeps the skin file and the help folder in
-// share/korvex and the comment library in lib/korvex, reached from the
+// share/korvex and the comment library in lib/korvex/modules, reached from the
 // executable's own folder, so a tree works wherever it was installed (a
 // prefix, a DESTDIR unpacked by hand, a package).
 namespace ProgramFiles {

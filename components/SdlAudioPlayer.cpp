@@ -2,6 +2,7 @@
 
 #include "components/AudioLimits.h"
 #include "components/KorvexError.h"
+#include "components/SdlAudioSession.h"
 
 #include <QThread>
 #include <SDL.h>
@@ -18,65 +19,26 @@ const char *const NotConnected =
     "'ConnectTo' before this operation";
 
 constexpr int TimerMilliseconds = 100;
+// A stopped device stays open, paused, this long before it is closed: the
+// sound server still holds the last tens of milliseconds, which closing
+// would throw away, and a Play soon after finds the device ready.
+constexpr int LingerMilliseconds = 1000;
 // Ask for more while less than this much is queued.
 constexpr int LowWaterSeconds = 3;
 // A request that stays unanswered this long on an empty queue ends playback.
 constexpr int StarvedTicksToEnd = 10;
 
-// SDL's audio subsystem is process-wide. Players share it and count
-// themselves; the driver is changed only while no device is open.
-std::mutex sessionMutex;
-int sessionUsers = 0;
-int openDevices = 0;
-
-bool startDriver(const QString &driver)
+// The device's buffer: about 85 to 170 ms, a power of two of frames (4096 at
+// 44.1 and 48 kHz). 1024 and 2048 frames left gaps at the sink while both
+// cores were busy; a sound server starts a new stream at once whatever its
+// buffer, so the sound after a click is not delayed by it.
+int deviceBufferFrames(int rate)
 {
-    const char *current = SDL_GetCurrentAudioDriver();
-    const QByteArray wanted = driver.toUtf8();
-    if (current && (driver.isEmpty() || wanted == current))
-        return true;
-    if (current && openDevices > 0)
-        return false;
-    if (current)
-        SDL_AudioQuit();
-    return SDL_AudioInit(driver.isEmpty() ? nullptr : wanted.constData()) == 0;
-}
-
-// The first driver in `drivers` on which a device opens wins.
-SDL_AudioDeviceID openOnFirstDriver(const QStringList &drivers, const SDL_AudioSpec &want)
-{
-    std::lock_guard lock(sessionMutex);
-    for (const QString &driver : drivers) {
-        if (!startDriver(driver))
-            continue;
-        SDL_AudioSpec have{};
-        const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-        if (device != 0) {
-            ++openDevices;
-            return device;
-        }
-    }
-    return 0;
-}
-
-void closeOpenDevice(SDL_AudioDeviceID device)
-{
-    SDL_CloseAudioDevice(device);
-    std::lock_guard lock(sessionMutex);
-    --openDevices;
-}
-
-void joinSession()
-{
-    std::lock_guard lock(sessionMutex);
-    ++sessionUsers;
-}
-
-void leaveSession()
-{
-    std::lock_guard lock(sessionMutex);
-    if (--sessionUsers == 0 && SDL_GetCurrentAudioDriver())
-        SDL_AudioQuit();
+    const int wanted = rate / 12;
+    int frames = 256;
+    while (frames < wanted && frames < 32768)
+        frames *= 2;
+    return frames;
 }
 
 int levelPercent(float peak)
@@ -96,71 +58,84 @@ SdlAudioPlayer::SdlAudioPlayer(QStringList drivers, QObject *parent)
 {
     m_timer.setInterval(TimerMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &SdlAudioPlayer::onTimer);
+    m_linger.setSingleShot(true);
+    m_linger.setInterval(LingerMilliseconds);
+    connect(&m_linger, &QTimer::timeout, this, &SdlAudioPlayer::closeDevice);
     // Made here, on the owner thread, so that the audio thread only emits and
     // allocates nothing the owner reads: Qt hands the event over under its own
     // locks, which ThreadSanitizer cannot see into.
     connect(this, &SdlAudioPlayer::wakeRequested, this, &SdlAudioPlayer::deliverEvents, Qt::QueuedConnection);
+    sdl_audio::JoinSession();
+    sdl_audio::ChooseDriverSoon(m_drivers);
 }
 
 SdlAudioPlayer::~SdlAudioPlayer()
 {
     closeDevice();
-    if (m_sessionHeld)
-        leaveSession();
+    sdl_audio::LeaveSession();
 }
 
 QString SdlAudioPlayer::driverName() const
 {
-    const char *name = m_device ? SDL_GetCurrentAudioDriver() : nullptr;
-    return name ? QString::fromUtf8(name) : QString();
+    return sdl_audio::ChosenDriver(m_drivers);
 }
 
+// A driver to play on, without opening a device yet.
 void SdlAudioPlayer::connectOutput()
 {
     Q_ASSERT(QThread::currentThread() == thread());
-    if (m_device)
-        return;
-    if (!m_sessionHeld) {
-        joinSession();
-        m_sessionHeld = true;
-    }
-    openDevice();
+    if (!m_device && sdl_audio::ChosenDriver(m_drivers).isEmpty())
+        throw KorvexError(QString::fromLatin1(NotConnected));
 }
 
 void SdlAudioPlayer::openDevice()
 {
+    if (m_device)
+        return;
     SDL_AudioSpec want{};
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = static_cast<Uint8>(m_channels);
-    want.samples = 1024;
+    want.samples = static_cast<Uint16>(deviceBufferFrames(m_rate));
     want.callback = &SdlAudioPlayer::audioCallback;
     want.userdata = this;
-    m_device = openOnFirstDriver(m_drivers, want);
+    m_device = sdl_audio::OpenDevice(m_drivers, want);
     if (!m_device)
         throw KorvexError(QString::fromLatin1(NotConnected));
 }
 
+// The device goes whenever nothing plays, so the sound server is not kept
+// busy with silence. Its callback has left once this returns.
 void SdlAudioPlayer::closeDevice()
 {
     if (!m_device)
         return;
-    // Returns once the callback has left, so nothing touches this object after.
-    closeOpenDevice(m_device);
+    m_linger.stop();
+    sdl_audio::CloseDeviceInBackground(m_device);
     m_device = 0;
+}
+
+// Paused, the callback is no longer called: the device plays silence until
+// it is closed a little later.
+void SdlAudioPlayer::pauseThenClose()
+{
+    if (!m_device)
+        return;
+    SDL_PauseAudioDevice(m_device, 1);
+    m_linger.start();
 }
 
 void SdlAudioPlayer::setDataFormat(int sampleRate, int channels)
 {
     if (!IsWorkableAudioFormat(sampleRate, channels))
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels cannot be played.").arg(sampleRate).arg(channels));
-    if (m_device && sampleRate == m_rate && channels == m_channels)
+    connectOutput();
+    if (sampleRate == m_rate && channels == m_channels)
         return;
     stop();
     closeDevice();
     m_rate = sampleRate;
     m_channels = channels;
-    connectOutput();
 }
 
 void SdlAudioPlayer::play()
@@ -168,6 +143,8 @@ void SdlAudioPlayer::play()
     connectOutput();
     if (m_playing)
         return;
+    m_linger.stop();
+    openDevice();
     m_playing = true;
     restartClock();
     m_starvedTicks = 0;
@@ -180,7 +157,7 @@ void SdlAudioPlayer::stop()
     connectOutput();
     m_playing = false;
     m_timer.stop();
-    SDL_PauseAudioDevice(m_device, 1);
+    pauseThenClose();
     clearQueue();
 }
 
@@ -310,7 +287,7 @@ void SdlAudioPlayer::deliverEvents()
     if (m_endQueued || m_starvedTicks >= StarvedTicksToEnd) {
         m_playing = false;
         m_timer.stop();
-        SDL_PauseAudioDevice(m_device, 1);
+        pauseThenClose();
         Q_EMIT OnEndPlay();
     }
 }

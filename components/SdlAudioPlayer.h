@@ -33,8 +33,8 @@ public:
     void setDataFormat(int sampleRate, int channels) override;
 
     bool isPlaying() const { return m_playing; }
-    // The driver the device runs on, once connected ("dummy" on machines
-    // without sound).
+    // The driver the player plays on ("dummy" on machines without sound),
+    // empty when none works.
     QString driverName() const;
 
 Q_SIGNALS:
@@ -45,6 +45,7 @@ private:
     void connectOutput();
     void openDevice();
     void closeDevice();
+    void pauseThenClose();
     void clearQueue();
     void restartClock();
     void fill(float *out, int frames);
@@ -55,17 +56,18 @@ private:
 
     // Owner thread only.
     QStringList m_drivers;
-    bool m_sessionHeld = false;
     quint32 m_device = 0;
     QTimer m_timer;
+    QTimer m_linger;                 // closes the device once nothing played for a while
     bool m_playing = false;
     bool m_endQueued = false;        // an empty block said that nothing more comes
     bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
     int m_starvedTicks = 0;
 
     // The device's format. The audio thread reads m_channels without a lock;
-    // the owner writes both only while no device is open (closing returns once
-    // the callback has left, opening starts it), so no write meets a read.
+    // the owner writes both only while no device is open (closing pauses the
+    // device, which returns once the callback has left and keeps it from
+    // running again; opening starts it), so no write meets a read.
     int m_rate = 44100;
     int m_channels = 2;
 

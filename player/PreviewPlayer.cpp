@@ -188,9 +188,16 @@ void PreviewPlayer::seekTo(qint64 frame)
     m_reader.seek(m_readFrame, 3);
 }
 
+// A segment's last block stops at the segment's end frame, and the empty
+// block after it ends the playback there: the segment sounds exactly as its
+// piece will, not until the next timer tick. A file plays until the reader
+// has nothing more.
 void PreviewPlayer::QueueNextBlock()
 {
-    const SampleArray block = m_reader.readBlock(BlockFrames);
+    qint64 frames = BlockFrames;
+    if (m_state.SegmentPlayback)
+        frames = std::clamp<qint64>(qint64(m_segmentBegin) + m_segmentFrames - m_readFrame, 0, BlockFrames);
+    const SampleArray block = frames > 0 ? m_reader.readBlock(frames) : SampleArray();
     m_output.queue(block);
     const qint64 first = m_readFrame;
     m_readFrame += block.frameCount(m_channels);

@@ -1,6 +1,8 @@
 # `make package`: a Debian package of the installed tree. Its library
 # dependencies are worked out from the binaries by dpkg-shlibdeps; the Qt
-# platform plugins are named by hand, as no binary links them.
+# platform plugins and the fonts of the look are named by hand, as no binary
+# links them.
+include(${CMAKE_CURRENT_LIST_DIR}/fonts.cmake)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvex)
 set(CPACK_PACKAGE_VERSION ${KORVEX_VERSION})
@@ -19,6 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://korvex.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+list(JOIN KORVEX_FONT_PACKAGES ", " korvex_font_depends)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ${korvex_font_depends}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -41,7 +41,16 @@ foreach(page korvex korvex-cli)
   list(APPEND korvex_man_pages ${source}.gz)
 endforeach()
 
-add_custom_target(korvex_desktop_files ALL DEPENDS ${korvex_icon_pngs} ${korvex_man_pages})
+# The package's changelog, compressed as Debian keeps it (gzip -9n: no name,
+# no time stamp, so the same sources give the same file).
+configure_file(${CMAKE_SOURCE_DIR}/resources/changelog.in ${CMAKE_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/doc/changelog -c > ${CMAKE_BINARY_DIR}/doc/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/doc/changelog
+  COMMENT "Compressing the changelog")
+
+add_custom_target(korvex_desktop_files ALL DEPENDS ${korvex_icon_pngs} ${korvex_man_pages}
+                  ${CMAKE_BINARY_DIR}/doc/changelog.gz)
 
 install(TARGETS korvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET korvex-cli)
@@ -52,4 +61,6 @@ install(FILES ${CMAKE_BINARY_DIR}/help/korvex.html DESTINATION ${KORVEX_INSTALL_
 install(DIRECTORY ${korvex_share_dir}/applications ${korvex_share_dir}/metainfo ${korvex_share_dir}/icons
         DESTINATION ${CMAKE_INSTALL_DATADIR})
 install(FILES ${korvex_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvex)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/resources/copyright
+              ${CMAKE_BINARY_DIR}/doc/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvex)

@@ -9,6 +9,10 @@ set_target_properties(vcedit PROPERTIES
   CXX_VISIBILITY_PRESET hidden)
 target_include_directories(vcedit PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vcedit PRIVATE PkgConfig::VORBIS)
+# Named even though no symbol of the C library is called directly, so the
+# module says which C library it was built for (a shared object without it is
+# refused by Debian's package checks).
+target_link_options(vcedit PRIVATE "LINKER:--push-state,--no-as-needed,-lc,--pop-state")
 # Everything that reads Ogg tags links the core, so building the core first
 # builds the module too.
 add_dependencies(korvex_core vcedit)

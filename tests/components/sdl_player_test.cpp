@@ -179,4 +179,39 @@ TEST(SdlPlayer, FallsBackToTheNextDriverWhenOneFails)
     EXPECT_EQ(player.driverName(), QStringLiteral("dummy"));
 }
 
+// A player that stopped, or ended, lets go of its device a moment later, so
+// nothing keeps the sound output busy with silence: the dummy driver has a
+// single device, which a second player gets only once the first has let go.
+TEST(SdlPlayerRealTime, NothingHoldsTheDeviceOnceStoppedOrEnded)
+{
+    SdlAudioPlayer first(QStringList{QStringLiteral("dummy")}, nullptr);
+    SdlAudioPlayer second(QStringList{QStringLiteral("dummy")}, nullptr);
+    first.setDataFormat(44100, 2);
+    second.setDataFormat(22050, 1);
+    first.play();
+    first.queue(SampleArray(sine(4410)));
+    EXPECT_THROW(second.play(), KorvexError) << "two devices on a driver that has one";
+    first.stop();
+    Recorder recorder;
+    const auto plays = [&recorder](SdlAudioPlayer &player) {
+        recorder.runUntil([&player] {
+            try {
+                player.play();
+            } catch (const KorvexError &) {
+            }
+            return player.isPlaying();
+        }, 8000);
+        return player.isPlaying();
+    };
+    ASSERT_TRUE(plays(second));
+
+    recorder.attach(second, nullptr);
+    second.queue(SampleArray(generateSamples(sineSpec(22050, 1, 2205))));
+    second.queue(SampleArray());
+    recorder.runUntil([&] { return recorder.ended; }, 8000);
+    ASSERT_TRUE(recorder.ended);
+    EXPECT_TRUE(plays(first));
+    first.stop();
+}
+
 } // namespace

@@ -132,6 +132,20 @@ TEST(ManPages, RenderWithoutWarnings)
     }
 }
 
+// Both programs answer --version alike (their own name, one version), and
+// korvex-cli's ends there without asking for a command.
+TEST(ManPages, BothProgramsTellTheirVersion)
+{
+    const QString version = versionOfTheProgram();
+    EXPECT_FALSE(version.isEmpty());
+    for (const QString option : {"--version", "-v"}) {
+        const ProgramRun cli = RunProgram(kBuild + "/korvex-cli", {option});
+        EXPECT_EQ(cli.exitCode, 0) << qPrintable(cli.all());
+        EXPECT_EQ(cli.output, "korvex-cli " + version + "\n");
+        EXPECT_EQ(cli.errors, "");
+    }
+}
+
 // A manual page that names an option the program does not have, or leaves
 // out one it has, has drifted from the program.
 TEST(ManPages, NameTheOptionsTheProgramsHelpNames)

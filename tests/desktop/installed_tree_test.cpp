@@ -13,7 +13,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 using namespace korvex;
 using namespace korvex::test;
@@ -36,6 +40,8 @@ QStringList expectedFiles()
         "share/icons/hicolor/scalable/apps/org.example.korvex.svg",
         "share/man/man1/korvex.1.gz",
         "share/man/man1/korvex-cli.1.gz",
+        "share/doc/korvex/copyright",
+        "share/doc/korvex/changelog.gz",
     };
     for (const int side : {16, 24, 32, 48, 64, 128, 256})
         files.append(QStringLiteral("share/icons/hicolor/%1x%1/apps/org.example.korvex.png").arg(side));
@@ -127,7 +133,7 @@ TEST(DebianPackage, IsBuiltListedUnpackedAndRuns)
     // worked out from the binaries, plus the platform plugins nothing links
     for (const char *dependency : {"libqt6widgets6", "libqt6network6", "libqt6dbus6", "libavformat", "libavcodec",
                                    "libswresample", "libtag1v5", "libvorbis0a", "libogg0", "libsdl2",
-                                   "qt6-qpa-plugins"})
+                                   "qt6-qpa-plugins", "fonts-dejavu-core", "fonts-dejavu-extra"})
         EXPECT_TRUE(fields.output.contains(dependency)) << dependency << "\n" << qPrintable(fields.output);
 
     const ProgramRun listing = RunProgram("dpkg-deb", {"-c", deb});
@@ -135,6 +141,23 @@ TEST(DebianPackage, IsBuiltListedUnpackedAndRuns)
     for (const QString &file : expectedFiles())
         EXPECT_TRUE(listing.output.contains(" ./usr/" + file + "\n")) << qPrintable(file);
     EXPECT_TRUE(listing.output.contains(" ." + moduleUnder("/usr") + "\n")) << qPrintable(moduleUnder("/usr"));
+
+    // No maintainer scripts: nothing is left behind ("rc") after a removal.
+    const ProgramRun control = RunProgram("dpkg-deb", {"-I", deb});
+    ASSERT_EQ(control.exitCode, 0) << qPrintable(control.all());
+    for (const char *script : {"preinst", "postinst", "prerm", "postrm", "conffiles"})
+        EXPECT_FALSE(control.output.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(script))))
+            << script << "\n" << qPrintable(control.output);
+    // Debian's own checks find no error (warnings are shown, not failed).
+    if (!QStandardPaths::findExecutable("lintian").isEmpty()) {
+        const ProgramRun lintian = RunProgram("lintian", {deb});
+        EXPECT_FALSE(lintian.output.contains(QRegularExpression("^E: ", QRegularExpression::MultilineOption)))
+            << qPrintable(lintian.all());
+        if (!lintian.output.trimmed().isEmpty())
+            std::fprintf(stderr, "lintian:\n%s", qPrintable(lintian.output));
+    } else {
+        ADD_FAILURE() << "lintian is not installed (Debian: lintian)";
+    }
 
     const QString root = folder.file("root");
     const ProgramRun unpack = RunProgram("dpkg", {"-x", deb, root});

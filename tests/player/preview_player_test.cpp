@@ -444,4 +444,51 @@ TEST_F(PreviewPlayerRealTime, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySe
     EXPECT_GE(captions.at(captions.size() - 2), "00:00:29");
 }
 
+// The player gets a segment's frames and not one more, in blocks that join
+// up, also when the segment is longer than a block and after a seek into it;
+// the empty block after the last ends the playback there.
+TEST_F(PreviewPlayerRealTime, ASegmentIsHandedToThePlayerUpToItsEndFrameExactly)
+{
+    const QString file = makeFile("two-minutes.wav", 120);
+    add({file});
+    setSegments(bench().jobs.job(0), {{10, 80}, {3, 7}});
+    clickFile(0);
+    clickSegment(0);
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    // the player's requests for more, as it makes them when its queue runs low
+    preview().AudioPlayer21RequestOnLoadArray();
+    preview().AudioPlayer21RequestOnLoadArray();
+    ASSERT_EQ(queued.size(), 3);
+    EXPECT_EQ(queued[0].firstFrame, 10 * Rate);
+    EXPECT_EQ(queued[0].block.frameCount(1), PreviewPlayer::BlockFrames);
+    EXPECT_EQ(queued[1].firstFrame, 10 * Rate + PreviewPlayer::BlockFrames);
+    EXPECT_EQ(queued[1].block.frameCount(1), 70 * Rate - PreviewPlayer::BlockFrames);
+    EXPECT_TRUE(queued[2].block.isEmpty());
+    QList<float> handed = queued[0].block.samples() + queued[1].block.samples();
+    AudioFile straight;
+    straight.openForRead(file, 0, 1);
+    straight.seek(10 * Rate, 3);
+    EXPECT_TRUE(handed == straight.readBlock(70 * Rate).samples());
+    preview().StopPlayback();
+
+    // the short segment, sought to its middle: from there to its end
+    clickSegment(1);
+    queued.clear();
+    preview().Play();
+    pressSlider();
+    moveSlider(positionMax() / 2);
+    releaseSlider();
+    preview().AudioPlayer21RequestOnLoadArray();
+    preview().AudioPlayer21RequestOnLoadArray();
+    ASSERT_EQ(queued.size(), 3);
+    EXPECT_EQ(queued[0].block.frameCount(1), 4 * Rate);
+    const qint64 middle = 3 * Rate + Scale(positionMax() / 2, 4 * Rate, positionMax());
+    EXPECT_EQ(queued[1].firstFrame, middle);
+    EXPECT_EQ(queued[1].firstFrame + queued[1].block.frameCount(1), 7 * Rate);
+    EXPECT_TRUE(queued[2].block.isEmpty());
+    ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty());
+}
+
 } // namespace
