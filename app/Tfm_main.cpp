@@ -129,6 +129,7 @@ void Tfm_main::FormShow()
 {
     m_bench.store.LoadSettings();
     BindSkin();
+    tellUnreadSettings();
     placeLists();
     AudioFileRead.setOptionValue(-1);
     AudioFile2write.setOptionValue(-1);
@@ -138,6 +139,15 @@ void Tfm_main::FormShow()
     m_bench.player.SeekDragging = false;
     m_bench.jobs.SegmentSelected = false;
     m_bench.skin.setPosition(skin_object::Slider, 0);
+}
+
+// A settings file that could not be read falls back to the defaults; the
+// user is told which file it was, so the output folder is no surprise.
+void Tfm_main::tellUnreadSettings()
+{
+    const QString problem = m_bench.store.file().readProblem();
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] { m_seams.messages->error(problem); });
 }
 
 void Tfm_main::BindSkin()

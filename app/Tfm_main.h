@@ -134,6 +134,7 @@ protected:
 
 private:
     Seams resolveSeams(const Seams &given);
+    void tellUnreadSettings();
     void FormShow();
     void FormCloseQuery();
     void BindSkin();

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -418,4 +419,45 @@ TEST(MainWindow, AddButtonAddsTheChosenFilesAndUncoversTheLists)
     s.main().menus->item("AddFile2")->trigger();
     EXPECT_EQ(s.recorder.dialogs.openRequests.size(), 1);
     EXPECT_EQ(s.main().jobList().rowCount(), 1);
+}
+
+// A settings file the window cannot read (here a folder where the file should
+// be, or a line far longer than any setting) is named in a message at start,
+// and the window goes on with what it could read and the defaults.
+TEST(MainWindow, ASettingsFileThatCannotBeReadIsNamedAtStart)
+{
+    struct Case
+    {
+        const char *name;
+        bool folderInItsPlace;
+        const char *said;
+    };
+    for (const Case &c : {Case{"a folder", true, "could not be read"},
+                          Case{"an overlong line", false, "longer than 64 KiB"}}) {
+        SCOPED_TRACE(c.name);
+        test::TestFolder folder;
+        const QString ini = folder.configHome() + QStringLiteral("/Korvex.ini");
+        const QString dir = folder.file(QStringLiteral("pieces/"));
+        ASSERT_TRUE(QDir().mkpath(c.folderInItsPlace ? ini : dir));
+        if (!c.folderInItsPlace) {
+            QFile file(ini);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("[Output]\nDir=" + dir.toUtf8() + "\n[Main]\nPath=" + QByteArray(70 * 1024, 'x') + "\n");
+        }
+        test::RecordingSeams recorder;
+        MainWindowOptions options;
+        options.programFolder = QStringLiteral(KORVEX_BINARY_DIR);
+        options.seams = recorder.seams();
+        KorvexWindows windows = CreateWindows(options);
+        windows.fm_main->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.messages.errors.isEmpty(); }, 5000));
+        ASSERT_EQ(recorder.messages.errors.size(), 1);
+        EXPECT_TRUE(recorder.messages.errors.first().contains(ini));
+        EXPECT_TRUE(recorder.messages.errors.first().contains(QLatin1String(c.said)));
+        EXPECT_TRUE(recorder.messages.errors.first().contains(QLatin1String("defaults")));
+        // what could be read is kept
+        if (!c.folderInItsPlace) {
+            EXPECT_EQ(windows.fm_main->settingsStore().settings().OutputFolder, dir);
+        }
+    }
 }
