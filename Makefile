@@ -10,7 +10,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 xvfb xauth
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
-  libimage-exiftool-perl python3-mutagen time \
+  libimage-exiftool-perl python3-mutagen time ccache \
   sox vorbis-tools espeak-ng fusefat dosfstools fuse \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon \
   dbus-bin at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils lintian
@@ -22,6 +22,10 @@ TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
 TSAN_DIR := build/tsan
 JOBS ?= $(shell nproc)
+# Rebuilds after a change, or in a second clone, compile only what changed
+# when ccache is there.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 PREFIX ?= /usr/local
 
 .PHONY: run test configure-test tsan build install package bench fuzz deps-run deps-test deps-package deps-fuzz deps-tsan clean
@@ -59,7 +63,7 @@ deps-tsan:
 	$(call install_missing,$(TSAN_PACKAGES))
 
 $(RELEASE_DIR)/build.ninja:
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF $(LAUNCHER)
 
 build: deps-run $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
@@ -86,7 +90,7 @@ run: build
 # It is configured at every `make test`, an existing folder included, so
 # test folders and sources added since the last run are always built and run.
 configure-test:
-	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(LAUNCHER) \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
 	  -DKORVEX_SANITIZE=ON -DKORVEX_BENCH=OFF
 
@@ -97,7 +101,7 @@ test: deps-test configure-test
 # ThreadSanitizer over the suites of threaded code (components, player). The
 # configure runs every time, so a test folder added since is picked up.
 tsan: deps-tsan
-	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(LAUNCHER) \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
 	  -DKORVEX_TSAN=ON -DKORVEX_BENCH=OFF
 	cmake --build $(TSAN_DIR) --target korvex_tests -j $(JOBS)

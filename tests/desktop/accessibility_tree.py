@@ -32,7 +32,8 @@ from gi.repository import GLib
 
 MENUS = {
     "File": ["Add File", "Add Folder", "Remove", "Exit"],
-    "Action": ["File Up", "File Down", "Remove", "Clear", "Find Silences", "ID3 info", "Split", "Join", "Stop"],
+    "Action": ["File Up", "File Down", "Remove", "Clear", "Find Silences", "Play around Begin", "Play around End",
+               "ID3 info", "Split", "Join", "Stop"],
     "Help": ["Content", "HomePage", "About"],
 }
 BUTTONS = {"File", "Action", "Settings", "Help", "Open the help", "Add", "Format", "Move up", "Move down",
