@@ -297,6 +297,9 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
 {
     bench.store.LoadSettings();
     applySettings(options, bench);
+    SilenceSettings silence = silenceSettings(options, bench);
+    silence.AdjustMs = options.adjustMs.value_or(silence.AdjustMs);
+    bench.settings().SilenceOverride = silence;
     const bool split = options.command == CliOptions::Command::Split;
     if (split)
         prepareOutputFolder(options, bench);
