@@ -48,11 +48,9 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Adjust->setSpecialValueText(QStringLiteral("off"));
 
     auto *explanation = new QLabel(
-        QStringLiteral("Find Silences (Action menu) makes one segment of every piece of sound. Audio quieter "
-                       "than the threshold counts as silence; a pause shorter than the minimum length stays "
-                       "inside its piece. Each cut lies inside a pause: at 0 where it begins, 1 where it ends. "
-                       "Trim keeps at most that much of a pause at a piece's edge. Time and count splits "
-                       "move each cut to the nearest pause within the adjust distance."),
+        QStringLiteral("Find Silences (Action menu) makes a segment of each piece of sound. Quieter than "
+                       "the threshold is silence; shorter pauses stay in a piece. A cut lies in its pause "
+                       "from 0 (its start) to 1 (its end). Adjust moves time and count cuts into pauses."),
         this);
     explanation->setWordWrap(true);
 
