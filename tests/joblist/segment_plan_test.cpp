@@ -46,8 +46,9 @@ TEST(CountPlan, MakesNPiecesAsEqualAsMillisecondsAllowAndCoversTheWholeFile)
     for (qsizetype k = 0; k < plan.size(); ++k) {
         const qint64 length = plan.at(k).End - plan.at(k).Begin;
         EXPECT_TRUE(length == 16666 || length == 16667) << k;
-        if (k > 0)
+        if (k > 0) {
             EXPECT_EQ(plan.at(k).Begin, plan.at(k - 1).End);
+        }
     }
     // 13.85 s into 4: nothing of the last 1.85 s is left out
     EXPECT_EQ(countPlan(13850, 4), (QList<Segment>{{0, 3463}, {3463, 6925}, {6925, 10388}, {10388, 13850}}));

@@ -46,8 +46,9 @@ void expectPiecesNear(const QList<Segment> &found, const QList<Segment> &expecte
     for (qsizetype k = 0; k < found.size(); ++k) {
         EXPECT_NEAR(double(found[k].Begin), double(expected[k].Begin), double(tolerance)) << "piece " << k;
         EXPECT_NEAR(double(found[k].End), double(expected[k].End), double(tolerance)) << "piece " << k;
-        if (k > 0)
+        if (k > 0) {
             EXPECT_EQ(found[k].Begin, found[k - 1].End) << "nothing between pieces " << k - 1 << " and " << k;
+        }
     }
     EXPECT_EQ(found.front().Begin, 0);
     EXPECT_EQ(found.back().End, endMs);
