@@ -313,6 +313,9 @@ int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessa
 {
     loadSettings(bench);
     applySettings(options, bench);
+    SilenceSettings silence = silenceSettings(options, bench);
+    silence.AdjustMs = options.adjustMs.value_or(silence.AdjustMs);
+    bench.settings().SilenceOverride = silence;
     const bool split = options.command == CliOptions::Command::Split;
     if (split)
         prepareOutputFolder(options, bench);

@@ -81,6 +81,17 @@ QList<SegmentOption> segmentList(const QString &text)
     return segments;
 }
 
+// Seconds with up to three decimals, 0 to the longest move.
+qint64 adjustValue(const QString &text)
+{
+    const std::optional<qint64> ms = ParseTimeMs(text);
+    if (!ms || *ms > SilenceSettings::LongestAdjustMs)
+        fail(QStringLiteral("--adjust wants seconds from 0 to %1 with up to three decimals, not \"%2\"")
+                 .arg(SilenceSettings::LongestAdjustMs / 1000)
+                 .arg(text));
+    return *ms;
+}
+
 void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser)
 {
     static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
@@ -98,6 +109,8 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
         if (!scans && parser.isSet(name))
             fail(QStringLiteral("--%1 belongs to silences, split and join").arg(name));
     }
+    if (options.command != CliOptions::Command::Split && options.adjustMs)
+        fail(QStringLiteral("--adjust belongs to split"));
     if (options.command != CliOptions::Command::Join && options.overwrite)
         fail(QStringLiteral("--overwrite belongs to join"));
     if (options.command != CliOptions::Command::Info && options.json)
@@ -156,6 +169,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("segments"), QString(), QStringLiteral("list")},
         {QStringLiteral("fade-in"), QString(), QStringLiteral("S")},
         {QStringLiteral("edge"), QString(), QStringLiteral("MS")},
+        {QStringLiteral("adjust"), QString(), QStringLiteral("S")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
@@ -212,6 +226,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
                                       MaxFadeSeconds);
     if (parser.isSet(QStringLiteral("edge")))
         options.edgeMs = wholeNumber(QStringLiteral("edge"), parser.value(QStringLiteral("edge")), 0, MaxEdgeMs);
+    if (parser.isSet(QStringLiteral("adjust")))
+        options.adjustMs = adjustValue(parser.value(QStringLiteral("adjust")));
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
@@ -279,6 +295,12 @@ Options of split and join
                    none) at the start and end of every piece and at every
                    border inside a joined file, so a cut through sound does
                    not click; [Fade] Edge in Korvex.ini when not given
+  --adjust S       split, time and count modes: every cut moves to the
+                   nearest pause within S seconds (fractions allowed, e.g.
+                   2.5; 0 = off), cut inside it at [Silence] Offset, using
+                   --threshold and --min-silence; a cut with no pause that
+                   near stays. Only S seconds around each cut are scanned.
+                   [Function] Adjust (whole seconds) when not given
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
@@ -289,7 +311,8 @@ Options of split and join
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
 
-Options of silences (and of split and join with --segments silence)
+Options of silences (and of split and join with --segments silence or
+--adjust)
   --threshold DB   a 10 ms window quieter than DB dBFS is silent (-90 to -1)
   --min-silence MS only a silence of at least MS milliseconds separates two
                    pieces (10 to 60000); shorter pauses stay inside a piece.
@@ -308,8 +331,9 @@ Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
   it: mode, piece length and count, fades, output folder and WMA profile,
-  and the silence settings ([Silence] Threshold, MinLength, Offset and
-  Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set).
+  the silence settings ([Silence] Threshold, MinLength, Offset and
+  Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set) and [Function] Adjust
+  (0 when not set).
   korvex-cli never writes that file.
 
 Names of pieces

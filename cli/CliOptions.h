@@ -37,6 +37,7 @@ struct CliOptions
     std::optional<int> fadeIn;   // 0 turns the fade off
     std::optional<int> fadeOut;
     std::optional<int> edgeMs;   // 0 turns the soft edges off
+    std::optional<qint64> adjustMs;  // split: how far cuts move into pauses, 0 = not at all
     std::optional<int> profile;  // 0..46
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;

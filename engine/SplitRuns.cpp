@@ -10,6 +10,7 @@
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
 #include "engine/SourceStamp.h"
+#include "joblist/CutAdjuster.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/Scale.h"
@@ -99,7 +100,7 @@ void SplitRuns::SplitByTime()
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showTime(row);
         return numberedPieces(entryTimePlan(m_context.jobs.job(row), m_context.settings.settings().SplitSeconds));
-    });
+    }, true);
     end();
 }
 
@@ -109,7 +110,7 @@ void SplitRuns::SplitByCount()
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showCount(row);
         return numberedPieces(entryCountPlan(m_context.jobs.job(row), m_context.settings.settings().SplitCount));
-    });
+    }, true);
     end();
 }
 
@@ -127,17 +128,33 @@ void SplitRuns::SplitUnified()
     end();
 }
 
-void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan)
+void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts)
 {
     for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
         if (!StillConverting(m_context))
             break;
         QList<PlannedPiece> plan;
-        const Source source = openEntry(row, [&] {
-            plan = withTrueEnds(showPlan(row), m_context.jobs.job(row));
-        });
-        splitPlan(source, plan, endNearPieceEnd);
+        const Source source = openEntry(row, [&] { plan = showPlan(row); });
+        if (moveCuts)
+            plan = movedIntoPauses(plan);
+        splitPlan(source, withTrueEnds(plan, m_context.jobs.job(row)), endNearPieceEnd);
     }
+}
+
+QList<PlannedPiece> SplitRuns::movedIntoPauses(QList<PlannedPiece> pieces)
+{
+    const SilenceSettings silence = RunSilenceSettings(m_context.settings.settings(), m_context.settings.file());
+    if (silence.AdjustMs <= 0)
+        return pieces;
+    QList<Segment> plan;
+    for (const PlannedPiece &piece : pieces)
+        plan.append(piece.Piece);
+    IAudioFile2 &reader = m_context.AudioFileRead;
+    AnswerEventsDuring([&] { plan = AdjustPlan(reader, plan, silence); });
+    for (qsizetype k = 0; k < pieces.size(); ++k)
+        pieces[k].Piece = plan.at(k);
+    m_context.editor.segmentView().showMovedPlan(plan);
+    return pieces;
 }
 
 void SplitRuns::begin()

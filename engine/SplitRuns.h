@@ -37,7 +37,10 @@ private:
 
     void begin();
     void end();
-    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan);
+    // `moveCuts`: the plan's cuts move into pauses as the silence settings'
+    // AdjustMs says, scanned once the entry is open.
+    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false);
+    QList<PlannedPiece> movedIntoPauses(QList<PlannedPiece> pieces);
     // Steps shared by every entry: select it, show its plan, open its file.
     Source openEntry(int row, const std::function<void()> &showRows);
     // Converts the pieces of the entry whose file `source` is, then closes it.

@@ -66,6 +66,11 @@ void SegmentView::showCount(int row)
         unconvertedRows(entryCountPlan(m_jobs.JobRecords().at(row), m_settings.SplitCount)));
 }
 
+void SegmentView::showMovedPlan(const QList<Segment> &plan)
+{
+    m_jobs.segmentModel()->setRows(unconvertedRows(plan));
+}
+
 void SegmentView::showUnification()
 {
     showPositionTime(qBound(0, m_jobs.SelectedFileRow, m_jobs.rowCount() - 1));

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
+
 namespace korvex {
 
 class JobList;
 class SkinFace;
 struct PlayerState;
+struct Segment;
 struct Settings;
 
 // Fills the segment list `lv_time` with the plan of one entry in the form of a
@@ -22,6 +25,8 @@ public:
     // The pieces of the time or count plan, all "Unconvert".
     void showTime(int row);
     void showCount(int row);
+    // A time or count plan as a run moved its cuts, all "Unconvert".
+    void showMovedPlan(const QList<Segment> &plan);
     // Entry 0's segments, whichever entry is current.
     void showUnification();
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "SettingsFile.h"
+#include "SilenceSettings.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace korvex {
 
@@ -31,7 +34,15 @@ struct Settings
     // every border inside a joined file; 0 is none. Read at start-up only: it
     // is written by whoever sets it (Korvex.ini by hand, korvex-cli --edge).
     int EdgeMs = 0;
+    // How a run finds pauses and how far it moves cuts into them, when
+    // korvex-cli's options set it for its run; otherwise [Silence] and
+    // [Function] Adjust of Korvex.ini are read where they are used, so the
+    // settings page's changes count at once.
+    std::optional<SilenceSettings> SilenceOverride;
 };
+
+// The silence settings a run uses: the override, or the file's.
+SilenceSettings RunSilenceSettings(const Settings &settings, const SettingsFile &file);
 
 // Sections and keys that the dialogs and runs read or write directly.
 namespace settings_keys {

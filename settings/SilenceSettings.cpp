@@ -1,5 +1,6 @@
 #include "settings/SilenceSettings.h"
 
+#include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 
 #include <QtGlobal>
@@ -15,7 +16,8 @@ SilenceSettings Clamped(const SilenceSettings &settings)
     const double offset = std::isfinite(settings.Offset) ? settings.Offset : SilenceSettings::DefaultOffset;
     return {qBound(SilenceSettings::LowestThreshold, settings.Threshold, SilenceSettings::HighestThreshold),
             qBound(SilenceSettings::ShortestMinLength, settings.MinLength, SilenceSettings::LongestMinLength),
-            qBound(0.0, offset, 1.0), qBound(0, settings.Trim, SilenceSettings::LongestTrim)};
+            qBound(0.0, offset, 1.0), qBound(0, settings.Trim, SilenceSettings::LongestTrim),
+            qBound(qint64(0), settings.AdjustMs, SilenceSettings::LongestAdjustMs)};
 }
 
 SilenceSettings ReadSilenceSettings(const SettingsFile &file)
@@ -25,7 +27,8 @@ SilenceSettings ReadSilenceSettings(const SettingsFile &file)
     return Clamped({file.readInteger(SilenceSection, ThresholdKey, SilenceSettings::DefaultThreshold),
                     file.readInteger(SilenceSection, MinLengthKey, SilenceSettings::DefaultMinLength),
                     isNumber ? offset : SilenceSettings::DefaultOffset,
-                    file.readInteger(SilenceSection, TrimKey, 0)});
+                    file.readInteger(SilenceSection, TrimKey, 0),
+                    qint64(file.readInteger(FunctionSection, AdjustKey, 0)) * 1000});
 }
 
 void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings)
@@ -35,6 +38,13 @@ void WriteSilenceSettings(SettingsFile &file, const SilenceSettings &settings)
     file.writeInteger(SilenceSection, MinLengthKey, kept.MinLength);
     file.writeString(SilenceSection, OffsetKey, QString::number(kept.Offset));
     file.writeInteger(SilenceSection, TrimKey, kept.Trim);
+    // whole seconds in the file; a fraction (korvex-cli --adjust) is rounded
+    file.writeInteger(FunctionSection, AdjustKey, int((kept.AdjustMs + 500) / 1000));
+}
+
+SilenceSettings RunSilenceSettings(const Settings &settings, const SettingsFile &file)
+{
+    return Clamped(settings.SilenceOverride.value_or(ReadSilenceSettings(file)));
 }
 
 } // namespace korvex

@@ -11,8 +11,10 @@ class SettingsFile;
 // a silence of at least MinLength milliseconds separates two pieces. The cut
 // lies at Offset inside the pause (0 its beginning, 1 its end); Trim, when
 // above 0, keeps at most that many milliseconds of pause at a piece's edge
-// and leaves the rest of the pause out. Kept in
-// the section [Silence] of Korvex.ini; read where it is used and written by
+// and leaves the rest of the pause out. AdjustMs, when above 0, moves every
+// cut of a time or count split to the nearest pause within that many
+// milliseconds. Kept in the section [Silence] of Korvex.ini (Adjust in
+// whole seconds under [Function]); read where it is used and written by
 // the settings page at once, key by key, as the dialogs' other writes are.
 struct SilenceSettings
 {
@@ -26,11 +28,13 @@ struct SilenceSettings
     static constexpr int LongestMinLength = 60000;
     static constexpr double DefaultOffset = 0.5;
     static constexpr int LongestTrim = 60000;
+    static constexpr qint64 LongestAdjustMs = 600000;
 
     int Threshold = DefaultThreshold;
     int MinLength = DefaultMinLength;
     double Offset = DefaultOffset;
     int Trim = 0;  // milliseconds, 0 keeps every pause whole
+    qint64 AdjustMs = 0;  // 0 leaves the cuts of time and count splits where they are
 
     bool operator==(const SilenceSettings &) const = default;
 };
@@ -41,6 +45,7 @@ inline const QString ThresholdKey = QStringLiteral("Threshold");
 inline const QString MinLengthKey = QStringLiteral("MinLength");
 inline const QString OffsetKey = QStringLiteral("Offset");
 inline const QString TrimKey = QStringLiteral("Trim");
+inline const QString AdjustKey = QStringLiteral("Adjust");  // in [Function]
 } // namespace settings_keys
 
 SilenceSettings ReadSilenceSettings(const SettingsFile &file);

@@ -44,12 +44,13 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Offset->setSingleStep(0.05);
     edt_Trim = spinBox(this, "edt_Trim", 0, SilenceSettings::LongestTrim, 50, " ms");
     edt_Trim->setSpecialValueText(QStringLiteral("off"));
+    edt_Adjust = spinBox(this, "edt_Adjust", 0, int(SilenceSettings::LongestAdjustMs / 1000), 1, " s");
+    edt_Adjust->setSpecialValueText(QStringLiteral("off"));
 
     auto *explanation = new QLabel(
-        QStringLiteral("Find Silences (Action menu) makes one segment of every piece of sound. Audio quieter "
-                       "than the threshold counts as silence; a pause shorter than the minimum length stays "
-                       "inside its piece. Each cut lies inside a pause: at 0 where it begins, 1 where it ends. "
-                       "Trim keeps at most that much of a pause at a piece's edge."),
+        QStringLiteral("Find Silences (Action menu) makes a segment of each piece of sound. Quieter than "
+                       "the threshold is silence; shorter pauses stay in a piece. A cut lies in its pause "
+                       "from 0 (its start) to 1 (its end). Adjust moves time and count cuts into pauses."),
         this);
     explanation->setWordWrap(true);
 
@@ -58,6 +59,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     fields->addRow(QStringLiteral("Minimum silence:"), edt_MinLength);
     fields->addRow(QStringLiteral("Cut in pause at:"), edt_Offset);
     fields->addRow(QStringLiteral("Trim pauses to:"), edt_Trim);
+    fields->addRow(QStringLiteral("Adjust cuts within:"), edt_Adjust);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(fields);
@@ -67,7 +69,8 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
 
 SilenceSettings SilencePage::values() const
 {
-    return {edt_Threshold->value(), edt_MinLength->value(), edt_Offset->value(), edt_Trim->value()};
+    return {edt_Threshold->value(), edt_MinLength->value(), edt_Offset->value(), edt_Trim->value(),
+            qint64(edt_Adjust->value()) * 1000};
 }
 
 void SilencePage::setValues(const SilenceSettings &values)
@@ -77,6 +80,7 @@ void SilencePage::setValues(const SilenceSettings &values)
     edt_MinLength->setValue(kept.MinLength);
     edt_Offset->setValue(kept.Offset);
     edt_Trim->setValue(kept.Trim);
+    edt_Adjust->setValue(int((kept.AdjustMs + 500) / 1000));
 }
 
 void SilencePage::load(const SettingsFile &file)

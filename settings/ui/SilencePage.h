@@ -34,6 +34,7 @@ public:
     QSpinBox *edt_MinLength = nullptr;
     QDoubleSpinBox *edt_Offset = nullptr;
     QSpinBox *edt_Trim = nullptr;
+    QSpinBox *edt_Adjust = nullptr;  // seconds, [Function] Adjust
 };
 
 // Adds the page to the settings dialog's tree, after the pages it has: it

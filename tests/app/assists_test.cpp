@@ -535,9 +535,12 @@ TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
     page->edt_MinLength->setValue(1500);
     page->edt_Offset->setValue(0.75);
     page->edt_Trim->setValue(0);
+    EXPECT_EQ(page->edt_Adjust->text(), "off");
+    page->edt_Adjust->setValue(4);
     QTest::mouseClick(dialog.Ok, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500, 0.75, 0}));
+    EXPECT_EQ(ReadSilenceSettings(s.main().settingsStore().file()), (SilenceSettings{-50, 1500, 0.75, 0, 4000}));
+    EXPECT_EQ(s.main().settingsStore().file().readInteger("Function", "Adjust", 0), 4);
 
     // and Find Silences goes by it: the pause of 1.2 s no longer separates
     const QString path = s.folder.file("breaths.flac");

@@ -95,7 +95,7 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
     for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
                              "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--overwrite", "--json",
                              "Korvex.ini", "silences", "--threshold", "--min-silence", "--segments silence",
-                             "Ctrl-C", "Exit status"})
+                             "Ctrl-C", "Exit status", "--adjust", "[Function] Adjust"})
         EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
 }
 
@@ -435,6 +435,37 @@ TEST_F(CliTest, SegmentsSilenceSplitsEveryFileAtItsPauses)
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains("holds no sound louder than -40 dBFS"));
     EXPECT_FALSE(QFileInfo::exists(m_folder.file("mix.wma")));
+}
+
+TEST_F(CliTest, AdjustMovesTheCutsOfATimeSplitIntoThePauses)
+{
+    // tones 0-3, 5-8, 10-13, 15-18, 20-23 s: the pauses' middles are 4, 9, 14, 19 s
+    const QString talk = m_folder.file(QStringLiteral("talk.flac"));
+    writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses());
+    const auto seconds = [](const QString &path) {
+        const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries",
+                                                                     "format=duration", "-of", "csv=p=0", path});
+        return probe.output.toDouble();
+    };
+    const CliResult result = run({"split", "--mode", "time", "--seconds", "5", "--adjust", "1.5", "-o", m_out, talk});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    ASSERT_EQ(outputs(m_out), (QStringList{"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma", "talk_5.wma"}));
+    // 0-4, 4-9, ..., 19-25: the codec's padding adds a little
+    EXPECT_NEAR(seconds(m_out + "/talk_1.wma"), 4.0, 0.2);
+    EXPECT_NEAR(seconds(m_out + "/talk_3.wma"), 5.0, 0.2);
+    EXPECT_NEAR(seconds(m_out + "/talk_5.wma"), 6.0, 0.2);
+
+    // 0.5 s reaches no pause middle from 5, 10, 15 or 20 s
+    const QString near = m_folder.file(QStringLiteral("near"));
+    const CliResult stays = run({"split", "--mode", "count", "--count", "5", "--adjust", "0.5", "-o", near, talk});
+    EXPECT_EQ(stays.exitCode, 0) << stays.errors.toStdString();
+    EXPECT_NEAR(seconds(near + "/talk_1.wma"), 5.0, 0.2);
+
+    EXPECT_EQ(run({"split", "--adjust", "soon", talk}).exitCode, 2);
+    EXPECT_EQ(run({"split", "--adjust", "601", talk}).exitCode, 2);
+    const CliResult notJoin = run({"join", "--adjust", "2", "-o", m_folder.file("all"), talk});
+    EXPECT_EQ(notJoin.exitCode, 2);
+    EXPECT_TRUE(notJoin.errors.contains("--adjust belongs to split")) << notJoin.errors.toStdString();
 }
 
 } // namespace

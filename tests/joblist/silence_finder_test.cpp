@@ -197,4 +197,11 @@ TEST(SilenceSettingsFile, DefaultsRoundTripAndClamping)
     EXPECT_EQ(ReadSilenceSettings(file), (SilenceSettings{-1, 10, 1.0, 0}));
     file.writeString("Silence", "Offset", "half");
     EXPECT_EQ(ReadSilenceSettings(file).Offset, 0.5);
+
+    // Adjust lives in [Function] in whole seconds
+    WriteSilenceSettings(file, {-40, 700, 0.5, 0, 2600});
+    EXPECT_EQ(file.readInteger("Function", "Adjust", 0), 3);
+    EXPECT_EQ(ReadSilenceSettings(file).AdjustMs, 3000);
+    file.writeString("Function", "Adjust", "-4");
+    EXPECT_EQ(ReadSilenceSettings(file).AdjustMs, 0);
 }

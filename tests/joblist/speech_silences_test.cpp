@@ -2,6 +2,7 @@
 // inside them and pauses of known lengths between them put in here.
 
 #include "components/AudioFile.h"
+#include "joblist/CutAdjuster.h"
 #include "joblist/Scale.h"
 #include "joblist/SilenceFinder.h"
 #include "settings/SilenceSettings.h"
@@ -68,6 +69,17 @@ protected:
         AudioFile reader;
         SilenceFinder finder(reader);
         return finder.find(path, settings).value_or(QList<Segment>{});
+    }
+
+    // The plan with its cuts moved into pauses within ±adjustMs, as a run
+    // moves them on the open source.
+    QList<Segment> adjust(const QString &path, const QList<Segment> &plan, qint64 adjustMs)
+    {
+        AudioFile reader;
+        reader.openForRead(path, 0, 1);
+        SilenceSettings settings;
+        settings.AdjustMs = adjustMs;
+        return AdjustPlan(reader, plan, settings);
     }
 
     qint64 lengthMs(const QString &path)
@@ -144,6 +156,41 @@ TEST_F(SpeechSilencesTest, OffsetZeroAndOneCutAtThePausesEdgesAndTrimLeavesTheir
         EXPECT_GT(trimmed.at(k + 1).Begin, middle) << k;
         EXPECT_NEAR(double(trimmed.at(k + 1).Begin), double(msOf(m_pauses.at(k).second) - 200), 30.0) << k;
     }
+}
+
+// Cuts moved into pauses: time and count plans of the same speech.
+TEST_F(SpeechSilencesTest, AdjustedTimeAndCountSplitsCutInsideThePausesAndCoverTheWholeFile)
+{
+    const QString wav = speech();
+    for (const QString &path : {wav, convert(wav, QStringLiteral("mp3"))}) {
+        const qint64 length = lengthMs(path);
+        for (const QList<Segment> &plan : {timePlan(length, 5), countPlan(length, 4)}) {
+            const QList<Segment> moved = adjust(path, plan, 2500);
+            ASSERT_EQ(moved.size(), plan.size()) << path.toStdString();
+            // the plain cuts (5, 10, 15 s; quarters of 18.5 s) fall in words
+            EXPECT_NE(moved, plan);
+            EXPECT_EQ(moved.front().Begin, 0);
+            EXPECT_EQ(moved.back().End, plan.back().End) << "the end stays where the plan put it";
+            for (qsizetype k = 1; k < moved.size(); ++k) {
+                EXPECT_EQ(moved.at(k).Begin, moved.at(k - 1).End) << "nothing left out between pieces";
+                EXPECT_LE(std::llabs(moved.at(k).Begin - plan.at(k).Begin), 2500) << k;
+            }
+            expectCutsInPauses(path, moved, SilenceSettings::DefaultThreshold);
+        }
+    }
+}
+
+TEST_F(SpeechSilencesTest, ACutWithNoPauseWithinReachStaysAndZeroKeepsThePlainPlan)
+{
+    const QString wav = speech();
+    const qint64 length = lengthMs(wav);
+    // the middle of the first sentence lies more than 0.3 s from every pause
+    const qint64 insideSpeech = Scale64(m_pauses.front().first, 1000, m_rate) / 2;
+    const QList<Segment> plan = {{0, insideSpeech}, {insideSpeech, length}};
+    EXPECT_EQ(adjust(wav, plan, 300), plan);
+    EXPECT_NE(adjust(wav, plan, 6000), plan) << "with reach enough the cut moves";
+    EXPECT_EQ(adjust(wav, timePlan(length, 3), 0), timePlan(length, 3));
+    EXPECT_EQ(adjust(wav, countPlan(length, 5), 0), countPlan(length, 5));
 }
 
 } // namespace
