@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace korvex::test;
 
@@ -357,6 +358,31 @@ TEST_F(CliTest, InterruptingSignalsInRealTimeStopLikeStopAndKeepTheTaggedPartial
                                          piece);
         EXPECT_EQ(title.trimmed(), QStringLiteral("Interrupted"));
     }
+}
+
+// A file-size limit (ulimit -f) ends the write, not the program: the piece
+// keeps what fitted as a valid, shorter file and the error names it.
+TEST_F(CliTest, AFileSizeLimitEndsTheWriteAndKeepsAValidShorterPiece)
+{
+    const QString source = tone(QStringLiteral("limited.wav"), 60);
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit{256 * 1024, 256 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    start(process, {"split", "--mode", "count", "--count", "1", "-o", m_out, source});
+    ASSERT_TRUE(process.waitForFinished(300000));
+    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit) << "killed by the file-size signal";
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString piece = m_out + QStringLiteral("/limited_1.wma");
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(errors.contains(piece)) << errors.toStdString();
+    EXPECT_EQ(outputs(m_out), QStringList{"limited_1.wma"});
+    EXPECT_LE(QFileInfo(piece).size(), 256 * 1024);
+    const ToolResult probe = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                                                 "-of", "csv=p=0", piece});
+    EXPECT_GT(probe.output.toDouble(), 1.0) << probe.output.toStdString();
+    EXPECT_LT(probe.output.toDouble(), 30.0) << probe.output.toStdString();
 }
 
 // kill -9 leaves the piece under its temporary name only; info calls it
