@@ -7,7 +7,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <cstring>
+#include <sys/prctl.h>
 #include <functional>
 
 namespace korvex::test {
@@ -60,7 +62,12 @@ QString PulseNullSink::start()
     environment.insert(QStringLiteral("HOME"), m_runtime.path());
     environment.remove(QStringLiteral("PULSE_SERVER"));
     m_server.setProcessEnvironment(environment);
-    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server must never outlive a test that dies (a sanitizer halts it):
+    // it goes with its parent, and holds none of the test's output pipes,
+    // which the test runner waits on.
+    m_server.setStandardOutputFile(QProcess::nullDevice());
+    m_server.setStandardErrorFile(QProcess::nullDevice());
+    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // -n: no default configuration, only these two modules. As root the
     // server warns and runs.
     m_server.start(QStringLiteral("pulseaudio"),
