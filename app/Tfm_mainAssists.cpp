@@ -34,7 +34,7 @@ void Tfm_main::registerAssists()
 void Tfm_main::bindWaveform()
 {
     if (SkinForm *form = Skin1->form(this))
-        m_waveform = std::make_unique<WaveformView>(*form, m_bench.jobs, m_bench.store.settings(), m_bench.player,
+        m_waveform = std::make_unique<WaveformView>(*form, m_bench.jobs, m_bench.store.settings(),
                                                     m_bench.skin);
 }
 

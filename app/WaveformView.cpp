@@ -4,17 +4,15 @@
 #include "components/skin/SkinForm.h"
 #include "joblist/JobList.h"
 #include "joblist/SegmentPlan.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 namespace korvex {
 
 const QString WaveformView::ObjectName = QStringLiteral("wave");
 
-WaveformView::WaveformView(SkinForm &form, JobList &jobs, const Settings &settings, const PlayerState &player,
-                           SkinFace &face, QObject *parent)
-    : QObject(parent), m_object(form.object(ObjectName)), m_jobs(jobs), m_settings(settings), m_player(player),
-      m_face(face)
+WaveformView::WaveformView(SkinForm &form, JobList &jobs, const Settings &settings, SkinFace &face,
+                           QObject *parent)
+    : QObject(parent), m_object(form.object(ObjectName)), m_jobs(jobs), m_settings(settings), m_face(face)
 {
     connect(&m_source, &WaveformSource::overviewChanged, this, &WaveformView::showLevels);
     QAbstractItemModel *segments = jobs.segmentModel();

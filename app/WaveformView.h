@@ -10,7 +10,6 @@ class ISkinObject;
 class JobList;
 class SkinFace;
 class SkinForm;
-struct PlayerState;
 struct Settings;
 
 // Keeps the skin's waveform object ("wave") in step with the window: the
@@ -26,7 +25,7 @@ class WaveformView : public QObject
 public:
     static const QString ObjectName;
 
-    WaveformView(SkinForm &form, JobList &jobs, const Settings &settings, const PlayerState &player, SkinFace &face,
+    WaveformView(SkinForm &form, JobList &jobs, const Settings &settings, SkinFace &face,
                  QObject *parent = nullptr);
 
     WaveformSource &source() { return m_source; }
@@ -44,7 +43,6 @@ private:
     ISkinObject *m_object;
     JobList &m_jobs;
     const Settings &m_settings;
-    const PlayerState &m_player;
     SkinFace &m_face;
     double m_playFraction = 0;
     WaveformSource m_source;
