@@ -126,4 +126,9 @@ void AudioFile::setOptionValue(int value)
     m_optionValue = value;
 }
 
+qint64 AudioFile::missingFrames()
+{
+    return m_reader ? m_reader->missingFrames() : 0;
+}
+
 } // namespace korvex

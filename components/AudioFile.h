@@ -33,6 +33,7 @@ public:
     int channelCount() override;
     int sampleRate() override;
     void setOptionValue(int value) override;
+    qint64 missingFrames() override;
 
     int outputProfile() const { return m_profile; }
     int optionValue() const { return m_optionValue; }

@@ -334,6 +334,7 @@ qint64 AudioReader::readSource(float *into, qint64 frames)
 SampleArray AudioReader::read(qint64 frames)
 {
     frames = std::min(frames, m_length - m_consumed);
+    m_missing = 0;
     if (frames <= 0)
         return {};
     return resampling() ? takeResampled(frames) : takeDirect(frames);
@@ -350,6 +351,7 @@ SampleArray AudioReader::takeDirect(qint64 frames)
     // Frames a damaged stream fails to deliver stay silent, so the block and
     // the position still agree with length().
     std::fill(into + copied * outChannels(), into + frames * outChannels(), 0.0f);
+    m_missing = frames - copied;
     m_consumed += frames;
     m_fedPos = m_consumed;
     return SampleArray(samples);
@@ -373,6 +375,11 @@ SampleArray AudioReader::takeResampled(qint64 frames)
     void *planes[] = {block.data()};
     if (count > 0)
         av_audio_fifo_read(m_outFifo.get(), planes, static_cast<int>(count));
+    m_missing = 0;
+    if (m_shortFrom >= 0) {
+        const qint64 audioEnd = av_rescale_rnd(m_shortFrom - m_resetPos, m_outRate, m_sourceRate, AV_ROUND_NEAR_INF);
+        m_missing = std::clamp<qint64>(m_delivered + count - audioEnd, 0, std::max<qint64>(count, 0));
+    }
     m_delivered += std::max<qint64>(count, 0);
     m_consumed = target;
     return block;
@@ -385,7 +392,9 @@ void AudioReader::feedRateStage(qint64 until)
     while (m_fedPos < until) {
         const qint64 step = std::min<qint64>(until - m_fedPos, 65536);
         input.assign(static_cast<size_t>(step * channels), 0.0f);
-        readSource(input.data(), step);  // past a damaged end: silence
+        const qint64 copied = readSource(input.data(), step);  // past a damaged end: silence
+        if (copied < step && m_shortFrom < 0)
+            m_shortFrom = m_fedPos + copied;
         const int room = swr_get_out_samples(m_rateConverter.get(), static_cast<int>(step));
         std::vector<float> output(static_cast<size_t>(std::max(room, 0) * channels));
         auto *out = reinterpret_cast<uint8_t *>(output.data());
@@ -422,6 +431,7 @@ void AudioReader::resetRateStage(qint64 at)
 {
     m_fedPos = m_resetPos = at;
     m_delivered = 0;
+    m_shortFrom = -1;
     m_rateFlushed = false;
     if (!resampling()) {
         m_rateConverter.reset();

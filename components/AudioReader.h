@@ -36,6 +36,10 @@ public:
     // Consumes up to `frames` source frames and delivers them in the data
     // format; an empty array once the end is reached.
     SampleArray read(qint64 frames);
+    // Frames at the end of the last block read that stand for audio the
+    // source did not deliver before its measured end (it is damaged, or
+    // shorter than it was): they are silence, so positions stay true.
+    qint64 missingFrames() const { return m_missing; }
     // Sample-exact; a seek to the current position does nothing.
     void seek(qint64 frame);
 
@@ -107,6 +111,9 @@ private:
     qint64 m_resetPos = 0;
     qint64 m_delivered = 0;
     bool m_rateFlushed = false;
+    qint64 m_shortFrom = -1;       // source position where the audio fed to the stage stopped, -1: it did not
+
+    qint64 m_missing = 0;          // see missingFrames()
 
     qint64 m_consumed = 0;
     std::vector<float> m_scratch;

@@ -33,6 +33,9 @@ public:
     virtual int channelCount() = 0;
     virtual int sampleRate() = 0;
     virtual void setOptionValue(int value) = 0;
+    // Frames at the end of the last block read that the source did not
+    // deliver before its measured end; they were filled with silence.
+    virtual qint64 missingFrames() = 0;
 };
 
 } // namespace korvex

@@ -79,7 +79,7 @@ std::optional<MeasuredSource> SourceMeasurer::takeIfReady(int ticket)
     if (m_results.contains(ticket))
         return m_results.take(ticket);
     if (!m_outstanding.contains(ticket))
-        return MeasuredSource{false, 0, 0, QStringLiteral("Nothing was asked to be measured.")};
+        return MeasuredSource{false, 0, 0, QStringLiteral("Nothing was asked to be measured."), {}};
     return std::nullopt;
 }
 
@@ -141,6 +141,8 @@ void SourceMeasurer::workerLoop()
 MeasuredSource SourceMeasurer::measureOne(const QString &path) const
 {
     MeasuredSource result;
+    // Taken first: a file changed while it is measured no longer matches.
+    const SourceStamp stamp = SourceStamp::of(path);
     try {
         const std::unique_ptr<IAudioFile2> reader = m_makeReader();
         reader->openForRead(path, 0, 1);
@@ -148,12 +150,13 @@ MeasuredSource SourceMeasurer::measureOne(const QString &path) const
         result.frames = reader->length();
         reader->close();
         result.measured = true;
+        result.stamp = stamp;
     } catch (const KorvexError &error) {
-        result = {false, 0, 0, error.text()};
+        result = {false, 0, 0, error.text(), {}};
     } catch (const std::exception &error) {
-        result = {false, 0, 0, QString::fromLocal8Bit(error.what())};
+        result = {false, 0, 0, QString::fromLocal8Bit(error.what()), {}};
     } catch (...) {
-        result = {false, 0, 0, QStringLiteral("Unable to measure '%1'.").arg(path)};
+        result = {false, 0, 0, QStringLiteral("Unable to measure '%1'.").arg(path), {}};
     }
     return result;
 }

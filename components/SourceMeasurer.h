@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/IAudioFile2.h"
+#include "components/SourceStamp.h"
 
 #include <QHash>
 #include <QObject>
@@ -19,13 +20,15 @@
 namespace korvex {
 
 // What a reading component says of one source once it has opened it: the
-// duration in milliseconds and the length in frames, or why it could not.
+// duration in milliseconds and the length in frames, or why it could not; and
+// the file's size and time of change as they were before it was opened.
 struct MeasuredSource
 {
     bool measured = false;
     qint64 durationMs = 0;
     qint64 frames = 0;
     QString failure;
+    SourceStamp stamp;
 };
 
 // Opens sources and takes their duration and length on a few worker threads,

@@ -9,6 +9,7 @@
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
+#include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/Scale.h"
@@ -107,14 +108,21 @@ void JoinRuns::surveySources()
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     m_sources.clear();
-    QStringList paths;
-    for (const listrecord &entry : m_context.jobs.JobRecords())
-        paths.append(entry.FileName);
-    AnswerEventsDuring([this, &reader, &paths] {
+    QList<SourceStamp> stamps;
+    QList<qint64> measured;
+    for (const listrecord &entry : m_context.jobs.JobRecords()) {
+        stamps.append(EntryStamp(entry));
+        measured.append(EntryMeasuredFrames(entry));
+    }
+    AnswerEventsDuring([this, &reader, &stamps, &measured] {
         CloseIfOpen(reader);
-        for (const QString &path : paths) {
-            const SourceStamp stamp = SourceStamp::of(path);
-            reader.openForRead(path, 0, 1);
+        for (qsizetype k = 0; k < stamps.size(); ++k) {
+            const SourceStamp &stamp = stamps.at(k);
+            // before anything is written: a source changed since it was
+            // added stops the join at once
+            stamp.checkUnchanged();
+            reader.openForRead(stamp.path, 0, 1);
+            CheckOpenedLength(stamp, measured.at(k), reader.length());
             m_sources.append({reader.length(), reader.duration(), reader.sampleRate(), stamp});
             if (m_sources.size() == 1) {
                 m_rate0 = reader.sampleRate();
@@ -190,9 +198,12 @@ void JoinRuns::joinEntry(Kind kind, int row)
 
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = record.FileName;
-    AnswerEventsDuring([&reader, &path] {
+    const Source &surveyed = m_sources.at(row);
+    AnswerEventsDuring([&reader, &path, &surveyed] {
         CloseIfOpen(reader);
+        surveyed.stamp.checkUnchanged();
         reader.openForRead(path, 0, 1);
+        CheckOpenedLength(surveyed.stamp, surveyed.lengthFrames, reader.length());
     });
     const int rate = reader.sampleRate();
     entry.up = rate >= m_rate0;
@@ -281,8 +292,8 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
             break;
 
         SampleArray data;
-        m_sources.at(entry.row).stamp.checkUnchanged();
-        AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
+        const SourceStamp &stamp = m_sources.at(entry.row).stamp;
+        AnswerEventsDuring([&] { data = ReadSourceBlock(reader, n, m_channels0, stamp); });
         const qsizetype bound = data.upperBound();
         if (bound <= 1)
             break;

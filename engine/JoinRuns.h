@@ -2,7 +2,7 @@
 
 #include "components/SampleArray.h"
 #include "engine/RunContext.h"
-#include "engine/SourceStamp.h"
+#include "components/SourceStamp.h"
 #include "joblist/SegmentPlan.h"
 
 #include <QtGlobal>

@@ -9,7 +9,7 @@
 #include "engine/RunState.h"
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
-#include "engine/SourceStamp.h"
+#include "engine/SourceReads.h"
 #include "joblist/CutAdjuster.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
@@ -180,10 +180,13 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     m_hooks.focusFileList();
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = entry.FileName;
-    source.stamp = SourceStamp::of(path);
-    AnswerEventsDuring([&reader, &path] {
+    source.stamp = EntryStamp(entry);
+    const qint64 measured = EntryMeasuredFrames(entry);
+    AnswerEventsDuring([&reader, &path, &source, measured] {
         CloseIfOpen(reader);
+        source.stamp.checkUnchanged();
         reader.openForRead(path, 0, 1);
+        CheckOpenedLength(source.stamp, measured, reader.length());
     });
     source.lengthFrames = reader.length();
     source.durationMs = reader.duration();
@@ -311,8 +314,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
             n = left;
 
         SampleArray data;
-        source.stamp.checkUnchanged();
-        AnswerEventsDuring([&reader, &data, n] { data = reader.readBlock(n); });
+        AnswerEventsDuring([&] { data = ReadSourceBlock(reader, n, channels, source.stamp); });
         qsizetype bound = data.upperBound();
         if (bound < 1)
             break;

@@ -211,6 +211,7 @@ void FileAdder::measure(int row, const Source &source, int ticket)
         throw KorvexError(measured.failure);
     const int minimum = source.fromFolder ? FolderSeekRangeMinimum : FileSeekRangeMinimum;
     m_jobs.job(row) = newListRecord(source.path, measured.durationMs, measured.frames, minimum);
+    m_jobs.job(row).Stamp = measured.stamp;
     m_jobs.fileModel()->setDurationText(row, TimeText(m_jobs.job(row).Duration));
     m_jobs.fileModel()->setSizeText(row, SizeText(fileSize(source.path)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/SourceStamp.h"
+
 #include <QList>
 #include <QString>
 
@@ -20,6 +22,7 @@ struct listrecord
     int SeekRange = 0;      // range end of the slider "pb" while this entry is current
     qint64 Frames = 0;      // sample frames as the reading component reports them
     qint64 DurationMs = 0;  // the reading component's duration, 0 where unknown
+    SourceStamp Stamp;      // the file as it was measured when it was added
 };
 
 // The file's length in milliseconds: the measured one, or the whole seconds

@@ -37,7 +37,7 @@ protected:
         EXPECT_TRUE(QFile::copy(path, copy));
         AudioFile reader;
         reader.openForRead(copy, 0, 1);
-        return {true, reader.duration(), reader.length(), {}};
+        return {true, reader.duration(), reader.length(), {}, {}};
     }
 
     // Real readers, each made on the thread that uses it; the threads are noted.

@@ -1,4 +1,4 @@
-#include "engine/SourceStamp.h"
+#include "components/SourceStamp.h"
 
 #include "components/KorvexError.h"
 
@@ -18,8 +18,8 @@ void SourceStamp::checkUnchanged() const
     if (now.size == size && now.modified == modified)
         return;
     throw KorvexError(QStringLiteral("'%1' changed while it was being converted (its size or time of change is not "
-                                     "what it was when it was measured). The conversion was stopped: the files "
-                                     "finished before are complete.")
+                                     "what it was when it was measured as it was added). The conversion was stopped: "
+                                     "the files finished before are complete.")
                           .arg(path));
 }
 
