@@ -358,7 +358,8 @@ Options of every command
 Exit status
   0    done
   1    a conversion failed (the message says why), tags could not be
-       written, or a source changed during the run
+       written, or a source changed since it was added or could not be
+       read to its end
   2    bad input: unknown command or option, bad value, a FILE missing,
        unreadable, not audio FFmpeg can decode or shorter than one second
        (each named as typed, with the reason; info still describes the
