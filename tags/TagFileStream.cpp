@@ -11,21 +11,65 @@ TagFileStream::TagFileStream(TagLib::FileName file, unsigned long blockSize)
 
 void TagFileStream::insert(const TagLib::ByteVector &data, unsigned long start, unsigned long replace)
 {
+    if (m_refused)
+        return;
+    // Writes that move data are not kept: the insert that makes them either
+    // succeeds or changes nothing.
+    m_inserting = true;
+    const auto done = [this] { m_inserting = false; };
     // Same length or shorter: TagLib writes in place or moves the rest down,
     // which never needs more room on the disk.
     if (!isOpen() || readOnly() || data.size() <= replace) {
         TagLib::FileStream::insert(data, start, replace);
+        done();
         return;
     }
     const long shift = static_cast<long>(data.size() - replace);
     const long tail = static_cast<long>(start + replace);
     if (!growBy(shift)) {
+        done();
         m_refused = true;
+        putBackWhatWasReplaced();
         return;
     }
     moveTail(tail, shift);
     seek(static_cast<long>(start));
     writeBlock(data);
+    done();
+}
+
+void TagFileStream::writeBlock(const TagLib::ByteVector &data)
+{
+    if (m_refused)
+        return;
+    if (!m_inserting && isOpen() && !readOnly())
+        keepWhatIsReplaced(data.size());
+    TagLib::FileStream::writeBlock(data);
+}
+
+void TagFileStream::keepWhatIsReplaced(unsigned long bytes)
+{
+    const long position = tell();
+    const long end = length();
+    if (m_lengthBefore < 0)
+        m_lengthBefore = end;
+    const long kept = std::min(static_cast<long>(bytes), end - position);
+    if (kept > 0) {
+        m_replaced.push_back({position, readBlock(static_cast<unsigned long>(kept))});
+        seek(position);
+    }
+}
+
+// Last write first, so that overlapping writes end with the oldest bytes.
+void TagFileStream::putBackWhatWasReplaced()
+{
+    for (auto it = m_replaced.rbegin(); it != m_replaced.rend(); ++it) {
+        seek(it->position);
+        TagLib::FileStream::writeBlock(it->bytes);
+    }
+    m_replaced.clear();
+    if (m_lengthBefore >= 0 && length() != m_lengthBefore)
+        truncate(m_lengthBefore);
 }
 
 // Appends `bytes` bytes and checks they reached the disk; a refused write is

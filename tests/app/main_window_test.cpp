@@ -424,7 +424,7 @@ TEST(MainWindow, AddButtonAddsTheChosenFilesAndUncoversTheLists)
 // A settings file the window cannot read (here a folder where the file should
 // be, or a line far longer than any setting) is named in a message at start,
 // and the window goes on with what it could read and the defaults.
-TEST(MainWindow, ASettingsFileThatCannotBeReadIsNamedAtStart)
+TEST(HostileInputWindow, ASettingsFileThatCannotBeReadIsNamedAtStart)
 {
     struct Case
     {

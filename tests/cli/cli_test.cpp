@@ -89,6 +89,13 @@ protected:
     QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 };
 
+// The cases of faults and hostile input a user may meet with korvex-cli:
+// signals, kills, limits, files that cannot be written. One group with the
+// engine's (`ctest -R HostileInput`).
+class HostileInputCli : public CliTest
+{
+};
+
 TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
 {
     const CliResult result = run({QStringLiteral("--help")});
@@ -298,7 +305,7 @@ TEST_F(CliTest, InfoDescribesEveryGoodFileAndReportsEachBadOne)
 // An output that cannot be written is bad input (status 2), found before
 // anything is converted: a name longer than a file name may be, a folder
 // that takes no file whatever its permissions say.
-TEST_F(CliTest, AnOutputThatCannotBeWrittenEndsWithStatusTwo)
+TEST_F(HostileInputCli, AnOutputThatCannotBeWrittenEndsWithStatusTwo)
 {
     const QString source = tone(QStringLiteral("in.wav"), 2.0);
     const CliResult longName = run({"join", "-o", m_out + QLatin1Char('/') + QString(256, QLatin1Char('n')), source});
@@ -325,7 +332,7 @@ TEST_F(CliTest, ProfilesListsAllFortySeven)
 // Ctrl-C, SIGTERM (timeout, kill, service managers) and SIGHUP stop alike:
 // the piece being written is closed, tagged, named and reported with what it
 // holds, and korvex-cli ends with 130.
-TEST_F(CliTest, InterruptingSignalsInRealTimeStopLikeStopAndKeepTheTaggedPartialPiece)
+TEST_F(HostileInputCli, InterruptingSignalsInRealTimeStopLikeStopAndKeepTheTaggedPartialPiece)
 {
     const QString source = m_folder.file(QStringLiteral("long.wma"));
     // Pieces long enough that the signal lands inside the first one however
@@ -362,7 +369,7 @@ TEST_F(CliTest, InterruptingSignalsInRealTimeStopLikeStopAndKeepTheTaggedPartial
 
 // A file-size limit (ulimit -f) ends the write, not the program: the piece
 // keeps what fitted as a valid, shorter file and the error names it.
-TEST_F(CliTest, AFileSizeLimitEndsTheWriteAndKeepsAValidShorterPiece)
+TEST_F(HostileInputCli, AFileSizeLimitEndsTheWriteAndKeepsAValidShorterPiece)
 {
     const QString source = tone(QStringLiteral("limited.wav"), 60);
     QProcess process;
@@ -385,9 +392,43 @@ TEST_F(CliTest, AFileSizeLimitEndsTheWriteAndKeepsAValidShorterPiece)
     EXPECT_LT(probe.output.toDouble(), 30.0) << probe.output.toStdString();
 }
 
+// The audio of the piece fits under a file-size limit, its tags do not: the
+// piece is kept complete and untagged under its final name, the error names
+// it, and the status is 1. The limit is the size of the same piece written
+// with its tags, less one byte (the encoder gives the same audio each time).
+TEST_F(HostileInputCli, TagsThatDoNotFitLeaveTheCompletePieceUntaggedAndNamed)
+{
+    const QString source = m_folder.file(QStringLiteral("titled.mp3"));
+    ASSERT_TRUE(MakeToneWithFfmpeg(source, 5, {QStringLiteral("title=Refused tags"), QStringLiteral("artist=Somebody")}));
+    const QString unlimited = m_folder.file(QStringLiteral("unlimited"));
+    const CliResult first = run({"split", "--mode", "count", "--count", "1", "-o", unlimited, source});
+    ASSERT_EQ(first.exitCode, 0) << first.errors.toStdString();
+    const qint64 taggedSize = QFileInfo(unlimited + QStringLiteral("/Refused tags_1.wma")).size();
+    ASSERT_GT(taggedSize, 0);
+
+    QProcess process;
+    process.setChildProcessModifier([taggedSize] {
+        const rlimit limit{rlim_t(taggedSize - 1), rlim_t(taggedSize - 1)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    start(process, {"split", "--mode", "count", "--count", "1", "-o", m_out, source});
+    ASSERT_TRUE(process.waitForFinished(300000));
+    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit) << "killed by the file-size signal";
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString piece = m_out + QStringLiteral("/Refused tags_1.wma");
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(errors.contains(QStringLiteral("The tags could not be written into these files; they are kept "
+                                               "without tags:\n") + piece))
+        << errors.toStdString();
+    EXPECT_EQ(outputs(m_out), QStringList{"Refused tags_1.wma"});
+    EXPECT_LT(QFileInfo(piece).size(), taggedSize);
+    EXPECT_NEAR(ProbedSeconds(piece), 5.0, 0.2);
+    EXPECT_EQ(MutagenAsfLengthAndTitle(piece), QStringLiteral("5 False"));
+}
+
 // kill -9 leaves the piece under its temporary name only; info calls it
 // incomplete, and the next run into the folder is not confused by it.
-TEST_F(CliTest, AKilledRunInRealTimeLeavesOnlyAPartFileThatInfoCallsIncomplete)
+TEST_F(HostileInputCli, AKilledRunInRealTimeLeavesOnlyAPartFileThatInfoCallsIncomplete)
 {
     const QString source = m_folder.file(QStringLiteral("long.wma"));
     ASSERT_TRUE(MakeToneWithFfmpeg(source, 900, {QStringLiteral("title=Killed")}));

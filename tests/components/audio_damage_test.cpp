@@ -55,11 +55,11 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-class DamagedSource : public ::testing::TestWithParam<const char *>
+class HostileInputDamagedSources : public ::testing::TestWithParam<const char *>
 {
 };
 
-TEST_P(DamagedSource, TruncatedCopiesNeverCrash)
+TEST_P(HostileInputDamagedSources, TruncatedCopiesNeverCrash)
 {
     TestFolder folder;
     const QString extension = QLatin1String(GetParam());
@@ -72,7 +72,7 @@ TEST_P(DamagedSource, TruncatedCopiesNeverCrash)
     }
 }
 
-TEST_P(DamagedSource, OverwrittenBytesNeverCrash)
+TEST_P(HostileInputDamagedSources, OverwrittenBytesNeverCrash)
 {
     TestFolder folder;
     const QString extension = QLatin1String(GetParam());
@@ -90,10 +90,10 @@ TEST_P(DamagedSource, OverwrittenBytesNeverCrash)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, DamagedSource,
+INSTANTIATE_TEST_SUITE_P(Formats, HostileInputDamagedSources,
                          ::testing::Values(".wma", ".mp3", ".ogg", ".flac", ".wav", ".m4a", ".opus"));
 
-TEST(NonAudio, FilesWithoutAudioRaiseAnErrorNamingThem)
+TEST(HostileInputNonAudio, FilesWithoutAudioRaiseAnErrorNamingThem)
 {
     TestFolder folder;
     const QString missing = folder.file(QStringLiteral("missing.mp3"));

@@ -38,7 +38,7 @@ void expectPublishingHolds(const QString &folder)
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"piece_1.wma"});
 }
 
-TEST(FilePublishing, ANameIsTakenOnlyWhenFreeOnTheLocalFileSystem)
+TEST(HostileInputPublishing, ANameIsTakenOnlyWhenFreeOnTheLocalFileSystem)
 {
     TestFolder folder;
     expectPublishingHolds(folder.path());
@@ -46,7 +46,7 @@ TEST(FilePublishing, ANameIsTakenOnlyWhenFreeOnTheLocalFileSystem)
 
 // FAT and exFAT (memory cards, players) know neither the non-replacing
 // rename nor hard links: the placeholder way must still never replace.
-TEST(FilePublishing, ANameIsTakenOnlyWhenFreeOnAFatStick)
+TEST(HostileInputPublishing, ANameIsTakenOnlyWhenFreeOnAFatStick)
 {
     const QString fusefat = QStandardPaths::findExecutable(QStringLiteral("fusefat"));
     const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"));
@@ -68,7 +68,7 @@ TEST(FilePublishing, ANameIsTakenOnlyWhenFreeOnAFatStick)
 
 // Temporary names say what they are, and stay within a name's 255 bytes
 // without cutting a character.
-TEST(FilePublishing, TemporaryNamesEndInPartAndFitTheNameLimit)
+TEST(HostileInputPublishing, TemporaryNamesEndInPartAndFitTheNameLimit)
 {
     EXPECT_EQ(TemporaryPathFor(QStringLiteral("/m/Song_1.wma"), 1), QStringLiteral("/m/Song_1.wma.part"));
     EXPECT_EQ(TemporaryPathFor(QStringLiteral("/m/Song_1.wma"), 3), QStringLiteral("/m/Song_1.wma.3.part"));

@@ -41,7 +41,7 @@ void damage(const QString &path, Damage how)
 // A source that shrinks, is damaged or is replaced after it was measured
 // stops the run with a message naming it and the piece it cut short; no
 // piece is filled with silence.
-class ChangedSourceTest : public EngineTest
+class HostileInputSources : public EngineTest
 {
 protected:
     // Damages `path` once `when` holds at a pump.
@@ -54,7 +54,7 @@ protected:
             }
         });
     }
-    ~ChangedSourceTest() override { SetMessagePumpHook({}); }
+    ~HostileInputSources() override { SetMessagePumpHook({}); }
 
     // Once the second piece holds a block (until then the bar shows the
     // first piece's 100%).
@@ -90,7 +90,7 @@ protected:
     bool m_damaged = false;
 };
 
-TEST_F(ChangedSourceTest, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten)
+TEST_F(HostileInputSources, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten)
 {
     const QString source = makeTone(QStringLiteral("shrinks.wav"), 16.0);
     add({source});
@@ -101,7 +101,7 @@ TEST_F(ChangedSourceTest, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten)
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"shrinks_1.wma", "shrinks_2.wma"});
 }
 
-TEST_F(ChangedSourceTest, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBack)
+TEST_F(HostileInputSources, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBack)
 {
     const QString source = makeTone(QStringLiteral("cut.flac"), 16.0);
     add({source});
@@ -114,7 +114,7 @@ TEST_F(ChangedSourceTest, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBack
 
 // Same size, same time of change: only the read itself can tell that the
 // audio stops before the measured end.
-TEST_F(ChangedSourceTest, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAudio)
+TEST_F(HostileInputSources, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAudio)
 {
     const QString source = makeTone(QStringLiteral("zeroed.flac"), 16.0);
     add({source});
@@ -126,7 +126,7 @@ TEST_F(ChangedSourceTest, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAudi
                                {"zeroed_1.wma", "zeroed_2.wma"});
 }
 
-TEST_F(ChangedSourceTest, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoined)
+TEST_F(HostileInputSources, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoined)
 {
     const QString first = makeTone(QStringLiteral("first.wav"), 4.0);
     const QString second = makeTone(QStringLiteral("second.wav"), 8.0);
@@ -145,7 +145,7 @@ TEST_F(ChangedSourceTest, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoine
 
 // The second entry is read through the resampler (22050 Hz into 44100 Hz):
 // the output ends where its audio stopped, without silence after it.
-TEST_F(ChangedSourceTest, AJoinStopsWhereAResampledEntryThatLooksUnchangedStopsGivingAudio)
+TEST_F(HostileInputSources, AJoinStopsWhereAResampledEntryThatLooksUnchangedStopsGivingAudio)
 {
     const QString first = makeTone(QStringLiteral("first.wav"), 4.0);
     const QString second = makeTone(QStringLiteral("second.flac"), 12.0, 22050);
@@ -177,7 +177,7 @@ TEST_F(ChangedSourceTest, AJoinStopsWhereAResampledEntryThatLooksUnchangedStopsG
 
 // The stamp is the one taken when the file was added: a source replaced
 // between adding and starting stops the run before anything is written.
-TEST_F(ChangedSourceTest, ASourceReplacedAfterItWasAddedStopsTheRunBeforeAnythingIsWritten)
+TEST_F(HostileInputSources, ASourceReplacedAfterItWasAddedStopsTheRunBeforeAnythingIsWritten)
 {
     const QString source = makeTone(QStringLiteral("replaced.wav"), 12.0);
     add({source});
@@ -191,7 +191,7 @@ TEST_F(ChangedSourceTest, ASourceReplacedAfterItWasAddedStopsTheRunBeforeAnythin
     EXPECT_TRUE(outputNames().isEmpty()) << outputNames().join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(ChangedSourceTest, ASourceDamagedInPlaceAfterItWasAddedStopsTheRunBeforeAnythingIsWritten)
+TEST_F(HostileInputSources, ASourceDamagedInPlaceAfterItWasAddedStopsTheRunBeforeAnythingIsWritten)
 {
     const QString source = makeTone(QStringLiteral("damaged.flac"), 12.0);
     add({source});
@@ -206,7 +206,7 @@ TEST_F(ChangedSourceTest, ASourceDamagedInPlaceAfterItWasAddedStopsTheRunBeforeA
     EXPECT_TRUE(outputNames().isEmpty()) << outputNames().join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(ChangedSourceTest, ALaterJoinEntryReplacedAfterItWasAddedStopsTheJoinBeforeAnythingIsWritten)
+TEST_F(HostileInputSources, ALaterJoinEntryReplacedAfterItWasAddedStopsTheJoinBeforeAnythingIsWritten)
 {
     const QString other = makeTone(QStringLiteral("other.wav"), 3.0);
     const QString source = makeTone(QStringLiteral("replaced.wav"), 12.0);

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int Rate = 44100;
 
-class ExclusiveOutputTest : public EngineTest
+class HostileInputOutputs : public EngineTest
 {
 protected:
     // Runs `during` once, while the first output is being written.
@@ -41,7 +41,7 @@ protected:
 
 // While a piece is written only its temporary name is in the folder; a name
 // a user sees is always a finished file.
-TEST_F(ExclusiveOutputTest, APieceIsWrittenUnderATemporaryNameAndNamedWhenComplete)
+TEST_F(HostileInputOutputs, APieceIsWrittenUnderATemporaryNameAndNamedWhenComplete)
 {
     add({makeTone(QStringLiteral("song.wav"), 6.0)});
     QStringList seen;
@@ -54,7 +54,7 @@ TEST_F(ExclusiveOutputTest, APieceIsWrittenUnderATemporaryNameAndNamedWhenComple
 
 // Another run (or program) takes the piece's name while it is written: that
 // file is left as it is and the piece takes the next free name.
-TEST_F(ExclusiveOutputTest, ANameTakenMeanwhileIsNeverReplaced)
+TEST_F(HostileInputOutputs, ANameTakenMeanwhileIsNeverReplaced)
 {
     add({makeTone(QStringLiteral("song.wav"), 3.0)});
     const QByteArray theirs("another run's finished piece");
@@ -69,7 +69,7 @@ TEST_F(ExclusiveOutputTest, ANameTakenMeanwhileIsNeverReplaced)
 
 // Leftovers of a killed run (its temporary file, an empty placeholder) do
 // not confuse the next run and are not touched by it.
-TEST_F(ExclusiveOutputTest, LeftoversOfAKilledRunStayAsTheyAre)
+TEST_F(HostileInputOutputs, LeftoversOfAKilledRunStayAsTheyAre)
 {
     add({makeTone(QStringLiteral("song.wav"), 2.0)});
     ASSERT_TRUE(writeTextFile(output(QStringLiteral("song_1.wma.part")), QByteArray("half a header")));
@@ -83,7 +83,7 @@ TEST_F(ExclusiveOutputTest, LeftoversOfAKilledRunStayAsTheyAre)
 // A join whose new output name was taken while it ran refuses to replace
 // it: the joined audio stays under its temporary name, which the message
 // names along with the file it did not replace.
-TEST_F(ExclusiveOutputTest, AJoinDoesNotReplaceAFileCreatedWhileItRan)
+TEST_F(HostileInputOutputs, AJoinDoesNotReplaceAFileCreatedWhileItRan)
 {
     add({makeTone(QStringLiteral("a.wav"), 2.0), makeTone(QStringLiteral("b.wav"), 2.0)});
     settings().SplitMode = split_mode::Time;
@@ -102,7 +102,7 @@ TEST_F(ExclusiveOutputTest, AJoinDoesNotReplaceAFileCreatedWhileItRan)
 
 // A join into a file the user chose to replace replaces it, and only once
 // the joined file is complete.
-TEST_F(ExclusiveOutputTest, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
+TEST_F(HostileInputOutputs, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
 {
     add({makeTone(QStringLiteral("a.wav"), 2.0)});
     settings().SplitMode = split_mode::Time;
@@ -119,7 +119,7 @@ TEST_F(ExclusiveOutputTest, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
 
 // A folder that takes no file: the error names the piece that was being
 // created, not the fallback name.
-TEST_F(ExclusiveOutputTest, AnUnwritableFolderIsReportedWithThePiecesOwnName)
+TEST_F(HostileInputOutputs, AnUnwritableFolderIsReportedWithThePiecesOwnName)
 {
     add({makeTone(QStringLiteral("victory.wav"), 2.0)});
     bench().jobs.fileModel()->setCaption(0, QStringLiteral("Victory"));

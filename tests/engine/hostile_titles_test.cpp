@@ -11,7 +11,7 @@ using namespace korvex::test;
 
 namespace {
 
-class HostileTitles : public EngineTest
+class HostileInputTitles : public EngineTest
 {
 protected:
     // The name the first piece of a row with this caption gets, made on disk
@@ -37,7 +37,7 @@ protected:
 // No title leads out of the folder, hides a piece or puts a control
 // character into a name; a title of dots and blanks gives way to the
 // source's name, and a long one is shortened instead of dropped.
-TEST_F(HostileTitles, NamesStayVisibleInsideTheFolderAndWithinTheNameLimit)
+TEST_F(HostileInputTitles, NamesStayVisibleInsideTheFolderAndWithinTheNameLimit)
 {
     EXPECT_EQ(firstPiece(QStringLiteral("../../etc/x")), QStringLiteral("etcx_1.wma"));
     EXPECT_EQ(firstPiece(QStringLiteral("..")), QStringLiteral("take_1.wma"));
@@ -60,7 +60,7 @@ TEST_F(HostileTitles, NamesStayVisibleInsideTheFolderAndWithinTheNameLimit)
 
 // The tag record keeps the title as the source wrote it: only captions and
 // names are cleaned.
-TEST_F(HostileTitles, PiecesCarryTheTitleAsWritten)
+TEST_F(HostileInputTitles, PiecesCarryTheTitleAsWritten)
 {
     const QString title = QStringLiteral("Live: Part 1/2");
     const QString mp3 = m_folder.file(QStringLiteral("live.mp3"));  // Ogg: tests/joblist

@@ -146,7 +146,7 @@ TEST(SettingsFile, RefusesAValueThatWouldBreakIntoSeveralLines)
 // A settings file that cannot be opened, or holds a line longer than any
 // setting, is read as far as it can be and says so; the long line costs no
 // more than its bytes on disk.
-TEST(SettingsFileProblems, AnUnreadableFileOrAnOverlongLineIsSaid)
+TEST(HostileInputSettingsFile, AnUnreadableFileOrAnOverlongLineIsSaid)
 {
     korvex::test::TestFolder folder;
     const QString path = folder.file(QStringLiteral("Korvex.ini"));

@@ -110,4 +110,20 @@ QString RunMutagen(const QString &script, const QString &path)
     return RunTool(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path}).output;
 }
 
+double ProbedSeconds(const QString &path)
+{
+    return RunTool(QStringLiteral("ffprobe"),
+                   {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path})
+        .output.toDouble();
+}
+
+QString MutagenAsfLengthAndTitle(const QString &path)
+{
+    return RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                     "f = ASF(sys.argv[1])\n"
+                                     "print(round(f.info.length), 'Title' in f.tags)\n"),
+                      path)
+        .trimmed();
+}
+
 } // namespace korvex::test

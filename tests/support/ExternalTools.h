@@ -27,4 +27,11 @@ bool MakeToneWithFfmpeg(const QString &path, double seconds, const QStringList &
 // script as sys.argv[1]. Returns the script's standard output.
 QString RunMutagen(const QString &script, const QString &path);
 
+// The duration ffprobe reads from a file's container, in seconds; 0 when it
+// reads none.
+double ProbedSeconds(const QString &path);
+// What mutagen reads of an ASF file: its length in whole seconds and whether
+// it holds a Title ("5 False"); empty when mutagen cannot read its header.
+QString MutagenAsfLengthAndTitle(const QString &path);
+
 } // namespace korvex::test

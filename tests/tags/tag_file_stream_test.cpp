@@ -91,6 +91,8 @@ TEST(TagFileStream, InsertsGiveTheSameBytesAsAReplaceInMemory)
 
 // A disk that cannot take the longer file leaves the file exactly as it was
 // and the stream says so; TagLib's own insert would have moved half of it.
+// What the save wrote in place before the insert (ASF: the header's size and
+// object count) is put back, and nothing written after it reaches the file.
 TEST(TagFileStream, AFullDiskLeavesTheFileUntouched)
 {
     TestFolder folder;
@@ -107,8 +109,13 @@ TEST(TagFileStream, AFullDiskLeavesTheFileUntouched)
     bool refused = false;
     {
         TagFileStream stream(QFile::encodeName(path).constData(), 4096);
-        stream.insert(toTagLib(randomBytes(5000, 3)), 0, 200);
+        stream.seek(16);
+        stream.writeBlock(toTagLib(QByteArrayLiteral("new size")));
+        stream.writeBlock(toTagLib(QByteArrayLiteral("count")));
+        stream.insert(toTagLib(randomBytes(5000, 3)), 30, 200);
         refused = stream.refusedToGrow();
+        stream.seek(100);
+        stream.writeBlock(toTagLib(QByteArrayLiteral("written after the refusal")));
     }
     setrlimit(RLIMIT_FSIZE, &previous);
 
