@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace korvex {
 
@@ -67,6 +68,7 @@ QStringList SettingsFile::readLines() const
     }
     QStringList lines;
     bool skipped = false;
+    bool notText = false;
     while (!file.atEnd()) {
         QByteArray line = file.readLine(LongestLine + 2);
         if (!line.endsWith('\n') && !file.atEnd()) {
@@ -80,12 +82,24 @@ QStringList SettingsFile::readLines() const
             line.chop(line.endsWith("\r\n") ? 2 : 1);
         if (lines.isEmpty() && line.startsWith("\xEF\xBB\xBF"))
             line.remove(0, 3);
-        lines.append(QString::fromUtf8(line));
+        // A damaged file (binary junk, another encoding) is read as far as it
+        // is text; a line that is not goes, and a blank keeps the line count.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(line);
+        if (utf8.hasError() || line.contains('\0')) {
+            notText = true;
+            text.clear();
+        }
+        lines.append(text);
     }
     if (skipped)
         m_readProblem = QStringLiteral("The settings file %1 holds lines longer than %2 KiB, which were skipped; "
                                        "the defaults are used for what they held.")
                             .arg(m_fileName).arg(LongestLine / 1024);
+    else if (notText)
+        m_readProblem = QStringLiteral("The settings file %1 holds lines that are not UTF-8 text, which were "
+                                       "skipped; the defaults are used for what they held.")
+                            .arg(m_fileName);
     return lines;
 }
 

@@ -160,6 +160,15 @@ TEST(HostileInputSettingsFile, AnUnreadableFileOrAnOverlongLineIsSaid)
     EXPECT_EQ(settings.readInteger(QStringLiteral("wma"), QStringLiteral("format"), 9), 3);
     EXPECT_TRUE(settings.readProblem().contains(QStringLiteral("longer than 64 KiB"))) << settings.readProblem().toStdString();
 
+    // binary junk between the lines: what is text is read, the rest is said
+    ASSERT_TRUE(korvex::test::writeTextFile(
+        path, QByteArray("[Main]\nJunk=\xff\xfe\x01\nMore=a\0b\nDir=/still/\n[wma]\nformat=4\n", 52)));
+    EXPECT_EQ(settings.readString(QStringLiteral("Main"), QStringLiteral("Dir"), QString()), "/still/");
+    EXPECT_EQ(settings.readString(QStringLiteral("Main"), QStringLiteral("More"), QStringLiteral("def")), "def");
+    EXPECT_EQ(settings.readInteger(QStringLiteral("wma"), QStringLiteral("format"), 9), 4);
+    EXPECT_TRUE(settings.readProblem().contains(path + QStringLiteral(" holds lines that are not UTF-8 text")))
+        << settings.readProblem().toStdString();
+
     QFile::remove(path);
     ASSERT_TRUE(QDir().mkpath(path));  // a folder where the file should be
     EXPECT_EQ(settings.readInteger(QStringLiteral("wma"), QStringLiteral("format"), 9), 9);
