@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <utility>
+
 namespace korvex {
 
 SettingsFile::SettingsFile(const QString &fileName)
@@ -55,31 +57,54 @@ void SettingsFile::writeString(const QString &section, const QString &key, const
     writeLines(lines);
 }
 
-QStringList SettingsFile::readLines() const
+namespace {
+
+// Splits what is read into lines as it comes, in large chunks: a damaged file
+// of huge lines costs one pass over its bytes, and no more memory than the
+// longest line kept.
+class LineSplitter
 {
-    m_readProblem.clear();
-    QFile file(m_fileName);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readProblem = QStringLiteral("The settings file %1 could not be read (%2); the defaults are used.")
-                            .arg(m_fileName, file.errorString());
-        return {};
-    }
-    QStringList lines;
-    bool skipped = false;
-    bool notText = false;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine(LongestLine + 2);
-        if (!line.endsWith('\n') && !file.atEnd()) {
-            // the rest of an overlong line goes unread
-            skipped = true;
-            while (!file.atEnd() && !file.readLine(LongestLine).endsWith('\n')) {
+public:
+    void feed(const QByteArray &chunk)
+    {
+        qsizetype from = 0;
+        while (from < chunk.size()) {
+            const qsizetype newline = chunk.indexOf('\n', from);
+            const qsizetype end = newline < 0 ? chunk.size() : newline;
+            if (!m_overlong && m_line.size() + (end - from) > SettingsFile::LongestLine + 1) {
+                m_overlong = true;
+                m_line.clear();
             }
-            continue;
+            if (!m_overlong)
+                m_line.append(chunk.constData() + from, end - from);
+            if (newline < 0)
+                return;
+            endLine();
+            from = newline + 1;
         }
-        if (line.endsWith('\n'))
-            line.chop(line.endsWith("\r\n") ? 2 : 1);
+    }
+    // The last line needs no line break.
+    void finish()
+    {
+        if (!m_line.isEmpty() || m_overlong)
+            endLine();
+    }
+
+    QStringList lines;
+    bool skipped = false;  // lines longer than LongestLine
+    bool notText = false;  // lines that are not UTF-8 text
+
+private:
+    void endLine()
+    {
+        if (m_overlong) {
+            skipped = true;
+            m_overlong = false;
+            return;
+        }
+        QByteArray line = std::exchange(m_line, {});
+        if (line.endsWith('\r'))
+            line.chop(1);
         if (lines.isEmpty() && line.startsWith("\xEF\xBB\xBF"))
             line.remove(0, 3);
         // A damaged file (binary junk, another encoding) is read as far as it
@@ -92,15 +117,39 @@ QStringList SettingsFile::readLines() const
         }
         lines.append(text);
     }
-    if (skipped)
+
+    QByteArray m_line;
+    bool m_overlong = false;
+};
+
+constexpr qint64 ReadChunk = 1 << 20;
+
+} // namespace
+
+QStringList SettingsFile::readLines() const
+{
+    m_readProblem.clear();
+    QFile file(m_fileName);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        m_readProblem = QStringLiteral("The settings file %1 could not be read (%2); the defaults are used.")
+                            .arg(m_fileName, file.errorString());
+        return {};
+    }
+    LineSplitter splitter;
+    for (QByteArray chunk = file.read(ReadChunk); !chunk.isEmpty(); chunk = file.read(ReadChunk))
+        splitter.feed(chunk);
+    splitter.finish();
+    if (splitter.skipped)
         m_readProblem = QStringLiteral("The settings file %1 holds lines longer than %2 KiB, which were skipped; "
                                        "the defaults are used for what they held.")
                             .arg(m_fileName).arg(LongestLine / 1024);
-    else if (notText)
+    else if (splitter.notText)
         m_readProblem = QStringLiteral("The settings file %1 holds lines that are not UTF-8 text, which were "
                                        "skipped; the defaults are used for what they held.")
                             .arg(m_fileName);
-    return lines;
+    return splitter.lines;
 }
 
 void SettingsFile::writeLines(const QStringList &lines) const
