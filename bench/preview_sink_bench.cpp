@@ -149,7 +149,9 @@ QString listed(const QList<double> &values)
 // The sink's clock against this process's: the recording's frame n was
 // made at origin + n / Rate. The recorder hands frames over late, by its
 // latency and by however long a loaded machine keeps it waiting, never
-// early: the smallest lag seen, sampled every 10 ms, is the best origin.
+// early: the smallest lag seen near a moment, sampled every 10 ms, is the
+// best origin there. Near, as a recorder kept waiting long enough loses
+// frames, and the origin moves on by what it lost.
 class SinkClock
 {
 public:
@@ -161,21 +163,32 @@ public:
     }
 
     qint64 nowNs() const { return m_clock.nsecsElapsed(); }
-    // The recording's frame made at `ns`, by the best origin so far.
-    qint64 frameAt(qint64 ns) const { return (ns - m_originNs) * Rate / 1000000000; }
+    // The recording's frame made at `ns`, by the origins seen within two
+    // seconds of it.
+    qint64 frameAt(qint64 ns) const
+    {
+        constexpr qint64 NearNs = 2000000000;
+        qint64 origin = std::numeric_limits<qint64>::max();
+        for (const auto &[when, seenOrigin] : m_origins) {
+            if (when >= ns - NearNs && when <= ns + NearNs)
+                origin = std::min(origin, seenOrigin);
+        }
+        return origin == std::numeric_limits<qint64>::max() ? -1 : (ns - origin) * Rate / 1000000000;
+    }
 
 private:
     void sample()
     {
         const qint64 frames = m_sink.recordedFrames();
+        const qint64 now = m_clock.nsecsElapsed();
         if (frames > 0)
-            m_originNs = std::min(m_originNs, m_clock.nsecsElapsed() - frames * 1000000000 / Rate);
+            m_origins.append({now, now - frames * 1000000000 / Rate});
     }
 
     const PulseNullSink &m_sink;
     QElapsedTimer m_clock;
     QTimer m_sampler;
-    qint64 m_originNs = std::numeric_limits<qint64>::max();
+    QList<std::pair<qint64, qint64>> m_origins;  // (when, the origin it gave)
 };
 
 // A stretch of playback that one click started, in this process's clock.
