@@ -16,6 +16,7 @@ TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   dbus-bin at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils lintian
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
+PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) debootstrap ffmpeg
 
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -28,7 +29,8 @@ CCACHE := $(shell command -v ccache 2>/dev/null)
 LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 PREFIX ?= /usr/local
 
-.PHONY: run test configure-test tsan build install package bench fuzz deps-run deps-test deps-package deps-fuzz deps-tsan clean
+.PHONY: run test configure-test tsan build install package package-check bench fuzz deps-run deps-test deps-package \
+  deps-package-check deps-fuzz deps-tsan clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -56,6 +58,9 @@ deps-test:
 deps-package:
 	$(call install_missing,$(PACKAGE_PACKAGES))
 
+deps-package-check:
+	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
+
 deps-fuzz:
 	$(call install_missing,$(FUZZ_PACKAGES))
 
@@ -77,6 +82,12 @@ install: build
 package: deps-package build
 	cd $(RELEASE_DIR) && cpack -G DEB
 	@ls -1 $(RELEASE_DIR)/korvex_*.deb
+
+# The package installed into a clean minimal Debian 12 (debootstrap, as
+# root, with the network to the Debian mirror), used there and removed
+# again: see tests/package-check. Not part of `make test`: it takes minutes.
+package-check: deps-package-check package
+	tests/package-check "$$(ls -1t $(RELEASE_DIR)/korvex_*.deb | head -n 1)" build/package-check
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \

@@ -6,6 +6,7 @@
 // display, the meter of the gaps between timer ticks on the window thread,
 // and the verdict words.
 #include "app/Application.h"
+#include "app/WaveformView.h"
 #include "components/Seams.h"
 
 #include <QCoreApplication>
@@ -13,10 +14,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace korvex::bench {
 
@@ -80,6 +83,43 @@ struct BenchWindow
     KorvexWindows windows;
 };
 
+// Until the waveform of the current entry is complete (it is scanned on a
+// thread of its own once the entry is chosen, and a one-hour file keeps a
+// core busy for seconds): the seconds it took, -1 after `timeoutMs`.
+inline double waitForWaveform(Tfm_main &main, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!main.waveformView()->source().current().complete) {
+        if (clock.elapsed() > timeoutMs)
+            return -1;
+        runEventLoopFor(50);
+    }
+    return double(clock.elapsed()) / 1000.0;
+}
+
+// A settings folder of the bench's own, so that no user's settings are read
+// or written; made before the window.
+class PrivateSettings
+{
+public:
+    PrivateSettings() { qputenv("XDG_CONFIG_HOME", m_folder.path().toLocal8Bit()); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// The application's arguments after the program's name, at least `needed`
+// of them; empty after printing `usage` when there are fewer.
+inline QStringList benchArguments(int needed, const char *usage)
+{
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() >= needed)
+        return args;
+    std::fprintf(stderr, "usage: %s\n", usage);
+    return {};
+}
+
 // Before the application object: without a display the window is drawn
 // offscreen, as it would be on one.
 inline void offscreenWithoutDisplay()
@@ -124,6 +164,15 @@ private:
     QElapsedTimer m_sinceTick;
     qint64 m_largestNs = 0;
 };
+
+// The process's CPU time so far, all its threads, in seconds.
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 inline const char *verdict(bool met)
 {

@@ -7,7 +7,9 @@
 //   - the time from the click on "play" to the first block handed to the
 //     player, from the start and from the middle of the file, and from a
 //     release of the slider to the first block after the seek;
-//   - over SECONDS (default 30) of playback: the largest gap between the
+//   - once the waveform of the file is complete (its scan keeps a core busy
+//     for seconds after the file is chosen, playing or not),
+//     over SECONDS (default 30) of playback: the largest gap between the
 //     ticks of a 10 ms timer on the window's event loop, the process's CPU
 //     time as a share of one core, and its resident memory against the idle
 //     window's.
@@ -18,12 +20,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace korvex;
@@ -40,14 +40,6 @@ double residentMiB()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // Milliseconds from the action to the next block the player is handed.
@@ -76,16 +68,13 @@ double untilNextBlock(PreviewPlayer &player, const std::function<void()> &action
 int main(int argc, char **argv)
 {
     offscreenWithoutDisplay();
-    QTemporaryDir config;  // no user's settings are read or written
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    PrivateSettings settings;
     QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: korvex-preview-bench FILE [SECONDS]\n");
+    const QStringList args = benchArguments(1, "korvex-preview-bench FILE [SECONDS]");
+    if (args.isEmpty())
         return 2;
-    }
-    const QString file = args[1];
-    const int seconds = args.size() > 2 ? args[2].toInt() : 30;
+    const QString file = args[0];
+    const int seconds = args.size() > 1 ? args[1].toInt() : 30;
 
     BenchWindow window({file});
     Tfm_main &main = window.main();
@@ -99,6 +88,9 @@ int main(int argc, char **argv)
         return 1;
     main.jobList().selectFileRow(0);
     main.jobEditor().lvClick();
+    // The waveform's scan is the entry's, not the preview's: it is done
+    // before anything is measured.
+    const double waveformS = waitForWaveform(main, 120000);
     const double addedMiB = residentMiB();
 
     PreviewPlayer &player = main.previewPlayer();
@@ -150,6 +142,7 @@ int main(int argc, char **argv)
                                                                 ? QStringLiteral("no audio driver")
                                                                 : "audio driver " + main.AudioPlayer21.driverName()));
     std::printf("  adding (measuring) the file        %8.2f s\n", addS);
+    std::printf("  its waveform complete after        %8.2f s (before the measurements)\n", waveformS);
     const auto list = [](const QList<double> &values) {
         QStringList texts;
         for (const double value : values)

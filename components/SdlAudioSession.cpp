@@ -1,49 +1,44 @@
 #include "components/SdlAudioSession.h"
 
+#include "components/SerialWorker.h"
+
 #include <QHash>
 
-#include <future>
-#include <list>
 #include <mutex>
 
 namespace korvex::sdl_audio {
 
 namespace {
 
-// Everything below is guarded by sessionMutex.
+// Guarded by sessionMutex.
 std::mutex sessionMutex;
 int sessionUsers = 0;
 int openDevices = 0;            // open or still closing in the background
 QHash<QString, QString> chosen; // a driver list, joined, to the driver that worked
-std::list<std::future<void>> backgroundWork;
+
+// The probes and the closes, one at a time on the worker's own thread: its
+// queue is touched only under the worker's own lock, which may be taken
+// with sessionMutex held but never the other way round (a job takes
+// sessionMutex itself, and nobody waits for the worker holding it). Made at
+// the first use, so a program that plays nothing starts no thread; it goes
+// at exit, after the work handed to it.
+SerialWorker &background()
+{
+    static SerialWorker worker;
+    return worker;
+}
 
 QString listKey(const QStringList &drivers)
 {
     return drivers.join(QLatin1Char('\n'));
 }
 
-void dropFinishedWork()
-{
-    backgroundWork.remove_if([](const std::future<void> &work) {
-        return work.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    });
-}
-
-void runInBackground(std::function<void()> work)
-{
-    dropFinishedWork();
-    backgroundWork.push_back(std::async(std::launch::async, std::move(work)));
-}
-
 // With the lock held on entry and on return; the background work takes it
 // when it ends.
 void waitForBackgroundWork(std::unique_lock<std::mutex> &lock)
 {
-    std::list<std::future<void>> pending;
-    pending.swap(backgroundWork);
     lock.unlock();
-    for (std::future<void> &work : pending)
-        work.wait();
+    background().waitUntilIdle();
     lock.lock();
 }
 
@@ -81,7 +76,7 @@ void closeNow(SDL_AudioDeviceID device)
 void closeLater(SDL_AudioDeviceID device)
 {
     SDL_PauseAudioDevice(device, 1);
-    runInBackground([device] { closeNow(device); });
+    background().post([device] { closeNow(device); });
 }
 
 void silence(void *, Uint8 *stream, int bytes)
@@ -139,7 +134,7 @@ void ChooseDriverSoon(const QStringList &drivers)
     std::lock_guard lock(sessionMutex);
     if (chosen.contains(listKey(drivers)))
         return;
-    runInBackground([drivers] {
+    background().post([drivers] {
         std::lock_guard lock(sessionMutex);
         probe(drivers);
     });
@@ -161,7 +156,7 @@ SDL_AudioDeviceID OpenDevice(const QStringList &drivers, const SDL_AudioSpec &wa
         return device;
     // Drivers with a single device (dummy among them) refuse a second one
     // while the last is still closing.
-    if (!backgroundWork.empty()) {
+    if (!background().idle()) {
         waitForBackgroundWork(lock);
         if (const SDL_AudioDeviceID device = openOn(first, want))
             return device;

@@ -7,9 +7,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <csignal>
 #include <cstring>
-#include <sys/prctl.h>
 #include <functional>
 
 namespace korvex::test {
@@ -37,15 +35,8 @@ PulseNullSink::PulseNullSink() = default;
 
 PulseNullSink::~PulseNullSink()
 {
-    for (QProcess *process : {&m_recorder, &m_server}) {
-        if (process->state() == QProcess::NotRunning)
-            continue;
-        process->terminate();
-        if (!process->waitForFinished(5000)) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    }
+    m_recorder.stop();
+    m_server.stop();
 }
 
 QString PulseNullSink::start()
@@ -61,37 +52,27 @@ QString PulseNullSink::start()
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.insert(QStringLiteral("HOME"), m_runtime.path());
     environment.remove(QStringLiteral("PULSE_SERVER"));
-    m_server.setProcessEnvironment(environment);
-    // The server must never outlive a test that dies (a sanitizer halts it):
-    // it goes with its parent, and holds none of the test's output pipes,
-    // which the test runner waits on.
-    m_server.setStandardOutputFile(QProcess::nullDevice());
-    m_server.setStandardErrorFile(QProcess::nullDevice());
-    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // -n: no default configuration, only these two modules. As root the
-    // server warns and runs.
-    m_server.start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                    QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
-                    QStringLiteral("-L"),
-                    QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le")
-                        .arg(QLatin1String(SinkName)).arg(Rate).arg(Channels),
-                    QStringLiteral("-L"),
-                    QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)});
-    if (!m_server.waitForStarted(5000))
-        return QStringLiteral("pulseaudio did not start: %1").arg(m_server.errorString());
-    if (!waitUntil([&] { return QFileInfo::exists(socket) || m_server.state() == QProcess::NotRunning; }, 10000)
-        || m_server.state() == QProcess::NotRunning)
+    // server warns and runs. It never outlives the test (see SpawnedProcess).
+    if (!m_server.start(QStringLiteral("pulseaudio"),
+                        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                         QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
+                         QStringLiteral("-L"),
+                         QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le")
+                             .arg(QLatin1String(SinkName)).arg(Rate).arg(Channels),
+                         QStringLiteral("-L"),
+                         QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)},
+                        environment))
+        return QStringLiteral("pulseaudio did not start");
+    if (!waitUntil([&] { return QFileInfo::exists(socket) || !m_server.running(); }, 10000) || !m_server.running())
         return QStringLiteral("pulseaudio did not come up");
     const QByteArray server = "unix:" + socket.toLocal8Bit();
     environment.insert(QStringLiteral("PULSE_SERVER"), QString::fromLocal8Bit(server));
-    m_recorder.setProcessEnvironment(environment);
+    m_environment = environment;
     // The socket is there before the server answers on it.
     const auto answers = [&environment] {
-        QProcess info;
-        info.setProcessEnvironment(environment);
-        info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-        return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+        SpawnedProcess info;
+        return info.start(QStringLiteral("pactl"), {QStringLiteral("info")}, environment) && info.waitForExit(5000) == 0;
     };
     if (!waitUntil(answers, 10000))
         return QStringLiteral("pulseaudio does not answer");
@@ -102,18 +83,22 @@ QString PulseNullSink::start()
 bool PulseNullSink::startRecording()
 {
     m_recording = m_runtime.filePath(QStringLiteral("monitor.raw"));
-    m_recorder.setStandardOutputFile(m_recording);
-    m_recorder.setProcessChannelMode(QProcess::SeparateChannels);
-    m_recorder.start(QStringLiteral("parec"),
-                     {QStringLiteral("--device=%1.monitor").arg(QLatin1String(SinkName)), QStringLiteral("--raw"),
-                      QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
-                      QStringLiteral("--channels=%1").arg(Channels), QStringLiteral("--latency-msec=20")});
-    return m_recorder.waitForStarted(5000) && recordFurther(Rate / 10, 10000);
+    return m_recorder.start(QStringLiteral("parec"),
+                            {QStringLiteral("--device=%1.monitor").arg(QLatin1String(SinkName)), QStringLiteral("--raw"),
+                             QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
+                             QStringLiteral("--channels=%1").arg(Channels), QStringLiteral("--latency-msec=20")},
+                            m_environment, m_recording)
+        && recordFurther(Rate / 10, 10000);
 }
 
 qint64 PulseNullSink::recordedBytes() const
 {
     return QFileInfo(m_recording).size();
+}
+
+qint64 PulseNullSink::recordedFrames() const
+{
+    return recordedBytes() / (Channels * qint64(sizeof(float)));
 }
 
 bool PulseNullSink::recordFurther(qint64 frames, int timeoutMs)
@@ -124,8 +109,7 @@ bool PulseNullSink::recordFurther(qint64 frames, int timeoutMs)
 
 QList<float> PulseNullSink::stopRecording()
 {
-    m_recorder.terminate();
-    m_recorder.waitForFinished(5000);
+    m_recorder.stop();
     QFile file(m_recording);
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "support/SpawnedProcess.h"
+
 #include <QList>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,13 +31,16 @@ public:
     bool recordFurther(qint64 frames, int timeoutMs);
     // Ends the recording and returns it, interleaved.
     QList<float> stopRecording();
+    // Frames recorded so far: the sink's clock, a recorder's latency late.
+    qint64 recordedFrames() const;
 
 private:
     qint64 recordedBytes() const;
 
     QTemporaryDir m_runtime;
-    QProcess m_server;
-    QProcess m_recorder;
+    SpawnedProcess m_server;
+    SpawnedProcess m_recorder;
+    QProcessEnvironment m_environment;
     QString m_recording;
 };
 
