@@ -51,7 +51,8 @@ QList<Segment> AdjustedCuts(const QList<Segment> &plan, qint64 adjustMs, const P
     return adjusted;
 }
 
-QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings)
+QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings,
+                             const std::function<bool()> &stopped)
 {
     const int rate = reader.sampleRate();
     const int channels = reader.channelCount();
@@ -68,6 +69,8 @@ QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSet
     reader.seek(first, 3);
     LevelGate gate(rate, channels, settings);
     for (qint64 done = 0; done < last - first;) {
+        if (stopped && stopped())
+            break;
         const SampleArray block = reader.readBlock(qMin(BlockFrames, last - first - done));
         if (block.isEmpty())
             break;

@@ -24,8 +24,10 @@ QList<Segment> AdjustedCuts(const QList<Segment> &plan, qint64 adjustMs, const P
 // The cut points (at settings.Offset) of the pauses that lie wholly within
 // twice settings.AdjustMs either side of `cutMs`, scanned from an open
 // reader: only that stretch of the file is read, with the same level gate
-// Find Silences uses.
-QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings);
+// Find Silences uses. `stopped`, when given, is asked between blocks and
+// ends the scan early (what was found so far is returned).
+QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings,
+                             const std::function<bool()> &stopped = {});
 
 // AdjustedCuts over a source open in `reader`; the plan itself when
 // settings.AdjustMs is 0. The reader's position is left anywhere.
