@@ -12,10 +12,10 @@
 //   korvex-bench scans SRC CLI                 overview and silence scan, each
 //                                              beside the ffmpeg command doing
 //                                              the same reading
-//   korvex-bench adjustscan FILE               the pause scan of a 60 s time
-//                                              plan with Adjust 2 s on its
-//                                              worker, with the longest gap of
-//                                              the event loop meanwhile
+//   korvex-bench adjustscan FILE [REACH]       the pause scan of a 60 s time
+//                                              plan with Adjust REACH s (2) on
+//                                              its worker, with the longest gap
+//                                              of the event loop meanwhile
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
 #include "components/WaveformSource.h"
@@ -231,17 +231,17 @@ int overview(const QString &path)
     return done.complete ? 0 : 1;
 }
 
-// What selecting a file with [Function] Adjust 2 starts in time mode with
+// What selecting a file with [Function] Adjust starts in time mode with
 // 60 s pieces: the scan around every cut, on the scanner's worker, timed
 // from the request to its report on this thread.
-int adjustScan(const QString &path)
+int adjustScan(const QString &path, int reachSeconds)
 {
     AudioFile probe;
     probe.openForRead(path, 0, 1);
     const QList<Segment> plan = timePlan(probe.duration(), 60);
     probe.close();
     SilenceSettings silence;
-    silence.AdjustMs = 2000;
+    silence.AdjustMs = reachSeconds * 1000LL;
     const AdjustRequest request = AdjustRequest::of(path, plan, silence);
     AdjustScanner scanner;
     QElapsedTimer sinceTick;
@@ -260,8 +260,9 @@ int adjustScan(const QString &path)
     int movedCuts = 0;
     for (qsizetype k = 1; moved && k < plan.size(); ++k)
         movedCuts += moved->plan.at(k).Begin != plan.at(k).Begin ? 1 : 0;
-    std::printf("  adjust scan: %lld cuts (%lld moved) in %.2f s on the worker; longest event-loop gap %lld ms\n",
-                static_cast<long long>(plan.size() - 1), static_cast<long long>(movedCuts),
+    std::printf("  adjust scan within %d s: %lld cuts (%lld moved) in %.2f s on the worker; longest event-loop gap "
+                "%lld ms\n",
+                reachSeconds, static_cast<long long>(plan.size() - 1), static_cast<long long>(movedCuts),
                 double(clock.nsecsElapsed()) / 1e9, static_cast<long long>(longestGapMs));
     return moved && moved->failure.isEmpty() ? 0 : 1;
 }
@@ -308,7 +309,7 @@ int scans(const QString &self, const QString &source, const QString &cli)
 int usage()
 {
     std::fprintf(stderr, "usage: korvex-bench transcode SRC DST [PROFILE] | seeks FILE [COUNT] | compare SRC DIR"
-                         " | overview FILE | scans SRC CLI | adjustscan FILE\n");
+                         " | overview FILE | scans SRC CLI | adjustscan FILE [REACH]\n");
     return 2;
 }
 
@@ -331,7 +332,7 @@ int main(int argc, char **argv)
         if (args.size() >= 3 && args[1] == QLatin1String("overview"))
             return overview(args[2]);
         if (args.size() >= 3 && args[1] == QLatin1String("adjustscan"))
-            return adjustScan(args[2]);
+            return adjustScan(args[2], args.size() > 3 ? args[3].toInt() : 2);
         if (args.size() >= 4 && args[1] == QLatin1String("scans"))
             return scans(QCoreApplication::applicationFilePath(), args[2], args[3]);
     } catch (const KorvexError &error) {

@@ -123,16 +123,10 @@ void AdjustScanner::workerLoop()
 MovedPlan AdjustScanner::scan(const Job &job) const
 {
     const AdjustRequest &request = job.request;
-    const auto stopped = [this, &job] { return abandoned(job.ticket); };
     try {
         AudioFile reader;
         reader.openForRead(request.path, 0, 1);
-        return {AdjustedCuts(request.plan, request.silence.AdjustMs,
-                             [&](qint64 cutMs) {
-                                 return stopped() ? QList<qint64>{}
-                                                  : ScanPausesNear(reader, cutMs, request.silence, stopped);
-                             }),
-                {}};
+        return {AdjustPlan(reader, request.plan, request.silence, [this, &job] { return abandoned(job.ticket); }), {}};
     } catch (const KorvexError &error) {
         return {request.plan, error.text()};
     } catch (const std::exception &error) {

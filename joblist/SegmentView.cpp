@@ -134,7 +134,9 @@ void SegmentView::showPlan(int row, const QList<Segment> &plan)
 
 SilenceSettings SegmentView::silenceSettings() const
 {
-    return m_file ? RunSilenceSettings(m_settings, *m_file) : Clamped(m_settings.SilenceOverride.value_or(SilenceSettings{}));
+    if (m_file)
+        return RunSilenceSettings(m_settings, *m_file);
+    return Clamped(m_settings.SilenceOverride.value_or(SilenceSettings{}));
 }
 
 std::optional<AdjustRequest> SegmentView::adjustRequest(int row, const QList<Segment> &plan) const
