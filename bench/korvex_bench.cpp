@@ -12,9 +12,14 @@
 //   korvex-bench scans SRC CLI                 overview and silence scan, each
 //                                              beside the ffmpeg command doing
 //                                              the same reading
+//   korvex-bench adjustscan FILE [REACH]       the pause scan of a 60 s time
+//                                              plan with Adjust REACH s (2) on
+//                                              its worker, with the longest gap
+//                                              of the event loop meanwhile
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
 #include "components/WaveformSource.h"
+#include "joblist/AdjustScanner.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -226,6 +231,42 @@ int overview(const QString &path)
     return done.complete ? 0 : 1;
 }
 
+// What selecting a file with [Function] Adjust starts in time mode with
+// 60 s pieces: the scan around every cut, on the scanner's worker, timed
+// from the request to its report on this thread.
+int adjustScan(const QString &path, int reachSeconds)
+{
+    AudioFile probe;
+    probe.openForRead(path, 0, 1);
+    const QList<Segment> plan = timePlan(probe.duration(), 60);
+    probe.close();
+    SilenceSettings silence;
+    silence.AdjustMs = reachSeconds * 1000LL;
+    const AdjustRequest request = AdjustRequest::of(path, plan, silence);
+    AdjustScanner scanner;
+    QElapsedTimer sinceTick;
+    qint64 longestGapMs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longestGapMs = std::max(longestGapMs, sinceTick.restart()); });
+    QObject::connect(&scanner, &AdjustScanner::scanFinished, [] { QCoreApplication::quit(); });
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    ticker.start(5);
+    scanner.start(request);
+    QCoreApplication::exec();
+    const std::optional<MovedPlan> moved = scanner.finished(request);
+    int movedCuts = 0;
+    for (qsizetype k = 1; moved && k < plan.size(); ++k)
+        movedCuts += moved->plan.at(k).Begin != plan.at(k).Begin ? 1 : 0;
+    std::printf("  adjust scan within %d s: %lld cuts (%lld moved) in %.2f s on the worker; longest event-loop gap "
+                "%lld ms\n",
+                reachSeconds, static_cast<long long>(plan.size() - 1), static_cast<long long>(movedCuts),
+                double(clock.nsecsElapsed()) / 1e9, static_cast<long long>(longestGapMs));
+    return moved && moved->failure.isEmpty() ? 0 : 1;
+}
+
 // Best of two alternating rounds, and the ratio of ours to ffmpeg's.
 void race(const char *what, const QStringList &ours, const char *oursName, const QStringList &theirs,
           const char *theirsName, double target)
@@ -268,7 +309,7 @@ int scans(const QString &self, const QString &source, const QString &cli)
 int usage()
 {
     std::fprintf(stderr, "usage: korvex-bench transcode SRC DST [PROFILE] | seeks FILE [COUNT] | compare SRC DIR"
-                         " | overview FILE | scans SRC CLI\n");
+                         " | overview FILE | scans SRC CLI | adjustscan FILE [REACH]\n");
     return 2;
 }
 
@@ -290,6 +331,8 @@ int main(int argc, char **argv)
             return compare(QCoreApplication::applicationFilePath(), args[2], args[3]);
         if (args.size() >= 3 && args[1] == QLatin1String("overview"))
             return overview(args[2]);
+        if (args.size() >= 3 && args[1] == QLatin1String("adjustscan"))
+            return adjustScan(args[2], args.size() > 3 ? args[3].toInt() : 2);
         if (args.size() >= 4 && args[1] == QLatin1String("scans"))
             return scans(QCoreApplication::applicationFilePath(), args[2], args[3]);
     } catch (const KorvexError &error) {

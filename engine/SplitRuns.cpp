@@ -10,7 +10,6 @@
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
 #include "engine/SourceReads.h"
-#include "joblist/CutAdjuster.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/Scale.h"
@@ -136,24 +135,19 @@ void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, boo
         QList<PlannedPiece> plan;
         const Source source = openEntry(row, [&] { plan = showPlan(row); });
         if (moveCuts)
-            plan = movedIntoPauses(plan);
+            plan = movedIntoPauses(row, plan);
         splitPlan(source, withTrueEnds(plan, m_context.jobs.job(row)), endNearPieceEnd);
     }
 }
 
-QList<PlannedPiece> SplitRuns::movedIntoPauses(QList<PlannedPiece> pieces)
+QList<PlannedPiece> SplitRuns::movedIntoPauses(int row, QList<PlannedPiece> pieces)
 {
-    const SilenceSettings silence = RunSilenceSettings(m_context.settings.settings(), m_context.settings.file());
-    if (silence.AdjustMs <= 0)
-        return pieces;
     QList<Segment> plan;
     for (const PlannedPiece &piece : pieces)
         plan.append(piece.Piece);
-    IAudioFile2 &reader = m_context.AudioFileRead;
-    AnswerEventsDuring([&] { plan = AdjustPlan(reader, plan, silence); });
+    plan = m_context.editor.segmentView().movedPlan(row, plan);
     for (qsizetype k = 0; k < pieces.size(); ++k)
         pieces[k].Piece = plan.at(k);
-    m_context.editor.segmentView().showMovedPlan(plan);
     return pieces;
 }
 

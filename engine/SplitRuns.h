@@ -38,9 +38,9 @@ private:
     void begin();
     void end();
     // `moveCuts`: the plan's cuts move into pauses as the silence settings'
-    // AdjustMs says, scanned once the entry is open.
+    // AdjustMs says, by the scan that showing the entry started.
     void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false);
-    QList<PlannedPiece> movedIntoPauses(QList<PlannedPiece> pieces);
+    QList<PlannedPiece> movedIntoPauses(int row, QList<PlannedPiece> pieces);
     // Steps shared by every entry: select it, show its plan, open its file.
     Source openEntry(int row, const std::function<void()> &showRows);
     // Converts the pieces of the entry whose file `source` is, then closes it.

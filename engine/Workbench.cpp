@@ -13,6 +13,7 @@ Workbench::Workbench(IAudioFile2 &reader, IAudioFile2 &writer, IAudioTransform2 
     , marker(jobs, store.settings(), run, player, skin, editor, *seams.messages)
 {
     progress.bind();
+    editor.segmentView().readSilenceSettingsFrom(store.file());
 }
 
 Workbench::~Workbench() = default;

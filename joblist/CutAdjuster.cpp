@@ -51,23 +51,50 @@ QList<Segment> AdjustedCuts(const QList<Segment> &plan, qint64 adjustMs, const P
     return adjusted;
 }
 
-QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings)
+namespace {
+
+using Stretch = std::pair<qint64, qint64>;  // frames [first, last)
+
+// The stretches to read: twice the reach either side of every cut between
+// two pieces, so that a pause whose cut point is near enough is found even
+// when the planned cut lies in it, as long as its sound on both sides falls
+// inside; stretches that overlap are joined and read once, so a long reach
+// over short pieces never reads a part of the file twice.
+QList<Stretch> stretchesAround(const QList<Segment> &plan, qint64 adjustMs, int rate, qint64 length)
+{
+    const qint64 radius = FrameAtMs(2 * adjustMs, rate);
+    QList<Stretch> stretches;
+    for (qsizetype k = 1; k < plan.size(); ++k) {
+        const Segment &before = plan.at(k - 1);
+        const Segment &after = plan.at(k);
+        // the cuts AdjustedCuts may move
+        if (before.End != after.Begin || before.End <= before.Begin || after.End <= after.Begin)
+            continue;
+        const qint64 centre = FrameAtMs(after.Begin, rate);
+        const Stretch around{qMax<qint64>(centre - radius, 0), qMin(centre + radius, length)};
+        if (around.second <= around.first)
+            continue;
+        if (!stretches.isEmpty() && around.first <= stretches.last().second)
+            stretches.last().second = qMax(stretches.last().second, around.second);
+        else
+            stretches.append(around);
+    }
+    return stretches;
+}
+
+// The cut points (milliseconds) of the pauses that lie wholly within the
+// stretch, read from the open source with the level gate Find Silences uses.
+QList<qint64> pausesIn(IAudioFile2 &reader, const Stretch &stretch, const SilenceSettings &settings,
+                       const std::function<bool()> &stopped)
 {
     const int rate = reader.sampleRate();
     const int channels = reader.channelCount();
-    const qint64 length = reader.length();
-    const qint64 centre = FrameAtMs(cutMs, rate);
-    // Twice the distance: a pause whose cut point is near enough is found
-    // even when the planned cut lies in it, as long as its sound on both
-    // sides falls inside the scan.
-    const qint64 radius = FrameAtMs(2 * settings.AdjustMs, rate);
-    const qint64 first = qMax<qint64>(centre - radius, 0);
-    const qint64 last = qMin(centre + radius, length);
-    if (rate <= 0 || last <= first)
-        return {};
+    const auto [first, last] = stretch;
     reader.seek(first, 3);
     LevelGate gate(rate, channels, settings);
     for (qint64 done = 0; done < last - first;) {
+        if (stopped && stopped())
+            break;
         const SampleArray block = reader.readBlock(qMin(BlockFrames, last - first - done));
         if (block.isEmpty())
             break;
@@ -81,10 +108,18 @@ QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSet
     return cuts;
 }
 
-QList<Segment> AdjustPlan(IAudioFile2 &reader, const QList<Segment> &plan, const SilenceSettings &settings)
+} // namespace
+
+QList<Segment> AdjustPlan(IAudioFile2 &reader, const QList<Segment> &plan, const SilenceSettings &settings,
+                          const std::function<bool()> &stopped)
 {
-    return AdjustedCuts(plan, settings.AdjustMs,
-                        [&](qint64 cutMs) { return ScanPausesNear(reader, cutMs, settings); });
+    const int rate = reader.sampleRate();
+    if (settings.AdjustMs <= 0 || rate <= 0)
+        return plan;
+    QList<qint64> pauseCuts;
+    for (const Stretch &stretch : stretchesAround(plan, settings.AdjustMs, rate, reader.length()))
+        pauseCuts.append(pausesIn(reader, stretch, settings, stopped));
+    return AdjustedCuts(plan, settings.AdjustMs, [&pauseCuts](qint64) { return pauseCuts; });
 }
 
 } // namespace korvex

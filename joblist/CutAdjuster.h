@@ -21,14 +21,13 @@ using PausesNear = std::function<QList<qint64>(qint64 cutMs)>;
 // the file as the plan did.
 QList<Segment> AdjustedCuts(const QList<Segment> &plan, qint64 adjustMs, const PausesNear &pausesNear);
 
-// The cut points (at settings.Offset) of the pauses that lie wholly within
-// twice settings.AdjustMs either side of `cutMs`, scanned from an open
-// reader: only that stretch of the file is read, with the same level gate
-// Find Silences uses.
-QList<qint64> ScanPausesNear(IAudioFile2 &reader, qint64 cutMs, const SilenceSettings &settings);
-
-// AdjustedCuts over a source open in `reader`; the plan itself when
-// settings.AdjustMs is 0. The reader's position is left anywhere.
-QList<Segment> AdjustPlan(IAudioFile2 &reader, const QList<Segment> &plan, const SilenceSettings &settings);
+// AdjustedCuts over a source open in `reader`, with the pauses' cut points
+// (at settings.Offset) found by reading only twice settings.AdjustMs either
+// side of each planned cut, with the same level gate Find Silences uses; the
+// plan itself when settings.AdjustMs is 0. `stopped`, when given, is asked
+// between blocks and ends the reading early. The reader's position is left
+// anywhere.
+QList<Segment> AdjustPlan(IAudioFile2 &reader, const QList<Segment> &plan, const SilenceSettings &settings,
+                          const std::function<bool()> &stopped = {});
 
 } // namespace korvex

@@ -5,6 +5,8 @@
 #include "Scale.h"
 #include "SegmentPlan.h"
 #include "StatusWords.h"
+#include "components/KorvexError.h"
+#include "components/MessagePump.h"
 #include "components/SkinFace.h"
 #include "player/PlayerState.h"
 #include "settings/Settings.h"
@@ -21,12 +23,25 @@ QList<SegmentRow> unconvertedRows(const QList<Segment> &plan)
     return rows;
 }
 
+bool listShows(const SegmentListModel &model, const QList<SegmentRow> &rows)
+{
+    if (model.rowCount() != rows.size())
+        return false;
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        if (model.row(int(k)) != rows.at(k))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SegmentView::SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin)
     : m_jobs(jobs), m_settings(settings), m_player(player), m_skin(skin)
 {
 }
+
+SegmentView::~SegmentView() = default;
 
 void SegmentView::show(int row)
 {
@@ -48,6 +63,7 @@ void SegmentView::show(int row)
 
 void SegmentView::showCustom(int row)
 {
+    forgetScan();
     showPositionTime(row);
     showMarkedSegments(row);
 }
@@ -55,26 +71,101 @@ void SegmentView::showCustom(int row)
 void SegmentView::showTime(int row)
 {
     showPositionTime(row);
-    m_jobs.segmentModel()->setRows(
-        unconvertedRows(entryTimePlan(m_jobs.JobRecords().at(row), m_settings.SplitSeconds)));
+    showPlan(row, entryTimePlan(m_jobs.JobRecords().at(row), m_settings.SplitSeconds));
 }
 
 void SegmentView::showCount(int row)
 {
     showPositionTime(row);
-    m_jobs.segmentModel()->setRows(
-        unconvertedRows(entryCountPlan(m_jobs.JobRecords().at(row), m_settings.SplitCount)));
+    showPlan(row, entryCountPlan(m_jobs.JobRecords().at(row), m_settings.SplitCount));
 }
 
 void SegmentView::showMovedPlan(const QList<Segment> &plan)
 {
+    m_awaited.reset();
     m_jobs.segmentModel()->setRows(unconvertedRows(plan));
 }
 
 void SegmentView::showUnification()
 {
+    forgetScan();
     showPositionTime(qBound(0, m_jobs.SelectedFileRow, m_jobs.rowCount() - 1));
     showMarkedSegments(0);
+}
+
+QList<Segment> SegmentView::movedPlan(int row, const QList<Segment> &plan)
+{
+    const std::optional<AdjustRequest> request = adjustRequest(row, plan);
+    if (!request)
+        return plan;
+    // from here the run shows what it waited for
+    m_awaited.reset();
+    AdjustScanner &scanner = adjustScanner();
+    MovedPlan moved;
+    AnswerEventsDuring([&scanner, &request, &moved] { moved = scanner.wait(*request); });
+    if (!moved.failure.isEmpty())
+        throw KorvexError(moved.failure);
+    showMovedPlan(moved.plan);
+    return moved.plan;
+}
+
+AdjustScanner &SegmentView::adjustScanner()
+{
+    if (!m_scanner) {
+        m_scanner = std::make_unique<AdjustScanner>();
+        QObject::connect(m_scanner.get(), &AdjustScanner::scanFinished, m_scanner.get(),
+                         [this] { showFinishedScan(); }, Qt::QueuedConnection);
+    }
+    return *m_scanner;
+}
+
+void SegmentView::showPlan(int row, const QList<Segment> &plan)
+{
+    m_jobs.segmentModel()->setRows(unconvertedRows(plan));
+    m_awaited = adjustRequest(row, plan);
+    if (!m_awaited) {
+        forgetScan();
+        return;
+    }
+    adjustScanner().start(*m_awaited);
+    // a plan scanned before (shown again, or by the run that asks next) is there at once
+    showFinishedScan();
+}
+
+SilenceSettings SegmentView::silenceSettings() const
+{
+    if (m_file)
+        return RunSilenceSettings(m_settings, *m_file);
+    return Clamped(m_settings.SilenceOverride.value_or(SilenceSettings{}));
+}
+
+std::optional<AdjustRequest> SegmentView::adjustRequest(int row, const QList<Segment> &plan) const
+{
+    const SilenceSettings silence = silenceSettings();
+    if (silence.AdjustMs <= 0)
+        return std::nullopt;
+    return AdjustRequest::of(m_jobs.JobRecords().at(row).FileName, plan, silence);
+}
+
+void SegmentView::showFinishedScan()
+{
+    if (!m_awaited || !m_scanner)
+        return;
+    const std::optional<MovedPlan> moved = m_scanner->finished(*m_awaited);
+    if (!moved)
+        return;
+    const QList<Segment> plain = m_awaited->plan;
+    m_awaited.reset();
+    // a file that cannot be read keeps its plain plan here; a run says why
+    if (moved->failure.isEmpty() && listShows(*m_jobs.segmentModel(), unconvertedRows(plain)))
+        showMovedPlan(moved->plan);
+}
+
+void SegmentView::forgetScan()
+{
+    m_awaited.reset();
+    if (m_scanner)
+        m_scanner->abandon();
 }
 
 // The time of the slider's position in the file the slider is scaled to,

@@ -47,7 +47,7 @@ void SettingsStore::LoadSettings()
     s.FadeInSeconds = m_file.readInteger(FadeSection, InTimeKey, 5);
     s.FadeOutSeconds = m_file.readInteger(FadeSection, OutTimeKey, 5);
     s.SkinFlag = m_file.readBool(BrnSection, SkinKey, false);
-    s.EdgeMs = qBound(0, m_file.readInteger(FadeSection, EdgeKey, 0), MaxEdgeMs);
+    s.EdgeMs = ReadEdgeMs(m_file);
 
     // A hand-emptied "Dir" has no last character to test; it means the default.
     if (s.OutputFolder.isEmpty())
@@ -72,6 +72,16 @@ void SettingsStore::SaveSettings()
     m_file.writeInteger(FadeSection, InTimeKey, s.FadeInSeconds);
     m_file.writeInteger(FadeSection, OutTimeKey, s.FadeOutSeconds);
     m_file.writeBool(BrnSection, SkinKey, s.SkinFlag);
+}
+
+int ReadEdgeMs(const SettingsFile &file)
+{
+    return qBound(0, file.readInteger(FadeSection, EdgeKey, 0), MaxEdgeMs);
+}
+
+void WriteEdgeMs(SettingsFile &file, int edgeMs)
+{
+    file.writeInteger(FadeSection, EdgeKey, qBound(0, edgeMs, MaxEdgeMs));
 }
 
 int SettingsStore::wmaProfileIndex() const

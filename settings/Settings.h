@@ -31,8 +31,9 @@ struct Settings
     int FadeOutSeconds = 5;
     bool SkinFlag = false;
     // [Fade] Edge: milliseconds of ramp at every piece's start and end and at
-    // every border inside a joined file; 0 is none. Read at start-up only: it
-    // is written by whoever sets it (Korvex.ini by hand, korvex-cli --edge).
+    // every border inside a joined file; 0 is none. Read at start-up; the
+    // settings dialog's Silence page sets it and writes it to the file at
+    // "Ok" (korvex-cli's --edge sets it for its run only).
     int EdgeMs = 0;
     // How a run finds pauses and how far it moves cuts into them, when
     // korvex-cli's options set it for its run; otherwise [Silence] and
@@ -73,6 +74,11 @@ inline const QString FolderKey = QStringLiteral("Folder");
 
 // The longest soft edge, in milliseconds.
 inline constexpr int MaxEdgeMs = 10000;
+
+// [Fade] Edge of the file, brought into 0 to MaxEdgeMs.
+int ReadEdgeMs(const SettingsFile &file);
+// Throws KorvexError when the file cannot be written.
+void WriteEdgeMs(SettingsFile &file, int edgeMs);
 
 // "WMA9 44KHz, 128Kbps, Stereo, CBR", position 9 of the profile list.
 inline constexpr int DefaultWmaProfileIndex = 9;

@@ -1,6 +1,8 @@
 #include "settings/ui/SilencePage.h"
 
+#include "app/SpokenNames.h"
 #include "app/SvgPictures.h"
+#include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/ui/Tfm_set.h"
 
@@ -46,11 +48,21 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Trim->setSpecialValueText(QStringLiteral("off"));
     edt_Adjust = spinBox(this, "edt_Adjust", 0, int(SilenceSettings::LongestAdjustMs / 1000), 1, " s");
     edt_Adjust->setSpecialValueText(QStringLiteral("off"));
+    edt_Edge = spinBox(this, "edt_Edge", 0, MaxEdgeMs, 5, " ms");
+    edt_Edge->setSpecialValueText(QStringLiteral("off"));
+    // the form's labels name the boxes too; these say what they are for on their own
+    NameForScreenReaders(edt_Threshold, QStringLiteral("Silence threshold"));
+    NameForScreenReaders(edt_MinLength, QStringLiteral("Minimum silence"));
+    NameForScreenReaders(edt_Offset, QStringLiteral("Cut position in a pause"));
+    NameForScreenReaders(edt_Trim, QStringLiteral("Trim pauses to"));
+    NameForScreenReaders(edt_Adjust, QStringLiteral("Adjust cuts within"));
+    NameForScreenReaders(edt_Edge, QStringLiteral("Soft edge length"));
 
     auto *explanation = new QLabel(
         QStringLiteral("Find Silences (Action menu) makes a segment of each piece of sound. Quieter than "
                        "the threshold is silence; shorter pauses stay in a piece. A cut lies in its pause "
-                       "from 0 (its start) to 1 (its end). Adjust moves time and count cuts into pauses."),
+                       "from 0 (its start) to 1 (its end). Adjust moves time and count cuts into pauses; "
+                       "soft edges ramp every cut so it does not click."),
         this);
     explanation->setWordWrap(true);
 
@@ -60,6 +72,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     fields->addRow(QStringLiteral("Cut in pause at:"), edt_Offset);
     fields->addRow(QStringLiteral("Trim pauses to:"), edt_Trim);
     fields->addRow(QStringLiteral("Adjust cuts within:"), edt_Adjust);
+    fields->addRow(QStringLiteral("Soft edges:"), edt_Edge);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(fields);
@@ -83,21 +96,42 @@ void SilencePage::setValues(const SilenceSettings &values)
     edt_Adjust->setValue(int((kept.AdjustMs + 500) / 1000));
 }
 
+int SilencePage::edgeMs() const
+{
+    return edt_Edge->value();
+}
+
+void SilencePage::setEdgeMs(int edgeMs)
+{
+    edt_Edge->setValue(qBound(0, edgeMs, MaxEdgeMs));
+}
+
 void SilencePage::load(const SettingsFile &file)
 {
     setValues(ReadSilenceSettings(file));
+    setEdgeMs(ReadEdgeMs(file));
 }
 
 void SilencePage::save(SettingsFile &file) const
 {
     WriteSilenceSettings(file, values());
+    WriteEdgeMs(file, edgeMs());
 }
 
-void AddSilencePage(Tfm_set &dialog, SettingsFile &file)
+void AddSilencePage(Tfm_set &dialog, SettingsStore &store)
 {
     auto *page = new SilencePage;
-    dialog.addPage({SilencePage::Title, QStringLiteral("Set Silence"), page, [page, &file] { page->load(file); },
-                    [page, &file] { page->save(file); }});
+    // The soft edge shown is the one the runs use, which the file had at
+    // start-up unless this page has set it since.
+    const auto show = [page, &store] {
+        page->load(store.file());
+        page->setEdgeMs(store.settings().EdgeMs);
+    };
+    const auto ok = [page, &store] {
+        page->save(store.file());
+        store.settings().EdgeMs = page->edgeMs();
+    };
+    dialog.addPage({SilencePage::Title, QStringLiteral("Set Silence"), page, show, ok});
     // tinted as the other pages' nodes
     QTreeWidgetItem *node = dialog.TreeView1->topLevelItem(dialog.TreeView1->topLevelItemCount() - 1);
     node->setIcon(0, RenderSvg(BuiltInIconPath(QStringLiteral("wave")), 28, QColor(0x63, 0x66, 0xF1)));

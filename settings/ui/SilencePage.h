@@ -10,11 +10,14 @@ class QSpinBox;
 namespace korvex {
 
 class SettingsFile;
+class SettingsStore;
 class Tfm_set;
 
 // The "Silence" page of the settings dialog: how loud a pause may be and how
-// long it must last for Find Silences to cut there. The dialog shows the file's
-// values with load() when it opens and writes them with save() on OK.
+// long it must last for Find Silences to cut there, how far time and count
+// cuts move into pauses, and the soft edges of every cut ([Fade] Edge). The
+// dialog shows the file's values with load() when it opens and writes them
+// with save() on OK.
 class SilencePage : public QWidget
 {
     Q_OBJECT
@@ -29,16 +32,21 @@ public:
 
     SilenceSettings values() const;
     void setValues(const SilenceSettings &values);
+    // Milliseconds, brought into 0 to MaxEdgeMs.
+    int edgeMs() const;
+    void setEdgeMs(int edgeMs);
 
     QSpinBox *edt_Threshold = nullptr;
     QSpinBox *edt_MinLength = nullptr;
     QDoubleSpinBox *edt_Offset = nullptr;
     QSpinBox *edt_Trim = nullptr;
     QSpinBox *edt_Adjust = nullptr;  // seconds, [Function] Adjust
+    QSpinBox *edt_Edge = nullptr;    // milliseconds, [Fade] Edge
 };
 
 // Adds the page to the settings dialog's tree, after the pages it has: it
-// shows the file's values when the dialog opens and writes them at "Ok".
-void AddSilencePage(Tfm_set &dialog, SettingsFile &file);
+// shows the file's values when the dialog opens and writes them at "Ok",
+// where the soft edge also becomes the in-memory setting the runs use.
+void AddSilencePage(Tfm_set &dialog, SettingsStore &store);
 
 } // namespace korvex

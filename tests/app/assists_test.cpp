@@ -8,6 +8,7 @@
 #include "joblist/ListText.h"
 #include "engine/FindSilences.h"
 #include "joblist/FileAdder.h"
+#include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SilenceSettings.h"
 #include "settings/ui/SilencePage.h"
@@ -548,4 +549,54 @@ TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
     add({path});
     s.main().menuItemClick("FindSilences1");
     EXPECT_EQ(segmentsOf(0), (Pieces{{0, 10000}, {0, 10000}}));
+}
+
+// [Fade] Edge from the Silence page to the runs' setting and the file, from
+// the file to a new session's setting, and back into the page.
+TEST_F(AssistsTest, TheSoftEdgeFieldGoesToTheSettingsAndTheFileAndBack)
+{
+    Tfm_set &dialog = *s.windows.fm_set;
+    SettingsStore &store = s.main().settingsStore();
+    const auto openSilencePage = [&] {
+        dialog.show();
+        QApplication::processEvents();
+        QTreeWidget *tree = dialog.TreeView1;
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(2)).center());
+        auto *page = dialog.findChild<SilencePage *>();
+        EXPECT_TRUE(page && page->isVisible());
+        return page;
+    };
+    SilencePage *page = openSilencePage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->edt_Edge->text(), "off");
+    EXPECT_EQ(page->edt_Edge->accessibleName(), "Soft edge length");
+    EXPECT_EQ(page->edt_Adjust->accessibleName(), "Adjust cuts within");
+    page->edt_Edge->setValue(25);
+    page->edt_Adjust->setValue(2);
+    ASSERT_TRUE(dialog.grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-settings-silence-edge.png")));
+    QTest::mouseClick(dialog.Ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(store.settings().EdgeMs, 25) << "the next run ramps its cuts";
+    EXPECT_EQ(store.file().readInteger("Fade", "Edge", -1), 25);
+
+    SettingsStore next(store.file().fileName());
+    next.LoadSettings();
+    EXPECT_EQ(next.settings().EdgeMs, 25);
+
+    // the page shows the setting the runs use, and keeps to the range a run takes
+    store.settings().EdgeMs = 40;
+    page = openSilencePage();
+    EXPECT_EQ(page->edt_Edge->value(), 40);
+    page->edt_Edge->setValue(MaxEdgeMs + 1);
+    EXPECT_EQ(page->edt_Edge->value(), MaxEdgeMs);
+    page->edt_Edge->setValue(0);
+    QTest::mouseClick(dialog.Ok, Qt::LeftButton);
+    EXPECT_EQ(store.settings().EdgeMs, 0);
+    EXPECT_EQ(store.file().readInteger("Fade", "Edge", -1), 0);
+    store.file().writeInteger("Fade", "Edge", 999999);
+    SettingsStore handEdited(store.file().fileName());
+    handEdited.LoadSettings();
+    EXPECT_EQ(handEdited.settings().EdgeMs, MaxEdgeMs);
+    page->load(store.file());
+    EXPECT_EQ(page->edgeMs(), MaxEdgeMs);
 }

@@ -2,6 +2,7 @@
 #include "joblist/StatusWords.h"
 #include "support/ExternalTools.h"
 #include "support/SegmentedRecord.h"
+#include "support/TonesAndPauses.h"
 
 #include <QDir>
 #include <QFile>
@@ -314,31 +315,6 @@ TEST_F(SplitRunTest, NothingRunsOnAnEmptyListOrAnUnknownMode)
     EXPECT_EQ(split(7), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(outputNames().isEmpty());
     EXPECT_FALSE(bench().run.Converting);
-}
-
-} // namespace
-
-namespace {
-
-// 30 hours of mono silence at 22.05 kHz, more than 2^31 frames, with half a
-// second of tone from frame `toneFrame` on. FLAC keeps it small.
-QString writeDayLongFile(const QString &path, qint64 toneFrame)
-{
-    const qint64 rate = 22050;
-    const qint64 total = qint64(30) * 3600 * rate;
-    const qint64 toneFrames = rate / 2;
-    const QString silence = QStringLiteral("anullsrc=r=22050:cl=mono:nb_samples=16384");
-    const ToolResult made = RunTool(
-        QStringLiteral("ffmpeg"),
-        {"-v", "error", "-f", "lavfi", "-i", silence, "-f", "lavfi", "-i",
-         "sine=f=440:r=22050:samples_per_frame=16384", "-f", "lavfi", "-i", silence, "-filter_complex",
-         QStringLiteral("[0]atrim=end_sample=%1[a];[1]atrim=end_sample=%2,volume=4[b];[2]atrim=end_sample=%3[c];"
-                        "[a][b][c]concat=n=3:v=0:a=1")
-             .arg(toneFrame)
-             .arg(toneFrames)
-             .arg(total - toneFrame - toneFrames),
-         "-c:a", "flac", "-compression_level", "0", "-y", path});
-    return made.exitCode == 0 ? path : QString();
 }
 
 } // namespace

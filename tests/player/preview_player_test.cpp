@@ -6,6 +6,7 @@
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "support/SegmentedRecord.h"
+#include "support/TonesAndPauses.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace korvex;
 using namespace korvex::test;
@@ -58,6 +60,55 @@ TEST_F(PreviewPlayerRealTime, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
     preview().StopPlayback();
     EXPECT_EQ(sliderPosition(), 0);
     EXPECT_EQ(caption(), "00:00:00");
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty());
+}
+
+// More than 2^31 frames: the slider at hour 29 plays the frames there, and
+// Begin marks the time the clock shows there.
+TEST_F(PreviewPlayerRealTime, ADayLongFilePlaysFromHour29AndIsMarkedThere)
+{
+    constexpr qint64 DayRate = 22050;
+    const qint64 toneFrame = qint64(29) * 3600 * DayRate;
+    const QString path = writeDayLongFile(m_folder.file(QStringLiteral("day.flac")), toneFrame);
+    ASSERT_FALSE(path.isEmpty());
+    add({path});
+    clickFile(0);
+    const qint64 length = qint64(30) * 3600 * DayRate;
+    // the last position that starts at or before the tone
+    int position = int(toneFrame * positionMax() / length);
+    while (position > 0 && Scale64(position, length, positionMax()) > toneFrame)
+        --position;
+    setSlider(position);
+    preview().Play();
+    ASSERT_TRUE(state().Playing);
+    const qint64 start = Scale64(position, length, positionMax());
+    EXPECT_EQ(state().StartFrame, start);
+    ASSERT_FALSE(queued.isEmpty());
+    EXPECT_EQ(queued.last().firstFrame, start);
+    // the tone lies in the first block exactly where the file has it
+    const SampleArray &block = queued.last().block;
+    const qint64 offset = toneFrame - start;
+    ASSERT_GE(offset, 0);
+    ASSERT_LE(offset + DayRate / 2, block.frameCount(1));
+    const auto rms = [&block](qint64 from, qint64 count) {
+        double sum = 0;
+        for (qint64 f = from; f < from + count; ++f)
+            sum += double(block.data()[f]) * block.data()[f];
+        return std::sqrt(sum / double(count));
+    };
+    const qint64 tenMs = DayRate / 100;
+    EXPECT_GT(rms(offset, tenMs), 0.1) << "the tone from its first frame";
+    if (offset >= tenMs) {
+        EXPECT_LT(rms(offset - tenMs, tenMs), 0.001) << "silence just before it";
+    }
+
+    ASSERT_TRUE(waitForTicks(1));
+    EXPECT_TRUE(caption().startsWith(QStringLiteral("29:00:"))) << caption().toStdString();
+    bench().marker.MarkBegin();
+    const listrecord &entry = bench().jobs.job(0);
+    EXPECT_GE(entry.BeginTime.at(entry.Count - 1), qint64(29) * 3600000);
+    EXPECT_LT(entry.BeginTime.at(entry.Count - 1), qint64(29) * 3600000 + 60000);
+    preview().StopPlayback();
     EXPECT_TRUE(m_seams.messages.errors.isEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include "support/TonesAndPauses.h"
 
 #include "support/AudioFixtures.h"
+#include "support/ExternalTools.h"
 
 #include <QRandomGenerator>
 
@@ -40,6 +41,25 @@ QList<ToneAt> fiveTonesWithPauses(double offset)
     for (int k = 0; k < 5; ++k)
         tones.append({offset + 5.0 * k, offset + 5.0 * k + 3.0});
     return tones;
+}
+
+QString writeDayLongFile(const QString &path, qint64 toneFrame)
+{
+    const qint64 rate = 22050;
+    const qint64 total = qint64(30) * 3600 * rate;
+    const qint64 toneFrames = rate / 2;
+    const QString silence = QStringLiteral("anullsrc=r=22050:cl=mono:nb_samples=16384");
+    const ToolResult made = RunTool(
+        QStringLiteral("ffmpeg"),
+        {"-v", "error", "-f", "lavfi", "-i", silence, "-f", "lavfi", "-i",
+         "sine=f=440:r=22050:samples_per_frame=16384", "-f", "lavfi", "-i", silence, "-filter_complex",
+         QStringLiteral("[0]atrim=end_sample=%1[a];[1]atrim=end_sample=%2,volume=4[b];[2]atrim=end_sample=%3[c];"
+                        "[a][b][c]concat=n=3:v=0:a=1")
+             .arg(toneFrame)
+             .arg(toneFrames)
+             .arg(total - toneFrame - toneFrames),
+         "-c:a", "flac", "-compression_level", "0", "-y", path});
+    return made.exitCode == 0 ? path : QString();
 }
 
 } // namespace korvex::test

@@ -23,4 +23,9 @@ void writeTonesOverFloor(const QString &path, double seconds, const QList<ToneAt
 // Five tones of 3 s separated by pauses of 2 s: 0-3, 5-8, 10-13, 15-18, 20-23.
 QList<ToneAt> fiveTonesWithPauses(double offset = 0.0);
 
+// 30 hours of mono silence at 22.05 kHz, more than 2^31 frames, with half a
+// second of a 440 Hz tone (amplitude 0.5) from frame `toneFrame` on, as
+// FLAC (which keeps it small). The path, or "" when ffmpeg failed.
+QString writeDayLongFile(const QString &path, qint64 toneFrame);
+
 } // namespace korvex::test
