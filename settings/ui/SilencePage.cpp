@@ -1,8 +1,8 @@
 #include "settings/ui/SilencePage.h"
 
-#include "app/SvgPictures.h"
 #include "settings/SettingsFile.h"
 #include "settings/ui/Tfm_set.h"
+#include "widgets/SvgPictures.h"
 
 #include <QDoubleSpinBox>
 #include <QFormLayout>
