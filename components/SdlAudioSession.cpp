@@ -140,7 +140,7 @@ void ChooseDriverSoon(const QStringList &drivers)
     if (chosen.contains(listKey(drivers)))
         return;
     runInBackground([drivers] {
-        std::lock_guard lock(sessionMutex);
+        std::lock_guard probing(sessionMutex);
         probe(drivers);
     });
 }
