@@ -179,7 +179,7 @@ def main():
         print(f"{os.path.basename(args.allowlist)}: {path} -> {target} no longer happens: remove the line")
         failures += 1
     if failures:
-        print(f"{failures} include(s) against the layers; HACKING.md, 'Layers', says which way they go")
+        print(f"{failures} finding(s); HACKING.md, 'Layers', says which way includes go")
         return 1
     print(f"layers hold ({len(allowed)} allowed crossing(s) left in {os.path.basename(args.allowlist)})")
     return 0
