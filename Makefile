@@ -18,6 +18,9 @@ FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
 PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) debootstrap ffmpeg
 
+empty :=
+space := $(empty) $(empty)
+
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 FUZZ_DIR := build/fuzz
@@ -109,12 +112,14 @@ test: deps-test configure-test
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# ThreadSanitizer over the suites of threaded code (components, player). The
-# configure runs every time, so a test folder added since is picked up.
+# ThreadSanitizer over the suites of threaded code (TSAN_SUITES: components,
+# player, engine, app). The configure runs every time, so a test folder added
+# since is picked up.
+TSAN_SUITES ?= components player engine app
 tsan: deps-tsan
 	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(LAUNCHER) \
 	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
-	  -DKORVEX_TSAN=ON -DKORVEX_BENCH=OFF
+	  -DKORVEX_TSAN=ON -DKORVEX_BENCH=OFF -DKORVEX_TSAN_TEST_DIRS="$(subst $(space),;,$(strip $(TSAN_SUITES)))"
 	cmake --build $(TSAN_DIR) --target korvex_tests -j $(JOBS)
 	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS)
 

@@ -1,6 +1,6 @@
 #include "app/CommandDispatcher.h"
 
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "components/Seams.h"
 
 namespace korvex {
@@ -33,13 +33,7 @@ bool CommandDispatcher::dispatch(Source source, const QString &name)
         return false;
     // a copy: the operation may register commands while it runs
     const Operation operation = *found;
-    try {
-        operation();
-    } catch (const KorvexError &error) {
-        m_messages.error(error.text());
-    } catch (const std::exception &error) {
-        m_messages.error(QString::fromLocal8Bit(error.what()));
-    }
+    ShowingFailure(m_messages, operation);
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "app/MainMenus.h"
 
-#include "app/SvgPictures.h"
+#include "widgets/SvgPictures.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,6 @@
 #include "app/Tfm_about.h"
 
-#include "app/SvgPictures.h"
+#include "widgets/SvgPictures.h"
 #include "KorvexVersion.h"
 
 #include <QDialogButtonBox>

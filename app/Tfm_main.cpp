@@ -5,14 +5,14 @@
 #include "app/FileDrops.h"
 #include "app/KeyboardShortcuts.h"
 #include "app/IncomingFiles.h"
-#include "app/MainControls.h"
+#include "widgets/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/RunNotifier.h"
 #include "app/SkinBinding.h"
-#include "app/SvgPictures.h"
+#include "widgets/SvgPictures.h"
 #include "app/WaveformView.h"
 #include "app/WindowAccess.h"
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
@@ -227,11 +227,7 @@ void Tfm_main::FormCloseQuery()
 {
     if (m_bench.control.Busy() || m_bench.run.Converting)
         m_bench.control.SessionEnding();
-    try {
-        m_bench.store.SaveSettings();
-    } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
-    }
+    ShowingFailure(*m_seams.messages, [this] { m_bench.store.SaveSettings(); });
 }
 
 void Tfm_main::Skin1Click(ISkinObject *object)

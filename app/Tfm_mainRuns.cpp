@@ -5,7 +5,7 @@
 
 #include "app/RunNotifier.h"
 #include "app/WaveformView.h"
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 
 #include <QTableView>
 
@@ -83,14 +83,7 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     const bool holdWaveform = !nested && m_waveform;
     if (holdWaveform)
         m_waveform->source().setPaused(true);
-    QString failure;
-    try {
-        run();
-    } catch (const KorvexError &error) {
-        failure = error.text();
-    } catch (const std::exception &error) {
-        failure = QString::fromLocal8Bit(error.what());
-    }
+    const QString failure = FailureText(run).value_or(QString());
     if (holdWaveform)
         m_waveform->source().setPaused(false);
     // the user who closed the window needs no notice

@@ -1,7 +1,7 @@
 #include "app/WindowAccess.h"
 
 #include "app/FocusRing.h"
-#include "app/SpokenNames.h"
+#include "widgets/SpokenNames.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>

@@ -30,7 +30,7 @@ namespace {
 
 [[noreturn]] void fail(const QString &text)
 {
-    throw UsageError{text};
+    throw UsageError(text);
 }
 
 constexpr qsizetype NameLimitBytes = 255;

@@ -42,7 +42,7 @@ const QHash<QString, int> &modes()
 
 [[noreturn]] void fail(const QString &text)
 {
-    throw UsageError{text};
+    throw UsageError(text);
 }
 
 int wholeNumber(const QString &option, const QString &text, int minimum, int maximum)

@@ -1,16 +1,26 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <optional>
 
 namespace korvex::cli {
 
 // A mistake in what the user typed: korvex-cli prints it and exits with 2.
-struct UsageError
+// A std::exception, so that a handler of those catches it too.
+class UsageError : public std::exception
 {
+public:
+    explicit UsageError(const QString &message) : text(message), m_what(message.toLocal8Bit()) {}
+    const char *what() const noexcept override { return m_what.constData(); }
+
     QString text;
+
+private:
+    QByteArray m_what;
 };
 
 // Milliseconds from the start of the file.

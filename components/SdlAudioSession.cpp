@@ -135,7 +135,7 @@ void ChooseDriverSoon(const QStringList &drivers)
     if (chosen.contains(listKey(drivers)))
         return;
     background().post([drivers] {
-        std::lock_guard lock(sessionMutex);
+        std::lock_guard probing(sessionMutex);
         probe(drivers);
     });
 }

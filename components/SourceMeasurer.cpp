@@ -1,6 +1,7 @@
 #include "components/SourceMeasurer.h"
 
 #include "components/KorvexError.h"
+#include "components/LogCategories.h"
 #include "components/MessagePump.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ int SourceMeasurer::measure(const QStringList &paths)
         }
     }
     m_queued.notify_all();
+    qCDebug(lcMeasure) << paths.size() << "file(s) queued for" << m_workers.size() << "worker(s)";
     return first;
 }
 
@@ -158,6 +160,10 @@ MeasuredSource SourceMeasurer::measureOne(const QString &path) const
     } catch (...) {
         result = {false, 0, 0, QStringLiteral("Unable to measure '%1'.").arg(path), {}};
     }
+    if (result.measured)
+        qCDebug(lcMeasure) << path << result.durationMs << "ms," << result.frames << "frames";
+    else
+        qCInfo(lcMeasure) << path << "could not be measured:" << result.failure;
     return result;
 }
 

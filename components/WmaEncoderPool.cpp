@@ -1,6 +1,7 @@
 #include "components/WmaEncoderPool.h"
 
 #include "components/KorvexError.h"
+#include "components/LogCategories.h"
 
 #include <algorithm>
 #include <iterator>
@@ -212,6 +213,9 @@ WmaEncoderPool::WmaEncoderPool(const WmaProfile &profile, int workers, int chunk
         throw KorvexError(QStringLiteral("Unable to start the WMA encoder's threads: %1.")
                               .arg(QString::fromLocal8Bit(error.what())));
     }
+    qCDebug(lcEncode, "profile %d (%s): %d workers%s, chunks of %lld codec frames of %d samples",
+            m_profile.number, m_profile.name, workers, m_ownerEncodes ? " and the owner" : "",
+            static_cast<long long>(m_chunkFrames), m_frameSize);
 }
 
 WmaEncoderPool::~WmaEncoderPool()
@@ -444,9 +448,7 @@ void WmaEncoderPool::workerLoop()
                 try {
                     chunk = takeWorkLocked();
                 } catch (const std::exception &error) {
-                    if (m_failure.isEmpty())
-                        m_failure = QString::fromUtf8(error.what());
-                    m_changed.notify_all();
+                    failLocked(QString::fromUtf8(error.what()));
                 }
                 if (chunk)
                     break;
@@ -574,8 +576,11 @@ void WmaEncoderPool::encodeQuieter(CodecContextPtr &encoder, const Chunk &chunk,
                 continue;
         }
         FramePtr frame = quieterFrame(chunk, index, gain);
-        if (encodeFrame(*encoder, *frame, packets))
+        if (encodeFrame(*encoder, *frame, packets)) {
+            qCInfo(lcEncode, "codec frame %lld did not fit %d bits per second: encoded at %g of its level",
+                   static_cast<long long>(chunk.start + index), m_profile.bitRate, double(gain));
             return;
+        }
     }
     throw KorvexError(QStringLiteral("The WMA encoder cannot code this audio at %1 bits per second.")
                           .arg(m_profile.bitRate));
@@ -606,8 +611,8 @@ void WmaEncoderPool::deliver(Result result)
         lock.lock();
         m_sinking = false;
         m_nextToSink = ready.end;
-        if (!failure.isEmpty() && m_failure.isEmpty())
-            m_failure = failure;
+        if (!failure.isEmpty())
+            failLocked(failure);
         m_changed.notify_all();
     }
 }
@@ -631,8 +636,16 @@ void WmaEncoderPool::releaseGivenBack()
 void WmaEncoderPool::fail(const QString &text)
 {
     std::lock_guard lock(m_mutex);
-    if (m_failure.isEmpty())
+    failLocked(text);
+}
+
+// The first failure is the one the owner hears of; later ones follow from it.
+void WmaEncoderPool::failLocked(const QString &text)
+{
+    if (m_failure.isEmpty()) {
         m_failure = text;
+        qCWarning(lcEncode) << "encoding failed:" << text;
+    }
     m_changed.notify_all();
 }
 
@@ -652,6 +665,8 @@ void WmaEncoderPool::finish()
     drainQueue();
     stopWorkers();
     throwIfFailed();
+    qCDebug(lcEncode, "finished: %lld codec frames, %lld times an idle encoder took half a busy one's chunk",
+            static_cast<long long>(m_handedOutTo), static_cast<long long>(m_cuts));
 }
 
 // Nothing is filled any more, so the rest goes to the queue past its limit;

@@ -140,6 +140,7 @@ private:
     void giveBack(Spans spans);
     void releaseGivenBack();
     void fail(const QString &text);
+    void failLocked(const QString &text);
     void throwIfFailed();
     void stopWorkers();
 

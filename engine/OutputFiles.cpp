@@ -3,6 +3,7 @@
 #include "components/FilePublishing.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
+#include "components/LogCategories.h"
 #include "components/SalvageSink.h"
 #include "components/Seams.h"
 #include "engine/OutputNames.h"
@@ -134,6 +135,7 @@ QString OutputFiles::StartOutput(const QString &finalPath, bool replace, std::fu
             throw KorvexError(QStringLiteral("Unable to create '%1': %2.")
                                   .arg(finalPath, QString::fromLocal8Bit(std::strerror(error))));
         m_pending = Pending{temporary, finalPath, replace, std::move(nextName)};
+        qCDebug(lcRun) << "writing" << finalPath << "as" << temporary;
         return temporary;
     }
     throw KorvexError(QStringLiteral("Unable to create '%1': no free temporary name is left beside it.").arg(finalPath));
@@ -163,13 +165,16 @@ QString OutputFiles::FinishOutput()
     // Settled either way: a refused output stays under its temporary name,
     // which the error names.
     const auto settled = qScopeGuard([this] { m_pending.reset(); });
-    return publish();
+    const QString published = publish();
+    qCDebug(lcRun) << "published" << published;
+    return published;
 }
 
 void OutputFiles::DropOutput()
 {
     if (!m_pending)
         return;
+    qCDebug(lcRun) << "dropped" << m_pending->temporary;
     QFile::remove(m_pending->temporary);
     m_pending.reset();
 }
@@ -194,6 +199,7 @@ QString OutputFiles::SettleAfterFailure(const QString &failure)
         text += QLatin1Char(' ') + error.text();
     }
     m_pending.reset();
+    qCInfo(lcRun) << "kept what was written before a failure:" << text;
     return text;
 }
 

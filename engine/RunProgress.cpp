@@ -1,5 +1,6 @@
 #include "engine/RunProgress.h"
 
+#include "components/LogCategories.h"
 #include "components/SkinFace.h"
 #include "engine/ConvertProgress.h"
 #include "joblist/Scale.h"
@@ -42,6 +43,7 @@ void RunProgress::startRun(int pieces, qint64 totalMs)
     m_totalMs = totalMs;
     m_doneMs = 0;
     m_pieceMs = 0;
+    qCDebug(lcRun) << "run of" << pieces << "piece(s)," << totalMs << "ms";
 }
 
 void RunProgress::startPiece(qint64 pieceMs)
@@ -55,6 +57,7 @@ void RunProgress::startPiece(qint64 pieceMs)
     // can bring more pieces than that
     m_pieces = qMax(m_pieces, m_piece);
     m_totalMs = qMax(m_totalMs, m_doneMs + m_pieceMs);
+    qCDebug(lcRun) << "piece" << m_piece << "of" << m_pieces << "," << m_pieceMs << "ms";
     showRun(0, 1);
 }
 
@@ -67,6 +70,7 @@ void RunProgress::showRun(qint64 doneInPiece, qint64 pieceTotal)
 
 void RunProgress::endRun()
 {
+    qCDebug(lcRun) << "run ended after" << m_piece << "piece(s)";
     m_inRun = false;
     m_bar.ClearRunProgress();
 }

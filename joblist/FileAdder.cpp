@@ -2,6 +2,7 @@
 
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
+#include "components/LogCategories.h"
 #include "components/MessagePump.h"
 #include "engine/RunState.h"
 #include "joblist/EntryTags.h"
@@ -193,7 +194,8 @@ void FileAdder::addOne(const Source &source, int ticket)
             m_jobs.fileModel()->setCaption(row, named.caption);
         m_jobs.tags(row) = named.tags;
         measure(row, source, ticket);
-    } catch (...) {
+    } catch (const std::exception &failure) {
+        qCInfo(lcMeasure) << source.path << "not added:" << failure.what();
         releaseReader();
         reject(row, source.path, UnsupportedMessage);
         return;

@@ -1,10 +1,9 @@
 #include "settings/ui/SilencePage.h"
 
-#include "app/SpokenNames.h"
-#include "app/SvgPictures.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/ui/Tfm_set.h"
+#include "widgets/SvgPictures.h"
 
 #include <QDoubleSpinBox>
 #include <QFormLayout>

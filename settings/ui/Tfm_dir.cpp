@@ -1,10 +1,10 @@
 #include "settings/ui/Tfm_dir.h"
 
-#include "app/DialogLook.h"
-#include "app/SvgPictures.h"
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
+#include "widgets/DialogLook.h"
+#include "widgets/SvgPictures.h"
 
 #include <QAbstractFileIconProvider>
 #include <QDir>
@@ -186,12 +186,10 @@ bool Tfm_dir::storeOutputFolder()
     // An empty folder is never stored: the one set before stays.
     if (ChosenFolder.isEmpty())
         return true;
-    try {
-        m_settingsFile.writeString(settings_keys::OutputSection, settings_keys::DirKey, ChosenFolder);
-    } catch (const KorvexError &error) {
-        m_messages.error(error.text());
+    if (!ShowingFailure(m_messages, [this] {
+            m_settingsFile.writeString(settings_keys::OutputSection, settings_keys::DirKey, ChosenFolder);
+        }))
         return false;
-    }
     Q_EMIT outputFolderChosen(ChosenFolder);
     return true;
 }

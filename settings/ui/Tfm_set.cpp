@@ -1,9 +1,9 @@
 #include "settings/ui/Tfm_set.h"
 
-#include "app/DialogLook.h"
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "settings/Settings.h"
 #include "settings/ui/Tfm_dir.h"
+#include "widgets/DialogLook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -322,13 +322,7 @@ void Tfm_set::showEncoding()
 
 bool Tfm_set::guarded(const std::function<void()> &action)
 {
-    try {
-        action();
-        return true;
-    } catch (const KorvexError &error) {
-        m_messages.error(error.text());
-        return false;
-    }
+    return ShowingFailure(m_messages, action);
 }
 
 } // namespace korvex

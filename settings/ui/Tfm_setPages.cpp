@@ -3,9 +3,9 @@
 // control that follows it on the line moves right just enough to keep clear.
 #include "settings/ui/Tfm_set.h"
 
-#include "app/DialogLook.h"
-#include "app/SpokenNames.h"
-#include "app/SvgPictures.h"
+#include "widgets/DialogLook.h"
+#include "widgets/SpokenNames.h"
+#include "widgets/SvgPictures.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "tags/ui/Tfm_id3.h"
 
-#include "app/DialogLook.h"
-#include "app/MainControls.h"
 #include "tags/GenreNames.h"
+#include "widgets/DialogLook.h"
+#include "widgets/MainControls.h"
 
 #include <QComboBox>
 #include <QEvent>

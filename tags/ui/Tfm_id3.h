@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tags/TagEditSession.h"
+#include "joblist/TagEditSession.h"
 
 #include <QDialog>
 

@@ -4,13 +4,13 @@
 #include "app/WaveformView.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
+#include "support/ExternalTools.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLibraryInfo>
-#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -34,11 +34,7 @@ void buildSkinFile(const test::TestFolder &folder, const QByteArray &description
     writeText(folder.file("skin.qrc"), R"(<RCC><qresource prefix="/"><file>skin.json</file>)"
                                        R"(<file>dot.svg</file></qresource></RCC>)");
     const QString rcc = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/rcc";
-    QProcess compiler;
-    compiler.setWorkingDirectory(folder.path());
-    compiler.start(rcc, {"--binary", "skin.qrc", "-o", "mp3enc.dll"});
-    ASSERT_TRUE(compiler.waitForFinished(60000));
-    ASSERT_EQ(compiler.exitCode(), 0) << compiler.readAllStandardError().constData();
+    ASSERT_EQ(test::RunTool(rcc, {"--binary", folder.file("skin.qrc"), "-o", folder.file("mp3enc.dll")}).exitCode, 0);
 }
 
 const QByteArray kSmallSkin = R"({

@@ -17,7 +17,7 @@ QStringList familiesTheLookAsksFor()
     QStringList families;
     static const QRegularExpression styleSheet(QStringLiteral("font-family:\\s*\"([^\"]+)\""));
     static const QRegularExpression skin(QStringLiteral("\"family\":\\s*\"([^\"]+)\""));
-    for (const char *file : {"app/MainControls.cpp", "app/DialogLook.cpp", "tags/ui/Tfm_id3.cpp"}) {
+    for (const char *file : {"widgets/MainControls.cpp", "widgets/DialogLook.cpp", "tags/ui/Tfm_id3.cpp"}) {
         const QString text = QString::fromUtf8(korvex::test::readTextFile(QStringLiteral(KORVEX_SOURCE_DIR "/") + file));
         EXPECT_FALSE(text.isEmpty()) << file;
         for (auto match = styleSheet.globalMatch(text); match.hasNext();)

@@ -2,12 +2,12 @@
 // a notification service of the test's own.
 #include "app/DesktopIdentity.h"
 #include "app/RunNotifier.h"
+#include "support/SpawnedProgram.h"
 #include "support/TempDir.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -65,10 +65,9 @@ public:
 )");
             config.close();
         }
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        if (m_daemon.waitForStarted(10000) && m_daemon.waitForReadyRead(10000))
-            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        if (m_daemon.start(QStringLiteral("dbus-daemon"),
+                           {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"}))
+            m_address = QString::fromUtf8(m_daemon.readLine(10000)).trimmed();
     }
     ~PrivateBus()
     {
@@ -86,7 +85,7 @@ public:
 
 private:
     test::TestFolder m_folder;
-    QProcess m_daemon;
+    test::SpawnedProgram m_daemon;
     QString m_address;
     QStringList m_connections;
 };

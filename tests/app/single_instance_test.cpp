@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/InstanceLock.h"
 #include "settings/SettingsFile.h"
+#include "support/SpawnedProgram.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -8,7 +9,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QFile>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -34,11 +35,9 @@ struct Programs
         environment.insert("XDG_CONFIG_HOME", folder.configHome());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
     }
-    void start(QProcess &process)
+    void start(test::SpawnedProgram &program)
     {
-        process.setProcessEnvironment(environment);
-        process.start(kKorvex, {});
-        ASSERT_TRUE(process.waitForStarted(30000));
+        ASSERT_TRUE(program.start(kKorvex, {}, environment.toStringList()));
     }
     QString lockPath() const { return runtime + "/" + ApplicationTitle + ".lock"; }
     QString settingsPath() const { return folder.configHome() + "/Korvex.ini"; }
@@ -67,12 +66,12 @@ struct Programs
 
     // SIGTERM: the window closes as its close box closes it, the settings
     // are written and the program ends with 0.
-    void terminateAndExpectAnOrderlyEnd(QProcess &process) const
+    void terminateAndExpectAnOrderlyEnd(test::SpawnedProgram &program) const
     {
-        process.terminate();
-        ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_TRUE(program.exitedNormally());
+        EXPECT_EQ(program.exitCode(), 0) << program.errors().toStdString();
         EXPECT_TRUE(QFile::exists(settingsPath()));
     }
 
@@ -86,17 +85,17 @@ struct Programs
 TEST(SingleInstance, SecondCopyEndsAtOnceWithZeroAndShowsNothing)
 {
     Programs programs;
-    QProcess first;
+    test::SpawnedProgram first;
     programs.start(first);
     ASSERT_TRUE(programs.waitForLock());
 
-    QProcess second;
+    test::SpawnedProgram second;
     programs.start(second);
     ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(second.exitedNormally());
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
-    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(second.remainingOutput().isEmpty());
+    EXPECT_TRUE(first.running());
 
     // a desktop session ending closes the window as the close box does:
     // the settings are written and the program ends with 0
@@ -110,7 +109,7 @@ TEST(SingleInstance, SecondCopyEndsAtOnceWithZeroAndShowsNothing)
 TEST(SingleInstance, ASignalRightAfterTheLockIsTakenStillClosesProperly)
 {
     Programs programs;
-    QProcess first;
+    test::SpawnedProgram first;
     programs.start(first);
     ASSERT_TRUE(programs.waitForLock());
     programs.terminateAndExpectAnOrderlyEnd(first);
@@ -137,7 +136,7 @@ TEST(SingleInstance, LockIsHeldUntilItsOwnerEnds)
 TEST(SingleInstance, LockOfACopyThatDiedIsTakenOver)
 {
     Programs programs;
-    QProcess crashed;
+    test::SpawnedProgram crashed;
     programs.start(crashed);
     ASSERT_TRUE(programs.waitForLock());
     crashed.kill();

@@ -1,56 +1,27 @@
 #pragma once
 
-#include "components/AudioFile.h"
-#include "components/AudioTransform.h"
 #include "components/MessagePump.h"
-#include "engine/Workbench.h"
 #include "support/AudioFixtures.h"
-#include "support/RecordingSeams.h"
-#include "support/TempDir.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <ostream>
-
-// Readable QString values in gtest's failure messages.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
+#include "support/WorkbenchFixture.h"
 
 namespace korvex::test {
 
 // A whole engine on real components, with the seams recorded, a settings file
-// and an output folder inside a temporary folder.
-class EngineTest : public ::testing::Test
+// and an output folder inside a temporary folder; one encoder thread.
+class EngineTest : public WorkbenchTest
 {
 protected:
     EngineTest();
 
-    Workbench &bench() { return *m_bench; }
-    Settings &settings() { return m_bench->settings(); }
+    Settings &settings() { return bench().settings(); }
     QString outputFolder() const { return m_output; }
 
-    // A tone of `seconds` written as a WAV file (fast to make and exact).
-    QString makeTone(const QString &name, double seconds, int rate = 44100, int channels = 2);
-    // Adds the files as "Add File" does; every one must be accepted.
-    void add(const QStringList &paths);
     // The files in the output folder, by name.
     QStringList outputNames() const;
     QString output(const QString &name) const { return m_output + name; }
-    // Status words of lv_time, in row order.
-    QStringList statuses();
-
-    TestFolder m_folder;
-    RecordingSeams m_seams;
-    AudioFile m_reader;
-    AudioFile m_writer;
-    AudioTransform m_transform;
 
 private:
     QString m_output;
-    std::unique_ptr<Workbench> m_bench;
 };
 
 // Installs a message pump hook for one test: the hook stands where the window

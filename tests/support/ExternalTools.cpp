@@ -1,17 +1,13 @@
 #include "ExternalTools.h"
 
-#include <QFile>
+#include "SpawnedProgram.h"
+
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace korvex::test {
 
@@ -46,11 +42,7 @@ int waitForExit(pid_t pid)
 
 } // namespace
 
-// Started with posix_spawn, not QProcess: QProcess starts its child with
-// clone(CLONE_VM), and ThreadSanitizer's clone hook then does the child's
-// after-fork bookkeeping in the parent's memory. From then on it no longer
-// sees the calling thread take a lock, and every later hand-over to a worker
-// thread is reported as a race. glibc's posix_spawn keeps its clone to itself.
+// Started with SpawnProgram, never QProcess (SpawnedProgram.h says why).
 ToolResult RunTool(const QString &program, const QStringList &arguments)
 {
     ToolResult result;
@@ -60,24 +52,10 @@ ToolResult RunTool(const QString &program, const QStringList &arguments)
         ADD_FAILURE() << "no temporary file for the output of " << program.toStdString();
         return result;
     }
-    std::vector<QByteArray> words{QFile::encodeName(program)};
-    for (const QString &argument : arguments)
-        words.push_back(argument.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output.handle(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errors.handle(), STDERR_FILENO);
-    pid_t pid = 0;
-    const int failure = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failure != 0) {
-        ADD_FAILURE() << "could not run " << program.toStdString() << ": " << std::strerror(failure);
+    QString failure;
+    const pid_t pid = SpawnProgram(program, arguments, {}, output.handle(), errors.handle(), &failure);
+    if (pid < 0) {
+        ADD_FAILURE() << failure.toStdString();
         return result;
     }
     result.exitCode = waitForExit(pid);

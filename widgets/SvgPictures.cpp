@@ -1,4 +1,4 @@
-#include "app/SvgPictures.h"
+#include "widgets/SvgPictures.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,4 +1,4 @@
-#include "app/SpokenNames.h"
+#include "widgets/SpokenNames.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/DialogLook.h"
+#include "widgets/DialogLook.h"
 
 #include <QDialog>
 #include <QPalette>

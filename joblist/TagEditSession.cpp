@@ -1,4 +1,4 @@
-#include "tags/TagEditSession.h"
+#include "joblist/TagEditSession.h"
 
 #include "joblist/JobList.h"
 

@@ -1,4 +1,4 @@
-#include "app/MainControls.h"
+#include "widgets/MainControls.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 // The tag dialog's work on the job list, without its widgets.
 #include "joblist/JobList.h"
-#include "tags/TagEditSession.h"
+#include "joblist/TagEditSession.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
