@@ -66,6 +66,9 @@ public:
     // and the message that says so; kept until the next Start call.
     const QStringList &UntaggedFiles() const { return m_untagged; }
     QString UntaggedReport() const;
+    // What the last Start call came to; Failed while one is under way, so
+    // that an error escaping it is not taken for a refusal.
+    Outcome LastOutcome() const { return m_lastOutcome; }
     // The session ended while the last Start call's run converted.
     bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
@@ -95,6 +98,8 @@ private:
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
+    Outcome split(bool openOutputFolder);
+    Outcome join();
     void reportUntagged();
     void openOutputFolder();
 
@@ -110,6 +115,7 @@ private:
     bool m_sessionEndWaiting = false;
     bool m_cuttingShort = false;   // the session ends during a conversion
     bool m_endedByStop = false;    // the last Start call's run was stopped
+    Outcome m_lastOutcome = Outcome::NotStarted;
     QList<WrittenOutput> m_cutShort;
     QStringList m_untagged;
 };

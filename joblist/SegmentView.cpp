@@ -6,7 +6,7 @@
 #include "SegmentPlan.h"
 #include "StatusWords.h"
 #include "components/SkinFace.h"
-#include "player/PlayerState.h"
+#include "joblist/PlayerState.h"
 #include "settings/Settings.h"
 
 namespace korvex {
@@ -23,8 +23,8 @@ QList<SegmentRow> unconvertedRows(const QList<Segment> &plan)
 
 } // namespace
 
-SegmentView::SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin)
-    : m_jobs(jobs), m_settings(settings), m_player(player), m_skin(skin)
+SegmentView::SegmentView(const ListDesk &desk, PlayerState &player)
+    : m_jobs(desk.jobs), m_settings(desk.settings), m_player(player), m_skin(desk.skin)
 {
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "joblist/ListDesk.h"
+
 #include <QList>
 
 namespace korvex {
@@ -16,7 +18,7 @@ struct Settings;
 class SegmentView
 {
 public:
-    SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin);
+    SegmentView(const ListDesk &desk, PlayerState &player);
 
     // The form of settings.SplitMode for entry row.
     void show(int row);

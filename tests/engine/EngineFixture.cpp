@@ -8,7 +8,7 @@ namespace korvex::test {
 
 EngineTest::EngineTest()
     : m_output(m_folder.file(QStringLiteral("out")) + QLatin1Char('/'))
-    , m_bench(std::make_unique<Workbench>(m_reader, m_writer, m_transform, m_seams.seams()))
+    , m_bench(std::make_unique<Core>(RunAudio{m_reader, m_writer, m_transform}, m_seams.seams()))
 {
     QDir().mkpath(m_output);
     m_bench->settings().OutputFolder = m_output;
@@ -28,10 +28,10 @@ QString EngineTest::makeTone(const QString &name, double seconds, int rate, int 
 
 void EngineTest::add(const QStringList &paths)
 {
-    const int before = m_bench->jobs.rowCount();
+    const int before = m_bench->jobs().rowCount();
     m_seams.dialogs.openAnswer = paths;
-    m_bench->adder.AddFiles();
-    ASSERT_EQ(m_bench->jobs.rowCount(), before + paths.size()) << m_seams.messages.errors.join(QLatin1Char('\n')).toStdString();
+    m_bench->adder().AddFiles();
+    ASSERT_EQ(m_bench->jobs().rowCount(), before + paths.size()) << m_seams.messages.errors.join(QLatin1Char('\n')).toStdString();
 }
 
 QStringList EngineTest::outputNames() const
@@ -42,7 +42,7 @@ QStringList EngineTest::outputNames() const
 QStringList EngineTest::statuses()
 {
     QStringList words;
-    const SegmentListModel &segments = *m_bench->jobs.segmentModel();
+    const SegmentListModel &segments = *m_bench->jobs().segmentModel();
     for (int row = 0; row < segments.rowCount(); ++row)
         words.append(segments.status(row));
     return words;

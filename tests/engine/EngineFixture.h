@@ -3,7 +3,7 @@
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
 #include "components/MessagePump.h"
-#include "engine/Workbench.h"
+#include "core/Core.h"
 #include "support/AudioFixtures.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
@@ -28,7 +28,7 @@ class EngineTest : public ::testing::Test
 protected:
     EngineTest();
 
-    Workbench &bench() { return *m_bench; }
+    Core &bench() { return *m_bench; }
     Settings &settings() { return m_bench->settings(); }
     QString outputFolder() const { return m_output; }
 
@@ -50,7 +50,7 @@ protected:
 
 private:
     QString m_output;
-    std::unique_ptr<Workbench> m_bench;
+    std::unique_ptr<Core> m_bench;
 };
 
 // Installs a message pump hook for one test: the hook stands where the window

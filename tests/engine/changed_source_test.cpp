@@ -39,11 +39,11 @@ TEST_F(ChangedSourceTest, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten)
     // once the second piece holds a block (until then the bar shows the
     // first piece's 100%)
     halveWhen(source, [this] {
-        const QString shown = bench().skin.text(QStringLiteral("pbpos"));
+        const QString shown = bench().skin().text(QStringLiteral("pbpos"));
         return outputNames().contains(QStringLiteral("shrinks_2.wma.part")) && !shown.isEmpty()
             && shown != QStringLiteral("0%") && shown != QStringLiteral("100%");
     });
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     ASSERT_TRUE(m_halved);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
@@ -67,7 +67,7 @@ TEST_F(ChangedSourceTest, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoine
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     halveWhen(second, [this] { return m_writer.isOpen(); });
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(second))) << message.toStdString();

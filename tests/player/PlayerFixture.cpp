@@ -10,12 +10,12 @@
 namespace korvex::test {
 
 PlayerTest::PlayerTest()
-    : m_bench(std::make_unique<Workbench>(m_reader, m_writer, m_transform, m_seams.seams()))
+    : m_bench(std::make_unique<Core>(RunAudio{m_reader, m_writer, m_transform}, m_seams.seams()))
 {
     m_preview = &m_bench->attachPreview(m_output);
     QObject::connect(m_preview, &PreviewPlayer::blockQueued, m_preview,
                      [this](qint64 first, const SampleArray &block) { queued.append({first, block}); });
-    QObject::connect(&m_bench->skin, &SkinFace::redrawRequested, m_preview, [this](const QString &name) {
+    QObject::connect(&m_bench->skin(), &SkinFace::redrawRequested, m_preview, [this](const QString &name) {
         if (name == QLatin1String("timecaption"))
             captions.append(caption());
     });
@@ -33,29 +33,29 @@ QString PlayerTest::makeFile(const QString &name, int seconds, int rate, int cha
 
 void PlayerTest::add(const QStringList &paths)
 {
-    const int before = m_bench->jobs.rowCount();
+    const int before = m_bench->jobs().rowCount();
     m_seams.dialogs.openAnswer = paths;
-    m_bench->adder.AddFiles();
-    ASSERT_EQ(m_bench->jobs.rowCount(), before + paths.size())
+    m_bench->adder().AddFiles();
+    ASSERT_EQ(m_bench->jobs().rowCount(), before + paths.size())
         << m_seams.messages.errors.join(QLatin1Char('\n')).toStdString();
 }
 
 void PlayerTest::clickFile(int row)
 {
-    m_bench->jobs.selectFileRow(row);
-    m_bench->editor.lvClick();
+    m_bench->jobs().selectFileRow(row);
+    m_bench->editor().lvClick();
 }
 
 void PlayerTest::clickSegment(int row)
 {
-    m_bench->jobs.selectSegmentRow(row);
-    m_bench->marker.lv_timeClick();
+    m_bench->jobs().selectSegmentRow(row);
+    m_bench->marker().lv_timeClick();
 }
 
 QStringList PlayerTest::statuses()
 {
     QStringList words;
-    const SegmentListModel &rows = *m_bench->jobs.segmentModel();
+    const SegmentListModel &rows = *m_bench->jobs().segmentModel();
     for (int row = 0; row < rows.rowCount(); ++row)
         words.append(rows.status(row));
     return words;
@@ -84,7 +84,7 @@ bool PlayerTest::waitFor(const std::function<bool()> &done, int timeoutMs)
     while (!done()) {
         if (clock.elapsed() > timeoutMs)
             return false;
-        QSignalSpy redraws(&m_bench->skin, &SkinFace::redrawRequested);
+        QSignalSpy redraws(&m_bench->skin(), &SkinFace::redrawRequested);
         redraws.wait(250);
     }
     return true;

@@ -3,7 +3,7 @@
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
 #include "components/SdlAudioPlayer.h"
-#include "engine/Workbench.h"
+#include "core/Core.h"
 #include "support/AudioFixtures.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
@@ -31,10 +31,10 @@ class PlayerTest : public ::testing::Test
 protected:
     PlayerTest();
 
-    Workbench &bench() { return *m_bench; }
+    Core &bench() { return *m_bench; }
     PreviewPlayer &preview() { return *m_preview; }
-    PlayerState &state() { return m_bench->player; }
-    SkinFace &skin() { return m_bench->skin; }
+    PlayerState &state() { return m_bench->player(); }
+    SkinFace &skin() { return m_bench->skin(); }
 
     // A generated file; 8 kHz mono WAV unless told otherwise (quick to make
     // and to measure, exact in length).
@@ -79,7 +79,7 @@ protected:
     SdlAudioPlayer m_output;
 
 private:
-    std::unique_ptr<Workbench> m_bench;
+    std::unique_ptr<Core> m_bench;
     PreviewPlayer *m_preview = nullptr;
     int m_ticks = 0;
 };
