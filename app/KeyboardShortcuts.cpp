@@ -8,7 +8,7 @@ namespace korvex {
 
 namespace {
 
-using Source = CommandDispatcher::Source;
+using Source = CommandTable::Source;
 
 // Play and stop share Space; this is the key of both.
 const QKeySequence PlayOrStopKey(Qt::Key_Space);
@@ -50,7 +50,7 @@ const QList<KeyboardShortcuts::Key> &KeyboardShortcuts::keys()
     return table;
 }
 
-KeyboardShortcuts::KeyboardShortcuts(QWidget *window, CommandDispatcher &commands, std::function<bool()> playing)
+KeyboardShortcuts::KeyboardShortcuts(QWidget *window, CommandTable &commands, std::function<bool()> playing)
 {
     for (const Key &key : keys()) {
         if (key.keys == PlayOrStopKey)

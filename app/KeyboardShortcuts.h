@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandDispatcher.h"
+#include "core/CommandTable.h"
 
 #include <QKeySequence>
 #include <QList>
@@ -13,21 +13,21 @@ class QWidget;
 namespace korvex {
 
 // The main window's keys. Each one gives a command by its name through the
-// dispatcher, so a key is refused exactly when its button or menu item would
-// be (while converting, for one), and a command that does not exist yet does
-// nothing.
+// core's command table, so a key is refused exactly when its button or menu
+// item would be (while converting, for one), and a command that does not
+// exist yet does nothing.
 class KeyboardShortcuts
 {
 public:
     struct Key
     {
         QKeySequence keys;
-        CommandDispatcher::Source source;
+        CommandTable::Source source;
         QString command;   // the skin object or menu item it acts as
     };
 
     // Space gives "stop" while playing() and "play" otherwise.
-    KeyboardShortcuts(QWidget *window, CommandDispatcher &commands, std::function<bool()> playing);
+    KeyboardShortcuts(QWidget *window, CommandTable &commands, std::function<bool()> playing);
 
     static const QList<Key> &keys();
     // Adds " (key)" to the tooltip of every skin object under `face` that has

@@ -3,8 +3,8 @@
 #include "app/DesktopLauncher.h"
 #include "app/FileDialogs.h"
 #include "app/FileDrops.h"
-#include "app/KeyboardShortcuts.h"
 #include "app/IncomingFiles.h"
+#include "app/KeyboardShortcuts.h"
 #include "widgets/MainControls.h"
 #include "app/MessageBoxes.h"
 #include "app/RunNotifier.h"
@@ -16,7 +16,6 @@
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
-#include "engine/FindSilences.h"
 
 #include <QCloseEvent>
 #include <QResizeEvent>
@@ -62,9 +61,8 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_programFolder(options.programFolder.isEmpty() ? ProgramFiles::dataFolder() : options.programFolder),
       m_seams(resolveSeams(options.seams)),
-      m_bench(AudioFileRead, AudioFile2write, AudioTransform21, m_seams),
-      m_commands(*m_seams.messages),
-      m_incoming(std::make_unique<IncomingFiles>(m_bench.adder, [this] { return busy(); })),
+      m_core({AudioFileRead, AudioFile2write, AudioTransform21}, m_seams),
+      m_incoming(std::make_unique<IncomingFiles>(m_core.adder(), [this] { return busy(); })),
       m_notifier(std::make_unique<RunNotifier>())
 {
     setObjectName(QStringLiteral("fm_main"));
@@ -78,13 +76,13 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     connect(Skin1, &TSkin::OnClick, this, &Tfm_main::Skin1Click);
 
     menus = std::make_unique<MainMenus>(this, [this](const QString &item) { menuItemClick(item); });
-    JobList &jobs = m_bench.jobs;
+    JobList &jobs = m_core.jobs();
     lv = MainControls::listView(this, "lv", 130, 187, jobs.fileModel(), jobs.fileSelection());
     lv_time = MainControls::listView(this, "lv_time", 217, 187, jobs.segmentModel(), jobs.segmentSelection());
     sm = MainControls::instructionsMemo(this);
     cb_format = MainControls::formatBox(this);
-    m_bench.attachPreview(AudioPlayer21);
-    m_bench.adder.keepAddFolder(true);
+    m_core.attachPreview(AudioPlayer21);
+    m_core.adder().keepAddFolder(true);
     connectLists();
     connectSegmentList();
     connectRunControl();
@@ -106,14 +104,14 @@ void Tfm_main::setDialogs(Tfm_set *set, Tfm_dir *dir, Tfm_about *about, Tfm_id3 
 
 void Tfm_main::connectLists()
 {
-    connect(lv, &QTableView::clicked, &m_bench.editor, [this] { m_bench.editor.lvClick(); });
+    connect(lv, &QTableView::clicked, &m_core.editor(), [this] { m_core.editor().lvClick(); });
     for (QTableView *list : {lv, lv_time}) {
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint &at) { menus->p_lv->popup(list->viewport()->mapToGlobal(at)); });
     }
-    connect(&m_bench.jobs, &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
-    connect(&m_bench.editor, &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
-    connect(&m_bench.adder, &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(&m_core.jobs(), &JobList::memoVisibleChanged, sm, &QWidget::setVisible);
+    connect(&m_core.editor(), &JobEditor::fileListFocusRequested, lv, [this] { lv->setFocus(); });
+    connect(&m_core.adder(), &FileAdder::fileListFocusRequested, lv, [this] { lv->setFocus(); });
 }
 
 void Tfm_main::showEvent(QShowEvent *event)
@@ -127,25 +125,25 @@ void Tfm_main::showEvent(QShowEvent *event)
 
 void Tfm_main::FormShow()
 {
-    m_bench.store.LoadSettings();
+    m_core.store().LoadSettings();
     BindSkin();
     tellUnreadSettings();
     placeLists();
     AudioFileRead.setOptionValue(-1);
     AudioFile2write.setOptionValue(-1);
-    m_bench.jobs.SelectedSegmentRow = 0;
-    m_bench.run.Converting = false;
-    m_bench.player.Playing = false;
-    m_bench.player.SeekDragging = false;
-    m_bench.jobs.SegmentSelected = false;
-    m_bench.skin.setPosition(skin_object::Slider, 0);
+    m_core.jobs().SelectedSegmentRow = 0;
+    m_core.run().Converting = false;
+    m_core.player().Playing = false;
+    m_core.player().SeekDragging = false;
+    m_core.jobs().SegmentSelected = false;
+    m_core.skin().setPosition(skin_object::Slider, 0);
 }
 
 // A settings file that could not be read falls back to the defaults; the
 // user is told which file it was, so the output folder is no surprise.
 void Tfm_main::tellUnreadSettings()
 {
-    const QString problem = m_bench.store.file().readProblem();
+    const QString problem = m_core.store().file().readProblem();
     if (!problem.isEmpty())
         QTimer::singleShot(0, this, [this, problem] { m_seams.messages->error(problem); });
 }
@@ -155,7 +153,7 @@ void Tfm_main::BindSkin()
     Skin1->loadSkinFile(QDir(m_programFolder).filePath(ProgramFiles::SkinFileName));
     Skin1->attach(this);
     Skin1->applyForm(this, kSkinForm);
-    m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_bench.skin);
+    m_binding = std::make_unique<SkinBinding>(*Skin1, this, m_core.skin());
     m_binding->BindSkinObject(skin_object::Slider, SkinBinding::Kind::Slider);
     for (const QString &name : {skin_object::PositionCaption, skin_object::TotalText, skin_object::PathText,
                                 skin_object::PercentText, skin_object::Bar, skin_object::RunPieceText,
@@ -165,13 +163,13 @@ void Tfm_main::BindSkin()
     bindWaveform();
     WindowAccess::prepare(this);
 
-    m_bench.progress.bind();
-    m_bench.skin.setPosition(skin_object::Slider, 0);
-    m_bench.skin.redraw(skin_object::Slider);
-    m_bench.progress.ShowConvertProgress(0, m_bench.store.settings().SkinFlag);
-    m_bench.skin.setText(skin_object::PercentText, QString());
-    m_bench.skin.redraw(skin_object::PercentText);
-    m_bench.editor.ShowTotalTime();
+    m_core.progress().bind();
+    m_core.skin().setPosition(skin_object::Slider, 0);
+    m_core.skin().redraw(skin_object::Slider);
+    m_core.progress().ShowConvertProgress(0, m_core.store().settings().SkinFlag);
+    m_core.skin().setText(skin_object::PercentText, QString());
+    m_core.skin().redraw(skin_object::PercentText);
+    m_core.editor().ShowTotalTime();
 }
 
 void Tfm_main::placeLists()
@@ -184,7 +182,7 @@ void Tfm_main::placeLists()
     lv_time->raise();
     sm->raise();
     cb_format->raise();
-    sm->setVisible(m_bench.jobs.memoVisible());
+    sm->setVisible(m_core.jobs().memoVisible());
 }
 
 // The window has a fixed frame. A window manager may stretch it anyway (a
@@ -215,7 +213,7 @@ void Tfm_main::closeEvent(QCloseEvent *event)
     FormCloseQuery();
     event->accept();
     // a run command on the stack ends the session once it returns
-    if (!m_bench.control.Busy())
+    if (!m_core.control().Busy())
         Q_EMIT sessionEnded();
 }
 
@@ -225,20 +223,20 @@ void Tfm_main::closeEvent(QCloseEvent *event)
 // ends.
 void Tfm_main::FormCloseQuery()
 {
-    if (m_bench.control.Busy() || m_bench.run.Converting)
-        m_bench.control.SessionEnding();
-    ShowingFailure(*m_seams.messages, [this] { m_bench.store.SaveSettings(); });
+    if (m_core.control().Busy() || m_core.run().Converting)
+        m_core.control().SessionEnding();
+    ShowingFailure(*m_seams.messages, [this] { m_core.store().SaveSettings(); });
 }
 
 void Tfm_main::Skin1Click(ISkinObject *object)
 {
     if (object)
-        m_commands.dispatch(CommandDispatcher::Source::Skin, object->name());
+        m_core.commands().dispatch(CommandTable::Source::Skin, object->name());
 }
 
 void Tfm_main::menuItemClick(const QString &itemName)
 {
-    m_commands.dispatch(CommandDispatcher::Source::Menu, itemName);
+    m_core.commands().dispatch(CommandTable::Source::Menu, itemName);
 }
 
 void Tfm_main::popupAt(QMenu *menu, int dx, int dy)

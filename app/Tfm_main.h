@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/CommandDispatcher.h"
 #include "app/MainMenus.h"
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
+#include "components/SdlAudioPlayer.h"
 #include "components/Seams.h"
 #include "components/SkinFace.h"
-#include "components/SdlAudioPlayer.h"
-#include "engine/Workbench.h"
+#include "core/CommandTable.h"
+#include "core/Core.h"
 
 #include <QWidget>
 
@@ -22,7 +22,6 @@ namespace korvex {
 
 class FileDialogs;
 class FileDrops;
-class FindSilences;
 class KeyboardShortcuts;
 class IncomingFiles;
 class InstanceServer;
@@ -46,11 +45,11 @@ struct MainWindowOptions
     Seams seams;
 };
 
-// The main window. It owns the core objects of a session (a Workbench: the
-// settings, job list, run and player state, the skin face and run control,
-// wired exactly as korvex-cli wires them) and the skin control; it shows them
-// and turns the user's clicks into commands. The commands themselves live in
-// the core and in the dispatch table.
+// The main window. It owns the core of a session (a Core: the settings, job
+// list, run and player state, the skin face, run control and the command
+// table, as korvex-cli has it too) and the skin control; it shows them and
+// turns the user's clicks, keys and menu items into commands of the core's
+// table, to which it adds its own (popups, dialogs, help).
 class Tfm_main : public QWidget
 {
     Q_OBJECT
@@ -82,19 +81,20 @@ public:
     // comes to the front.
     void acceptFilesFrom(InstanceServer &server);
 
-    CommandDispatcher &commands() { return m_commands; }
-    SettingsStore &settingsStore() { return m_bench.store; }
-    JobList &jobList() { return m_bench.jobs; }
-    JobEditor &jobEditor() { return m_bench.editor; }
-    FileAdder &fileAdder() { return m_bench.adder; }
-    RunState &runState() { return m_bench.run; }
-    PlayerState &playerState() { return m_bench.player; }
-    SkinFace &skinFace() { return m_bench.skin; }
-    ConvertProgress &convertProgress() { return m_bench.progress; }
-    RunControl &runControl() { return m_bench.control; }
-    PreviewPlayer &previewPlayer() { return *m_bench.preview(); }
-    SegmentMarker &segmentMarker() { return m_bench.marker; }
-    FindSilences &findSilences() { return *m_silences; }
+    Core &core() { return m_core; }
+    CommandTable &commands() { return m_core.commands(); }
+    SettingsStore &settingsStore() { return m_core.store(); }
+    JobList &jobList() { return m_core.jobs(); }
+    JobEditor &jobEditor() { return m_core.editor(); }
+    FileAdder &fileAdder() { return m_core.adder(); }
+    RunState &runState() { return m_core.run(); }
+    PlayerState &playerState() { return m_core.player(); }
+    SkinFace &skinFace() { return m_core.skin(); }
+    ConvertProgress &convertProgress() { return m_core.progress(); }
+    RunControl &runControl() { return m_core.control(); }
+    PreviewPlayer &previewPlayer() { return *m_core.preview(); }
+    SegmentMarker &segmentMarker() { return m_core.marker(); }
+    FindSilences &findSilences() { return m_core.silences(); }
     // After the window was first shown.
     WaveformView *waveformView() { return m_waveform.get(); }
     const QString &programFolder() const { return m_programFolder; }
@@ -102,7 +102,7 @@ public:
 
     // The window's members. The audio components connect to their libraries
     // on first use; there is no MP3 encoder, as no command uses it. They
-    // come before the Workbench, which holds references to them.
+    // come before the Core, which holds references to them.
     TSkin *Skin1 = nullptr;
     AudioFile AudioFileRead;
     AudioFile AudioFile2write;
@@ -142,18 +142,14 @@ private:
     void connectLists();
     void connectRunControl();
     void registerCommands();
-    void registerRunCommands();
-    void registerPlayerCommands();
     void connectSegmentList();
-    // Find Silences, the keys and file drops: what the window offers beyond
-    // its buttons and menus, all through the command table.
+    // The keys and file drops: what the window offers beyond its buttons and
+    // menus, all through the command table.
     void registerAssists();
     void bindWaveform();
     // A run started from a command; reports files a close cut short.
     void runFromCommand(const std::function<void()> &run);
     void reportCutShort();
-    // After a failed run: Converting cleared, the progress emptied.
-    void readyAfter(RunControl::Outcome outcome);
     void popupAt(QMenu *menu, int dx, int dy);
     void openHelp();
     // In the middle of something that added files must wait for.
@@ -165,10 +161,8 @@ private:
     std::unique_ptr<LauncherSeam> m_ownLauncher;
     Seams m_seams;
 
-    Workbench m_bench;
-    CommandDispatcher m_commands;
+    Core m_core;
     std::unique_ptr<SkinBinding> m_binding;
-    std::unique_ptr<FindSilences> m_silences;
     std::unique_ptr<KeyboardShortcuts> m_keys;
     FileDrops *m_drops = nullptr;
     std::unique_ptr<WaveformView> m_waveform;

@@ -8,8 +8,6 @@
 #include "app/WaveformView.h"
 #include "components/skin/SkinForm.h"
 #include "components/skin/TSkin.h"
-#include "engine/FindSilences.h"
-#include "player/PreviewPlayer.h"
 
 #include <QTableView>
 
@@ -17,25 +15,18 @@ namespace korvex {
 
 void Tfm_main::registerAssists()
 {
-    m_silences = std::make_unique<FindSilences>(m_bench.context);
-    connect(m_silences.get(), &FindSilences::stopPlaybackRequested, m_bench.preview(), &PreviewPlayer::StopPlayback,
-            Qt::DirectConnection);
-    // Like a run: a close meanwhile must wait for the scan to unwind.
-    m_commands.add(CommandDispatcher::Source::Menu, QStringLiteral("FindSilences1"),
-                   [this] { runFromCommand([this] { m_silences->run(); }); });
-
-    m_keys = std::make_unique<KeyboardShortcuts>(this, m_commands, [this] { return m_bench.player.Playing; });
+    m_keys = std::make_unique<KeyboardShortcuts>(this, m_core.commands(), [this] { return m_core.player().Playing; });
 
     m_drops = new FileDrops(
-        {lv, lv_time}, [this] { return !m_bench.run.Converting && !m_bench.jobs.Adding(); },
-        [this](const QStringList &paths) { m_bench.adder.AddDropped(paths); }, this);
+        {lv, lv_time}, [this] { return !(m_core.state() & (CoreState::Converting | CoreState::Adding)); },
+        [this](const QStringList &paths) { m_core.adder().AddDropped(paths); }, this);
 }
 
 void Tfm_main::bindWaveform()
 {
     if (SkinForm *form = Skin1->form(this))
-        m_waveform = std::make_unique<WaveformView>(*form, m_bench.jobs, m_bench.store.settings(),
-                                                    m_bench.skin);
+        m_waveform = std::make_unique<WaveformView>(*form, m_core.jobs(), m_core.store().settings(),
+                                                    m_core.skin());
 }
 
 } // namespace korvex

@@ -34,8 +34,8 @@ void Tfm_main::bringToFront()
 // a dialog holds the window; a closed window takes nothing.
 bool Tfm_main::busy() const
 {
-    return m_bench.run.Converting || m_bench.control.Busy() || m_bench.jobs.Adding() || QApplication::activeModalWidget() != nullptr
-           || !isVisible();
+    return (m_core.state() & (CoreState::Converting | CoreState::Adding)) || m_core.control().Busy()
+           || QApplication::activeModalWidget() != nullptr || !isVisible();
 }
 
 } // namespace korvex

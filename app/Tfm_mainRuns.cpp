@@ -1,6 +1,7 @@
-// The window's side of conversion runs: the commands that start and stop
-// them, and what the window does while one works. The runs themselves and
-// their bookkeeping are RunControl's, shared with korvex-cli.
+// The window's side of conversion runs: what it does around one (the notice,
+// the waveform held, the report of what a stop cut short). The run commands
+// are the core's, in its command table; the runs and their bookkeeping are
+// RunControl's, shared with korvex-cli.
 #include "app/Tfm_main.h"
 
 #include "app/RunNotifier.h"
@@ -15,19 +16,19 @@ namespace korvex {
 
 void Tfm_main::connectRunControl()
 {
-    RunControl &control = m_bench.control;
+    RunControl &control = m_core.control();
     connect(&control, &RunControl::fileListFocusRequested, lv, [this] {
         lv->setFocus();
         // with a long list the entry being converted must stay in sight
-        const QModelIndexList rows = m_bench.jobs.fileSelection()->selectedRows();
+        const QModelIndexList rows = m_core.jobs().fileSelection()->selectedRows();
         if (!rows.isEmpty())
             lv->scrollTo(rows.first());
     });
     // the status a run writes is the row it works on: keep it in sight
-    connect(m_bench.jobs.segmentModel(), &QAbstractItemModel::dataChanged, lv_time,
+    connect(m_core.jobs().segmentModel(), &QAbstractItemModel::dataChanged, lv_time,
             [this](const QModelIndex &changed) {
                 // by its first column: the list must not slide sideways
-                if (m_bench.run.Converting)
+                if (m_core.run().Converting)
                     lv_time->scrollTo(changed.siblingAtColumn(0));
             });
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
@@ -35,48 +36,14 @@ void Tfm_main::connectRunControl()
     });
 }
 
-void Tfm_main::registerRunCommands()
-{
-    using Source = CommandDispatcher::Source;
-    RunControl &control = m_bench.control;
-    const auto stop = [&control] { control.Stop(); };
-    const auto join = [this, &control] {
-        runFromCommand([this, &control] { readyAfter(control.StartJoin()); });
-    };
-
-    m_commands.add(Source::Skin, QStringLiteral("Split"), [this, &control] {
-        runFromCommand([this, &control] { readyAfter(control.StartSplit(true)); });
-    });
-    m_commands.add(Source::Menu, QStringLiteral("Start1"), [this, &control] {
-        runFromCommand([this, &control] { readyAfter(control.StartSplit(false)); });
-    });
-    m_commands.add(Source::Skin, QStringLiteral("Join"), join);
-    m_commands.add(Source::Menu, QStringLiteral("Join1"), join);
-    m_commands.add(Source::Skin, QStringLiteral("Stop"), stop);
-    for (const char *item : {"Stop1", "Stop2"})
-        m_commands.add(Source::Menu, QString::fromLatin1(item), stop);
-}
-
-// A run that failed has said why, closed its files and ended: nothing is
-// left for Stop to stop, so the window takes commands again at once rather
-// than ignoring Split, Begin and the rest until the user guesses to press it.
-void Tfm_main::readyAfter(RunControl::Outcome outcome)
-{
-    if (outcome != RunControl::Outcome::Failed || !m_bench.run.Converting)
-        return;
-    m_bench.control.StopConversion();
-    m_bench.skin.setText(skin_object::PercentText, QString());
-    m_bench.skin.redraw(skin_object::PercentText);
-}
-
 // Closing the window stops a run but cannot wait for it: the run unwinds
 // after the close, inside the command that started it, and only then may the
-// session end. An error is shown here rather than by the dispatcher, so that
+// session end. An error is shown here rather than by the command table, so that
 // it is seen before the program ends.
 void Tfm_main::runFromCommand(const std::function<void()> &run)
 {
     // a run command met inside a run: the outer one notifies, reports and ends
-    const bool nested = m_bench.control.Busy();
+    const bool nested = m_core.control().Busy();
     if (!nested)
         m_notifier->runStarted();
     // the encoders get the processors; the waveform goes on after the run
@@ -87,14 +54,14 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
     if (holdWaveform)
         m_waveform->source().setPaused(false);
     // the user who closed the window needs no notice
-    if (!nested && !m_bench.control.StoppedBySessionEnd())
+    if (!nested && !m_core.control().StoppedBySessionEnd())
         m_notifier->runEnded(isActiveWindow(), failure);
     if (!failure.isEmpty())
         m_seams.messages->error(failure);
     if (nested)
         return;
     reportCutShort();
-    if (m_bench.control.SessionEndWaiting())
+    if (m_core.control().SessionEndWaiting())
         Q_EMIT sessionEnded();
 }
 
@@ -104,14 +71,14 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
 // to stop anything, and hears that first.
 void Tfm_main::reportCutShort()
 {
-    const QString report = m_bench.control.StopReport();
-    if (m_bench.control.StoppedBySessionEnd() && !m_bench.control.CutShortFiles().isEmpty()) {
+    const QString report = m_core.control().StopReport();
+    if (m_core.control().StoppedBySessionEnd() && !m_core.control().CutShortFiles().isEmpty()) {
         const QString text = QStringLiteral("Korvex was closed during a conversion. %1").arg(report);
         if (m_closingFromSignal)
             std::fprintf(stderr, "%s\n", qUtf8Printable(text));
         else
             m_seams.messages->information(text);
-    } else if (!report.isEmpty() && !m_bench.control.StoppedBySessionEnd()) {
+    } else if (!report.isEmpty() && !m_core.control().StoppedBySessionEnd()) {
         m_seams.messages->information(report);
     }
     m_closingFromSignal = false;

@@ -118,7 +118,7 @@ AddFigures addInWindow(Tfm_main &main)
     ticker.start(10);
     clock.start();
     gap.start();
-    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
+    main.commands().dispatch(CommandTable::Source::Skin, QStringLiteral("addfile"));
     largestGapNs = std::max(largestGapNs, gap.nsecsElapsed());
     figures.seconds = double(clock.nsecsElapsed()) / 1e9;
     figures.largestGapMs = double(largestGapNs) / 1e6;

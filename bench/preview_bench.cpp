@@ -82,7 +82,7 @@ int main(int argc, char **argv)
 
     QElapsedTimer clock;
     clock.start();
-    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
+    main.commands().dispatch(CommandTable::Source::Skin, QStringLiteral("addfile"));
     const double addS = double(clock.elapsed()) / 1000.0;
     if (main.jobList().rowCount() != 1)
         return 1;
@@ -96,7 +96,7 @@ int main(int argc, char **argv)
     PreviewPlayer &player = main.previewPlayer();
     SkinFace &face = main.skinFace();
     const auto click = [&main](const char *name) {
-        main.commands().dispatch(CommandDispatcher::Source::Skin, QString::fromLatin1(name));
+        main.commands().dispatch(CommandTable::Source::Skin, QString::fromLatin1(name));
     };
     // Three rounds from the start and from the middle: on a shared machine
     // the spread says how much of a figure is the neighbours'.

@@ -75,7 +75,7 @@ Round splitRound(const QString &file, const QString &outputFolder)
     settings.OutputFolder = QDir(outputFolder).absolutePath() + QLatin1Char('/');
     main.runControl().outputFiles().setProfileIndexOverride(ProfileTen);
 
-    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
+    main.commands().dispatch(CommandTable::Source::Skin, QStringLiteral("addfile"));
     if (!waitForEntry(main))
         return round;
     // looked at first, as a user does: its waveform is being drawn
@@ -86,7 +86,7 @@ Round splitRound(const QString &file, const QString &outputFolder)
     QElapsedTimer run;
     run.start();
     gaps.start();
-    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("Split"));
+    main.commands().dispatch(CommandTable::Source::Skin, QStringLiteral("Split"));
     round.largestGapMs = gaps.stopMs();
     round.runSeconds = double(run.elapsed()) / 1000.0;
     round.pieces = QDir(outputFolder).entryList(QDir::Files).size();

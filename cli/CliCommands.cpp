@@ -7,8 +7,8 @@
 #include "components/KorvexError.h"
 #include "components/SalvageSink.h"
 #include "components/WmaProfiles.h"
+#include "core/Core.h"
 #include "engine/OutputNames.h"
-#include "engine/Workbench.h"
 #include "joblist/ListText.h"
 #include "joblist/SilenceFinder.h"
 #include "settings/SilenceSettings.h"
@@ -36,10 +36,10 @@ namespace {
 constexpr qsizetype NameLimitBytes = 255;
 
 // Korvex.ini as the window left it; what could not be read of it is said.
-void loadSettings(Workbench &bench)
+void loadSettings(Core &core)
 {
-    bench.store.LoadSettings();
-    if (const QString problem = bench.store.file().readProblem(); !problem.isEmpty())
+    core.store().LoadSettings();
+    if (const QString problem = core.store().file().readProblem(); !problem.isEmpty())
         PrintError(problem);
 }
 
@@ -53,9 +53,9 @@ bool folderTakesFiles(const QString &folder)
     return probe.open();
 }
 
-void applySettings(const CliOptions &options, Workbench &bench)
+void applySettings(const CliOptions &options, Core &core)
 {
-    Settings &settings = bench.settings();
+    Settings &settings = core.settings();
     if (options.mode)
         settings.SplitMode = *options.mode;
     if (options.seconds)
@@ -72,41 +72,41 @@ void applySettings(const CliOptions &options, Workbench &bench)
     }
     if (options.edgeMs)
         settings.EdgeMs = *options.edgeMs;
-    bench.control.outputFiles().setProfileIndexOverride(options.profile);
+    core.control().outputFiles().setProfileIndexOverride(options.profile);
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
                  .arg(settings.SplitMode));
 }
 
 // The split's output folder: -o, made when missing, else the one of Korvex.ini.
-void prepareOutputFolder(const CliOptions &options, Workbench &bench)
+void prepareOutputFolder(const CliOptions &options, Core &core)
 {
-    QString folder = bench.settings().OutputFolder;
+    QString folder = core.settings().OutputFolder;
     if (!options.output.isEmpty()) {
         folder = QFileInfo(options.output).absoluteFilePath();
         QDir().mkpath(folder);
         if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
-        bench.settings().OutputFolder = folder;
+        core.settings().OutputFolder = folder;
     }
     if (!folderTakesFiles(folder))
         fail(QStringLiteral("cannot write to the output folder %1").arg(folder));
 }
 
 // Korvex.ini's [Silence] with the options given over it.
-SilenceSettings silenceSettings(const CliOptions &options, Workbench &bench)
+SilenceSettings silenceSettings(const CliOptions &options, Core &core)
 {
-    SilenceSettings settings = ReadSilenceSettings(bench.store.file());
+    SilenceSettings settings = ReadSilenceSettings(core.store().file());
     settings.Threshold = options.threshold.value_or(settings.Threshold);
     settings.MinLength = options.minSilence.value_or(settings.MinLength);
     return settings;
 }
 
 // The pieces of sound of a row's file; nullopt after Ctrl-C.
-std::optional<QList<Segment>> soundOf(Workbench &bench, int row, const SilenceSettings &settings)
+std::optional<QList<Segment>> soundOf(Core &core, int row, const SilenceSettings &settings)
 {
-    SilenceFinder finder(bench.context.AudioFileRead);
-    return finder.find(bench.jobs.job(row).FileName, settings, [](qint64, qint64) { return !Interrupted(); });
+    SilenceFinder finder(core.context().AudioFileRead);
+    return finder.find(core.jobs().job(row).FileName, settings, [](qint64, qint64) { return !Interrupted(); });
 }
 
 QString segmentsText(const QList<Segment> &segments)
@@ -123,15 +123,15 @@ QString noSoundText(const QString &path, const SilenceSettings &settings)
 }
 
 // --segments silence: each file's pieces of sound as its segments.
-QList<SegmentOption> silenceSegments(const CliOptions &options, Workbench &bench, int row)
+QList<SegmentOption> silenceSegments(const CliOptions &options, Core &core, int row)
 {
-    const SilenceSettings settings = silenceSettings(options, bench);
-    const std::optional<QList<Segment>> found = soundOf(bench, row, settings);
+    const SilenceSettings settings = silenceSettings(options, core);
+    const std::optional<QList<Segment>> found = soundOf(core, row, settings);
     QList<SegmentOption> segments;
     if (!found)
         return segments;
     if (found->isEmpty())
-        fail(noSoundText(bench.jobs.job(row).FileName, settings));
+        fail(noSoundText(core.jobs().job(row).FileName, settings));
     for (const Segment &segment : *found)
         segments.append({segment.Begin, segment.End});
     return segments;
@@ -139,18 +139,18 @@ QList<SegmentOption> silenceSegments(const CliOptions &options, Workbench &bench
 
 // Custom mode: the segments of every file; unification: those of the first.
 // False when Ctrl-C stopped a silence scan.
-bool applySegments(const CliOptions &options, Workbench &bench)
+bool applySegments(const CliOptions &options, Core &core)
 {
-    const int mode = bench.settings().SplitMode;
+    const int mode = core.settings().SplitMode;
     if (mode != split_mode::Custom && mode != split_mode::Unification)
         fail(QStringLiteral("--segments belongs to the custom and unify modes"));
-    const int rows = mode == split_mode::Unification ? 1 : bench.jobs.rowCount();
+    const int rows = mode == split_mode::Unification ? 1 : core.jobs().rowCount();
     for (int row = 0; row < rows; ++row) {
         const QList<SegmentOption> segments =
-            options.segmentsFromSilences ? silenceSegments(options, bench, row) : options.segments.value();
+            options.segmentsFromSilences ? silenceSegments(options, core, row) : options.segments.value();
         if (Interrupted())
             return false;
-        listrecord &entry = bench.jobs.job(row);
+        listrecord &entry = core.jobs().job(row);
         QList<qint64> begins;
         QList<qint64> ends;
         const qint64 lengthMs = EntryLengthMs(entry);
@@ -173,12 +173,12 @@ bool applySegments(const CliOptions &options, Workbench &bench)
 }
 
 // The FILEs become entries as the window's "Add File" makes them.
-int addFiles(const QStringList &files, Workbench &bench, const TerminalMessages &messages)
+int addFiles(const QStringList &files, Core &core, const TerminalMessages &messages)
 {
-    bench.adder.AddFiles();
+    core.adder().AddFiles();
     if (Interrupted())
         return exit_code::Stopped;
-    if (messages.errorCount() > 0 || bench.jobs.rowCount() != files.size())
+    if (messages.errorCount() > 0 || core.jobs().rowCount() != files.size())
         return exit_code::BadInput;
     return exit_code::Done;
 }
@@ -229,17 +229,17 @@ QString refusalOf(const QString &file, IAudioFile2 &reader)
     return {};
 }
 
-QJsonObject describe(Workbench &bench, int row)
+QJsonObject describe(Core &core, int row)
 {
-    const listrecord &entry = bench.jobs.job(row);
-    const AudioFileinfo &tags = bench.jobs.tags(row);
-    IAudioFile2 &reader = bench.context.AudioFileRead;
+    const listrecord &entry = core.jobs().job(row);
+    const AudioFileinfo &tags = core.jobs().tags(row);
+    IAudioFile2 &reader = core.context().AudioFileRead;
     if (reader.isOpen())
         reader.close();
     reader.openForRead(entry.FileName, 0, 1);
     QJsonObject object{
         {QStringLiteral("path"), entry.FileName},
-        {QStringLiteral("caption"), bench.jobs.fileModel()->row(row).caption},
+        {QStringLiteral("caption"), core.jobs().fileModel()->row(row).caption},
         {QStringLiteral("duration_ms"), reader.duration()},
         {QStringLiteral("frames"), reader.length()},
         {QStringLiteral("sample_rate"), reader.sampleRate()},
@@ -309,39 +309,40 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
     return path;
 }
 
-int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &messages)
 {
-    loadSettings(bench);
-    applySettings(options, bench);
-    SilenceSettings silence = silenceSettings(options, bench);
+    loadSettings(core);
+    applySettings(options, core);
+    SilenceSettings silence = silenceSettings(options, core);
     silence.AdjustMs = options.adjustMs.value_or(silence.AdjustMs);
-    bench.settings().SilenceOverride = silence;
+    core.settings().SilenceOverride = silence;
     const bool split = options.command == CliOptions::Command::Split;
     if (split)
-        prepareOutputFolder(options, bench);
-    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+        prepareOutputFolder(options, core);
+    if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
         return code;
-    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, bench))
+    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
         return exit_code::Stopped;
-    bench.editor.lvClick();
+    core.editor().lvClick();
 
-    CliProgress progress(bench, isatty(STDOUT_FILENO) != 0);
-    const RunControl::Outcome outcome = split ? bench.control.StartSplit(false) : bench.control.StartJoin();
+    CliProgress progress(core, isatty(STDOUT_FILENO) != 0);
+    // the menu's Split (no folder opened afterwards) or Join, as the window gives them
+    core.commands().dispatch(CommandTable::Source::Menu, split ? QStringLiteral("Start1") : QStringLiteral("Join1"));
     progress.finish();
-    return exitCodeOf(outcome, bench.control);
+    return exitCodeOf(core.control().LastOutcome(), core.control());
 }
 
-int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,
+int Info(const CliOptions &options, const CheckedSources &sources, Core &core,
          const TerminalMessages &messages)
 {
     const int refused = sources.refusals.isEmpty() ? exit_code::Done : exit_code::BadInput;
     if (sources.paths.isEmpty())
         return refused;
-    if (const int code = addFiles(sources.paths, bench, messages); code != exit_code::Done)
+    if (const int code = addFiles(sources.paths, core, messages); code != exit_code::Done)
         return code;
     QJsonArray entries;
-    for (int row = 0; row < bench.jobs.rowCount(); ++row)
-        entries.append(describe(bench, row));
+    for (int row = 0; row < core.jobs().rowCount(); ++row)
+        entries.append(describe(core, row));
     if (options.json) {
         std::printf("%s", QJsonDocument(entries).toJson(QJsonDocument::Indented).constData());
         return refused;
@@ -361,17 +362,17 @@ int Profiles()
     return exit_code::Done;
 }
 
-int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages)
+int Silences(const CliOptions &options, Core &core, const TerminalMessages &messages)
 {
-    loadSettings(bench);
-    if (const int code = addFiles(options.files, bench, messages); code != exit_code::Done)
+    loadSettings(core);
+    if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
         return code;
-    const SilenceSettings settings = silenceSettings(options, bench);
-    for (int row = 0; row < bench.jobs.rowCount(); ++row) {
-        const std::optional<QList<Segment>> found = soundOf(bench, row, settings);
+    const SilenceSettings settings = silenceSettings(options, core);
+    for (int row = 0; row < core.jobs().rowCount(); ++row) {
+        const std::optional<QList<Segment>> found = soundOf(core, row, settings);
         if (!found)
             return exit_code::Stopped;
-        const QString path = bench.jobs.job(row).FileName;
+        const QString path = core.jobs().job(row).FileName;
         if (found->isEmpty())
             PrintError(noSoundText(path, settings));
         std::printf("%s\t%s\n", segmentsText(*found).toLocal8Bit().constData(), path.toLocal8Bit().constData());

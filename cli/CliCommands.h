@@ -4,7 +4,7 @@
 
 namespace korvex {
 class IAudioFile2;
-class Workbench;
+class Core;
 }
 
 namespace korvex::cli {
@@ -29,13 +29,13 @@ struct CheckedSources
 CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader);
 
 // Each returns the exit code; a UsageError they throw is bad input.
-int SplitOrJoin(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
+int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &messages);
 // Describes every file that can be read; refusals (printed already) make the
 // exit code 2 all the same.
-int Info(const CliOptions &options, const CheckedSources &sources, Workbench &bench,
+int Info(const CliOptions &options, const CheckedSources &sources, Core &core,
          const TerminalMessages &messages);
 int Profiles();
-int Silences(const CliOptions &options, Workbench &bench, const TerminalMessages &messages);
+int Silences(const CliOptions &options, Core &core, const TerminalMessages &messages);
 
 // The file a join writes for -o, as an absolute path with ".wma"; throws
 // UsageError when it cannot be written, is one of the sources, or exists and

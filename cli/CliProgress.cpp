@@ -1,7 +1,7 @@
 #include "cli/CliProgress.h"
 
 #include "components/SkinFace.h"
-#include "engine/Workbench.h"
+#include "core/Core.h"
 #include "joblist/StatusWords.h"
 
 #include <cstdio>
@@ -12,18 +12,18 @@ namespace {
 constexpr int BarCells = 30;
 } // namespace
 
-CliProgress::CliProgress(Workbench &bench, bool terminal) : m_bench(bench), m_terminal(terminal)
+CliProgress::CliProgress(Core &core, bool terminal) : m_core(core), m_terminal(terminal)
 {
-    connect(&bench.skin, &SkinFace::redrawRequested, this, &CliProgress::onRedraw);
-    connect(bench.jobs.segmentModel(), &SegmentListModel::dataChanged, this, &CliProgress::onSegmentsChanged);
-    connect(&bench.control, &RunControl::outputWritten, this, &CliProgress::onOutputWritten);
+    connect(&core.skin(), &SkinFace::redrawRequested, this, &CliProgress::onRedraw);
+    connect(core.jobs().segmentModel(), &SegmentListModel::dataChanged, this, &CliProgress::onSegmentsChanged);
+    connect(&core.control(), &RunControl::outputWritten, this, &CliProgress::onOutputWritten);
 }
 
 void CliProgress::onRedraw(const QString &name)
 {
     if (name != skin_object::PercentText || !m_terminal)
         return;
-    const QString text = m_bench.skin.text(skin_object::PercentText);
+    const QString text = m_core.skin().text(skin_object::PercentText);
     if (text.isEmpty())
         return;
     m_percent = qBound(0, text.chopped(1).toInt(), 100);
@@ -32,11 +32,11 @@ void CliProgress::onRedraw(const QString &name)
 
 void CliProgress::onSegmentsChanged()
 {
-    const SegmentListModel &segments = *m_bench.jobs.segmentModel();
+    const SegmentListModel &segments = *m_core.jobs().segmentModel();
     for (int row = 0; row < segments.rowCount(); ++row) {
         if (segments.status(row) == status_word::Converting) {
-            const int entry = m_bench.jobs.SelectedFileRow;
-            m_label = m_bench.jobs.fileModel()->row(entry).caption + QLatin1Char(' ') + segments.row(row).caption;
+            const int entry = m_core.jobs().SelectedFileRow;
+            m_label = m_core.jobs().fileModel()->row(entry).caption + QLatin1Char(' ') + segments.row(row).caption;
             return;
         }
     }

@@ -4,7 +4,7 @@
 #include <QString>
 
 namespace korvex {
-class Workbench;
+class Core;
 }
 
 namespace korvex::cli {
@@ -17,7 +17,7 @@ class CliProgress : public QObject
 {
     Q_OBJECT
 public:
-    CliProgress(Workbench &bench, bool terminal);
+    CliProgress(Core &core, bool terminal);
     // Ends the bar's line, if one is drawn.
     void finish();
 
@@ -28,7 +28,7 @@ private:
     void drawBar();
     void clearBar();
 
-    Workbench &m_bench;
+    Core &m_core;
     bool m_terminal;
     bool m_barShown = false;
     int m_percent = 0;

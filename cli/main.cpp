@@ -7,7 +7,7 @@
 #include "components/FfmpegLog.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
-#include "engine/Workbench.h"
+#include "core/Core.h"
 
 #include <QCoreApplication>
 
@@ -52,22 +52,22 @@ int runCommand(const CliOptions &options)
     AudioTransform transform;
     reader.setOptionValue(-1);
     writer.setOptionValue(-1);
-    Workbench bench(reader, writer, transform, Seams{&messages, &dialogs, &launcher});
+    Core core({reader, writer, transform}, Seams{&messages, &dialogs, &launcher});
 
     InstallInterruptHandler();
     // Ctrl-C ends the session as closing the window does, so the file it
     // cuts short is named afterwards.
-    SetMessagePumpHook([&bench] {
+    SetMessagePumpHook([&core] {
         if (Interrupted())
-            bench.control.SessionEnding();
+            core.control().SessionEnding();
     });
     int code = exit_code::Done;
     if (info)
-        code = Info(options, sources, bench, messages);
+        code = Info(options, sources, core, messages);
     else if (options.command == CliOptions::Command::Silences)
-        code = Silences(options, bench, messages);
+        code = Silences(options, core, messages);
     else
-        code = SplitOrJoin(options, bench, messages);
+        code = SplitOrJoin(options, core, messages);
     SetMessagePumpHook({});
     return code;
 }

@@ -1,7 +1,7 @@
 #include "engine/ConvertProgress.h"
 
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
+#include "joblist/ListActivity.h"
 
 #include <algorithm>
 #include <cstdlib>

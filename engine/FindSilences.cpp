@@ -2,11 +2,10 @@
 
 #include "components/MessagePump.h"
 #include "engine/ConvertProgress.h"
-#include "engine/RunState.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/SegmentMarker.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 #include <QFileInfo>
@@ -22,11 +21,11 @@ class ScanScope
 public:
     ScanScope(RunContext &context, RunProgress &progress) : m_context(context), m_progress(progress)
     {
-        m_context.run.Converting = true;
+        m_context.activity.run.Converting = true;
     }
     ~ScanScope()
     {
-        m_context.run.Converting = false;
+        m_context.activity.run.Converting = false;
         m_progress.clear();
     }
     ScanScope(const ScanScope &) = delete;
@@ -42,7 +41,7 @@ private:
 FindSilences::FindSilences(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_progress(context.settings, context.skin, context.progress)
+    , m_progress(context.settings, context.skin(), context.progress)
     , m_finder(context.AudioFileRead)
 {
 }
@@ -50,13 +49,13 @@ FindSilences::FindSilences(RunContext &context, QObject *parent)
 int FindSilences::editedRow() const
 {
     return m_context.settings.settings().SplitMode == split_mode::Unification ? 0
-                                                                                : m_context.jobs.SelectedFileRow;
+                                                                                : m_context.jobs().SelectedFileRow;
 }
 
 FindSilences::Outcome FindSilences::run()
 {
-    JobList &jobs = m_context.jobs;
-    if (m_context.run.Converting || jobs.Adding() || jobs.selectedFileRow() < 0
+    JobList &jobs = m_context.jobs();
+    if (m_context.activity.run.Converting || jobs.Adding() || jobs.selectedFileRow() < 0
         || jobs.segmentModel()->rowCount() == 0)
         return Outcome::NotStarted;
     const int mode = m_context.settings.settings().SplitMode;
@@ -67,7 +66,7 @@ FindSilences::Outcome FindSilences::run()
     const int row = editedRow();
     if (row < 0 || row >= jobs.rowCount() || !mayReplace(row))
         return Outcome::NotStarted;
-    if (m_context.player.Playing)
+    if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
 
     const QString path = jobs.job(row).FileName;
@@ -89,7 +88,7 @@ FindSilences::Outcome FindSilences::run()
 // Confirmed segments are the user's work: they go only when the user agrees.
 bool FindSilences::mayReplace(int row)
 {
-    const listrecord &entry = m_context.jobs.job(row);
+    const listrecord &entry = m_context.jobs().job(row);
     const int confirmed = entry.Count - 1;
     if (confirmed <= 0)
         return true;
@@ -107,13 +106,13 @@ std::optional<QList<Segment>> FindSilences::scan(const QString &path, const Sile
     return m_finder.find(path, settings, [this](qint64 done, qint64 total) {
         m_progress.showFrames(done, total);
         ProcessPendingMessages();
-        return m_context.run.Converting;
+        return m_context.activity.run.Converting;
     });
 }
 
 void FindSilences::replaceConfirmed(int row, const QList<Segment> &found)
 {
-    listrecord &entry = m_context.jobs.job(row);
+    listrecord &entry = m_context.jobs().job(row);
     const int pending = entry.Count - 1;
     QList<qint64> begins;
     QList<qint64> ends;

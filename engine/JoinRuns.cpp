@@ -6,12 +6,12 @@
 #include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
-#include "engine/RunState.h"
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
 #include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
@@ -80,7 +80,7 @@ bool JoinRuns::stillConverting()
 void JoinRuns::run(Kind kind)
 {
     m_stopped = false;
-    m_context.run.Converting = true;
+    m_context.activity.run.Converting = true;
     m_outputs.ApplyOutputProfile(m_outputs.ChosenFilterIndex() - 1);
     surveySources();
     countTotals(kind);
@@ -88,7 +88,7 @@ void JoinRuns::run(Kind kind)
     m_progressFrames = 0;
     m_outputDone = 0;
     m_fadeOutSpan = 0;
-    for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
+    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
         if (!stillConverting())
             break;
         joinEntry(kind, row);
@@ -110,7 +110,7 @@ void JoinRuns::surveySources()
     m_sources.clear();
     QList<SourceStamp> stamps;
     QList<qint64> measured;
-    for (const listrecord &entry : m_context.jobs.JobRecords()) {
+    for (const listrecord &entry : m_context.jobs().JobRecords()) {
         stamps.append(EntryStamp(entry));
         measured.append(EntryMeasuredFrames(entry));
     }
@@ -135,7 +135,7 @@ void JoinRuns::surveySources()
 
 QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
 {
-    const QList<listrecord> &jobs = m_context.jobs.JobRecords();
+    const QList<listrecord> &jobs = m_context.jobs().JobRecords();
     const qint64 wholeEndMs = qint64(jobs.at(row).Duration) * 1000;
     switch (kind) {
     case Kind::WholeFiles:
@@ -189,7 +189,7 @@ void JoinRuns::createOutput()
 
 void JoinRuns::joinEntry(Kind kind, int row)
 {
-    const listrecord &record = m_context.jobs.job(row);
+    const listrecord &record = m_context.jobs().job(row);
     Entry entry;
     entry.row = row;
     SelectRunEntry(m_context, row);
@@ -231,10 +231,10 @@ void JoinRuns::joinEntry(Kind kind, int row)
 
 QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
 {
-    const listrecord &record = m_context.jobs.job(row);
+    const listrecord &record = m_context.jobs().job(row);
     switch (kind) {
     case Kind::WholeFiles:
-        m_context.jobs.segmentModel()->setRows(
+        m_context.jobs().segmentModel()->setRows(
             {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
         return piecesOf(kind, row);
     case Kind::Unified:

@@ -3,10 +3,9 @@
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "engine/ConvertProgress.h"
-#include "engine/RunState.h"
 #include "engine/RunSteps.h"
 #include "joblist/JobList.h"
-#include "player/PlayerState.h"
+#include "joblist/ListActivity.h"
 #include "joblist/SegmentPlan.h"
 #include "settings/Settings.h"
 
@@ -43,8 +42,8 @@ std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings
 RunControl::RunControl(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_outputs(context.jobs, context.settings, context.AudioFile2write, context.seams)
-    , m_progress(context.settings, context.skin, context.progress)
+    , m_outputs(context.jobs(), context.settings, context.AudioFile2write, context.seams)
+    , m_progress(context.settings, context.skin(), context.progress)
     , m_split(context, m_outputs, m_progress, hooks())
     , m_join(context, m_outputs, m_progress, hooks())
 {
@@ -66,7 +65,7 @@ RunHooks RunControl::hooks()
 
 bool RunControl::mayStart() const
 {
-    return !m_context.run.Converting && !m_running && !m_context.jobs.Adding();
+    return !m_context.activity.run.Converting && !m_running && !m_context.jobs().Adding();
 }
 
 QScopedValueRollback<bool> RunControl::beginStart()
@@ -81,14 +80,28 @@ QScopedValueRollback<bool> RunControl::beginStart()
 
 RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 {
+    m_lastOutcome = Outcome::Failed;
+    m_lastOutcome = split(openOutputFolder);
+    return m_lastOutcome;
+}
+
+RunControl::Outcome RunControl::StartJoin()
+{
+    m_lastOutcome = Outcome::Failed;
+    m_lastOutcome = join();
+    return m_lastOutcome;
+}
+
+RunControl::Outcome RunControl::split(bool openOutputFolder)
+{
     if (m_busy)
         return Outcome::NotStarted;
     const QScopedValueRollback busy = beginStart();
-    if (!mayStart() || m_context.jobs.rowCount() == 0)
+    if (!mayStart() || m_context.jobs().rowCount() == 0)
         return Outcome::NotStarted;
-    if (m_context.player.Playing)
+    if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
-    const auto [pieces, ms] = splitTotals(m_context.jobs.JobRecords(), m_context.settings.settings());
+    const auto [pieces, ms] = splitTotals(m_context.jobs().JobRecords(), m_context.settings.settings());
     m_progress.startRun(pieces, ms);
     const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
     m_progress.endRun();
@@ -97,30 +110,30 @@ RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
     return outcome;
 }
 
-RunControl::Outcome RunControl::StartJoin()
+RunControl::Outcome RunControl::join()
 {
     if (m_busy)
         return Outcome::NotStarted;
     const QScopedValueRollback busy = beginStart();
     if (!mayStart())
         return Outcome::NotStarted;
-    if (m_context.player.Playing)
+    if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
     if (!m_outputs.ChooseJoinOutput())
         return Outcome::NotStarted;
     const Outcome outcome = runReportingErrors(joinRoutine(m_context.settings.settings().SplitMode));
     if (outcome == Outcome::Failed)
         return outcome;
-    m_context.run.Converting = false;
+    m_context.activity.run.Converting = false;
     openOutputFolder();
     return outcome;
 }
 
 void RunControl::Stop()
 {
-    if (m_context.player.Playing)
+    if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
-    if (m_context.run.Converting) {
+    if (m_context.activity.run.Converting) {
         m_stopped = true;
         StopConversion();
     }
@@ -130,7 +143,7 @@ void RunControl::SessionEnding()
 {
     m_sessionEnding = true;
     m_sessionEndWaiting = m_busy;
-    if (m_context.run.Converting) {
+    if (m_context.activity.run.Converting) {
         m_cuttingShort = true;
         m_stopped = true;
         StopConversion();

@@ -16,16 +16,16 @@ namespace korvex {
 
 // Starting, stopping and surrounding conversion runs.
 //
-// A front end wires it like this: it owns the job list, the JobEditor, the
-// settings store, RunState, PlayerState, the SkinFace with its ConvertProgress
-// (bound to the skin), one reader, one writer and one transform, and the
-// three seams; it puts references to them into a RunContext and constructs a
-// RunControl on it. It connects stopPlaybackRequested to the player's
-// StopPlayback (a direct connection: the player must have let go of the reader
-// before the run opens it) and fileListFocusRequested to lv's setFocus. Then
-// "Split" calls StartSplit(true), the menu's "Split" StartSplit(false),
-// "Join" StartJoin() and every "Stop" Stop(). Runs pump events through
-// ProcessPendingMessages(), so Stop arrives while they work.
+// The core wires it: it owns the job list with its JobEditor, the settings
+// store, the list's activity (RunState, PlayerState), the SkinFace with its
+// ConvertProgress, and is given one reader, one writer, one transform and the
+// three seams; it puts them into a RunContext and constructs a RunControl on
+// it. It connects stopPlaybackRequested to the player's StopPlayback (a
+// direct connection: the player must have let go of the reader before the run
+// opens it). Its command table's "Split" calls StartSplit(true), the menu's
+// "Split" StartSplit(false), "Join" StartJoin() and every "Stop" Stop(). Runs
+// pump events through ProcessPendingMessages(), so Stop arrives while they
+// work.
 class RunControl : public QObject
 {
     Q_OBJECT
@@ -66,6 +66,9 @@ public:
     // and the message that says so; kept until the next Start call.
     const QStringList &UntaggedFiles() const { return m_untagged; }
     QString UntaggedReport() const;
+    // What the last Start call came to; Failed while one is under way, so
+    // that an error escaping it is not taken for a refusal.
+    Outcome LastOutcome() const { return m_lastOutcome; }
     // The session ended while the last Start call's run converted.
     bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
@@ -95,6 +98,8 @@ private:
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
+    Outcome split(bool openOutputFolder);
+    Outcome join();
     void reportUntagged();
     void openOutputFolder();
 
@@ -110,6 +115,7 @@ private:
     bool m_sessionEndWaiting = false;
     bool m_cuttingShort = false;   // the session ends during a conversion
     bool m_endedByStop = false;    // the last Start call's run was stopped
+    Outcome m_lastOutcome = Outcome::NotStarted;
     QList<WrittenOutput> m_cutShort;
     QStringList m_untagged;
 };

@@ -3,8 +3,8 @@
 #include "components/IAudioFile2.h"
 #include "components/MessagePump.h"
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 
@@ -13,36 +13,36 @@ namespace korvex {
 bool StillConverting(RunWork &context)
 {
     ProcessPendingMessages();
-    return context.run.Converting;
+    return context.activity.run.Converting;
 }
 
 void SelectRunEntry(RunWork &context, int row)
 {
     // the entry is current before it is selected, so that the selection
     // does not snap back to the entry converted before
-    context.jobs.SelectedFileRow = row;
-    context.jobs.selectFileRow(row);
+    context.jobs().SelectedFileRow = row;
+    context.jobs().selectFileRow(row);
     // The path field names the selected entry, during the run and after it.
-    context.skin.setText(skin_object::PathText, context.jobs.job(row).FileName);
-    context.skin.redraw(skin_object::PathText);
+    context.skin().setText(skin_object::PathText, context.jobs().job(row).FileName);
+    context.skin().redraw(skin_object::PathText);
 }
 
 QString SegmentStatus(RunWork &context, int row)
 {
-    SegmentListModel &segments = *context.jobs.segmentModel();
+    SegmentListModel &segments = *context.jobs().segmentModel();
     return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
 }
 
 void SetSegmentStatus(RunWork &context, int row, const QString &word)
 {
-    SegmentListModel &segments = *context.jobs.segmentModel();
+    SegmentListModel &segments = *context.jobs().segmentModel();
     if (row >= 0 && row < segments.rowCount())
         segments.setStatus(row, word);
 }
 
 bool SetPendingSegmentAside(RunWork &context)
 {
-    SegmentListModel &segments = *context.jobs.segmentModel();
+    SegmentListModel &segments = *context.jobs().segmentModel();
     if (segments.rowCount() == 1) {
         segments.setStatus(0, status_word::OK);
         return false;

@@ -6,12 +6,12 @@
 #include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
-#include "engine/RunState.h"
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
 #include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
@@ -36,8 +36,8 @@ public:
     ~PendingSegments()
     {
         for (const int row : m_lowered) {
-            if (row < m_context.jobs.rowCount())
-                ++m_context.jobs.job(row).Count;
+            if (row < m_context.jobs().rowCount())
+                ++m_context.jobs().job(row).Count;
         }
     }
     PendingSegments(const PendingSegments &) = delete;
@@ -48,7 +48,7 @@ public:
     {
         if (SetPendingSegmentAside(m_context))
             m_lowered.append(row);
-        m_context.jobs.job(row).Count = m_context.jobs.segmentModel()->rowCount();
+        m_context.jobs().job(row).Count = m_context.jobs().segmentModel()->rowCount();
     }
 
 private:
@@ -88,7 +88,7 @@ void SplitRuns::SplitCustom()
     splitEntries(true, [&](int row) {
         m_context.editor.segmentView().showCustom(row);
         pending.setAside(row);
-        return numberedPieces(allSegments(m_context.jobs.job(row)));
+        return numberedPieces(allSegments(m_context.jobs().job(row)));
     });
     end();
 }
@@ -98,7 +98,7 @@ void SplitRuns::SplitByTime()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showTime(row);
-        return numberedPieces(entryTimePlan(m_context.jobs.job(row), m_context.settings.settings().SplitSeconds));
+        return numberedPieces(entryTimePlan(m_context.jobs().job(row), m_context.settings.settings().SplitSeconds));
     }, true);
     end();
 }
@@ -108,7 +108,7 @@ void SplitRuns::SplitByCount()
     begin();
     splitEntries(false, [&](int row) {
         m_context.editor.segmentView().showCount(row);
-        return numberedPieces(entryCountPlan(m_context.jobs.job(row), m_context.settings.settings().SplitCount));
+        return numberedPieces(entryCountPlan(m_context.jobs().job(row), m_context.settings.settings().SplitCount));
     }, true);
     end();
 }
@@ -122,21 +122,21 @@ void SplitRuns::SplitUnified()
     m_context.editor.segmentView().showUnification();
     pending.setAside(0);
     splitEntries(false, [&](int row) {
-        return entryUnificationPieces(m_context.jobs.job(0), m_context.jobs.job(row));
+        return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
     });
     end();
 }
 
 void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts)
 {
-    for (int row = 0; row < m_context.jobs.rowCount(); ++row) {
+    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
         if (!StillConverting(m_context))
             break;
         QList<PlannedPiece> plan;
         const Source source = openEntry(row, [&] { plan = showPlan(row); });
         if (moveCuts)
             plan = movedIntoPauses(row, plan);
-        splitPlan(source, withTrueEnds(plan, m_context.jobs.job(row)), endNearPieceEnd);
+        splitPlan(source, withTrueEnds(plan, m_context.jobs().job(row)), endNearPieceEnd);
     }
 }
 
@@ -153,19 +153,19 @@ QList<PlannedPiece> SplitRuns::movedIntoPauses(int row, QList<PlannedPiece> piec
 
 void SplitRuns::begin()
 {
-    m_context.run.Converting = true;
+    m_context.activity.run.Converting = true;
     m_OddBoundToggle = true;
 }
 
 void SplitRuns::end()
 {
-    m_context.run.Converting = false;
+    m_context.activity.run.Converting = false;
     m_progress.clear();
 }
 
 SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &showRows)
 {
-    const listrecord &entry = m_context.jobs.job(row);
+    const listrecord &entry = m_context.jobs().job(row);
     Source source;
     source.row = row;
     source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
@@ -215,7 +215,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
     m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });
-    piece.fadeInFrames = EntryFrames(m_context.jobs.job(source.row), m_context.settings.settings().FadeInSeconds);
+    piece.fadeInFrames = EntryFrames(m_context.jobs().job(source.row), m_context.settings.settings().FadeInSeconds);
 
     CloseIfOpen(writer);
     m_outputs.ApplyOutputProfile(OutputFiles::OutputFormatIndex);
@@ -240,7 +240,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     output.heldMs = FramesToMs(written, source.lengthFrames, source.durationMs);
     output.plannedMs = FramesToMs(piece.frames, source.lengthFrames, source.durationMs);
     // a copy: the list may change under a stopped run before the tags are written
-    const AudioFileinfo tags = m_context.jobs.tags(source.row);
+    const AudioFileinfo tags = m_context.jobs().tags(source.row);
     // Tags go in before the file gets its name: a name never shows a file
     // whose header is still being rewritten.
     AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags); });

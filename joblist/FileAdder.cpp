@@ -4,12 +4,11 @@
 #include "components/KorvexError.h"
 #include "components/LogCategories.h"
 #include "components/MessagePump.h"
-#include "engine/RunState.h"
 #include "joblist/EntryTags.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/ListText.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -53,15 +52,14 @@ const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
     "*.wv;*.mpc;*.aif;*.aiff;*.aifc;*.mka;*.webm;*.amr;*.au;*.snd;*.tta"
     "|All files|*");
 
-FileAdder::FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-                     IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile, QObject *parent,
-                     SourceMeasurer::ReaderFactory makeReader)
+FileAdder::FileAdder(JobEditor &editor, IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile,
+                     QObject *parent, SourceMeasurer::ReaderFactory makeReader)
     : QObject(parent)
-    , m_jobs(jobs)
+    , m_jobs(editor.desk().jobs)
     , m_editor(editor)
     , m_settingsFile(settingsFile)
-    , m_run(run)
-    , m_player(player)
+    , m_run(editor.activity().run)
+    , m_player(editor.activity().player)
     , m_reader(reader)
     , m_seams(seams)
     , m_measurer(makeReader ? std::move(makeReader) : newAudioFile)

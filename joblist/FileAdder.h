@@ -32,9 +32,9 @@ class FileAdder : public QObject
 {
     Q_OBJECT
 public:
-    FileAdder(JobList &jobs, JobEditor &editor, const RunState &run, const PlayerState &player,
-              IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile, QObject *parent = nullptr,
-              SourceMeasurer::ReaderFactory makeReader = {});
+    // Adds to the editor's list, under the editor's activity.
+    FileAdder(JobEditor &editor, IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile,
+              QObject *parent = nullptr, SourceMeasurer::ReaderFactory makeReader = {});
 
     // The open dialog's filters: WMA first, as ever, then every audio file
     // Korvex opens, then anything.

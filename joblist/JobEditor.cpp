@@ -5,25 +5,24 @@
 #include "Scale.h"
 #include "SegmentPlan.h"
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 #include <QScopedValueRollback>
 
 namespace korvex {
 
-JobEditor::JobEditor(JobList &jobs, const Settings &settings, const RunState &run,
-                     PlayerState &player, SkinFace &skin, QObject *parent)
+JobEditor::JobEditor(const ListDesk &desk, ListActivity &activity, QObject *parent)
     : QObject(parent)
-    , m_jobs(jobs)
-    , m_settings(settings)
-    , m_run(run)
-    , m_player(player)
-    , m_skin(skin)
-    , m_view(jobs, settings, player, skin)
+    , m_desk(desk)
+    , m_activity(activity)
+    , m_jobs(desk.jobs)
+    , m_settings(desk.settings)
+    , m_run(activity.run)
+    , m_player(activity.player)
+    , m_skin(desk.skin)
+    , m_view(desk, activity.player)
 {
-    connect(jobs.fileSelection(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_jobs.fileSelection(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { followCurrentRow(current.row()); });
 }
 

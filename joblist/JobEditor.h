@@ -1,6 +1,8 @@
 #pragma once
 
-#include "SegmentView.h"
+#include "joblist/ListActivity.h"
+#include "joblist/ListDesk.h"
+#include "joblist/SegmentView.h"
 
 #include <QObject>
 
@@ -8,8 +10,6 @@ namespace korvex {
 
 class JobList;
 class SkinFace;
-struct PlayerState;
-struct RunState;
 struct Settings;
 
 // The list commands of the main window on the job list: the reaction to a
@@ -21,8 +21,7 @@ class JobEditor : public QObject
 {
     Q_OBJECT
 public:
-    JobEditor(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
-              SkinFace &skin, QObject *parent = nullptr);
+    JobEditor(const ListDesk &desk, ListActivity &activity, QObject *parent = nullptr);
 
     // The selection of lv has or may have changed: fixes the current entry,
     // scales the slider to it, shows its segment view and its path. During a
@@ -37,6 +36,9 @@ public:
     void ShowTotalTime();
 
     SegmentView &segmentView() { return m_view; }
+    // The list these commands edit, for the commands built on them.
+    const ListDesk &desk() const { return m_desk; }
+    ListActivity &activity() const { return m_activity; }
 
 Q_SIGNALS:
     // The entry the player is using is about to go away or lose its segments.
@@ -55,6 +57,8 @@ private:
     void scaleSlider(int row);
     bool playerUsesEntry(int row) const;
 
+    ListDesk m_desk;
+    ListActivity &m_activity;
     JobList &m_jobs;
     const Settings &m_settings;
     const RunState &m_run;

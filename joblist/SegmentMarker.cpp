@@ -2,13 +2,12 @@
 
 #include "components/Seams.h"
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListActivity.h"
 #include "joblist/ListText.h"
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 #include <QScopedValueRollback>
@@ -24,19 +23,18 @@ const QString SegmentMarker::ListShowsOtherRows =
     QStringLiteral("While this segment plays, the segment list does not show the segments Begin, End and OK "
                    "work on. Press Stop, then mark again.");
 
-SegmentMarker::SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
-                             SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent)
+SegmentMarker::SegmentMarker(JobEditor &editor, MessageSeam &messages, QObject *parent)
     : QObject(parent)
-    , m_jobs(jobs)
-    , m_settings(settings)
-    , m_run(run)
-    , m_player(player)
-    , m_skin(skin)
+    , m_jobs(editor.desk().jobs)
+    , m_settings(editor.desk().settings)
+    , m_run(editor.activity().run)
+    , m_player(editor.activity().player)
+    , m_skin(editor.desk().skin)
     , m_editor(editor)
     , m_messages(messages)
 {
     // rows reached with the arrow keys are chosen as a click chooses them
-    connect(jobs.segmentSelection(), &QItemSelectionModel::currentRowChanged, this,
+    connect(m_jobs.segmentSelection(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid() && !m_inClick)
                     lv_timeClick();

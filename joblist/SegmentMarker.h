@@ -9,6 +9,7 @@ class JobEditor;
 class JobList;
 class MessageSeam;
 class SkinFace;
+struct ListActivity;
 struct PlayerState;
 struct RunState;
 struct Settings;
@@ -31,8 +32,8 @@ public:
     // Begin, End or OK while a segment plays from a list that shows other rows.
     static const QString ListShowsOtherRows;
 
-    SegmentMarker(JobList &jobs, const Settings &settings, const RunState &run, PlayerState &player,
-                  SkinFace &skin, JobEditor &editor, MessageSeam &messages, QObject *parent = nullptr);
+    // Works on the editor's list, under the editor's activity.
+    SegmentMarker(JobEditor &editor, MessageSeam &messages, QObject *parent = nullptr);
 
     void MarkBegin();
     void MarkEnd();

@@ -8,7 +8,7 @@
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "components/SkinFace.h"
-#include "player/PlayerState.h"
+#include "joblist/PlayerState.h"
 #include "settings/Settings.h"
 
 namespace korvex {
@@ -36,8 +36,8 @@ bool listShows(const SegmentListModel &model, const QList<SegmentRow> &rows)
 
 } // namespace
 
-SegmentView::SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin)
-    : m_jobs(jobs), m_settings(settings), m_player(player), m_skin(skin)
+SegmentView::SegmentView(const ListDesk &desk, PlayerState &player)
+    : m_jobs(desk.jobs), m_settings(desk.settings), m_player(player), m_skin(desk.skin)
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "joblist/AdjustScanner.h"
+#include "joblist/ListDesk.h"
 
 #include <QList>
 
@@ -27,7 +28,7 @@ struct Settings;
 class SegmentView
 {
 public:
-    SegmentView(JobList &jobs, const Settings &settings, PlayerState &player, SkinFace &skin);
+    SegmentView(const ListDesk &desk, PlayerState &player);
     ~SegmentView();
     SegmentView(const SegmentView &) = delete;
     SegmentView &operator=(const SegmentView &) = delete;

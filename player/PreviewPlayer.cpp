@@ -5,38 +5,36 @@
 #include "components/KorvexError.h"
 #include "components/Seams.h"
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
 #include "joblist/JobList.h"
 #include "joblist/ListText.h"
 #include "joblist/Scale.h"
 #include "joblist/StatusWords.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
 
 namespace korvex {
 
-PreviewPlayer::PreviewPlayer(PlayerState &state, JobList &jobs, const Settings &settings, const RunState &run,
-                             SkinFace &skin, IAudioFile2 &reader, IAudioPlayer2 &output, MessageSeam &messages,
-                             QObject *parent)
+PreviewPlayer::PreviewPlayer(const ListDesk &desk, ListActivity &activity, PlayerAudio audio,
+                             MessageSeam &messages, QObject *parent)
     : QObject(parent)
-    , m_state(state)
-    , m_jobs(jobs)
-    , m_settings(settings)
-    , m_run(run)
-    , m_skin(skin)
-    , m_reader(reader)
-    , m_output(output)
+    , m_state(activity.player)
+    , m_jobs(desk.jobs)
+    , m_settings(desk.settings)
+    , m_run(activity.run)
+    , m_skin(desk.skin)
+    , m_reader(audio.reader)
+    , m_output(audio.output)
     , m_messages(messages)
 {
-    connect(&output, &IAudioPlayer2::OnTimer, this, &PreviewPlayer::AudioPlayer21Timer);
-    connect(&output, &IAudioPlayer2::OnEndPlay, this, &PreviewPlayer::AudioPlayer21EndPlay);
-    connect(&output, &IAudioPlayer2::OnEndArrayPlay, this, &PreviewPlayer::AudioPlayer21EndArrayPlay);
-    connect(&output, &IAudioPlayer2::OnRequestOnLoadArray, this, &PreviewPlayer::AudioPlayer21RequestOnLoadArray);
-    connect(&skin, &SkinFace::OnMouseDown, this, &PreviewPlayer::Skin1MouseDown);
-    connect(&skin, &SkinFace::OnScrollTrack, this, &PreviewPlayer::Skin1ScrollTrack);
-    connect(&skin, &SkinFace::OnMouseUp, this, &PreviewPlayer::Skin1MouseUp);
+    connect(&m_output, &IAudioPlayer2::OnTimer, this, &PreviewPlayer::AudioPlayer21Timer);
+    connect(&m_output, &IAudioPlayer2::OnEndPlay, this, &PreviewPlayer::AudioPlayer21EndPlay);
+    connect(&m_output, &IAudioPlayer2::OnEndArrayPlay, this, &PreviewPlayer::AudioPlayer21EndArrayPlay);
+    connect(&m_output, &IAudioPlayer2::OnRequestOnLoadArray, this,
+            &PreviewPlayer::AudioPlayer21RequestOnLoadArray);
+    connect(&m_skin, &SkinFace::OnMouseDown, this, &PreviewPlayer::Skin1MouseDown);
+    connect(&m_skin, &SkinFace::OnScrollTrack, this, &PreviewPlayer::Skin1ScrollTrack);
+    connect(&m_skin, &SkinFace::OnMouseUp, this, &PreviewPlayer::Skin1MouseUp);
 }
 
 void PreviewPlayer::Play()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "components/SampleArray.h"
+#include "joblist/ListActivity.h"
+#include "joblist/ListDesk.h"
 
 #include <QObject>
 #include <QString>
@@ -14,9 +16,15 @@ class IAudioPlayer2;
 class JobList;
 class MessageSeam;
 class SkinFace;
-struct PlayerState;
-struct RunState;
 struct Settings;
+
+// The two audio components the preview player works through: the reader it
+// shares with the other commands, and the sound output it plays on.
+struct PlayerAudio
+{
+    IAudioFile2 &reader;
+    IAudioPlayer2 &output;
+};
 
 // The preview player: plays the selected entry's file from the slider
 // position, or one marked segment of it, through the player component, in
@@ -34,8 +42,8 @@ public:
     // Frames read and queued at a time.
     static constexpr qint64 BlockFrames = 441000;
 
-    PreviewPlayer(PlayerState &state, JobList &jobs, const Settings &settings, const RunState &run, SkinFace &skin,
-                  IAudioFile2 &reader, IAudioPlayer2 &output, MessageSeam &messages, QObject *parent = nullptr);
+    PreviewPlayer(const ListDesk &desk, ListActivity &activity, PlayerAudio audio, MessageSeam &messages,
+                  QObject *parent = nullptr);
 
     // The Play command: the selected segment in the custom and unification
     // modes when the segment list was clicked last, else the file.

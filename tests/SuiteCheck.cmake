@@ -80,7 +80,8 @@ foreach(index RANGE ${last})
 endforeach()
 get_filename_component(root ${SOURCE_DIR} DIRECTORY)
 file(GLOB_RECURSE code ${root}/app/*.cpp ${root}/app/*.h ${root}/cli/*.cpp ${root}/cli/*.h ${root}/components/*.h
-     ${root}/components/*.cpp ${root}/engine/*.h ${root}/engine/*.cpp ${root}/joblist/*.h ${root}/joblist/*.cpp
+     ${root}/components/*.cpp ${root}/core/*.h ${root}/core/*.cpp ${root}/engine/*.h ${root}/engine/*.cpp
+     ${root}/joblist/*.h ${root}/joblist/*.cpp
      ${root}/player/*.h ${root}/player/*.cpp ${root}/settings/*.h ${root}/settings/*.cpp ${root}/tags/*.h
      ${root}/tags/*.cpp ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.h)
 foreach(file IN LISTS code)

@@ -5,9 +5,9 @@
 #include "MainSession.h"
 #include "app/FileDialogs.h"
 #include "app/WaveformView.h"
-#include "joblist/ListText.h"
 #include "engine/FindSilences.h"
 #include "joblist/FileAdder.h"
+#include "joblist/ListText.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/SilenceSettings.h"
@@ -333,7 +333,7 @@ TEST_F(AssistsTest, KeysPassThroughTheDispatcherByCommandName)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QStringList given;
     for (const char *name : {"play", "stop", "Begin", "End", "Ok", "hou", "qian"})
-        main.commands().add(CommandDispatcher::Source::Skin, name, [&given, name] { given.append(name); });
+        main.commands().add(CommandTable::Source::Skin, name, [&given, name] { given.append(name); });
     press(main.lv, Qt::Key_Space);
     main.playerState().Playing = true;
     press(main.lv, Qt::Key_Space);
@@ -347,7 +347,7 @@ TEST_F(AssistsTest, KeysPassThroughTheDispatcherByCommandName)
 
     given.clear();
     for (const char *name : {"PlayAroundBegin1", "PlayAroundEnd1"})
-        main.commands().add(CommandDispatcher::Source::Menu, name, [&given, name] { given.append(name); });
+        main.commands().add(CommandTable::Source::Menu, name, [&given, name] { given.append(name); });
     press(main.lv, Qt::Key_B, Qt::ShiftModifier);
     press(main.lv, Qt::Key_E, Qt::ShiftModifier);
     press(main.lv, Qt::Key_B);

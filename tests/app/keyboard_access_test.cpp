@@ -37,7 +37,7 @@ protected:
         QTest::keyClick(focused() ? focused() : &main(), key, modifiers);
     }
     // Replaces the commands by recorders of their names.
-    void record(CommandDispatcher::Source source, const QStringList &names)
+    void record(CommandTable::Source source, const QStringList &names)
     {
         for (const QString &name : names)
             main().commands().add(source, name, [this, name] { given.append(name); });
@@ -92,7 +92,7 @@ TEST_F(KeyboardAccess, TabReachesEveryControlOnceInReadingOrderAndShiftTabWalksB
 
 TEST_F(KeyboardAccess, ReturnAndSpacePressTheFocusedButtonWhileTheListsKeepTheirMeaning)
 {
-    record(CommandDispatcher::Source::Skin, {"play", "stop", "Ok", "Begin", "Join"});
+    record(CommandTable::Source::Skin, {"play", "stop", "Ok", "Begin", "Join"});
     s.skinWidget("Begin")->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Return);
     press(Qt::Key_Space);
@@ -111,9 +111,9 @@ TEST_F(KeyboardAccess, ReturnAndSpacePressTheFocusedButtonWhileTheListsKeepTheir
 
 TEST_F(KeyboardAccess, EveryCommandWithoutAKeyOfItsOwnBeforeHasOneNow)
 {
-    record(CommandDispatcher::Source::Skin,
+    record(CommandTable::Source::Skin,
            {"Split", "Join", "Stop", "Settings", "Set", "Up", "Down", "Clear", "file", "Action", "Help"});
-    record(CommandDispatcher::Source::Menu, {"ID31"});
+    record(CommandTable::Source::Menu, {"ID31"});
     main().lv->setFocus();
     press(Qt::Key_F5);
     press(Qt::Key_F6);

@@ -2,13 +2,13 @@
 
 #include "components/MessagePump.h"
 #include "support/AudioFixtures.h"
-#include "support/WorkbenchFixture.h"
+#include "support/CoreFixture.h"
 
 namespace korvex::test {
 
 // A whole engine on real components, with the seams recorded, a settings file
 // and an output folder inside a temporary folder; one encoder thread.
-class EngineTest : public WorkbenchTest
+class EngineTest : public CoreTest
 {
 protected:
     EngineTest();

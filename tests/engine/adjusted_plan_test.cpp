@@ -49,14 +49,14 @@ protected:
 
     void setAdjustSeconds(int seconds)
     {
-        SilenceSettings silence = ReadSilenceSettings(bench().store.file());
+        SilenceSettings silence = ReadSilenceSettings(bench().store().file());
         silence.AdjustMs = seconds * 1000LL;
-        WriteSilenceSettings(bench().store.file(), silence);
+        WriteSilenceSettings(bench().store().file(), silence);
     }
 
-    void select(int row) { bench().jobs.selectFileRow(row); }
+    void select(int row) { bench().jobs().selectFileRow(row); }
 
-    SegmentListModel &list() { return *bench().jobs.segmentModel(); }
+    SegmentListModel &list() { return *bench().jobs().segmentModel(); }
 
     // The first begin, every cut, the last end.
     Cuts shownBorders()
@@ -102,7 +102,7 @@ TEST_F(AdjustedPlanTest, TheListShowsThePlainPlanAtOnceAndTheMovedOneWhenTheScan
     setAdjustSeconds(2);
     settings().SplitMode = split_mode::Count;
     settings().SplitCount = 5;
-    bench().editor.lvClick();
+    bench().editor().lvClick();
     EXPECT_EQ(shownBorders(), (Cuts{0, 5000, 10000, 15000, 20000, 25000})) << "the plain plan first";
     EXPECT_EQ(statuses(), QStringList(5, status_word::Unconvert));
 
@@ -112,10 +112,10 @@ TEST_F(AdjustedPlanTest, TheListShowsThePlainPlanAtOnceAndTheMovedOneWhenTheScan
     EXPECT_EQ(statuses(), QStringList(5, status_word::Unconvert));
 
     // shown again, the scanned plan is there at once; without Adjust the plain one is
-    bench().editor.lvClick();
+    bench().editor().lvClick();
     EXPECT_TRUE(near(shownBorders(), {0, 4000, 9000, 14000, 19000, 25000}));
     setAdjustSeconds(0);
-    bench().editor.lvClick();
+    bench().editor().lvClick();
     EXPECT_EQ(shownBorders(), (Cuts{0, 5000, 10000, 15000, 20000, 25000}));
 }
 
@@ -127,8 +127,8 @@ TEST_F(AdjustedPlanTest, ChangingTheSelectionDuringAScanShowsOnlyTheNewFilesMove
     settings().SplitCount = 5;
     QList<Cuts> shown;
     QObject::connect(&list(), &QAbstractItemModel::modelReset, &list(), [&] { shown.append(shownBorders()); });
-    bench().editor.lvClick();  // the first file, whose scan starts
-    ASSERT_EQ(bench().jobs.SelectedFileRow, 0);
+    bench().editor().lvClick();  // the first file, whose scan starts
+    ASSERT_EQ(bench().jobs().SelectedFileRow, 0);
     select(1);  // before the first file's scan can report
     const Cuts secondMoved = {0, 4500, 9500, 14500, 19500, 24000};
     ASSERT_TRUE(waitForList([&](const Cuts &borders) { return near(borders, secondMoved); }));
@@ -146,9 +146,9 @@ TEST_F(AdjustedPlanTest, ARunStartedBeforeTheScanEndsWaitsForItAndWritesTheMoved
     const QString source = talk(QStringLiteral("talk.flac"), 24.0, 0.0);
     add({source});
     setAdjustSeconds(2);
-    bench().editor.lvClick();
+    bench().editor().lvClick();
     ASSERT_EQ(shownBorders(), (Cuts{0, 5000, 10000, 15000, 20000, 24000})) << "the scan has not reported yet";
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
 
     const QStringList names = {"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma", "talk_5.wma"};
     ASSERT_EQ(outputNames(), names);

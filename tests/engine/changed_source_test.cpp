@@ -60,7 +60,7 @@ protected:
     // first piece's 100%).
     bool secondPieceStarted(const QString &partName)
     {
-        const QString shown = bench().skin.text(QStringLiteral("pbpos"));
+        const QString shown = bench().skin().text(QStringLiteral("pbpos"));
         return outputNames().contains(partName) && !shown.isEmpty() && shown != QStringLiteral("0%")
             && shown != QStringLiteral("100%");
     }
@@ -97,7 +97,7 @@ TEST_F(HostileInputSources, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::Halve, [this] { return secondPieceStarted(QStringLiteral("shrinks_2.wma.part")); });
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"shrinks_1.wma", "shrinks_2.wma"});
 }
 
@@ -108,7 +108,7 @@ TEST_F(HostileInputSources, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBa
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::Halve, [this] { return secondPieceStarted(QStringLiteral("cut_2.wma.part")); });
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"cut_1.wma", "cut_2.wma"});
 }
 
@@ -121,7 +121,7 @@ TEST_F(HostileInputSources, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAu
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::ZeroTail, [this] { return secondPieceStarted(QStringLiteral("zeroed_2.wma.part")); });
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("could not be read to its end"),
                                {"zeroed_1.wma", "zeroed_2.wma"});
 }
@@ -134,7 +134,7 @@ TEST_F(HostileInputSources, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoi
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     damageWhen(second, Damage::Halve, [this] { return m_writer.isOpen(); });
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(second))) << message.toStdString();
@@ -160,7 +160,7 @@ TEST_F(HostileInputSources, AJoinStopsWhereAResampledEntryThatLooksUnchangedStop
     });
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     ASSERT_TRUE(m_damaged);
@@ -184,7 +184,7 @@ TEST_F(HostileInputSources, ASourceReplacedAfterItWasAddedStopsTheRunBeforeAnyth
     makeTone(QStringLiteral("replaced.wav"), 6.0);
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 4;
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(source))) << message.toStdString();
@@ -198,7 +198,7 @@ TEST_F(HostileInputSources, ASourceDamagedInPlaceAfterItWasAddedStopsTheRunBefor
     damage(source, Damage::ZeroTail);
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 4;
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' could not be read to its end").arg(source)))
@@ -213,7 +213,7 @@ TEST_F(HostileInputSources, ALaterJoinEntryReplacedAfterItWasAddedStopsTheJoinBe
     add({other, source});
     makeTone(QStringLiteral("replaced.wav"), 8.0);
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(m_seams.messages.errors.first().contains(QStringLiteral("'%1' changed").arg(source)));
     EXPECT_FALSE(QFile::exists(m_folder.file(QStringLiteral("joined.wma"))));

@@ -1,6 +1,6 @@
 #include "components/SkinFace.h"
 #include "engine/ConvertProgress.h"
-#include "engine/RunState.h"
+#include "joblist/RunState.h"
 
 #include <gtest/gtest.h>
 

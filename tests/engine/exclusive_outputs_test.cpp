@@ -22,7 +22,7 @@ protected:
     {
         bool done = false;
         const PumpHookScope hook([&] {
-            if (!done && m_writer.isOpen() && !bench().skin.text(QStringLiteral("pbpos")).isEmpty()) {
+            if (!done && m_writer.isOpen() && !bench().skin().text(QStringLiteral("pbpos")).isEmpty()) {
                 done = true;
                 during();
             }
@@ -35,7 +35,7 @@ protected:
     {
         settings().SplitMode = split_mode::Time;
         settings().SplitSeconds = seconds;
-        return bench().control.StartSplit(false);
+        return bench().control().StartSplit(false);
     }
 };
 
@@ -90,7 +90,7 @@ TEST_F(HostileInputOutputs, AJoinDoesNotReplaceAFileCreatedWhileItRan)
     const QString joined = m_folder.file(QStringLiteral("joined.wma"));
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     const QByteArray theirs("joined by someone else");
-    EXPECT_EQ(runWith([&] { return bench().control.StartJoin(); }, [&] { ASSERT_TRUE(writeTextFile(joined, theirs)); }),
+    EXPECT_EQ(runWith([&] { return bench().control().StartJoin(); }, [&] { ASSERT_TRUE(writeTextFile(joined, theirs)); }),
               RunControl::Outcome::Failed);
     EXPECT_EQ(readTextFile(joined), theirs);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
@@ -110,7 +110,7 @@ TEST_F(HostileInputOutputs, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
     ASSERT_TRUE(writeTextFile(joined, QByteArray("the old joined file")));
     m_seams.dialogs.saveAnswer = joined;
     QByteArray during;
-    EXPECT_EQ(runWith([&] { return bench().control.StartJoin(); }, [&] { during = readTextFile(joined); }),
+    EXPECT_EQ(runWith([&] { return bench().control().StartJoin(); }, [&] { during = readTextFile(joined); }),
               RunControl::Outcome::Finished);
     EXPECT_EQ(during, QByteArray("the old joined file"));
     EXPECT_NEAR(audioFrames(joined), 2 * Rate, CodecFrame);
@@ -122,7 +122,7 @@ TEST_F(HostileInputOutputs, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
 TEST_F(HostileInputOutputs, AnUnwritableFolderIsReportedWithThePiecesOwnName)
 {
     add({makeTone(QStringLiteral("victory.wav"), 2.0)});
-    bench().jobs.fileModel()->setCaption(0, QStringLiteral("Victory"));
+    bench().jobs().fileModel()->setCaption(0, QStringLiteral("Victory"));
     settings().OutputFolder = m_folder.file(QStringLiteral("missing/"));
     EXPECT_EQ(splitByTime(10), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);

@@ -19,7 +19,7 @@ protected:
     {
         settings().SplitMode = mode;
         m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-        return bench().control.StartJoin();
+        return bench().control().StartJoin();
     }
     // A stereo tone in the stretches of `loud` (seconds), silence elsewhere.
     QString makeGated(const QString &name, int seconds, const QList<Segment> &loud)
@@ -47,33 +47,33 @@ TEST_F(JoinRunTest, EntriesAreDeliveredInTheFirstEntrysRateAndJoinedWhole)
     EXPECT_EQ(decodeFile(joined()).sampleRate, 44100);
     EXPECT_NEAR(audioFrames(joined()), 5 * Rate, CodecFrame);
     EXPECT_EQ(statuses(), QStringList{status_word::Finish});
-    EXPECT_FALSE(bench().run.Converting);  // Start join clears it
-    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_FALSE(bench().run().Converting);  // Start join clears it
+    EXPECT_TRUE(bench().skin().text(QStringLiteral("pbpos")).isEmpty());
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
 }
 
 TEST_F(JoinRunTest, WholeFilesShowOneRowPerEntryWithItsLength)
 {
     add({makeTone(QStringLiteral("w1.wav"), 2.0), makeTone(QStringLiteral("w2.wav"), 3.0)});
-    setSegments(bench().jobs.job(0), {{1, 2}, {0, 2}});  // ignored: whole files
+    setSegments(bench().jobs().job(0), {{1, 2}, {0, 2}});  // ignored: whole files
     EXPECT_EQ(join(split_mode::Time), RunControl::Outcome::Finished);
     EXPECT_NEAR(audioFrames(joined()), 5 * Rate, CodecFrame);
-    ASSERT_EQ(bench().jobs.segmentModel()->rowCount(), 1);
-    EXPECT_EQ(bench().jobs.segmentModel()->row(0),
+    ASSERT_EQ(bench().jobs().segmentModel()->rowCount(), 1);
+    EXPECT_EQ(bench().jobs().segmentModel()->row(0),
               (SegmentRow{QStringLiteral("00:00:00 - 00:00:03"), QStringLiteral("00:00:03"), status_word::Finish}));
 }
 
 TEST_F(JoinRunTest, UnificationJoinsTheFirstEntrysSegmentsFromAShorterEntry)
 {
     add({makeTone(QStringLiteral("u0.wav"), 10.0), makeTone(QStringLiteral("u1.wav"), 5.0)});
-    setSegments(bench().jobs.job(0), {{1, 4}, {6, 9}, {0, 10}});
+    setSegments(bench().jobs().job(0), {{1, 4}, {6, 9}, {0, 10}});
     EXPECT_EQ(join(split_mode::Unification), RunControl::Outcome::Finished);
     // u0 gives 3 + 3 seconds, u1 gives [1, 4] and nothing from [6, 9].
     EXPECT_NEAR(audioFrames(joined()), 9 * Rate, 2 * CodecFrame);
     // the rows are the first entry's segments, as the last entry left them
     EXPECT_EQ(statuses().value(0), status_word::Finish);
     EXPECT_NE(statuses().value(1), status_word::Finish);
-    EXPECT_EQ(bench().jobs.job(0).Count, 3);
+    EXPECT_EQ(bench().jobs().job(0).Count, 3);
 }
 
 TEST_F(JoinRunTest, FadesHappenOnceAtTheVeryStartAndEnd)
@@ -94,7 +94,7 @@ TEST_F(JoinRunTest, AFadeOutOverSeveralSegmentsTakesOnlyTheChosenAudio)
 {
     // Loud only where the segments are; the gaps between them are silent.
     add({makeGated(QStringLiteral("gated.wav"), 8, {{0, 1}, {3, 4}, {6, 7}})});
-    setSegments(bench().jobs.job(0), {{0, 1}, {3, 4}, {6, 7}, {0, 8}});
+    setSegments(bench().jobs().job(0), {{0, 1}, {3, 4}, {6, 7}, {0, 8}});
     settings().FadeOut = true;
     settings().FadeOutSeconds = 2;
     EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
@@ -123,7 +123,7 @@ TEST_F(JoinRunTest, SegmentsAreJoinedFromWhereTheyWereMarked)
     const QString path = m_folder.file(QStringLiteral("marked.wav"));
     writeAudioSamples(path, Rate, 2, samples);
     add({path});
-    setSegments(bench().jobs.job(0), {{3, 4}, {0, 5}});
+    setSegments(bench().jobs().job(0), {{3, 4}, {0, 5}});
     EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
     const DecodedAudio audio = decodeFile(joined());
     EXPECT_NEAR(audioFrames(joined()), Rate, CodecFrame);
@@ -131,7 +131,7 @@ TEST_F(JoinRunTest, SegmentsAreJoinedFromWhereTheyWereMarked)
     EXPECT_GT(channelRms(audio, Rate / 2, Rate * 4 / 10), 0.3);
 
     // A segment that ends at the last whole second runs to the true end.
-    setSegments(bench().jobs.job(0), {{4, 5}, {0, 5}});
+    setSegments(bench().jobs().job(0), {{4, 5}, {0, 5}});
     m_seams.messages.questionAnswer = true;  // the earlier output is replaced
     EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Finished);
     EXPECT_NEAR(audioFrames(joined()), 1.9 * Rate, CodecFrame);
@@ -140,7 +140,7 @@ TEST_F(JoinRunTest, SegmentsAreJoinedFromWhereTheyWereMarked)
 TEST_F(JoinRunTest, UnificationJoinsSegmentsMarkedOutOfOrderAndMarksOnlyWhatItJoined)
 {
     add({makeTone(QStringLiteral("o0.wav"), 10.0), makeTone(QStringLiteral("o1.wav"), 4.0)});
-    setSegments(bench().jobs.job(0), {{5, 8}, {1, 3}, {0, 10}});
+    setSegments(bench().jobs().job(0), {{5, 8}, {1, 3}, {0, 10}});
     settings().FadeOut = true;
     settings().FadeOutSeconds = 1;
     EXPECT_EQ(join(split_mode::Unification), RunControl::Outcome::Finished);
@@ -189,14 +189,14 @@ TEST_F(JoinRunTest, StopDuringTheSecondEntryKeepsWhatWasJoined)
     // Stop a few pumps into the second entry: about two blocks of it.
     int pumps = 0;
     const PumpHookScope hook([&] {
-        if (bench().jobs.SelectedFileRow == 1 && ++pumps == 4)
-            bench().control.Stop();
+        if (bench().jobs().SelectedFileRow == 1 && ++pumps == 4)
+            bench().control().Stop();
     });
     EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Stopped);
     const qint64 frames = audioFrames(joined());
     EXPECT_GT(frames, 3 * Rate);
     EXPECT_LT(frames, 10 * Rate);
-    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_FALSE(bench().run().Converting);
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
 }
 
@@ -206,7 +206,7 @@ TEST_F(JoinRunTest, NoRunWithoutAnOutput)
     EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
     add({makeTone(QStringLiteral("c.wav"), 1.0)});
     m_seams.dialogs.saveAnswer.clear();
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(joined()));
 }
@@ -216,9 +216,9 @@ TEST_F(JoinRunTest, AFailingOutputIsReportedAndLeavesConvertingSet)
     add({makeTone(QStringLiteral("e.wav"), 1.0)});
     settings().SplitMode = split_mode::Custom;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("no/such/folder/out"));
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     EXPECT_EQ(m_seams.messages.errors.size(), 1);
-    EXPECT_TRUE(bench().run.Converting);
+    EXPECT_TRUE(bench().run().Converting);
     EXPECT_FALSE(m_reader.isOpen());
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
 }

@@ -98,7 +98,7 @@ using OutputFilesTest = EngineTest;
 
 TEST_F(OutputFilesTest, JoinOutputIsAskedForOnlyWithEntriesAndNeverNamesASource)
 {
-    OutputFiles &outputs = bench().control.outputFiles();
+    OutputFiles &outputs = bench().control().outputFiles();
     EXPECT_FALSE(outputs.ChooseJoinOutput());
     EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
 
@@ -106,7 +106,7 @@ TEST_F(OutputFilesTest, JoinOutputIsAskedForOnlyWithEntriesAndNeverNamesASource)
     const QString wmaSource = m_folder.file(QStringLiteral("two.wma"));
     ASSERT_TRUE(QFile::copy(source, wmaSource));
     add({source});
-    bench().jobs.job(0).FileName = wmaSource;  // the entry's file is a .wma one
+    bench().jobs().job(0).FileName = wmaSource;  // the entry's file is a .wma one
 
     m_seams.dialogs.saveAnswer.clear();
     EXPECT_FALSE(outputs.ChooseJoinOutput());
@@ -141,7 +141,7 @@ TEST_F(OutputFilesTest, JoinOutputIsAskedForOnlyWithEntriesAndNeverNamesASource)
 TEST_F(OutputFilesTest, AnExistingFileReachedByAddingWmaIsReplacedOnlyAfterAQuestion)
 {
     add({makeTone(QStringLiteral("one.wav"), 1.0)});
-    OutputFiles &outputs = bench().control.outputFiles();
+    OutputFiles &outputs = bench().control().outputFiles();
     const QString existing = m_folder.file(QStringLiteral("mix.wma"));
     touch(existing);
 
@@ -150,7 +150,7 @@ TEST_F(OutputFilesTest, AnExistingFileReachedByAddingWmaIsReplacedOnlyAfterAQues
     EXPECT_FALSE(outputs.ChooseJoinOutput());
     ASSERT_EQ(m_seams.messages.questions.size(), 1);
     EXPECT_TRUE(m_seams.messages.questions.first().startsWith(existing + " already exists."));
-    EXPECT_EQ(bench().control.StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::NotStarted);
     EXPECT_EQ(readTextFile(existing), QByteArray("taken"));
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
 
@@ -168,11 +168,11 @@ TEST_F(OutputFilesTest, AnExistingFileReachedByAddingWmaIsReplacedOnlyAfterAQues
 
 TEST_F(OutputFilesTest, TheProfileIsReadFromTheSettingsFileAtEveryCall)
 {
-    OutputFiles &outputs = bench().control.outputFiles();
+    OutputFiles &outputs = bench().control().outputFiles();
     outputs.ApplyOutputProfile(0);
     EXPECT_EQ(m_writer.outputProfile(), 10);  // no "wma" section: index 9
 
-    bench().store.file().writeInteger(QStringLiteral("wma"), QStringLiteral("format"), 3);
+    bench().store().file().writeInteger(QStringLiteral("wma"), QStringLiteral("format"), 3);
     outputs.ApplyOutputProfile(0);
     EXPECT_EQ(m_writer.outputProfile(), 4);
 
@@ -182,7 +182,7 @@ TEST_F(OutputFilesTest, TheProfileIsReadFromTheSettingsFileAtEveryCall)
     outputs.setProfileIndexOverride(20);
     outputs.ApplyOutputProfile(0);
     EXPECT_EQ(m_writer.outputProfile(), 21);
-    EXPECT_EQ(bench().store.wmaProfileIndex(), 3);
+    EXPECT_EQ(bench().store().wmaProfileIndex(), 3);
 }
 
 TEST_F(OutputFilesTest, OutputTagsCarryFiveFieldsCutToTheirWidths)
@@ -199,7 +199,7 @@ TEST_F(OutputFilesTest, OutputTagsCarryFiveFieldsCutToTheirWidths)
     tags.Year = QStringLiteral("1999");
     tags.Comment = QStringLiteral("not passed on");
     tags.Genre = QString(40, QLatin1Char('g'));
-    OutputFiles &outputs = bench().control.outputFiles();
+    OutputFiles &outputs = bench().control().outputFiles();
     outputs.WriteOutputTags(path, tags);
 
     const WMAHeaderInfo &info = outputs.OutputTagInfo();

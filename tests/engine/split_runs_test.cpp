@@ -22,7 +22,7 @@ protected:
     RunControl::Outcome split(int mode)
     {
         settings().SplitMode = mode;
-        return bench().control.StartSplit(false);
+        return bench().control().StartSplit(false);
     }
     void expectLengths(const QStringList &names, const QList<double> &seconds)
     {
@@ -39,9 +39,9 @@ TEST_F(SplitRunTest, TimeModeCutsPiecesOfTheGivenLengthAndAShortLastOne)
     EXPECT_EQ(split(split_mode::Time), RunControl::Outcome::Finished);
     expectLengths({"song_1.wma", "song_2.wma", "song_3.wma"}, {60, 60, 5});
     EXPECT_EQ(statuses(), QStringList(3, status_word::Finish));
-    EXPECT_FALSE(bench().run.Converting);
-    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
-    EXPECT_EQ(bench().progress.ConvertBarRect().width(), 0);
+    EXPECT_FALSE(bench().run().Converting);
+    EXPECT_TRUE(bench().skin().text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_EQ(bench().progress().ConvertBarRect().width(), 0);
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());  // the menu's Split opens nothing
 }
 
@@ -90,11 +90,11 @@ TEST_F(SplitRunTest, SoftEdgesRampEveryPieceInAndOutAndKeepItsLength)
 TEST_F(SplitRunTest, AMillisecondSegmentGivesExactlyItsFrames)
 {
     add({makeTone(QStringLiteral("ms.wav"), 6.0)});
-    setSegments(bench().jobs.job(0), {{0, 6}});
+    setSegments(bench().jobs().job(0), {{0, 6}});
     // 1.250 s to 3.125 s: frames 55125 to 137813 (137812.5 rounds up)
-    bench().jobs.job(0).BeginTime = {1250, 0};
-    bench().jobs.job(0).EndTime = {3125, 6000};
-    bench().jobs.job(0).Count = 2;
+    bench().jobs().job(0).BeginTime = {1250, 0};
+    bench().jobs().job(0).EndTime = {3125, 6000};
+    bench().jobs().job(0).Count = 2;
     EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
     ASSERT_EQ(outputNames(), QStringList{"ms_1.wma"});
     EXPECT_EQ(audioFrames(output(QStringLiteral("ms_1.wma"))), 137813 - 55125);
@@ -113,10 +113,10 @@ TEST_F(SplitRunTest, NoPieceIsWrittenThatHoldsNoAudio)
     QDir(outputFolder()).removeRecursively();
     QDir().mkpath(outputFolder());
     settings().SplitCount = 3;
-    bench().jobs.job(0).FileName = makeTone(QStringLiteral("two.wav"), 2.0);
-    bench().jobs.job(0).Duration = 2;
-    bench().jobs.job(0).DurationMs = 2000;
-    bench().jobs.job(0).Frames = 2 * Rate;
+    bench().jobs().job(0).FileName = makeTone(QStringLiteral("two.wav"), 2.0);
+    bench().jobs().job(0).Duration = 2;
+    bench().jobs().job(0).DurationMs = 2000;
+    bench().jobs().job(0).Frames = 2 * Rate;
     EXPECT_EQ(split(split_mode::Count), RunControl::Outcome::Finished);
     expectLengths({"even_1.wma", "even_2.wma"}, {1, 1});
 }
@@ -138,7 +138,7 @@ TEST_F(SplitRunTest, PiecesThatEndAtTheEntrysDurationRunToTheTrueEnd)
 TEST_F(SplitRunTest, UnificationTakesSegmentsMarkedOutOfOrderFromAShorterEntry)
 {
     add({makeTone(QStringLiteral("long.wav"), 10.0), makeTone(QStringLiteral("short.wav"), 4.0)});
-    setSegments(bench().jobs.job(0), {{5, 8}, {1, 3}, {0, 10}});
+    setSegments(bench().jobs().job(0), {{5, 8}, {1, 3}, {0, 10}});
     EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
     expectLengths({"long_1.wma", "long_2.wma", "short_1.wma"}, {3, 2, 2});
     // the rows are the first entry's segments: the second one was written
@@ -173,16 +173,16 @@ TEST_F(SplitRunTest, AFadeOfZeroSecondsIsNoFade)
 TEST_F(SplitRunTest, CustomModeConvertsConfirmedSegmentsAndGivesThePendingOneBack)
 {
     add({makeTone(QStringLiteral("a.wav"), 10.0), makeTone(QStringLiteral("b.wav"), 6.0)});
-    setSegments(bench().jobs.job(0), {{1, 3}, {4, 8}, {0, 10}});
+    setSegments(bench().jobs().job(0), {{1, 3}, {4, 8}, {0, 10}});
     QStringList seenFirst;
-    QObject::connect(bench().jobs.segmentModel(), &SegmentListModel::dataChanged, [&] {
-        if (bench().jobs.SelectedFileRow == 1)
-            seenFirst.append(bench().jobs.segmentModel()->status(0));
+    QObject::connect(bench().jobs().segmentModel(), &SegmentListModel::dataChanged, [&] {
+        if (bench().jobs().SelectedFileRow == 1)
+            seenFirst.append(bench().jobs().segmentModel()->status(0));
     });
     EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
     expectLengths({"a_1.wma", "a_2.wma", "b_1.wma"}, {2, 4, 6});
-    EXPECT_EQ(bench().jobs.job(0).Count, 3);
-    EXPECT_EQ(bench().jobs.job(1).Count, 1);
+    EXPECT_EQ(bench().jobs().job(0).Count, 3);
+    EXPECT_EQ(bench().jobs().job(1).Count, 1);
     // The single pending segment of b: "OK", then "Converting", then "Finish".
     EXPECT_EQ(seenFirst, (QStringList{status_word::OK, status_word::Converting, status_word::Finish}));
 }
@@ -191,13 +191,13 @@ TEST_F(SplitRunTest, UnificationTakesTheFirstEntrysSegmentsAsFarAsEachEntryReach
 {
     add({makeTone(QStringLiteral("first.wav"), 12.0), makeTone(QStringLiteral("second.wav"), 7.0),
          makeTone(QStringLiteral("third.wav"), 10.0)});
-    setSegments(bench().jobs.job(0), {{1, 3}, {8, 11}, {0, 12}});
-    bench().jobs.tags(1).Artist = QStringLiteral("Second Artist");
+    setSegments(bench().jobs().job(0), {{1, 3}, {8, 11}, {0, 12}});
+    bench().jobs().tags(1).Artist = QStringLiteral("Second Artist");
     EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
     // second: [1, 3] only, as 8 > 7; third: [1, 3] and [8, 10].
     expectLengths({"first_1.wma", "first_2.wma", "second_1.wma", "third_1.wma", "third_2.wma"},
                   {2, 3, 2, 2, 2});
-    EXPECT_EQ(bench().jobs.job(0).Count, 3);
+    EXPECT_EQ(bench().jobs().job(0).Count, 3);
     const QString artist = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
                                                      "print(ASF(sys.argv[1]).tags['Author'][0])\n"),
                                       output(QStringLiteral("second_1.wma")));
@@ -207,19 +207,19 @@ TEST_F(SplitRunTest, UnificationTakesTheFirstEntrysSegmentsAsFarAsEachEntryReach
 TEST_F(SplitRunTest, UnificationIgnoresRowsLeftOverFromAnotherModesView)
 {
     add({makeTone(QStringLiteral("u.wav"), 9.0)});
-    setSegments(bench().jobs.job(0), {{2, 4}, {0, 9}});
+    setSegments(bench().jobs().job(0), {{2, 4}, {0, 9}});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 1;
-    bench().editor.lvClick();  // lv_time now holds ten time pieces
+    bench().editor().lvClick();  // lv_time now holds ten time pieces
     EXPECT_EQ(split(split_mode::Unification), RunControl::Outcome::Finished);
     expectLengths({"u_1.wma"}, {2});
-    EXPECT_EQ(bench().jobs.job(0).Count, 2);
+    EXPECT_EQ(bench().jobs().job(0).Count, 2);
 }
 
 TEST_F(SplitRunTest, FadesRampEveryPieceAndAFadeLongerThanThePieceStaysInsideIt)
 {
     add({makeTone(QStringLiteral("fade.wav"), 9.0)});
-    setSegments(bench().jobs.job(0), {{0, 4}, {4, 6}, {0, 9}});
+    setSegments(bench().jobs().job(0), {{0, 4}, {4, 6}, {0, 9}});
     settings().FadeIn = true;
     settings().FadeOut = true;
     settings().FadeInSeconds = 1;
@@ -244,7 +244,7 @@ TEST_F(SplitRunTest, FadesRampEveryPieceAndAFadeLongerThanThePieceStaysInsideIt)
 TEST_F(SplitRunTest, PiecesNeverOverwriteFilesAlreadyInTheOutputFolder)
 {
     add({makeTone(QStringLiteral("keep.wav"), 3.0)});
-    ASSERT_TRUE(QFile::copy(bench().jobs.job(0).FileName, output(QStringLiteral("keep_1.wma"))));
+    ASSERT_TRUE(QFile::copy(bench().jobs().job(0).FileName, output(QStringLiteral("keep_1.wma"))));
     const qint64 kept = QFileInfo(output(QStringLiteral("keep_1.wma"))).size();
     EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
     EXPECT_EQ(outputNames(), (QStringList{"keep_1.wma", "keep_2.wma"}));
@@ -256,17 +256,17 @@ TEST_F(SplitRunTest, PiecesNeverOverwriteFilesAlreadyInTheOutputFolder)
 TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndNamedAsStopped)
 {
     add({makeTone(QStringLiteral("long.wav"), 30.0), makeTone(QStringLiteral("next.wav"), 3.0)});
-    bench().jobs.tags(0).Title = QStringLiteral("Stopped Piece");
+    bench().jobs().tags(0).Title = QStringLiteral("Stopped Piece");
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 20;
     // Stop after the fourth block: blocks are two seconds of stereo audio.
     int blocks = 0;
     const PumpHookScope hook([&] {
-        if (bench().skin.text(QStringLiteral("pbpos")).isEmpty() || ++blocks < 4)
+        if (bench().skin().text(QStringLiteral("pbpos")).isEmpty() || ++blocks < 4)
             return;
-        bench().control.Stop();
+        bench().control().Stop();
     });
-    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Stopped);
+    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
     ASSERT_EQ(outputNames(), QStringList{"long_1.wma"});
     const qint64 frames = audioFrames(output(QStringLiteral("long_1.wma")));
     EXPECT_GT(frames, 4 * Rate);
@@ -276,45 +276,45 @@ TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndNamedAsStopped)
                                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
                                      output(QStringLiteral("long_1.wma")));
     EXPECT_EQ(title.trimmed(), QStringLiteral("Stopped Piece"));
-    EXPECT_EQ(bench().control.CutShortFiles(), QStringList{output(QStringLiteral("long_1.wma"))});
-    const QString report = bench().control.StopReport();
+    EXPECT_EQ(bench().control().CutShortFiles(), QStringList{output(QStringLiteral("long_1.wma"))});
+    const QString report = bench().control().StopReport();
     EXPECT_TRUE(report.contains(output(QStringLiteral("long_1.wma")))) << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("of 20.0 s"))) << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("holds %1 s").arg(double(frames) / Rate, 0, 'f', 1).left(9)))
         << report.toStdString();
-    EXPECT_FALSE(bench().run.Converting);
-    EXPECT_TRUE(bench().skin.text(QStringLiteral("pbpos")).isEmpty());
-    EXPECT_EQ(bench().progress.ConvertBarRect().width(), 0);
+    EXPECT_FALSE(bench().run().Converting);
+    EXPECT_TRUE(bench().skin().text(QStringLiteral("pbpos")).isEmpty());
+    EXPECT_EQ(bench().progress().ConvertBarRect().width(), 0);
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});  // the skin's Split, even after Stop
 }
 
 TEST_F(SplitRunTest, AnEscapingErrorIsReportedAndLeavesTheRunStuckWithItsFilesClosed)
 {
     add({makeTone(QStringLiteral("err.wav"), 4.0)});
-    setSegments(bench().jobs.job(0), {{0, 2}, {0, 4}});
+    setSegments(bench().jobs().job(0), {{0, 2}, {0, 4}});
     settings().OutputFolder = m_folder.file(QStringLiteral("missing/deeper/"));
-    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::Failed);
+    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
-    EXPECT_TRUE(bench().run.Converting);
+    EXPECT_TRUE(bench().run().Converting);
     EXPECT_FALSE(m_reader.isOpen());
     EXPECT_FALSE(m_writer.isOpen());
-    EXPECT_EQ(bench().jobs.job(0).Count, 2);  // the pending segment is given back
+    EXPECT_EQ(bench().jobs().job(0).Count, 2);  // the pending segment is given back
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
 
     // Guarded until Stop clears the flag.
-    EXPECT_EQ(bench().control.StartSplit(false), RunControl::Outcome::NotStarted);
-    bench().control.Stop();
-    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::NotStarted);
+    bench().control().Stop();
+    EXPECT_FALSE(bench().run().Converting);
 }
 
 TEST_F(SplitRunTest, NothingRunsOnAnEmptyListOrAnUnknownMode)
 {
-    EXPECT_EQ(bench().control.StartSplit(true), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     add({makeTone(QStringLiteral("x.wav"), 1.0)});
     EXPECT_EQ(split(7), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(outputNames().isEmpty());
-    EXPECT_FALSE(bench().run.Converting);
+    EXPECT_FALSE(bench().run().Converting);
 }
 
 } // namespace
@@ -326,13 +326,13 @@ TEST_F(SplitRunTest, ADayLongFileIsCutNearItsEndAtTheRightSamples)
     const QString path = writeDayLongFile(m_folder.file(QStringLiteral("day.flac")), cutFrame);
     ASSERT_FALSE(path.isEmpty());
     add({path});
-    const listrecord &entry = bench().jobs.job(0);
+    const listrecord &entry = bench().jobs().job(0);
     ASSERT_EQ(entry.Frames, qint64(30) * 3600 * 22050);
     // one second from 29:00:00.250: the tone's half second, then silence
     const qint64 begin = qint64(29) * 3600000 + 250;
-    bench().jobs.job(0).BeginTime = {begin, 0};
-    bench().jobs.job(0).EndTime = {begin + 1000, qint64(30) * 3600000};
-    bench().jobs.job(0).Count = 2;
+    bench().jobs().job(0).BeginTime = {begin, 0};
+    bench().jobs().job(0).EndTime = {begin + 1000, qint64(30) * 3600000};
+    bench().jobs().job(0).Count = 2;
     EXPECT_EQ(split(split_mode::Custom), RunControl::Outcome::Finished);
     ASSERT_EQ(outputNames(), QStringList{"day_1.wma"});
     const DecodedAudio piece = decodeFile(output(QStringLiteral("day_1.wma")));

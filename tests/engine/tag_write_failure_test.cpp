@@ -50,7 +50,7 @@ protected:
     {
         settings().SplitMode = split_mode::Count;
         settings().SplitCount = 1;
-        return bench().control.StartSplit(false);
+        return bench().control().StartSplit(false);
     }
 };
 
@@ -60,8 +60,8 @@ TEST_F(HostileInputTagWrites, APieceWhoseTagsDoNotFitIsKeptUntaggedAndNamed)
 {
     const QString source = makeTone(QStringLiteral("tagged.wav"), 5.0);
     add({source});
-    bench().jobs.tags(0).Title = QStringLiteral("A title that makes the header longer");
-    bench().jobs.tags(0).Artist = QStringLiteral("Somebody");
+    bench().jobs().tags(0).Title = QStringLiteral("A title that makes the header longer");
+    bench().jobs().tags(0).Artist = QStringLiteral("Somebody");
     // The same piece written without a limit: its size with tags. Encoding is
     // deterministic, so the audio alone takes fewer bytes than that.
     ASSERT_EQ(splitWhole(), RunControl::Outcome::Finished);

@@ -1,12 +1,11 @@
 #include "components/AudioFile.h"
 #include "components/MessagePump.h"
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
+#include "joblist/ListActivity.h"
 #include "joblist/FileAdder.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/ListText.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 #include "support/ExternalTools.h"
 #include "support/RecordingSeams.h"
@@ -112,13 +111,14 @@ protected:
     test::RecordingSeams seams;
     JobList jobs;
     Settings settings;
-    RunState run;
-    PlayerState player;
+    ListActivity activity;
+    RunState &run = activity.run;
+    PlayerState &player = activity.player;
     SkinFace skin;
-    JobEditor editor{jobs, settings, run, player, skin};
+    JobEditor editor{{jobs, settings, skin}, activity};
     AudioFile reader;
     SettingsFile settingsFile{folder.file(QStringLiteral("Korvex.ini"))};
-    FileAdder adder{jobs, editor, run, player, reader, seams.seams(), settingsFile};
+    FileAdder adder{editor, reader, seams.seams(), settingsFile};
     int stops = 0;
 };
 
@@ -307,7 +307,7 @@ TEST_F(FileAdderTest, FilesMeasuredAheadStillComeInTheChosenOrder)
     const QString flac = tone("plain.flac", 1.5);
     QMutex threadsMutex;
     QSet<QThread *> threads;
-    FileAdder parallel{jobs, editor, run, player, reader, seams.seams(), settingsFile, nullptr, [&] {
+    FileAdder parallel{editor, reader, seams.seams(), settingsFile, nullptr, [&] {
                            QMutexLocker lock(&threadsMutex);
                            threads.insert(QThread::currentThread());
                            return std::make_unique<AudioFile>();

@@ -1,9 +1,8 @@
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
+#include "joblist/ListActivity.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/SegmentPlan.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 #include "support/SegmentedRecord.h"
 
@@ -79,10 +78,11 @@ protected:
 
     mutable JobList jobs;
     Settings settings;
-    RunState run;
-    PlayerState player;
+    ListActivity activity;
+    RunState &run = activity.run;
+    PlayerState &player = activity.player;
     SkinFace skin;
-    JobEditor editor{jobs, settings, run, player, skin};
+    JobEditor editor{{jobs, settings, skin}, activity};
     int stops = 0;
 };
 

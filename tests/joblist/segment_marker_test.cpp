@@ -1,11 +1,10 @@
 #include "components/SkinFace.h"
-#include "engine/RunState.h"
+#include "joblist/ListActivity.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/SegmentMarker.h"
 #include "joblist/SegmentPlan.h"
 #include "joblist/StatusWords.h"
-#include "player/PlayerState.h"
 #include "settings/Settings.h"
 #include "support/RecordingSeams.h"
 #include "support/SegmentedRecord.h"
@@ -79,11 +78,12 @@ protected:
     test::RecordingSeams seams;
     mutable JobList jobs;
     Settings settings;
-    RunState run;
-    PlayerState player;
+    ListActivity activity;
+    RunState &run = activity.run;
+    PlayerState &player = activity.player;
     SkinFace skin;
-    JobEditor editor{jobs, settings, run, player, skin};
-    SegmentMarker marker{jobs, settings, run, player, skin, editor, seams.messages};
+    JobEditor editor{{jobs, settings, skin}, activity};
+    SegmentMarker marker{editor, seams.messages};
     int stops = 0;
 };
 

@@ -12,7 +12,7 @@ PlayerTest::PlayerTest()
     m_preview = &bench().attachPreview(m_output);
     QObject::connect(m_preview, &PreviewPlayer::blockQueued, m_preview,
                      [this](qint64 first, const SampleArray &block) { queued.append({first, block}); });
-    QObject::connect(&bench().skin, &SkinFace::redrawRequested, m_preview, [this](const QString &name) {
+    QObject::connect(&bench().skin(), &SkinFace::redrawRequested, m_preview, [this](const QString &name) {
         if (name == QLatin1String("timecaption"))
             captions.append(caption());
     });
@@ -22,14 +22,14 @@ PlayerTest::PlayerTest()
 
 void PlayerTest::clickFile(int row)
 {
-    bench().jobs.selectFileRow(row);
-    bench().editor.lvClick();
+    bench().jobs().selectFileRow(row);
+    bench().editor().lvClick();
 }
 
 void PlayerTest::clickSegment(int row)
 {
-    bench().jobs.selectSegmentRow(row);
-    bench().marker.lv_timeClick();
+    bench().jobs().selectSegmentRow(row);
+    bench().marker().lv_timeClick();
 }
 
 void PlayerTest::pressSlider()
@@ -55,7 +55,7 @@ bool PlayerTest::waitFor(const std::function<bool()> &done, int timeoutMs)
     while (!done()) {
         if (clock.elapsed() > timeoutMs)
             return false;
-        QSignalSpy redraws(&bench().skin, &SkinFace::redrawRequested);
+        QSignalSpy redraws(&bench().skin(), &SkinFace::redrawRequested);
         redraws.wait(250);
     }
     return true;

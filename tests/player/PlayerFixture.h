@@ -2,7 +2,7 @@
 
 #include "components/SdlAudioPlayer.h"
 #include "support/AudioFixtures.h"
-#include "support/WorkbenchFixture.h"
+#include "support/CoreFixture.h"
 
 #include <functional>
 
@@ -19,14 +19,14 @@ struct SdlOutput
 // (the dummy driver under ctest, which plays in real time into nowhere), the
 // seams recorded and generated audio in a temporary folder. The user's slider
 // drags arrive through the skin's core side, as the window reports them.
-class PlayerTest : protected SdlOutput, public WorkbenchTest
+class PlayerTest : protected SdlOutput, public CoreTest
 {
 protected:
     PlayerTest();
 
     PreviewPlayer &preview() { return *m_preview; }
-    PlayerState &state() { return bench().player; }
-    SkinFace &skin() { return bench().skin; }
+    PlayerState &state() { return bench().player(); }
+    SkinFace &skin() { return bench().skin(); }
 
     // A generated file; 8 kHz mono WAV unless told otherwise (quick to make
     // and to measure, exact in length).

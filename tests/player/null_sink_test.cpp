@@ -122,7 +122,7 @@ TEST_F(NullSinkRealTime, ASegmentSoundsExactlyItsOwnSamples)
 {
     const QString file = makeNoise(QStringLiteral("noise.flac"), 4);
     const QList<float> recording = recordPlayback(file, [this] {
-        setSegments(bench().jobs.job(0), {{1, 3}});
+        setSegments(bench().jobs().job(0), {{1, 3}});
         clickFile(0);
         clickSegment(0);
     });

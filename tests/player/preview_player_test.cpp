@@ -104,8 +104,8 @@ TEST_F(PreviewPlayerRealTime, ADayLongFilePlaysFromHour29AndIsMarkedThere)
 
     ASSERT_TRUE(waitForTicks(1));
     EXPECT_TRUE(caption().startsWith(QStringLiteral("29:00:"))) << caption().toStdString();
-    bench().marker.MarkBegin();
-    const listrecord &entry = bench().jobs.job(0);
+    bench().marker().MarkBegin();
+    const listrecord &entry = bench().jobs().job(0);
     EXPECT_GE(entry.BeginTime.at(entry.Count - 1), qint64(29) * 3600000);
     EXPECT_LT(entry.BeginTime.at(entry.Count - 1), qint64(29) * 3600000 + 60000);
     preview().StopPlayback();
@@ -116,7 +116,7 @@ TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentA
 {
     add({makeFile("first.wav", 60), makeFile("second.wav", 40)});
     bench().settings().SplitMode = split_mode::Unification;
-    setSegments(bench().jobs.job(0), {{10, 20}, {0, 60}});
+    setSegments(bench().jobs().job(0), {{10, 20}, {0, 60}});
     clickFile(0);
     clickSegment(0);
     preview().Play();
@@ -160,9 +160,9 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
 {
     add({makeFile("around.wav", 60)});
     // the pending segment from 20.5 s to 40 s; a confirmed one before it
-    bench().jobs.job(0).BeginTime = {1000, 20500};
-    bench().jobs.job(0).EndTime = {2000, 40000};
-    bench().jobs.job(0).Count = 2;
+    bench().jobs().job(0).BeginTime = {1000, 20500};
+    bench().jobs().job(0).EndTime = {2000, 40000};
+    bench().jobs().job(0).Count = 2;
     clickFile(0);
     preview().PlayAroundBegin();
     ASSERT_TRUE(state().Playing);
@@ -187,15 +187,15 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     preview().StopPlayback();
 
     // near the file's start and end it plays what there is
-    bench().jobs.job(0).BeginTime = {1000, 1000};
-    bench().jobs.job(0).EndTime = {2000, 60000};
+    bench().jobs().job(0).BeginTime = {1000, 1000};
+    bench().jobs().job(0).EndTime = {2000, 60000};
     preview().PlayAroundBegin();
     EXPECT_EQ(queued.last().firstFrame, 0);
     preview().StopPlayback();
-    bench().run.Converting = true;
+    bench().run().Converting = true;
     preview().PlayAroundEnd();
     EXPECT_FALSE(state().Playing);
-    bench().run.Converting = false;
+    bench().run().Converting = false;
 }
 
 TEST_F(PreviewPlayerRealTime, DraggingTheSliderToItsEndStopsPlayback)
@@ -226,7 +226,7 @@ TEST_F(PreviewPlayerRealTime, DraggingTheSliderToItsEndStopsPlayback)
 TEST_F(PreviewPlayerRealTime, DraggingToSeventySecondsInASegmentGoesOnThere)
 {
     add({makeFile("ten minutes.wav", 600)});
-    setSegments(bench().jobs.job(0), {{60, 100}, {0, 600}});
+    setSegments(bench().jobs().job(0), {{60, 100}, {0, 600}});
     clickFile(0);
     clickSegment(0);
     preview().Play();
@@ -295,7 +295,7 @@ TEST_F(PreviewPlayerRealTime, StepsMoveTheSliderAboutASecondWhileStopped)
     EXPECT_EQ(sliderPosition(), playing);
     preview().StopPlayback();
 
-    bench().jobs.job(1).Duration = 0;
+    bench().jobs().job(1).Duration = 0;
     setSlider(100);
     preview().StepForward();
     preview().StepBack();
@@ -318,26 +318,26 @@ TEST_F(PreviewPlayerRealTime, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePr
 
     ASSERT_TRUE(startPlaying(0));
     m_seams.dialogs.openAnswer = {second};
-    bench().adder.AddFiles();
+    bench().adder().AddFiles();
     EXPECT_FALSE(state().Playing);
-    EXPECT_EQ(bench().jobs.rowCount(), 2);
+    EXPECT_EQ(bench().jobs().rowCount(), 2);
 
     ASSERT_TRUE(startPlaying(0));
-    bench().control.Stop();
+    bench().control().Stop();
     EXPECT_FALSE(state().Playing);
 
     ASSERT_TRUE(startPlaying(0));
-    bench().editor.ClearSegments();
+    bench().editor().ClearSegments();
     EXPECT_FALSE(state().Playing);
 
     ASSERT_TRUE(startPlaying(0));
     m_seams.dialogs.saveAnswer.clear();
-    bench().control.StartJoin();  // stopped even when the save dialog is cancelled
+    bench().control().StartJoin();  // stopped even when the save dialog is cancelled
     EXPECT_FALSE(state().Playing);
 
     settings.SplitMode = split_mode::Time;
     ASSERT_TRUE(startPlaying(1));
-    bench().control.StartSplit(false);
+    bench().control().StartSplit(false);
     EXPECT_FALSE(state().Playing);
     EXPECT_TRUE(QFile::exists(settings.OutputFolder + "second_1.wma"));
     settings.SplitMode = split_mode::Custom;
@@ -346,16 +346,16 @@ TEST_F(PreviewPlayerRealTime, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePr
     // program can select it: a click or a key snaps back to the played row)
     ASSERT_TRUE(startPlaying(1));
     {
-        const QSignalBlocker quiet(bench().jobs.fileSelection());
-        bench().jobs.selectFileRow(0);
+        const QSignalBlocker quiet(bench().jobs().fileSelection());
+        bench().jobs().selectFileRow(0);
     }
-    bench().editor.RemoveFile();
+    bench().editor().RemoveFile();
     EXPECT_TRUE(state().Playing);
     EXPECT_EQ(state().PlayerRow, 0);
-    EXPECT_EQ(bench().jobs.JobRecords().at(0).FileName, second);
+    EXPECT_EQ(bench().jobs().JobRecords().at(0).FileName, second);
     // the played entry goes
-    bench().jobs.selectFileRow(0);
-    bench().editor.RemoveFile();
+    bench().jobs().selectFileRow(0);
+    bench().editor().RemoveFile();
     EXPECT_FALSE(state().Playing);
     EXPECT_FALSE(m_output.isPlaying());
     EXPECT_EQ(m_reader.isOpen(), 0);
@@ -386,7 +386,7 @@ TEST_F(PreviewPlayerRealTime, EmptyingTheListWhilePlayingStopsAndTheNextPlayWork
     clickFile(0);
     preview().Play();
     ASSERT_TRUE(waitForTicks(1));
-    bench().editor.ClearJob();
+    bench().editor().ClearJob();
     EXPECT_FALSE(state().Playing);
     EXPECT_FALSE(m_output.isPlaying());
     EXPECT_EQ(m_reader.isOpen(), 0);
@@ -405,7 +405,7 @@ TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlaye
 {
     const QString path = makeFile("gone.wav", 12);
     add({path});
-    setSegments(bench().jobs.job(0), {{2, 4}, {0, 12}});
+    setSegments(bench().jobs().job(0), {{2, 4}, {0, 12}});
     clickFile(0);
     ASSERT_TRUE(QFile::remove(path));
     preview().Play();
@@ -433,8 +433,7 @@ TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlaye
 TEST_F(PreviewPlayerRealTime, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
 {
     SdlAudioPlayer nowhere(QStringList{QStringLiteral("korvex-no-such-driver")}, nullptr);
-    PreviewPlayer lone(state(), bench().jobs, bench().settings(), bench().run, skin(), m_reader, nowhere,
-                       m_seams.messages);
+    PreviewPlayer lone(bench().editor().desk(), bench().activity(), {m_reader, nowhere}, m_seams.messages);
     const QString path = makeFile("tone.wav", 5);
     add({path});
     clickFile(0);
@@ -450,12 +449,12 @@ TEST_F(PreviewPlayerRealTime, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
 {
     add({makeFile("tone.wav", 5)});
     clickFile(0);
-    bench().run.Converting = true;
+    bench().run().Converting = true;
     preview().Play();
     EXPECT_FALSE(state().Playing);
-    bench().run.Converting = false;
+    bench().run().Converting = false;
     {
-        const JobList::AddingScope adding(bench().jobs);
+        const JobList::AddingScope adding(bench().jobs());
         preview().Play();
         EXPECT_FALSE(state().Playing);
     }
@@ -471,7 +470,7 @@ TEST_F(PreviewPlayerRealTime, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
 TEST_F(PreviewPlayerRealTime, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySegmentEndsAtOnce)
 {
     add({makeFile("minute.wav", 60)});
-    setSegments(bench().jobs.job(0), {{5, 5}, {20, 30}, {0, 60}});
+    setSegments(bench().jobs().job(0), {{5, 5}, {20, 30}, {0, 60}});
     clickFile(0);
     clickSegment(0);
     preview().Play();
@@ -484,7 +483,7 @@ TEST_F(PreviewPlayerRealTime, TheSegmentFormHoldsForTheWholePlaybackAndAnEmptySe
     clickSegment(1);
     preview().Play();
     clickFile(0);
-    EXPECT_FALSE(bench().jobs.SegmentSelected);
+    EXPECT_FALSE(bench().jobs().SegmentSelected);
     QList<std::pair<qint64, int>> ticks;
     QObject context;
     QObject::connect(&m_output, &IAudioPlayer2::OnTimer, &context,
@@ -504,7 +503,7 @@ TEST_F(PreviewPlayerRealTime, ASegmentIsHandedToThePlayerUpToItsEndFrameExactly)
 {
     const QString file = makeFile("two-minutes.wav", 120);
     add({file});
-    setSegments(bench().jobs.job(0), {{10, 80}, {3, 7}});
+    setSegments(bench().jobs().job(0), {{10, 80}, {3, 7}});
     clickFile(0);
     clickSegment(0);
     preview().Play();

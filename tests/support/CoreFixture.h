@@ -2,7 +2,7 @@
 
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
-#include "engine/Workbench.h"
+#include "core/Core.h"
 #include "support/RecordingSeams.h"
 #include "support/TempDir.h"
 
@@ -23,12 +23,12 @@ namespace korvex::test {
 // seams recorded, the shared reader, the writer and the fade transform, and
 // a temporary folder for the test's files. The engine and player suites
 // build on it.
-class WorkbenchTest : public ::testing::Test
+class CoreTest : public ::testing::Test
 {
 protected:
-    WorkbenchTest();
+    CoreTest();
 
-    Workbench &bench() { return *m_bench; }
+    Core &bench() { return *m_bench; }
 
     // A sine tone of `seconds` (rounded to whole frames) written as the
     // extension says; a WAV file is fast to make and exact in length.
@@ -45,7 +45,7 @@ protected:
     AudioTransform m_transform;
 
 private:
-    std::unique_ptr<Workbench> m_bench;
+    std::unique_ptr<Core> m_bench;
 };
 
 } // namespace korvex::test

@@ -1,16 +1,16 @@
-#include "app/CommandDispatcher.h"
+#include "core/CommandTable.h"
 #include "components/KorvexError.h"
 #include "support/RecordingSeams.h"
 
 #include <gtest/gtest.h>
 
 using namespace korvex;
-using Source = CommandDispatcher::Source;
+using Source = CommandTable::Source;
 
-TEST(CommandDispatch, NamesAreExactAndCaseSensitive)
+TEST(CommandTable, NamesAreExactAndCaseSensitive)
 {
     test::RecordingMessages messages;
-    CommandDispatcher commands(messages);
+    CommandTable commands(messages);
     QStringList ran;
     commands.add(Source::Skin, "stop", [&] { ran << "stop"; });
     commands.add(Source::Skin, "Stop", [&] { ran << "Stop"; });
@@ -28,10 +28,10 @@ TEST(CommandDispatch, NamesAreExactAndCaseSensitive)
     EXPECT_TRUE(messages.errors.isEmpty());
 }
 
-TEST(CommandDispatch, AnEscapingErrorIsShownWithItsText)
+TEST(CommandTable, AnEscapingErrorIsShownWithItsText)
 {
     test::RecordingMessages messages;
-    CommandDispatcher commands(messages);
+    CommandTable commands(messages);
     int after = 0;
     commands.add(Source::Skin, "Join", [&] {
         throw KorvexError("Cannot create C:/out.wma: Permission denied");
@@ -44,10 +44,10 @@ TEST(CommandDispatch, AnEscapingErrorIsShownWithItsText)
     EXPECT_EQ(messages.errors, QStringList({"Cannot create C:/out.wma: Permission denied", "plain failure"}));
 }
 
-TEST(CommandDispatch, RegisteringAgainReplacesTheOperation)
+TEST(CommandTable, RegisteringAgainReplacesTheOperation)
 {
     test::RecordingMessages messages;
-    CommandDispatcher commands(messages);
+    CommandTable commands(messages);
     int first = 0;
     int second = 0;
     commands.add(Source::Skin, "play", [&] { ++first; });
@@ -57,4 +57,40 @@ TEST(CommandDispatch, RegisteringAgainReplacesTheOperation)
     EXPECT_EQ(second, 1);
     EXPECT_TRUE(commands.has(Source::Skin, "play"));
     EXPECT_FALSE(commands.has(Source::Menu, "play"));
+}
+
+TEST(CommandTable, ACommandRunsOnlyInTheStatesItIsDeclaredFor)
+{
+    test::RecordingMessages messages;
+    CoreStates now;
+    CommandTable commands(messages, [&] { return now; });
+    QStringList ran;
+    commands.add(Source::Skin, "addfile", runs_while::NotConverting, [&] { ran << "addfile"; });
+    commands.add(Source::Skin, "Split", CoreState::Playing, [&] { ran << "Split"; });
+    commands.add(Source::Skin, "Stop", [&] { ran << "Stop"; });
+
+    now = CoreState::Converting;
+    for (const char *name : {"addfile", "Split", "Stop"})
+        EXPECT_TRUE(commands.dispatch(Source::Skin, name)) << name;  // known, even when refused
+    EXPECT_EQ(ran, QStringList({"Stop"}));
+    EXPECT_FALSE(commands.allowed(Source::Skin, "addfile"));
+    EXPECT_TRUE(commands.allowed(Source::Skin, "Stop"));
+
+    // every state that holds must be declared: playing alone lets Split run,
+    // playing while files are added does not
+    ran.clear();
+    now = CoreState::Playing;
+    commands.dispatch(Source::Skin, "Split");
+    now = CoreState::Playing | CoreState::Adding;
+    commands.dispatch(Source::Skin, "Split");
+    commands.dispatch(Source::Skin, "addfile");
+    EXPECT_EQ(ran, QStringList({"Split", "addfile"}));
+
+    ran.clear();
+    now = {};
+    for (const char *name : {"addfile", "Split", "Stop"})
+        commands.dispatch(Source::Skin, name);
+    EXPECT_EQ(ran, QStringList({"addfile", "Split", "Stop"}));
+    EXPECT_FALSE(commands.allowed(Source::Skin, "nosuchobject"));
+    EXPECT_TRUE(messages.errors.isEmpty());
 }

@@ -4,9 +4,10 @@
 
 namespace korvex {
 
-// State of the preview player that the list commands and runs consult. The
-// preview player writes it; the list commands read it and keep PlayerRow and
-// PlayerSegment on their entries. Everything runs on the window thread.
+// The preview player's place in the job list: what the list commands and runs
+// consult. The preview player (above the list) writes it; the list commands
+// read it and keep PlayerRow and PlayerSegment on their entries, which is why
+// it lives beside the list. Everything runs on the program thread.
 struct PlayerState
 {
     bool Playing = false;
