@@ -3,6 +3,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "settings/ui/Tfm_set.h"
+#include "widgets/SpokenNames.h"
 #include "widgets/SvgPictures.h"
 
 #include <QDoubleSpinBox>
