@@ -1,5 +1,7 @@
 #include "support/PulseNullSink.h"
 
+#include "support/SpawnedProgram.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -7,9 +9,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
-#include <csignal>
+#include <QProcessEnvironment>
+
 #include <cstring>
-#include <sys/prctl.h>
 #include <functional>
 
 namespace korvex::test {
@@ -37,15 +39,12 @@ PulseNullSink::PulseNullSink() = default;
 
 PulseNullSink::~PulseNullSink()
 {
-    for (QProcess *process : {&m_recorder, &m_server}) {
-        if (process->state() == QProcess::NotRunning)
-            continue;
-        process->terminate();
-        if (!process->waitForFinished(5000)) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+    m_recorder.reset();
+    if (m_server && m_server->running()) {
+        m_server->terminate();
+        m_server->waitForFinished(5000);
     }
+    // what still runs is killed as the programs go
 }
 
 QString PulseNullSink::start()
@@ -61,37 +60,36 @@ QString PulseNullSink::start()
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.insert(QStringLiteral("HOME"), m_runtime.path());
     environment.remove(QStringLiteral("PULSE_SERVER"));
-    m_server.setProcessEnvironment(environment);
-    // The server must never outlive a test that dies (a sanitizer halts it):
-    // it goes with its parent, and holds none of the test's output pipes,
-    // which the test runner waits on.
-    m_server.setStandardOutputFile(QProcess::nullDevice());
-    m_server.setStandardErrorFile(QProcess::nullDevice());
-    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    // -n: no default configuration, only these two modules. As root the
-    // server warns and runs.
-    m_server.start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                    QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
-                    QStringLiteral("-L"),
-                    QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le")
-                        .arg(QLatin1String(SinkName)).arg(Rate).arg(Channels),
-                    QStringLiteral("-L"),
-                    QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)});
-    if (!m_server.waitForStarted(5000))
-        return QStringLiteral("pulseaudio did not start: %1").arg(m_server.errorString());
-    if (!waitUntil([&] { return QFileInfo::exists(socket) || m_server.state() == QProcess::NotRunning; }, 10000)
-        || m_server.state() == QProcess::NotRunning)
-        return QStringLiteral("pulseaudio did not come up");
+    // The server and its clients start through posix_spawn (SpawnedProgram):
+    // a QProcess would blind ThreadSanitizer to this thread's locks. The
+    // server must never outlive a test that dies (a sanitizer halts it):
+    // setpriv makes it go with its parent, and it holds none of the test's
+    // output pipes, which the test runner waits on. -n: no default
+    // configuration, only these two modules. As root the server warns and runs.
+    m_server = std::make_unique<SpawnedProgram>();
+    if (!m_server->start(QStringLiteral("setpriv"),
+                         {QStringLiteral("--pdeathsig"), QStringLiteral("TERM"), QStringLiteral("pulseaudio"),
+                          QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                          QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+                          QStringLiteral("--log-level=error"), QStringLiteral("-L"),
+                          QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le")
+                              .arg(QLatin1String(SinkName))
+                              .arg(Rate)
+                              .arg(Channels),
+                          QStringLiteral("-L"),
+                          QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)},
+                         environment.toStringList()))
+        return QStringLiteral("pulseaudio did not start");
+    if (!waitUntil([&] { return QFileInfo::exists(socket) || !m_server->running(); }, 10000) || !m_server->running())
+        return QStringLiteral("pulseaudio did not come up: %1").arg(m_server->errors());
     const QByteArray server = "unix:" + socket.toLocal8Bit();
     environment.insert(QStringLiteral("PULSE_SERVER"), QString::fromLocal8Bit(server));
-    m_recorder.setProcessEnvironment(environment);
+    m_clientEnvironment = environment.toStringList();
     // The socket is there before the server answers on it.
-    const auto answers = [&environment] {
-        QProcess info;
-        info.setProcessEnvironment(environment);
-        info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-        return info.waitForFinished(5000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+    const auto answers = [this] {
+        SpawnedProgram info;
+        return info.start(QStringLiteral("pactl"), {QStringLiteral("info")}, m_clientEnvironment)
+            && info.waitForFinished(5000) && info.exitedNormally() && info.exitCode() == 0;
     };
     if (!waitUntil(answers, 10000))
         return QStringLiteral("pulseaudio does not answer");
@@ -102,13 +100,15 @@ QString PulseNullSink::start()
 bool PulseNullSink::startRecording()
 {
     m_recording = m_runtime.filePath(QStringLiteral("monitor.raw"));
-    m_recorder.setStandardOutputFile(m_recording);
-    m_recorder.setProcessChannelMode(QProcess::SeparateChannels);
-    m_recorder.start(QStringLiteral("parec"),
-                     {QStringLiteral("--device=%1.monitor").arg(QLatin1String(SinkName)), QStringLiteral("--raw"),
-                      QStringLiteral("--format=float32le"), QStringLiteral("--rate=%1").arg(Rate),
-                      QStringLiteral("--channels=%1").arg(Channels), QStringLiteral("--latency-msec=20")});
-    return m_recorder.waitForStarted(5000) && recordFurther(Rate / 10, 10000);
+    m_recorder = std::make_unique<SpawnedProgram>();
+    // parec writes raw samples into the file it is given
+    return m_recorder->start(QStringLiteral("parec"),
+                             {QStringLiteral("--device=%1.monitor").arg(QLatin1String(SinkName)),
+                              QStringLiteral("--raw"), QStringLiteral("--format=float32le"),
+                              QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=%1").arg(Channels),
+                              QStringLiteral("--latency-msec=20"), m_recording},
+                             m_clientEnvironment)
+        && recordFurther(Rate / 10, 10000);
 }
 
 qint64 PulseNullSink::recordedBytes() const
@@ -124,8 +124,10 @@ bool PulseNullSink::recordFurther(qint64 frames, int timeoutMs)
 
 QList<float> PulseNullSink::stopRecording()
 {
-    m_recorder.terminate();
-    m_recorder.waitForFinished(5000);
+    if (m_recorder) {
+        m_recorder->terminate();
+        m_recorder->waitForFinished(5000);
+    }
     QFile file(m_recording);
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QList>
-#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace korvex::test {
+
+class SpawnedProgram;
 
 // A PulseAudio server of the test's own, in a private runtime folder, whose
 // only sink plays into nothing at 44.1 kHz stereo float, and a recorder of
@@ -35,8 +39,9 @@ private:
     qint64 recordedBytes() const;
 
     QTemporaryDir m_runtime;
-    QProcess m_server;
-    QProcess m_recorder;
+    std::unique_ptr<SpawnedProgram> m_server;
+    std::unique_ptr<SpawnedProgram> m_recorder;
+    QStringList m_clientEnvironment;
     QString m_recording;
 };
 
