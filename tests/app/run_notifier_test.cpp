@@ -65,8 +65,10 @@ public:
 )");
             config.close();
         }
-        if (m_daemon.start(QStringLiteral("dbus-daemon"),
-                           {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"}))
+        // setpriv: the daemon goes with a test that a sanitizer halts
+        if (m_daemon.start(QStringLiteral("setpriv"), {"--pdeathsig", "TERM", "dbus-daemon",
+                                                       "--config-file=" + config.fileName(), "--nofork",
+                                                       "--print-address=1"}))
             m_address = QString::fromUtf8(m_daemon.readLine(10000)).trimmed();
     }
     ~PrivateBus()
