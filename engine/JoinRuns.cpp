@@ -50,8 +50,8 @@ qint64 outputFrames(qint64 frames, int rate, int rate0)
 } // namespace
 
 JoinRuns::JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                   RunHooks hooks)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
+                   RunReports &reports)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports)
 {
 }
 
@@ -101,7 +101,7 @@ void JoinRuns::run(Kind kind)
     output.heldMs = m_rate0 > 0 ? m_outputDone * 1000 / m_rate0 : 0;
     output.plannedMs = m_rate0 > 0 ? m_outputTotal * 1000 / m_rate0 : 0;
     output.path = m_outputs.FinishOutput();
-    m_hooks.outputWritten(output);
+    m_reports.outputWritten(output);
 }
 
 void JoinRuns::surveySources()
@@ -192,9 +192,8 @@ void JoinRuns::joinEntry(Kind kind, int row)
     const listrecord &record = m_context.jobs().job(row);
     Entry entry;
     entry.row = row;
-    SelectRunEntry(m_context, row);
+    m_reports.entryStarted(row);
     const QList<PlannedPiece> pieces = showEntryRows(kind, row);
-    m_hooks.focusFileList();
 
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = record.FileName;
@@ -215,15 +214,15 @@ void JoinRuns::joinEntry(Kind kind, int row)
         entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
         Span whole{0, m_sources.at(row).lengthFrames, false};
         blockLoop(entry, whole);
-        SetSegmentStatus(m_context, 0, m_stopped ? status_word::Stopped : status_word::Finish);
+        m_reports.rowStatus(0, m_stopped ? status_word::Stopped : status_word::Finish);
     } else {
         for (const PlannedPiece &piece : pieces) {
             if (!stillConverting())
                 break;
-            SetSegmentStatus(m_context, piece.Row, status_word::Converting);
+            m_reports.rowStatus(piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
             if (joinSegment(entry, piece))
-                SetSegmentStatus(m_context, piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
+                m_reports.rowStatus(piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
         }
     }
     AnswerEventsDuring([&reader] { reader.close(); });

@@ -2,6 +2,7 @@
 
 #include "components/SampleArray.h"
 #include "engine/RunContext.h"
+#include "engine/RunReports.h"
 #include "components/SourceStamp.h"
 #include "joblist/SegmentPlan.h"
 
@@ -24,7 +25,7 @@ class JoinRuns
 {
 public:
     JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-             RunHooks hooks);
+             RunReports &reports);
 
     void JoinSegments();
     void JoinWholeFiles();
@@ -64,7 +65,7 @@ private:
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    RunHooks m_hooks;
+    RunReports &m_reports;
     bool m_stopped = false;
 
     // State of one run: the output's format, what was learnt of each source,

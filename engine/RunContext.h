@@ -2,10 +2,6 @@
 
 #include "components/Seams.h"
 
-#include <QString>
-
-#include <functional>
-
 namespace korvex {
 
 class ConvertProgress;
@@ -46,24 +42,6 @@ struct RunContext : RunWork
 {
     ConvertProgress &progress;
     Seams seams;
-};
-
-// A closed output as a run left it.
-struct WrittenOutput
-{
-    QString path;
-    bool cutShort = false;   // a stop ended it before its planned end
-    qint64 heldMs = 0;       // the audio it holds
-    qint64 plannedMs = 0;    // the audio it was to hold
-    bool tagged = true;      // a piece whose tags could not be written: false
-};
-
-// What runs tell their front end while they work.
-struct RunHooks
-{
-    std::function<void()> focusFileList;                     // lv should take the input focus
-    // A piece or the joined file is closed and has its final name.
-    std::function<void(const WrittenOutput &output)> outputWritten;
 };
 
 } // namespace korvex

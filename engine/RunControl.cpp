@@ -44,23 +44,32 @@ RunControl::RunControl(RunContext &context, QObject *parent)
     , m_context(context)
     , m_outputs(context.jobs(), context.settings, context.AudioFile2write, context.seams)
     , m_progress(context.settings, context.skin(), context.progress)
-    , m_split(context, m_outputs, m_progress, hooks())
-    , m_join(context, m_outputs, m_progress, hooks())
+    , m_applier(context)
+    , m_split(context, m_outputs, m_progress, m_reports)
+    , m_join(context, m_outputs, m_progress, m_reports)
 {
 }
 
-RunHooks RunControl::hooks()
+void RunControl::Reports::entryStarted(int row)
 {
-    return {[this] { Q_EMIT fileListFocusRequested(); },
-            [this](const WrittenOutput &output) {
-                // a stop may come while a complete file is being closed: that
-                // file is not short of anything
-                if (output.cutShort)
-                    m_cutShort.append(output);
-                if (!output.tagged)
-                    m_untagged.append(output.path);
-                Q_EMIT outputWritten(output.path);
-            }};
+    m_control.m_applier.entryStarted(row);
+    Q_EMIT m_control.fileListFocusRequested();
+}
+
+void RunControl::Reports::rowStatus(int row, const QString &word)
+{
+    m_control.m_applier.rowStatus(row, word);
+}
+
+void RunControl::Reports::outputWritten(const WrittenOutput &output)
+{
+    // a stop may come while a complete file is being closed: that file is
+    // not short of anything
+    if (output.cutShort)
+        m_control.m_cutShort.append(output);
+    if (!output.tagged)
+        m_control.m_untagged.append(output.path);
+    Q_EMIT m_control.outputWritten(output.path);
 }
 
 bool RunControl::mayStart() const

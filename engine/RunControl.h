@@ -4,6 +4,8 @@
 #include "engine/OutputFiles.h"
 #include "engine/RunContext.h"
 #include "engine/RunProgress.h"
+#include "engine/RunReportApplier.h"
+#include "engine/RunReports.h"
 #include "engine/SplitRuns.h"
 
 #include <QObject>
@@ -87,7 +89,20 @@ Q_SIGNALS:
     void outputWritten(const QString &path);
 
 private:
-    RunHooks hooks();
+    // What the runs report while they work: RunControl keeps its account of
+    // the outputs and has the applier show the rest.
+    class Reports final : public RunReports
+    {
+    public:
+        explicit Reports(RunControl &control) : m_control(control) {}
+        void entryStarted(int row) override;
+        void rowStatus(int row, const QString &word) override;
+        void outputWritten(const WrittenOutput &output) override;
+
+    private:
+        RunControl &m_control;
+    };
+
     // The run of a SplitMode; empty for a value no run belongs to.
     std::function<void()> splitRoutine(int mode);
     std::function<void()> joinRoutine(int mode);
@@ -106,6 +121,8 @@ private:
     RunContext &m_context;
     OutputFiles m_outputs;
     RunProgress m_progress;
+    RunReportApplier m_applier;
+    Reports m_reports{*this};
     SplitRuns m_split;
     JoinRuns m_join;
     bool m_stopped = false;

@@ -2,7 +2,6 @@
 
 #include "components/IAudioFile2.h"
 #include "components/MessagePump.h"
-#include "components/SkinFace.h"
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
@@ -16,28 +15,10 @@ bool StillConverting(RunWork &context)
     return context.activity.run.Converting;
 }
 
-void SelectRunEntry(RunWork &context, int row)
-{
-    // the entry is current before it is selected, so that the selection
-    // does not snap back to the entry converted before
-    context.jobs().SelectedFileRow = row;
-    context.jobs().selectFileRow(row);
-    // The path field names the selected entry, during the run and after it.
-    context.skin().setText(skin_object::PathText, context.jobs().job(row).FileName);
-    context.skin().redraw(skin_object::PathText);
-}
-
 QString SegmentStatus(RunWork &context, int row)
 {
     SegmentListModel &segments = *context.jobs().segmentModel();
     return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
-}
-
-void SetSegmentStatus(RunWork &context, int row, const QString &word)
-{
-    SegmentListModel &segments = *context.jobs().segmentModel();
-    if (row >= 0 && row < segments.rowCount())
-        segments.setStatus(row, word);
 }
 
 bool SetPendingSegmentAside(RunWork &context)

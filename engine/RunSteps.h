@@ -16,15 +16,8 @@ struct listrecord;
 // wanted (Stop clears Converting).
 bool StillConverting(RunWork &context);
 
-// Makes entry `row` the selected row of lv and the current entry, and shows
-// its path.
-void SelectRunEntry(RunWork &context, int row);
-
 // The status word of row `row` of lv_time; empty when it has no such row.
 QString SegmentStatus(RunWork &context, int row);
-
-// Writes a status word into row `row` of lv_time, when it has that row.
-void SetSegmentStatus(RunWork &context, int row, const QString &word);
 
 // The pending segment of the shown custom or unification view is not
 // converted: a single row is marked "OK", otherwise the last row goes.

@@ -76,8 +76,8 @@ struct SplitRuns::Piece
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                     RunHooks hooks)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
+                     RunReports &reports)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports)
 {
 }
 
@@ -169,9 +169,8 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     Source source;
     source.row = row;
     source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
-    SelectRunEntry(m_context, row);
+    m_reports.entryStarted(row);
     showRows();
-    m_hooks.focusFileList();
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = entry.FileName;
     source.stamp = EntryStamp(entry);
@@ -222,7 +221,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     writer.setDataFormat(source.sampleRate, source.channels);
     const QString temporary = createPiece(source.row);
     const QString before = SegmentStatus(m_context, statusRow);
-    SetSegmentStatus(m_context, statusRow, status_word::Converting);
+    m_reports.rowStatus(statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
 
     const qint64 written = blockLoop(source, piece, endNearPieceEnd);
@@ -232,7 +231,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
         // Stopped before its first block, or nothing was left to decode: a
         // file without audio is not a piece.
         m_outputs.DropOutput();
-        SetSegmentStatus(m_context, statusRow, before);
+        m_reports.rowStatus(statusRow, before);
         return;
     }
     WrittenOutput output;
@@ -245,8 +244,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // whose header is still being rewritten.
     AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags); });
     output.path = m_outputs.FinishOutput();
-    SetSegmentStatus(m_context, statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
-    m_hooks.outputWritten(output);
+    m_reports.rowStatus(statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
+    m_reports.outputWritten(output);
 }
 
 QString SplitRuns::createPiece(int row)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "engine/RunReports.h"
 #include "joblist/SegmentPlan.h"
 
 #include <functional>
@@ -21,7 +22,7 @@ class SplitRuns
 {
 public:
     SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-              RunHooks hooks);
+              RunReports &reports);
 
     void SplitCustom();
     void SplitByTime();
@@ -56,7 +57,7 @@ private:
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    RunHooks m_hooks;
+    RunReports &m_reports;
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
     bool m_pieceStopped = false;
