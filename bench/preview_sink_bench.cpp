@@ -207,7 +207,7 @@ public:
 
     void click(const char *name)
     {
-        m_main.commands().dispatch(CommandDispatcher::Source::Skin, QString::fromLatin1(name));
+        m_main.commands().dispatch(CommandTable::Source::Skin, QString::fromLatin1(name));
     }
 
     void choose(int row)
@@ -287,7 +287,7 @@ int main(int argc, char **argv)
     qputenv("SDL_AUDIODRIVER", "pulseaudio");
     BenchWindow window({file, other});
     Tfm_main &main = window.main();
-    main.commands().dispatch(CommandDispatcher::Source::Skin, QStringLiteral("addfile"));
+    main.commands().dispatch(CommandTable::Source::Skin, QStringLiteral("addfile"));
     if (main.jobList().rowCount() != 2 || !sink.startRecording())
         return 1;
     SinkClock sinkClock(sink);

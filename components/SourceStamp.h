@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 
 namespace korvex {
@@ -13,7 +12,10 @@ struct SourceStamp
 {
     QString path;
     qint64 size = -1;
-    QDateTime modified;
+    // nanoseconds since the epoch, straight from stat(): no local time is
+    // worked out, which would take the C library's time zone lock from the
+    // measuring workers
+    qint64 modifiedNs = -1;
 
     static SourceStamp of(const QString &path);
     // False for a stamp never taken (a record made without measuring).

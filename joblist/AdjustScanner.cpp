@@ -2,9 +2,9 @@
 
 #include "components/AudioFile.h"
 #include "components/KorvexError.h"
+#include "components/SourceStamp.h"
 #include "joblist/CutAdjuster.h"
 
-#include <QFileInfo>
 #include <QThread>
 
 #include <exception>
@@ -13,8 +13,8 @@ namespace korvex {
 
 AdjustRequest AdjustRequest::of(const QString &path, const QList<Segment> &plan, const SilenceSettings &silence)
 {
-    const QFileInfo file(path);
-    return {path, file.size(), file.lastModified(), plan, silence};
+    const SourceStamp stamp = SourceStamp::of(path);
+    return {path, stamp.size, stamp.modifiedNs, plan, silence};
 }
 
 AdjustScanner::AdjustScanner(QObject *parent) : QObject(parent)

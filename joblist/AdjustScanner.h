@@ -3,7 +3,6 @@
 #include "joblist/SegmentPlan.h"
 #include "settings/SilenceSettings.h"
 
-#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -23,7 +22,7 @@ struct AdjustRequest
 {
     QString path;
     qint64 size = 0;
-    QDateTime modified;
+    qint64 modifiedNs = -1;
     QList<Segment> plan;
     SilenceSettings silence;
 
