@@ -7,6 +7,14 @@
 
 namespace korvex {
 
+// A segment's own title and artist (from a CUE sheet's track or a chapter);
+// an empty field falls back to the entry's tags.
+struct SegmentTags
+{
+    QString Title;
+    QString Artist;
+};
+
 // The job record of one entry of the job list. Segment times are milliseconds
 // from the start of the file (whole seconds where the user marked them from the
 // slider). BeginTime and EndTime hold at least Count elements;
@@ -23,6 +31,9 @@ struct listrecord
     qint64 Frames = 0;      // sample frames as the reading component reports them
     qint64 DurationMs = 0;  // the reading component's duration, 0 where unknown
     SourceStamp Stamp;      // the file as it was measured when it was added
+    // Parallel to BeginTime, but may be shorter: a segment without an element
+    // has no tags of its own.
+    QList<SegmentTags> OwnTags;
 };
 
 // The file's length in milliseconds: the measured one, or the whole seconds

@@ -48,6 +48,7 @@ void SettingsStore::LoadSettings()
     s.FadeOutSeconds = m_file.readInteger(FadeSection, OutTimeKey, 5);
     s.SkinFlag = m_file.readBool(BrnSection, SkinKey, false);
     s.EdgeMs = ReadEdgeMs(m_file);
+    s.Format = ReadOutputFormat(m_file);
 
     // A hand-emptied "Dir" has no last character to test; it means the default.
     if (s.OutputFolder.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputFormat.h"
 #include "SettingsFile.h"
 #include "SilenceSettings.h"
 
@@ -40,6 +41,10 @@ struct Settings
     // [Function] Adjust of Korvex.ini are read where they are used, so the
     // settings page's changes count at once.
     std::optional<SilenceSettings> SilenceOverride;
+    // [Output] Format: what runs write. Read at start-up; the main window's
+    // format box sets it and writes it to the file at once (korvex-cli's
+    // --format sets it for its run only).
+    OutputFormat Format = OutputFormat::Wma;
 };
 
 // The silence settings a run uses: the override, or the file's.
@@ -51,6 +56,7 @@ inline const QString FunctionSection = QStringLiteral("Function");
 inline const QString ChoiceKey = QStringLiteral("Choice");
 inline const QString OutputSection = QStringLiteral("Output");
 inline const QString DirKey = QStringLiteral("Dir");
+inline const QString OutputFormatKey = QStringLiteral("Format");
 inline const QString ChoiceSection = QStringLiteral("Choice");
 inline const QString TimeKey = QStringLiteral("time");
 inline const QString CountKey = QStringLiteral("Count");
