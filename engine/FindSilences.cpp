@@ -1,8 +1,6 @@
 #include "engine/FindSilences.h"
 
 #include "components/MessagePump.h"
-#include "engine/ConvertProgress.h"
-#include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/SegmentMarker.h"
@@ -41,7 +39,7 @@ private:
 FindSilences::FindSilences(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
-    , m_progress(context.settings, context.skin(), context.progress)
+    , m_applier(context)
     , m_finder(context.AudioFileRead)
 {
 }
@@ -81,7 +79,7 @@ FindSilences::Outcome FindSilences::run()
                 .arg(settings.Threshold));
         return Outcome::NothingFound;
     }
-    replaceConfirmed(row, *found);
+    m_applier.segmentsFound(row, *found);
     return Outcome::Replaced;
 }
 
@@ -108,25 +106,6 @@ std::optional<QList<Segment>> FindSilences::scan(const QString &path, const Sile
         ProcessPendingMessages();
         return m_context.activity.run.Converting;
     });
-}
-
-void FindSilences::replaceConfirmed(int row, const QList<Segment> &found)
-{
-    listrecord &entry = m_context.jobs().job(row);
-    const int pending = entry.Count - 1;
-    QList<qint64> begins;
-    QList<qint64> ends;
-    for (const Segment &segment : found) {
-        begins.append(segment.Begin);
-        ends.append(segment.End);
-    }
-    begins.append(entry.BeginTime.value(pending));
-    ends.append(entry.EndTime.value(pending, qint64(entry.Duration) * 1000));
-    entry.BeginTime = begins;
-    entry.EndTime = ends;
-    entry.Count = int(begins.size());
-    m_context.editor.lvClick();
-    m_context.editor.ShowTotalTime();
 }
 
 } // namespace korvex

@@ -2,6 +2,7 @@
 
 #include "engine/RunContext.h"
 #include "engine/RunProgress.h"
+#include "engine/RunReportApplier.h"
 #include "joblist/SilenceFinder.h"
 
 #include <QObject>
@@ -32,10 +33,10 @@ private:
     int editedRow() const;
     bool mayReplace(int row);
     std::optional<QList<Segment>> scan(const QString &path, const SilenceSettings &settings);
-    void replaceConfirmed(int row, const QList<Segment> &found);
 
     RunContext &m_context;
-    RunProgress m_progress;
+    RunReportApplier m_applier;
+    RunProgress m_progress{m_applier};
     SilenceFinder m_finder;
 };
 

@@ -243,7 +243,7 @@ QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
         m_context.editor.segmentView().showCustom(row);
         break;
     }
-    SetPendingSegmentAside(m_context);
+    m_reports.pendingSetAside(row, false);
     return piecesOf(kind, row);
 }
 

@@ -43,7 +43,6 @@ RunControl::RunControl(RunContext &context, QObject *parent)
     : QObject(parent)
     , m_context(context)
     , m_outputs(context.jobs(), context.settings, context.AudioFile2write, context.seams)
-    , m_progress(context.settings, context.skin(), context.progress)
     , m_applier(context)
     , m_split(context, m_outputs, m_progress, m_reports)
     , m_join(context, m_outputs, m_progress, m_reports)
@@ -61,6 +60,11 @@ void RunControl::Reports::rowStatus(int row, const QString &word)
     m_control.m_applier.rowStatus(row, word);
 }
 
+void RunControl::Reports::pendingSetAside(int row, bool hideFromEntry)
+{
+    m_control.m_applier.pendingSetAside(row, hideFromEntry);
+}
+
 void RunControl::Reports::outputWritten(const WrittenOutput &output)
 {
     // a stop may come while a complete file is being closed: that file is
@@ -70,6 +74,21 @@ void RunControl::Reports::outputWritten(const WrittenOutput &output)
     if (!output.tagged)
         m_control.m_untagged.append(output.path);
     Q_EMIT m_control.outputWritten(output.path);
+}
+
+void RunControl::Reports::pieceProgress(int value)
+{
+    m_control.m_applier.pieceProgress(value);
+}
+
+void RunControl::Reports::runProgress(int value, const QString &text)
+{
+    m_control.m_applier.runProgress(value, text);
+}
+
+void RunControl::Reports::progressCleared()
+{
+    m_control.m_applier.progressCleared();
 }
 
 bool RunControl::mayStart() const
@@ -213,6 +232,7 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     const QScopedValueRollback running(m_running, true);
     try {
         routine();
+        m_applier.givePendingBack();
         m_endedByStop = m_stopped;
         reportUntagged();
         return m_stopped ? Outcome::Stopped : Outcome::Finished;
@@ -221,6 +241,7 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     } catch (const std::exception &error) {
         failure = QString::fromLocal8Bit(error.what());
     }
+    m_applier.givePendingBack();
     CloseQuietly(m_context.AudioFileRead);
     CloseQuietly(m_context.AudioFile2write);
     failure = m_outputs.SettleAfterFailure(failure);

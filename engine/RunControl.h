@@ -97,7 +97,11 @@ private:
         explicit Reports(RunControl &control) : m_control(control) {}
         void entryStarted(int row) override;
         void rowStatus(int row, const QString &word) override;
+        void pendingSetAside(int row, bool hideFromEntry) override;
         void outputWritten(const WrittenOutput &output) override;
+        void pieceProgress(int value) override;
+        void runProgress(int value, const QString &text) override;
+        void progressCleared() override;
 
     private:
         RunControl &m_control;
@@ -120,9 +124,9 @@ private:
 
     RunContext &m_context;
     OutputFiles m_outputs;
-    RunProgress m_progress;
     RunReportApplier m_applier;
     Reports m_reports{*this};
+    RunProgress m_progress{m_reports};
     SplitRuns m_split;
     JoinRuns m_join;
     bool m_stopped = false;

@@ -1,10 +1,8 @@
 #include "engine/RunProgress.h"
 
 #include "components/LogCategories.h"
-#include "components/SkinFace.h"
-#include "engine/ConvertProgress.h"
+#include "engine/RunReports.h"
 #include "joblist/Scale.h"
-#include "settings/Settings.h"
 
 namespace korvex {
 
@@ -23,9 +21,7 @@ int hundredthsOfPercent(qint64 done, qint64 total)
 
 void RunProgress::show(int value)
 {
-    m_skin.setText(skin_object::PercentText, QString::number(value / 100) + QLatin1Char('%'));
-    m_skin.redraw(skin_object::PercentText);
-    m_bar.ShowConvertProgress(value, m_settings.settings().SkinFlag);
+    m_reports.pieceProgress(value);
 }
 
 void RunProgress::showFrames(qint64 done, qint64 total)
@@ -64,7 +60,7 @@ void RunProgress::startPiece(qint64 pieceMs)
 void RunProgress::showRun(qint64 doneInPiece, qint64 pieceTotal)
 {
     const qint64 inPiece = pieceTotal > 0 ? m_pieceMs * qBound<qint64>(0, doneInPiece, pieceTotal) / pieceTotal : 0;
-    m_bar.ShowRunProgress(qMax(0, hundredthsOfPercent(m_doneMs + inPiece, m_totalMs)),
+    m_reports.runProgress(qMax(0, hundredthsOfPercent(m_doneMs + inPiece, m_totalMs)),
                           QStringLiteral("piece %1 of %2").arg(m_piece).arg(m_pieces));
 }
 
@@ -72,14 +68,12 @@ void RunProgress::endRun()
 {
     qCDebug(lcRun) << "run ended after" << m_piece << "piece(s)";
     m_inRun = false;
-    m_bar.ClearRunProgress();
+    m_reports.runProgress(0, QString());
 }
 
 void RunProgress::clear()
 {
-    m_skin.setText(skin_object::PercentText, QString());
-    m_skin.redraw(skin_object::PercentText);
-    m_bar.ShowConvertProgress(0, m_settings.settings().SkinFlag);
+    m_reports.progressCleared();
 }
 
 } // namespace korvex

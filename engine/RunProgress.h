@@ -4,21 +4,17 @@
 
 namespace korvex {
 
-class ConvertProgress;
-class SettingsStore;
-class SkinFace;
+class ProgressReports;
 
-// The progress a run shows: the percentage text "pbpos" and the bar
-// "convertpb". Split runs show the current piece, join runs the whole output.
-// A split also shows which piece of how many it converts and a bar of the
-// whole split by audio time, from startRun() to endRun().
+// The arithmetic of the progress a run shows: the percentage and the bar.
+// Split runs show the current piece, join runs the whole output. A split
+// also shows which piece of how many it converts and a bar of the whole
+// split by audio time, from startRun() to endRun(). What it works out goes
+// out as reports of plain numbers; RunReportApplier draws them.
 class RunProgress
 {
 public:
-    RunProgress(SettingsStore &settings, SkinFace &skin, ConvertProgress &bar)
-        : m_settings(settings), m_skin(skin), m_bar(bar)
-    {
-    }
+    explicit RunProgress(ProgressReports &reports) : m_reports(reports) {}
 
     // value in hundredths of a percent; may pass 10000 when a block counts
     // more frames than planned.
@@ -38,9 +34,7 @@ public:
 private:
     void showRun(qint64 doneInPiece, qint64 pieceTotal);
 
-    SettingsStore &m_settings;   // SkinFlag
-    SkinFace &m_skin;            // "pbpos"
-    ConvertProgress &m_bar;      // "convertpb", "runbar", "runpiece"
+    ProgressReports &m_reports;
 
     bool m_inRun = false;
     int m_pieces = 0;

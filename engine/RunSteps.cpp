@@ -5,7 +5,6 @@
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
-#include "joblist/StatusWords.h"
 
 namespace korvex {
 
@@ -19,19 +18,6 @@ QString SegmentStatus(RunWork &context, int row)
 {
     SegmentListModel &segments = *context.jobs().segmentModel();
     return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
-}
-
-bool SetPendingSegmentAside(RunWork &context)
-{
-    SegmentListModel &segments = *context.jobs().segmentModel();
-    if (segments.rowCount() == 1) {
-        segments.setStatus(0, status_word::OK);
-        return false;
-    }
-    if (segments.rowCount() == 0)
-        return false;
-    segments.removeRow(segments.rowCount() - 1);
-    return true;
 }
 
 qint64 EntryFrames(const listrecord &entry, int seconds)

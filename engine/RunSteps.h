@@ -19,11 +19,6 @@ bool StillConverting(RunWork &context);
 // The status word of row `row` of lv_time; empty when it has no such row.
 QString SegmentStatus(RunWork &context, int row);
 
-// The pending segment of the shown custom or unification view is not
-// converted: a single row is marked "OK", otherwise the last row goes.
-// True when a row was removed.
-bool SetPendingSegmentAside(RunWork &context);
-
 // Frames of an entry that `seconds` whole seconds stand for, by its record.
 qint64 EntryFrames(const listrecord &entry, int seconds);
 

@@ -25,37 +25,6 @@ namespace {
 // Custom pieces end as soon as fewer frames than this are left.
 constexpr qint64 CustomPieceSlack = 100;
 
-// Custom and unification runs convert only confirmed segments and hide the
-// pending one by lowering Count. This gives every lowered Count back however
-// the run ends, an error included, so that a failed run never turns an entry's
-// last confirmed segment into its pending one.
-class PendingSegments
-{
-public:
-    explicit PendingSegments(RunWork &context) : m_context(context) {}
-    ~PendingSegments()
-    {
-        for (const int row : m_lowered) {
-            if (row < m_context.jobs().rowCount())
-                ++m_context.jobs().job(row).Count;
-        }
-    }
-    PendingSegments(const PendingSegments &) = delete;
-    PendingSegments &operator=(const PendingSegments &) = delete;
-
-    // Acts on the rows lv_time shows now, which are those of entry `row`.
-    void setAside(int row)
-    {
-        if (SetPendingSegmentAside(m_context))
-            m_lowered.append(row);
-        m_context.jobs().job(row).Count = m_context.jobs().segmentModel()->rowCount();
-    }
-
-private:
-    RunWork &m_context;
-    QList<int> m_lowered;
-};
-
 } // namespace
 
 struct SplitRuns::Source
@@ -84,10 +53,9 @@ SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progre
 void SplitRuns::SplitCustom()
 {
     begin();
-    PendingSegments pending(m_context);
     splitEntries(true, [&](int row) {
         m_context.editor.segmentView().showCustom(row);
-        pending.setAside(row);
+        m_reports.pendingSetAside(row, true);
         return numberedPieces(allSegments(m_context.jobs().job(row)));
     });
     end();
@@ -116,11 +84,10 @@ void SplitRuns::SplitByCount()
 void SplitRuns::SplitUnified()
 {
     begin();
-    PendingSegments pending(m_context);
     // Shown afresh: the rows lv_time happened to show (another mode's form
     // after a mode change) must never become entry 0's Count.
     m_context.editor.segmentView().showUnification();
-    pending.setAside(0);
+    m_reports.pendingSetAside(0, true);
     splitEntries(false, [&](int row) {
         return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
     });

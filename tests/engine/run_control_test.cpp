@@ -1,5 +1,6 @@
 #include "engine/EngineFixture.h"
 #include "engine/RunProgress.h"
+#include "engine/RunReportApplier.h"
 
 #include <QFileInfo>
 
@@ -66,7 +67,8 @@ TEST_F(ConvertBarTest, StopAsksThePlayerToStopFirst)
 // progress is still the share of the whole output.
 TEST_F(ConvertBarTest, ProgressOfMoreFramesThanAnIntHolds)
 {
-    RunProgress progress(bench().store(), bench().skin(), bench().progress());
+    RunReportApplier applier(bench().context());
+    RunProgress progress(applier);
     const qint64 total = qint64(4) * 1000 * 1000 * 1000;  // about 25 hours at 44.1 kHz
     progress.showFrames(total * 3 / 4, total);
     EXPECT_EQ(bench().skin().text(QStringLiteral("pbpos")), QStringLiteral("75%"));
