@@ -187,6 +187,12 @@ void ScanGate::wake()
 
 void WaveformWorker::scan(quint64 request, const QString &path, const QString &key)
 {
+    const std::lock_guard scanning(m_scanning);
+    scanHeld(request, path, key);
+}
+
+void WaveformWorker::scanHeld(quint64 request, const QString &path, const QString &key)
+{
     if (abandoned(request))
         return;
     WaveOverview overview = emptyOverview(path);
@@ -230,7 +236,7 @@ QString WaveformSource::defaultCacheFolder()
 WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
     : QObject(parent), m_finished(CacheBytes)
 {
-    m_worker = new WaveformWorker(m_request, m_mailbox, m_gate, cacheFolder);
+    m_worker = new WaveformWorker(m_request, m_mailbox, m_gate, m_scanning, cacheFolder);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &WaveformWorker::progressed, this, &WaveformSource::take, Qt::QueuedConnection);
@@ -252,6 +258,7 @@ WaveformSource::~WaveformSource()
     m_gate.wake();                                       // also when it waits for a resume
     m_thread.quit();
     m_thread.wait();
+    const std::lock_guard lastScanOver(m_scanning);
 }
 
 QString WaveformSource::cacheKey(const QString &path)

@@ -106,6 +106,11 @@ private:
     std::atomic<quint64> m_request{0};        // written here, read by the worker to notice it is abandoned
     OverviewMailbox m_mailbox;                // filled by the worker, emptied here
     ScanGate m_gate;
+    // Held by the worker through each scan and taken by the destructor after
+    // the thread has ended: the order QThread::wait() gives is made of Qt's
+    // own locks, which ThreadSanitizer cannot see, and without this one it
+    // takes the worker's last look at m_request for a race with the delete.
+    std::mutex m_scanning;
     WaveOverview m_current;
     QString m_currentKey;
     QCache<QString, WaveOverview> m_finished; // cost: bytes
@@ -117,8 +122,8 @@ class WaveformWorker : public QObject
     Q_OBJECT
 public:
     WaveformWorker(const std::atomic<quint64> &latest, OverviewMailbox &mailbox, ScanGate &gate,
-                   const QString &cacheFolder)
-        : m_latest(latest), m_mailbox(mailbox), m_gate(gate), m_cacheFolder(cacheFolder)
+                   std::mutex &scanning, const QString &cacheFolder)
+        : m_latest(latest), m_mailbox(mailbox), m_gate(gate), m_scanning(scanning), m_cacheFolder(cacheFolder)
     {
     }
 
@@ -131,6 +136,7 @@ Q_SIGNALS:
 
 private:
     QString cacheFile(const QString &key) const;
+    void scanHeld(quint64 request, const QString &path, const QString &key);
     bool readCache(const QString &key, WaveOverview &overview) const;
     void writeCache(const QString &key, const WaveOverview &overview) const;
     void handOver(quint64 request, const WaveOverview &overview);
@@ -140,6 +146,7 @@ private:
     const std::atomic<quint64> &m_latest;
     OverviewMailbox &m_mailbox;
     ScanGate &m_gate;
+    std::mutex &m_scanning;
     QString m_cacheFolder;
 };
 
