@@ -109,6 +109,34 @@ TEST(SdlPlayerRealTime, ClockFollowsTheWallClockAndPlaybackEndsWithOnEndPlay)
     EXPECT_NEAR(*std::max_element(recorder.levels.cbegin(), recorder.levels.cend()), 50, 3);
 }
 
+// The clock tells what has sounded: never more than the time since play
+// gives, though the device was handed a buffer (about 90 ms) ahead; and the
+// end comes once the last frame has sounded, not when it was handed over.
+TEST(SdlPlayerRealTime, TheClockShowsWhatHasSoundedAndTheEndWaitsForTheLastFrame)
+{
+    constexpr int Rate = 44100;
+    SdlAudioPlayer player;
+    player.setDataFormat(Rate, 2);
+    Feeder feeder{player, sine(Rate), Rate * 2};
+    Recorder recorder;
+    recorder.attach(player, &feeder);
+    recorder.clock.start();
+    player.play();
+    feeder.queueNext();
+    recorder.runUntil([&] { return recorder.ended; }, 15000);
+    const qint64 took = recorder.clock.elapsed();
+
+    ASSERT_TRUE(recorder.ended);
+    EXPECT_GE(took, 1000) << "a second of sound ended early";
+    ASSERT_GE(recorder.samples.size(), 5);
+    constexpr qint64 ToleranceMs = 20;
+    for (qsizetype i = 0; i < recorder.samples.size(); ++i) {
+        EXPECT_LE(recorder.samples[i], (recorder.elapsed[i] + ToleranceMs) * Rate / 1000)
+            << "tick " << i << " at " << recorder.elapsed[i] << " ms";
+    }
+    EXPECT_LE(recorder.samples.last(), Rate);
+}
+
 TEST(SdlPlayerRealTime, FlushCountsAgainFromZeroAndAsksForData)
 {
     SdlAudioPlayer player;

@@ -112,22 +112,24 @@ TEST_F(PreviewReaderTest, NothingOfAnEarlierStartArrivesAfterANewStartOrAClose)
     EXPECT_EQ(m_blocks[1].firstFrame, 5 * Rate);
     EXPECT_TRUE(m_blocks[1].block.samples() == straightFrames(5 * Rate, Block));
 
-    // asked and closed at once: the read that was under way is dropped
+    // asked and closed at once: a block read ahead may be handed over at
+    // once, but the read that was under way is dropped
     m_reader.start(Rate);
     m_reader.request();
     m_reader.request();
     m_reader.close();
+    const qsizetype atClose = m_blocks.size();
     EXPECT_FALSE(m_reader.isOpen());
     QCoreApplication::processEvents();
-    EXPECT_EQ(m_blocks.size(), 2);
+    EXPECT_EQ(m_blocks.size(), atClose);
     EXPECT_TRUE(m_failures.isEmpty());
 
     // and it opens again afterwards
     m_reader.open(m_path);
     m_reader.start(2 * Rate, 3 * Rate);
     m_reader.request();
-    ASSERT_TRUE(waitForBlocks(3));
-    EXPECT_TRUE(m_blocks[2].block.samples() == straightFrames(2 * Rate, Rate));
+    ASSERT_TRUE(waitForBlocks(atClose + 1));
+    EXPECT_TRUE(m_blocks.last().block.samples() == straightFrames(2 * Rate, Rate));
 }
 
 } // namespace
