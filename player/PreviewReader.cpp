@@ -6,7 +6,11 @@
 
 namespace korvex {
 
-PreviewReader::PreviewReader(qint64 blockFrames, QObject *parent) : QObject(parent), m_blockFrames(blockFrames) {}
+PreviewReader::PreviewReader(qint64 blockFrames, QObject *parent) : QObject(parent), m_blockFrames(blockFrames)
+{
+    // Made here, on the window thread: the worker only emits.
+    connect(this, &PreviewReader::blockReady, this, &PreviewReader::deliver, Qt::QueuedConnection);
+}
 
 PreviewReader::~PreviewReader()
 {
@@ -115,7 +119,7 @@ void PreviewReader::readAhead(quint64 generation)
             m_ended = block.samples.isEmpty();
             m_ready.push_back(std::move(block));
         }
-        QMetaObject::invokeMethod(this, &PreviewReader::deliver, Qt::QueuedConnection);
+        Q_EMIT blockReady(QPrivateSignal());
     }
 }
 

@@ -56,6 +56,8 @@ Q_SIGNALS:
     void blockRead(qint64 firstFrame, const korvex::SampleArray &block);
     // The file failed while being read; nothing more comes for this start.
     void readFailed(const QString &text);
+    // The worker's wake-up for the window thread, nobody else's.
+    void blockReady(QPrivateSignal);
 
 private:
     struct Block
