@@ -23,7 +23,8 @@ public:
 
 Q_SIGNALS:
     void OnEndArrayPlay();
-    // CurrentSamples: frames played since play() or the last flush().
+    // CurrentSamples: frames sounded since play() or the last flush(): those
+    // handed to the device less what its buffer still holds.
     void OnTimer(qint64 CurrentSamples, int LevelLeft, int LevelRight);
     void OnRequestOnLoadArray();
     void OnEndPlay();

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <SDL.h>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -28,17 +29,24 @@ constexpr int LowWaterSeconds = 3;
 // A request that stays unanswered this long on an empty queue ends playback.
 constexpr int StarvedTicksToEnd = 10;
 
-// The device's buffer: about 85 to 170 ms, a power of two of frames (4096 at
+// The device's buffer: about 170 to 340 ms, a power of two of frames (8192 at
 // 44.1 and 48 kHz). 1024 and 2048 frames left gaps at the sink while both
-// cores were busy; a sound server starts a new stream at once whatever its
-// buffer, so the sound after a click is not delayed by it.
+// cores were busy, and 4096 still did at a load of 5 to 6; a sound server
+// starts a new stream at once whatever its buffer, so the sound after a
+// click is not delayed by it, and the clock takes the buffer off.
 int deviceBufferFrames(int rate)
 {
-    const int wanted = rate / 12;
+    const int wanted = rate / 6;
     int frames = 256;
     while (frames < wanted && frames < 32768)
         frames *= 2;
     return frames;
+}
+
+qint64 steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 int levelPercent(float peak)
@@ -61,6 +69,8 @@ SdlAudioPlayer::SdlAudioPlayer(QStringList drivers, QObject *parent)
     m_linger.setSingleShot(true);
     m_linger.setInterval(LingerMilliseconds);
     connect(&m_linger, &QTimer::timeout, this, &SdlAudioPlayer::closeDevice);
+    m_playOut.setSingleShot(true);
+    connect(&m_playOut, &QTimer::timeout, this, &SdlAudioPlayer::deliverEvents);
     // Made here, on the owner thread, so that the audio thread only emits and
     // allocates nothing the owner reads: Qt hands the event over under its own
     // locks, which ThreadSanitizer cannot see into.
@@ -102,6 +112,7 @@ void SdlAudioPlayer::openDevice()
     m_device = sdl_audio::OpenDevice(m_drivers, want);
     if (!m_device)
         throw KorvexError(QString::fromLatin1(NotConnected));
+    m_deviceFrames = want.samples;
 }
 
 // The device goes whenever nothing plays, so the sound server is not kept
@@ -148,7 +159,11 @@ void SdlAudioPlayer::play()
     m_playing = true;
     restartClock();
     m_starvedTicks = 0;
-    SDL_PauseAudioDevice(m_device, 0);
+    // The device starts with the first samples: started empty, it would fill
+    // the sound server's buffer with silence that then plays before them.
+    m_awaitingFirstBlock = true;
+    if (m_queuedFrames > 0)
+        startSounding();
     m_timer.start();
 }
 
@@ -157,6 +172,7 @@ void SdlAudioPlayer::stop()
     connectOutput();
     m_playing = false;
     m_timer.stop();
+    m_playOut.stop();
     pauseThenClose();
     clearQueue();
 }
@@ -178,6 +194,7 @@ void SdlAudioPlayer::clearQueue()
     m_blockOffset = 0;
     m_queuedFrames = 0;
     m_played = 0;
+    m_heard = 0;
     m_finishedBlocks = 0;
     m_endQueued = false;
     m_requestPending = false;
@@ -189,6 +206,7 @@ void SdlAudioPlayer::restartClock()
 {
     std::lock_guard lock(m_mutex);
     m_played = 0;
+    m_heard = 0;
 }
 
 void SdlAudioPlayer::queue(const SampleArray &block)
@@ -208,6 +226,14 @@ void SdlAudioPlayer::queue(const SampleArray &block)
     m_endQueued = false;
     m_requestPending = false;
     m_starvedTicks = 0;
+    if (m_playing && m_awaitingFirstBlock)
+        startSounding();
+}
+
+void SdlAudioPlayer::startSounding()
+{
+    m_awaitingFirstBlock = false;
+    SDL_PauseAudioDevice(m_device, 0);
 }
 
 void SdlAudioPlayer::audioCallback(void *self, unsigned char *stream, int bytes)
@@ -247,6 +273,10 @@ void SdlAudioPlayer::fill(float *out, int frames)
         // Counted under the lock, so a flush never sees frames of the old queue.
         m_played += written / channels;
     }
+    // Silence after the queue ran dry does not count: the clock runs on
+    // until the device has sounded the last real frames.
+    if (written > 0)
+        m_lastFillNs = steadyNs();
     std::memset(out + written, 0, size_t(wanted - written) * sizeof(float));
     m_levelLeft = levelPercent(peak[0]);
     m_levelRight = levelPercent(channels > 1 ? peak[1] : peak[0]);
@@ -285,6 +315,13 @@ void SdlAudioPlayer::deliverEvents()
     if (!m_playing || m_queuedFrames > 0)
         return;
     if (m_endQueued || m_starvedTicks >= StarvedTicksToEnd) {
+        // The last frames are in the device still: the end comes once they
+        // have sounded, so the clock reaches the end and nothing is cut off.
+        if (!heardEverything()) {
+            if (!m_playOut.isActive())
+                m_playOut.start(int(std::min<qint64>(1000, (m_deviceFrames * 1000 + m_rate - 1) / m_rate)));
+            return;
+        }
         m_playing = false;
         m_timer.stop();
         pauseThenClose();
@@ -292,11 +329,31 @@ void SdlAudioPlayer::deliverEvents()
     }
 }
 
+// The frames the listener has heard: those handed to the device less what
+// its buffer still holds, which drains at the device's rate from the last
+// callback on. What the slider and the time show.
+// Never back: a short last fill restarts the estimate lower than the one
+// before it.
+qint64 SdlAudioPlayer::heardFrames()
+{
+    const qint64 handed = m_played;
+    const qint64 sinceFill = std::max<qint64>(0, steadyNs() - m_lastFillNs) * m_rate / 1000000000;
+    const qint64 estimate =
+        std::clamp(handed - m_deviceFrames + sinceFill, std::max<qint64>(0, handed - m_deviceFrames), handed);
+    m_heard = std::min(std::max(estimate, m_heard), handed);
+    return m_heard;
+}
+
+bool SdlAudioPlayer::heardEverything()
+{
+    return heardFrames() >= m_played;
+}
+
 void SdlAudioPlayer::onTimer()
 {
     if (!m_playing)
         return;
-    Q_EMIT OnTimer(m_played, m_levelLeft, m_levelRight);
+    Q_EMIT OnTimer(heardFrames(), m_levelLeft, m_levelRight);
     if (m_playing && m_queuedFrames == 0 && m_requestPending)
         ++m_starvedTicks;
     deliverEvents();

@@ -48,7 +48,10 @@ private:
     void pauseThenClose();
     void clearQueue();
     void restartClock();
+    void startSounding();
     void fill(float *out, int frames);
+    qint64 heardFrames();
+    bool heardEverything();
     void postWake();
     void deliverEvents();
     void onTimer();
@@ -62,8 +65,11 @@ private:
     bool m_playing = false;
     bool m_endQueued = false;        // an empty block said that nothing more comes
     bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
+    bool m_awaitingFirstBlock = false; // playing, the device paused until samples come
     int m_starvedTicks = 0;
-
+    QTimer m_playOut;                // the end, once the device has sounded what it holds
+    qint64 m_deviceFrames = 0;       // the open device's buffer
+    qint64 m_heard = 0;              // the clock last told
     // The device's format. The audio thread reads m_channels without a lock;
     // the owner writes both only while no device is open (closing pauses the
     // device, which returns once the callback has left and keeps it from
@@ -85,6 +91,7 @@ private:
     std::atomic<int> m_levelLeft{0};
     std::atomic<int> m_levelRight{0};
     std::atomic<bool> m_wakePosted{false};
+    std::atomic<qint64> m_lastFillNs{0};     // steady clock at the last callback
 };
 
 } // namespace korvex

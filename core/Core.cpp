@@ -147,7 +147,7 @@ PreviewPlayer &Core::attachPreview(IAudioPlayer2 &output)
 {
     Q_ASSERT(!m_preview);
     m_preview = std::make_unique<PreviewPlayer>(m_editor.desk(), m_activity,
-                                                PlayerAudio{m_context.AudioFileRead, output},
+                                                output,
                                                 *m_context.seams.messages);
     // Direct connections: the player must have let go of the reader, and of
     // the rows it shows as playing, before the command goes on.

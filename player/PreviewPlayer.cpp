@@ -1,6 +1,5 @@
 #include "player/PreviewPlayer.h"
 
-#include "components/IAudioFile2.h"
 #include "components/IAudioPlayer2.h"
 #include "components/KorvexError.h"
 #include "components/Seams.h"
@@ -15,7 +14,7 @@
 
 namespace korvex {
 
-PreviewPlayer::PreviewPlayer(const ListDesk &desk, ListActivity &activity, PlayerAudio audio,
+PreviewPlayer::PreviewPlayer(const ListDesk &desk, ListActivity &activity, IAudioPlayer2 &output,
                              MessageSeam &messages, QObject *parent)
     : QObject(parent)
     , m_state(activity.player)
@@ -23,10 +22,11 @@ PreviewPlayer::PreviewPlayer(const ListDesk &desk, ListActivity &activity, Playe
     , m_settings(desk.settings)
     , m_run(activity.run)
     , m_skin(desk.skin)
-    , m_reader(audio.reader)
-    , m_output(audio.output)
+    , m_output(output)
     , m_messages(messages)
 {
+    connect(&m_reader, &PreviewReader::blockRead, this, &PreviewPlayer::handOver);
+    connect(&m_reader, &PreviewReader::readFailed, this, &PreviewPlayer::readFailed);
     connect(&m_output, &IAudioPlayer2::OnTimer, this, &PreviewPlayer::AudioPlayer21Timer);
     connect(&m_output, &IAudioPlayer2::OnEndPlay, this, &PreviewPlayer::AudioPlayer21EndPlay);
     connect(&m_output, &IAudioPlayer2::OnEndArrayPlay, this, &PreviewPlayer::AudioPlayer21EndArrayPlay);
@@ -144,8 +144,6 @@ void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
     m_state.SegmentPlayback = false;
     m_file = m_jobs.JobRecords().at(row).FileName;
     guarded([this, &start] {
-        if (m_reader.isOpen())
-            m_reader.close();
         openFile(m_file);
         start();
     });
@@ -153,7 +151,7 @@ void PreviewPlayer::startPlayback(int row, const std::function<void()> &start)
 
 void PreviewPlayer::openFile(const QString &path)
 {
-    m_reader.openForRead(path, 0, 1);
+    m_reader.open(path);
     m_length = m_reader.length();
     m_durationMs = m_reader.duration();
     m_sampleRate = m_reader.sampleRate();
@@ -176,30 +174,44 @@ void PreviewPlayer::guarded(const std::function<void()> &step)
     } catch (const std::exception &error) {
         failure = QString::fromLocal8Bit(error.what());
     }
+    stopFailed(failure);
+}
+
+void PreviewPlayer::stopFailed(const QString &failure)
+{
     StopPlayback();
     m_messages.error(QStringLiteral("\"%1\" cannot be played.\n%2").arg(m_file, failure));
 }
 
+// A segment is read up to its end frame, and the empty block after its last
+// ends the playback there: the segment sounds exactly as its piece will, not
+// until the next timer tick. A file is read until the reader has nothing more.
 void PreviewPlayer::seekTo(qint64 frame)
 {
-    m_readFrame = std::clamp<qint64>(frame, 0, m_length);
-    m_reader.seek(m_readFrame, 3);
+    const qint64 end = m_state.SegmentPlayback ? m_segmentBegin + m_segmentFrames : PreviewReader::ToTheEnd;
+    m_reader.start(std::clamp<qint64>(frame, 0, m_length), end);
 }
 
-// A segment's last block stops at the segment's end frame, and the empty
-// block after it ends the playback there: the segment sounds exactly as its
-// piece will, not until the next timer tick. A file plays until the reader
-// has nothing more.
+// The block comes through handOver, at once when it was read ahead.
 void PreviewPlayer::QueueNextBlock()
 {
-    qint64 frames = BlockFrames;
-    if (m_state.SegmentPlayback)
-        frames = std::clamp<qint64>(qint64(m_segmentBegin) + m_segmentFrames - m_readFrame, 0, BlockFrames);
-    const SampleArray block = frames > 0 ? m_reader.readBlock(frames) : SampleArray();
-    m_output.queue(block);
-    const qint64 first = m_readFrame;
-    m_readFrame += block.frameCount(m_channels);
-    Q_EMIT blockQueued(first, block);
+    m_reader.request();
+}
+
+void PreviewPlayer::handOver(qint64 firstFrame, const SampleArray &block)
+{
+    if (!m_state.Playing)
+        return;
+    guarded([&] {
+        m_output.queue(block);
+        Q_EMIT blockQueued(firstFrame, block);
+    });
+}
+
+void PreviewPlayer::readFailed(const QString &text)
+{
+    if (m_state.Playing)
+        stopFailed(text);
 }
 
 void PreviewPlayer::StopPlayback()
@@ -210,11 +222,7 @@ void PreviewPlayer::StopPlayback()
         m_output.stop();
     } catch (const KorvexError &) {
     }
-    try {
-        if (m_reader.isOpen())
-            m_reader.close();
-    } catch (const KorvexError &) {
-    }
+    m_reader.close();
     SegmentListModel &rows = *m_jobs.segmentModel();
     const int played = m_state.PlayerSegment;
     if (played >= 0 && played < rows.rowCount() && rows.status(played) == status_word::Playing)
@@ -250,13 +258,13 @@ void PreviewPlayer::AudioPlayer21EndPlay()
 void PreviewPlayer::AudioPlayer21EndArrayPlay()
 {
     if (m_state.Playing)
-        guarded([this] { QueueNextBlock(); });
+        QueueNextBlock();
 }
 
 void PreviewPlayer::AudioPlayer21RequestOnLoadArray()
 {
     if (m_state.Playing)
-        guarded([this] { QueueNextBlock(); });
+        QueueNextBlock();
 }
 
 void PreviewPlayer::Skin1MouseDown(const QString &name, int, int, int)

@@ -3,6 +3,7 @@
 #include "components/SampleArray.h"
 #include "joblist/ListActivity.h"
 #include "joblist/ListDesk.h"
+#include "player/PreviewReader.h"
 
 #include <QObject>
 #include <QString>
@@ -11,26 +12,19 @@
 
 namespace korvex {
 
-class IAudioFile2;
 class IAudioPlayer2;
 class JobList;
 class MessageSeam;
 class SkinFace;
 struct Settings;
 
-// The two audio components the preview player works through: the reader it
-// shares with the other commands, and the sound output it plays on.
-struct PlayerAudio
-{
-    IAudioFile2 &reader;
-    IAudioPlayer2 &output;
-};
-
 // The preview player: plays the selected entry's file from the slider
 // position, or one marked segment of it, through the player component, in
-// blocks read from the shared reading component. It shows the position on the
+// blocks. It shows the position on the
 // slider "pb" and as hh:mm:ss on "timecaption", seeks when the user drags the
-// slider while playing, and steps the slider while stopped.
+// slider while playing, and steps the slider while stopped. It reads with a
+// reader of its own, on a thread of its own (PreviewReader), and never
+// touches the one the runs read with.
 //
 // It listens to the player component's events and to the skin's mouse events
 // on "pb" itself; the front end only gives it the Play, stop and step
@@ -42,8 +36,11 @@ public:
     // Frames read and queued at a time.
     static constexpr qint64 BlockFrames = 441000;
 
-    PreviewPlayer(const ListDesk &desk, ListActivity &activity, PlayerAudio audio, MessageSeam &messages,
+    PreviewPlayer(const ListDesk &desk, ListActivity &activity, IAudioPlayer2 &output, MessageSeam &messages,
                   QObject *parent = nullptr);
+
+    // Whether the player holds a file open (it lets go when it stops).
+    bool holdsFile() { return m_reader.isOpen(); }
 
     // The Play command: the selected segment in the custom and unification
     // modes when the segment list was clicked last, else the file.
@@ -87,10 +84,13 @@ private:
     void playRange(qint64 beginMs, qint64 endMs);
     void openFile(const QString &path);
     void QueueNextBlock();
+    void handOver(qint64 firstFrame, const SampleArray &block);
+    void readFailed(const QString &text);
     void ShowDragTime();
     // Runs a step that talks to the components; when it fails, playback
     // stops and the user is told which file could not be played.
     void guarded(const std::function<void()> &step);
+    void stopFailed(const QString &failure);
     void seekTo(qint64 frame);
     bool playLocked() const;
     int segmentOwner(int row) const;
@@ -107,9 +107,9 @@ private:
     const Settings &m_settings;
     const RunState &m_run;
     SkinFace &m_skin;
-    IAudioFile2 &m_reader;
     IAudioPlayer2 &m_output;
     MessageSeam &m_messages;
+    PreviewReader m_reader{BlockFrames};
 
     // Of the file open for playback.
     QString m_file;
@@ -117,7 +117,6 @@ private:
     qint64 m_durationMs = 0;    // milliseconds (Dms)
     int m_sampleRate = 0;
     int m_channels = 0;
-    qint64 m_readFrame = 0;     // where the next block starts
     // Of the segment being played, taken when its playback starts, so that
     // marking or removing segments meanwhile cannot pull them away.
     qint64 m_segmentBegin = 0;  // frames

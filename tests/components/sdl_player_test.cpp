@@ -76,18 +76,25 @@ QList<float> sine(qint64 frames)
     return generateSamples(sineSpec(44100, 2, frames));
 }
 
-TEST(SdlPlayerRealTime, ClockFollowsTheWallClockAndPlaybackEndsWithOnEndPlay)
+// Plays `frames` of a 44.1 kHz stereo sine, fed in blocks of `blockFrames`
+// as the player asks, until it ends (or 15 s pass); the milliseconds it took.
+qint64 playToTheEnd(SdlAudioPlayer &player, Recorder &recorder, qint64 frames, qint64 blockFrames)
 {
-    SdlAudioPlayer player;
     player.setDataFormat(44100, 2);
-    Feeder feeder{player, sine(44100 * 3 / 2), 44100};
-    Recorder recorder;
+    Feeder feeder{player, sine(frames), blockFrames * 2};
     recorder.attach(player, &feeder);
     recorder.clock.start();
     player.play();
     feeder.queueNext();
     recorder.runUntil([&] { return recorder.ended; }, 15000);
-    const qint64 took = recorder.clock.elapsed();
+    return recorder.clock.elapsed();
+}
+
+TEST(SdlPlayerRealTime, ClockFollowsTheWallClockAndPlaybackEndsWithOnEndPlay)
+{
+    SdlAudioPlayer player;
+    Recorder recorder;
+    const qint64 took = playToTheEnd(player, recorder, 44100 * 3 / 2, 44100 / 2);
 
     EXPECT_TRUE(recorder.ended);
     EXPECT_FALSE(player.isPlaying());
@@ -107,6 +114,27 @@ TEST(SdlPlayerRealTime, ClockFollowsTheWallClockAndPlaybackEndsWithOnEndPlay)
     EXPECT_GE(recorder.requests, 1);
     EXPECT_GE(recorder.arraysEnded, 1);
     EXPECT_NEAR(*std::max_element(recorder.levels.cbegin(), recorder.levels.cend()), 50, 3);
+}
+
+// The clock tells what has sounded: never more than the time since play
+// gives, though the device was handed a buffer (about 90 ms) ahead; and the
+// end comes once the last frame has sounded, not when it was handed over.
+TEST(SdlPlayerRealTime, TheClockShowsWhatHasSoundedAndTheEndWaitsForTheLastFrame)
+{
+    constexpr int Rate = 44100;
+    SdlAudioPlayer player;
+    Recorder recorder;
+    const qint64 took = playToTheEnd(player, recorder, Rate, Rate);
+
+    ASSERT_TRUE(recorder.ended);
+    EXPECT_GE(took, 1000) << "a second of sound ended early";
+    ASSERT_GE(recorder.samples.size(), 5);
+    constexpr qint64 ToleranceMs = 20;
+    for (qsizetype i = 0; i < recorder.samples.size(); ++i) {
+        EXPECT_LE(recorder.samples[i], (recorder.elapsed[i] + ToleranceMs) * Rate / 1000)
+            << "tick " << i << " at " << recorder.elapsed[i] << " ms";
+    }
+    EXPECT_LE(recorder.samples.last(), Rate);
 }
 
 TEST(SdlPlayerRealTime, FlushCountsAgainFromZeroAndAsksForData)

@@ -61,6 +61,19 @@ bool PlayerTest::waitFor(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
+bool PlayerTest::waitForBlocks(qsizetype count)
+{
+    QSignalSpy blocks(m_preview, &PreviewPlayer::blockQueued);
+    QElapsedTimer clock;
+    clock.start();
+    while (queued.size() < count) {
+        if (clock.elapsed() > 30000)
+            return false;
+        blocks.wait(250);
+    }
+    return true;
+}
+
 bool PlayerTest::waitForTicks(int ticks)
 {
     const int until = m_ticks + ticks;

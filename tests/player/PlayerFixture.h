@@ -54,6 +54,9 @@ protected:
     bool waitFor(const std::function<bool()> &done, int timeoutMs = 30000);
     // Until the player's next tick has been shown.
     bool waitForTicks(int ticks);
+    // Until `count` blocks in all have been handed to the player: they are
+    // read on the preview's own thread and arrive through the event loop.
+    bool waitForBlocks(qsizetype count);
 
     struct Queued
     {

@@ -37,6 +37,7 @@ TEST_F(PreviewPlayerRealTime, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
     ASSERT_TRUE(state().Playing);
     EXPECT_EQ(state().PlayerRow, 0);
     EXPECT_TRUE(m_output.isPlaying());
+    ASSERT_TRUE(waitForBlocks(1));
     ASSERT_EQ(queued.size(), 1);
     EXPECT_EQ(queued[0].firstFrame, 0);
     EXPECT_EQ(queued[0].block.frameCount(1), PreviewPlayer::BlockFrames);
@@ -44,13 +45,13 @@ TEST_F(PreviewPlayerRealTime, PlaysATenMinuteFileFromTheStartAndFromTheMiddle)
     EXPECT_LT(sliderPosition(), 5);  // within the first seconds
     preview().StopPlayback();
     EXPECT_FALSE(state().Playing);
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
 
     setSlider(571);
     preview().Play();
     const int start = Scale(571, 600 * Rate, 1143);
     EXPECT_EQ(state().StartFrame, start);
-    ASSERT_FALSE(queued.isEmpty());
+    ASSERT_TRUE(waitForBlocks(2));
     EXPECT_EQ(queued.last().firstFrame, start);
     ASSERT_TRUE(waitForTicks(1));
     EXPECT_EQ(caption(), "00:05:00");
@@ -83,7 +84,7 @@ TEST_F(PreviewPlayerRealTime, ADayLongFilePlaysFromHour29AndIsMarkedThere)
     ASSERT_TRUE(state().Playing);
     const qint64 start = Scale64(position, length, positionMax());
     EXPECT_EQ(state().StartFrame, start);
-    ASSERT_FALSE(queued.isEmpty());
+    ASSERT_TRUE(waitForBlocks(1));
     EXPECT_EQ(queued.last().firstFrame, start);
     // the tone lies in the first block exactly where the file has it
     const SampleArray &block = queued.last().block;
@@ -124,7 +125,7 @@ TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentA
     EXPECT_TRUE(state().SegmentPlayback);
     EXPECT_EQ(state().PlayerSegment, 0);
     EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
-    ASSERT_FALSE(queued.isEmpty());
+    ASSERT_TRUE(waitForBlocks(1));
     EXPECT_EQ(queued[0].firstFrame, 10 * Rate);
 
     ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
@@ -143,13 +144,15 @@ TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentA
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
     EXPECT_EQ(sliderPosition(), 0);
     EXPECT_FALSE(m_output.isPlaying());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
 
     // the second entry selected: the first entry's times, cut from its file
     clickFile(1);
     clickSegment(0);
+    const qsizetype firstPlays = queued.size();
     preview().Play();
     EXPECT_EQ(state().PlayerRow, 1);
+    ASSERT_TRUE(waitForBlocks(firstPlays + 1));
     EXPECT_EQ(queued.last().firstFrame, 10 * Rate);
     EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
     preview().StopPlayback();
@@ -167,7 +170,7 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     preview().PlayAroundBegin();
     ASSERT_TRUE(state().Playing);
     EXPECT_TRUE(state().SegmentPlayback);
-    ASSERT_FALSE(queued.isEmpty());
+    ASSERT_TRUE(waitForBlocks(1));
     EXPECT_EQ(queued[0].firstFrame, 17500 * Rate / 1000);
     // no row of the list stands for it
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
@@ -177,8 +180,10 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     EXPECT_LE(captions.at(captions.size() - 2), "00:00:24");
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
 
+    const qsizetype aroundBegin = queued.size();
     preview().PlayAroundEnd();
     ASSERT_TRUE(state().Playing);
+    ASSERT_TRUE(waitForBlocks(aroundBegin + 1));
     EXPECT_EQ(queued.last().firstFrame, 37000 * Rate / 1000);
     // the same guard as Play: a second start while playing does nothing
     const qsizetype blocks = queued.size();
@@ -189,7 +194,9 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     // near the file's start and end it plays what there is
     bench().jobs().job(0).BeginTime = {1000, 1000};
     bench().jobs().job(0).EndTime = {2000, 60000};
+    const qsizetype aroundEnd = queued.size();
     preview().PlayAroundBegin();
+    ASSERT_TRUE(waitForBlocks(aroundEnd + 1));
     EXPECT_EQ(queued.last().firstFrame, 0);
     preview().StopPlayback();
     bench().run().Converting = true;
@@ -358,7 +365,7 @@ TEST_F(PreviewPlayerRealTime, EveryCommandThatNeedsTheReaderOrTheEntryStopsThePr
     bench().editor().RemoveFile();
     EXPECT_FALSE(state().Playing);
     EXPECT_FALSE(m_output.isPlaying());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
     EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
 }
 
@@ -369,7 +376,7 @@ TEST_F(PreviewPlayerRealTime, PlaybackEndsByItselfAtTheEndOfTheFile)
     preview().Play();
     ASSERT_TRUE(waitFor([this] { return !state().Playing; }));
     EXPECT_FALSE(m_output.isPlaying());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
     EXPECT_EQ(sliderPosition(), 0);
     EXPECT_EQ(caption(), "00:00:00");
     // every frame of the file was handed over, then the empty block that ends it
@@ -389,7 +396,7 @@ TEST_F(PreviewPlayerRealTime, EmptyingTheListWhilePlayingStopsAndTheNextPlayWork
     bench().editor().ClearJob();
     EXPECT_FALSE(state().Playing);
     EXPECT_FALSE(m_output.isPlaying());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
     EXPECT_EQ(caption(), "00:00:00");
 
     add({path});
@@ -397,6 +404,7 @@ TEST_F(PreviewPlayerRealTime, EmptyingTheListWhilePlayingStopsAndTheNextPlayWork
     queued.clear();
     preview().Play();
     EXPECT_TRUE(state().Playing);
+    ASSERT_TRUE(waitForBlocks(1));
     EXPECT_EQ(queued.size(), 1);
     EXPECT_TRUE(waitForTicks(1));
 }
@@ -411,7 +419,7 @@ TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlaye
     preview().Play();
     EXPECT_FALSE(state().Playing);
     EXPECT_FALSE(m_output.isPlaying());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(m_seams.messages.errors[0].startsWith("\"" + path + "\" cannot be played.\n"))
         << qPrintable(m_seams.messages.errors[0]);
@@ -433,13 +441,13 @@ TEST_F(PreviewPlayerRealTime, AFileThatCannotBeOpenedIsReportedAndLeavesThePlaye
 TEST_F(PreviewPlayerRealTime, WithoutAnyAudioOutputPlayIsReportedAndNothingStaysSet)
 {
     SdlAudioPlayer nowhere(QStringList{QStringLiteral("korvex-no-such-driver")}, nullptr);
-    PreviewPlayer lone(bench().editor().desk(), bench().activity(), {m_reader, nowhere}, m_seams.messages);
+    PreviewPlayer lone(bench().editor().desk(), bench().activity(), nowhere, m_seams.messages);
     const QString path = makeFile("tone.wav", 5);
     add({path});
     clickFile(0);
     lone.Play();
     EXPECT_FALSE(state().Playing);
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(lone.holdsFile(), false);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(m_seams.messages.errors[0].contains(path));
     EXPECT_TRUE(m_seams.messages.errors[0].contains("Component is not connected"));
@@ -459,10 +467,11 @@ TEST_F(PreviewPlayerRealTime, PlayWaitsWhileARunConvertsOrFilesAreBeingAdded)
         EXPECT_FALSE(state().Playing);
     }
     EXPECT_TRUE(queued.isEmpty());
-    EXPECT_EQ(m_reader.isOpen(), 0);
+    EXPECT_EQ(preview().holdsFile(), false);
     // Play while playing starts nothing new
     preview().Play();
     ASSERT_TRUE(state().Playing);
+    ASSERT_TRUE(waitForBlocks(1));
     preview().Play();
     EXPECT_EQ(queued.size(), 1);
 }
@@ -511,6 +520,7 @@ TEST_F(PreviewPlayerRealTime, ASegmentIsHandedToThePlayerUpToItsEndFrameExactly)
     // the player's requests for more, as it makes them when its queue runs low
     preview().AudioPlayer21RequestOnLoadArray();
     preview().AudioPlayer21RequestOnLoadArray();
+    ASSERT_TRUE(waitForBlocks(3));
     ASSERT_EQ(queued.size(), 3);
     EXPECT_EQ(queued[0].firstFrame, 10 * Rate);
     EXPECT_EQ(queued[0].block.frameCount(1), PreviewPlayer::BlockFrames);
@@ -528,6 +538,7 @@ TEST_F(PreviewPlayerRealTime, ASegmentIsHandedToThePlayerUpToItsEndFrameExactly)
     clickSegment(1);
     queued.clear();
     preview().Play();
+    ASSERT_TRUE(waitForBlocks(1));
     pressSlider();
     // the slider stands for the file: its 5 s are the segment's middle
     const int fiveSeconds = Scale(5 * Rate, positionMax(), 120 * Rate);
@@ -535,6 +546,7 @@ TEST_F(PreviewPlayerRealTime, ASegmentIsHandedToThePlayerUpToItsEndFrameExactly)
     releaseSlider();
     preview().AudioPlayer21RequestOnLoadArray();
     preview().AudioPlayer21RequestOnLoadArray();
+    ASSERT_TRUE(waitForBlocks(3));
     ASSERT_EQ(queued.size(), 3);
     EXPECT_EQ(queued[0].block.frameCount(1), 4 * Rate);
     const qint64 middle = Scale(fiveSeconds, 120 * Rate, positionMax());

@@ -48,6 +48,7 @@ TEST_P(SeekExactnessRealTime, BlocksAfterASeekToFiveMinutesAreTheStraightDecodeF
     // a drag while playing
     preview().Play();
     ASSERT_TRUE(state().Playing);
+    ASSERT_TRUE(waitForBlocks(1));
     expectStraightFrom(0);
     ASSERT_TRUE(waitForTicks(1));
     const qsizetype before = queued.size();
@@ -70,7 +71,9 @@ TEST_P(SeekExactnessRealTime, BlocksAfterASeekToFiveMinutesAreTheStraightDecodeF
     // a start from the slider's position
     preview().StopPlayback();
     setSlider(fiveMinutes + 1);
+    const qsizetype stopped = queued.size();
     preview().Play();
+    ASSERT_TRUE(waitForBlocks(stopped + 1));
     expectStraightFrom(Scale(fiveMinutes + 1, length, max));
     EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << qPrintable(m_seams.messages.errors.join('\n'));
 }
