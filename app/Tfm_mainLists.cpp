@@ -16,6 +16,7 @@ void Tfm_main::keepWorkingList()
     if (m_workingList)
         return;
     m_workingList = std::make_unique<ListAutosave>(m_core.jobs(), m_core.settings());
+    m_workingList->waitWhile([this] { return m_core.run().Converting || m_core.jobs().Adding(); });
     connect(m_workingList.get(), &ListAutosave::saveFailed, this, [this](const QString &text) {
         m_seams.messages->error(
             QStringLiteral("%1\nThe job list is not kept for after a crash until this is put right.").arg(text));

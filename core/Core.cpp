@@ -72,8 +72,10 @@ void Core::registerListCommands()
 
     menu({"AddFile1", "AddFile2"}, Anything, [this] { m_adder.AddFiles(); });
     menu({"AddFolder1", "AddFolder2"}, Anything, [this] { m_adder.AddFolder(); });
-    menu({"OpenList1"}, NotConverting, [this] { m_lists.OpenList(); });
-    menu({"SaveList1"}, Anything, [this] { m_lists.SaveList(); });
+    // a run hides pending segments and an add has rows still being made:
+    // neither is a list to keep
+    menu({"OpenList1"}, CoreState::Playing, [this] { m_lists.OpenList(); });
+    menu({"SaveList1"}, CoreState::Playing, [this] { m_lists.SaveList(); });
     menu({"Clear1", "Clear2"}, NotConverting, clear);
     menu({"Remove1", "Remove2", "Remove3"}, NotConverting, [this] {
         if (!m_jobs.SegmentSelected)

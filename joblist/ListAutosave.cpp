@@ -2,7 +2,7 @@
 
 #include "components/KorvexError.h"
 #include "joblist/JobList.h"
-#include "joblist/ListFile.h"
+#include "joblist/ListRestore.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +89,10 @@ void ListAutosave::saveNow()
     m_delay.stop();
     if (!m_lock)
         return;
+    if (m_busy && m_busy()) {
+        m_delay.start();
+        return;
+    }
     try {
         // an empty list has nothing to restore
         if (m_jobs.rowCount() == 0)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace korvex {
@@ -45,6 +46,9 @@ public:
     void start();
     // The list changed: it is written once the changes pause.
     void changed();
+    // While this holds the list is not what the user made (a run hides the
+    // pending segments, an add has rows still being made): writing waits.
+    void waitWhile(std::function<bool()> busy) { m_busy = std::move(busy); }
     // Writes now (what a pending change would write).
     void saveNow();
     // A normal exit: nothing is kept, and the lock is let go.
@@ -66,6 +70,7 @@ private:
     QTimer m_delay;
     bool m_started = false;
     QString m_lastFailure;  // said once, not at every change
+    std::function<bool()> m_busy;
 };
 
 } // namespace korvex

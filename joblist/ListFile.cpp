@@ -1,7 +1,6 @@
 #include "joblist/ListFile.h"
 
 #include "components/KorvexError.h"
-#include "joblist/JobList.h"
 #include "settings/Settings.h"
 
 #include <QDir>
@@ -12,6 +11,7 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -126,6 +126,9 @@ public:
         s.OutputFolder = text(object, QStringLiteral("output_folder"), where);
         if (!s.OutputFolder.isEmpty() && !QDir::isAbsolutePath(s.OutputFolder))
             fail(QStringLiteral("the output folder \"%1\" is not an absolute path").arg(s.OutputFolder));
+        // Korvex.ini keeps it on one line, and no folder worth writing to has a control character
+        if (std::any_of(s.OutputFolder.cbegin(), s.OutputFolder.cend(), [](QChar c) { return c.unicode() < 0x20; }))
+            fail(QStringLiteral("the output folder holds a control character"));
         if (!s.OutputFolder.isEmpty() && !s.OutputFolder.endsWith(QLatin1Char('/')))
             s.OutputFolder += QLatin1Char('/');
         const QString format = text(object, QStringLiteral("format"), where, outputFormatWord(s.Format));
@@ -288,22 +291,6 @@ void ApplyListSettings(const ListSettings &list, Settings &settings)
     copyListedSettings(list, settings);
     if (list.OutputFolder.isEmpty())
         settings.OutputFolder = folder;
-}
-
-SavedList CaptureList(const JobList &jobs, const Settings &settings)
-{
-    SavedList list;
-    list.settings = ListSettingsOf(settings);
-    for (int row = 0; row < jobs.rowCount(); ++row) {
-        const listrecord &job = jobs.JobRecords().at(row);
-        ListEntry entry;
-        entry.FileName = job.FileName;
-        entry.Tags = jobs.TagRecords().at(row);
-        for (int i = 0; i < job.Count; ++i)
-            entry.Segments.append({job.BeginTime.value(i), job.EndTime.value(i), job.OwnTags.value(i)});
-        list.entries.append(entry);
-    }
-    return list;
 }
 
 QByteArray ListFileText(const SavedList &list, const QString &listPath)

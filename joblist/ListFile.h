@@ -9,7 +9,6 @@
 
 namespace korvex {
 
-class JobList;
 struct Settings;
 
 // A saved job list (a ".korvex" file): a JSON object with "version" 1, the
@@ -75,9 +74,6 @@ QString ListFileFilter();
 inline constexpr qint64 LongestListFile = 64 * 1024 * 1024;
 inline constexpr int MostListEntries = 100000;
 inline constexpr int MostListSegments = 100000;
-
-// What the job list holds now, with the settings given.
-SavedList CaptureList(const JobList &jobs, const Settings &settings);
 
 // The JSON text of a list kept at listPath: files below the list's folder are
 // written relative to it, others as absolute paths.

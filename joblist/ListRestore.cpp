@@ -2,6 +2,7 @@
 
 #include "joblist/JobList.h"
 #include "joblist/ListText.h"
+#include "settings/Settings.h"
 
 #include <QFileInfo>
 
@@ -66,6 +67,22 @@ QString onOff(bool on, int seconds)
 }
 
 } // namespace
+
+SavedList CaptureList(const JobList &jobs, const Settings &settings)
+{
+    SavedList list;
+    list.settings = ListSettingsOf(settings);
+    for (int row = 0; row < jobs.rowCount(); ++row) {
+        const listrecord &job = jobs.JobRecords().at(row);
+        ListEntry entry;
+        entry.FileName = job.FileName;
+        entry.Tags = jobs.TagRecords().at(row);
+        for (int i = 0; i < job.Count; ++i)
+            entry.Segments.append({job.BeginTime.value(i), job.EndTime.value(i), job.OwnTags.value(i)});
+        list.entries.append(entry);
+    }
+    return list;
+}
 
 QList<ListEntry> PresentEntries(const QList<ListEntry> &entries, QStringList &missing)
 {

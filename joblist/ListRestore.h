@@ -8,6 +8,9 @@ namespace korvex {
 
 class JobList;
 
+// What the job list holds now, with the settings given.
+SavedList CaptureList(const JobList &jobs, const Settings &settings);
+
 // Taking a saved list back into the job list. The files themselves are added
 // as any file is (measured afresh, tags read), so only what the user made
 // comes from the list: segments, their own tags and the edited tags.

@@ -179,6 +179,18 @@ TEST_F(ListCommandsTest, ANoToTheQuestionKeepsTheListAsItIs)
     EXPECT_TRUE(m_seams.messages.informations.isEmpty());
 }
 
+TEST_F(ListCommandsTest, NoListIsSavedOrOpenedWhileARunHidesThePendingSegments)
+{
+    buildList();
+    bench().run().Converting = true;
+    m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("during.korvex"));
+    give("SaveList1");
+    give("OpenList1");
+    EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
+    EXPECT_TRUE(m_seams.dialogs.openRequests.size() == 1) << "only the add of buildList asked";
+    bench().run().Converting = false;
+}
+
 // The working list kept for after a crash.
 class WorkingListTest : public CoreTest
 {
@@ -208,6 +220,21 @@ TEST_F(WorkingListTest, TheListIsKeptAsItChangesAndGoneAfterANormalExit)
     ASSERT_TRUE(kept.wait(5000));
     keeper.finish();
     EXPECT_FALSE(QFile::exists(keeper.listPath()));
+}
+
+TEST_F(WorkingListTest, NothingIsWrittenWhileTheListIsNotWhatTheUserMade)
+{
+    add({makeTone(QStringLiteral("a.wav"), 2.0)});
+    ListAutosave keeper(bench().jobs(), bench().settings());
+    ASSERT_TRUE(keeper.claim());
+    bool converting = true;
+    keeper.waitWhile([&converting] { return converting; });
+    keeper.saveNow();
+    EXPECT_FALSE(QFile::exists(keeper.listPath()));
+    converting = false;
+    QSignalSpy kept(&keeper, &ListAutosave::kept);
+    ASSERT_TRUE(kept.wait(5000)) << "the write waited, it was not dropped";
+    EXPECT_TRUE(QFile::exists(keeper.listPath()));
 }
 
 TEST_F(WorkingListTest, ACrashLeavesTheListForTheNextStartAndASecondWindowKeepsNone)

@@ -154,6 +154,9 @@ TEST(ListFile, DamagedAndHostileFilesAreRefusedWithWhatIsWrong)
                             "settings": {"mode": "custom", "output_folder": "relative/"}, "entries": []})")
                      .isEmpty());
     EXPECT_FALSE(refusal(R"({"format": "Korvex job list", "version": 1,
+                            "settings": {"mode": "custom", "output_folder": "/o/\n[Main]\nDir=/x"}, "entries": []})")
+                     .isEmpty());
+    EXPECT_FALSE(refusal(R"({"format": "Korvex job list", "version": 1,
                             "settings": {"mode": "count", "piece_count": 0, "output_folder": "/o/"}, "entries": []})")
                      .isEmpty());
 }
