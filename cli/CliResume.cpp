@@ -81,21 +81,24 @@ void setAside(const QString &path)
     PrintError(QStringLiteral("%1 is not complete; kept as %2 and written again").arg(path, aside));
 }
 
-// The entry keeps only the pieces to write, as confirmed custom segments.
-void keepOnly(listrecord &entry, const QList<PlannedPiece> &pieces)
+// The entry keeps only the pieces to write, as confirmed custom segments; a
+// custom piece keeps its segment's own title and artist.
+void keepOnly(listrecord &entry, const QList<PlannedPiece> &pieces, bool custom)
 {
     QList<qint64> begins;
     QList<qint64> ends;
+    QList<SegmentTags> own;
     for (const PlannedPiece &piece : pieces) {
         begins.append(piece.Piece.Begin);
         ends.append(piece.ToTrueEnd ? EntryLengthMs(entry) : piece.Piece.End);
+        own.append(custom ? entry.OwnTags.value(piece.Row) : SegmentTags{});
     }
     begins.append(0);
     ends.append(qint64(entry.Duration) * 1000);
     entry.BeginTime = begins;
     entry.EndTime = ends;
     entry.Count = int(begins.size());
-    entry.OwnTags.clear();
+    entry.OwnTags = own;
 }
 
 } // namespace
@@ -129,12 +132,13 @@ ResumePlan PrepareResume(Core &core, IAudioFile2 &probe)
         }
         missing.append(left);
     }
+    const bool custom = settings.SplitMode == split_mode::Custom;
     settings.SplitMode = split_mode::Custom;
     for (int row = jobs.rowCount() - 1; row >= 0; --row) {
         if (missing.at(row).isEmpty())
             jobs.removeEntry(row);
         else
-            keepOnly(jobs.job(row), missing.at(row));
+            keepOnly(jobs.job(row), missing.at(row), custom);
     }
     return plan;
 }
