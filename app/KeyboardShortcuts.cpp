@@ -46,6 +46,8 @@ const QList<KeyboardShortcuts::Key> &KeyboardShortcuts::keys()
         {QKeySequence(Qt::ALT | Qt::Key_Down), Source::Skin, QStringLiteral("Down")},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete), Source::Skin, QStringLiteral("Clear")},
         {QKeySequence(Qt::CTRL | Qt::Key_I), Source::Menu, QStringLiteral("ID31")},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), Source::Menu, QStringLiteral("SaveList1")},
+        {QKeySequence(Qt::CTRL | Qt::Key_L), Source::Menu, QStringLiteral("OpenList1")},
     };
     return table;
 }

@@ -45,7 +45,8 @@ MainMenus::MainMenus(QWidget *owner, Handler chosen) : ImageList1(buildImageList
                   {"ID3info1", "ID3 info", 10}, {"N9", "-", -1}, {"UP1", "UP", 11}, {"Down1", "Down", 12},
                   {"N3", "-", -1}, {"Play1", "Play", 17}, {"Stop1", "Stop", 13}});
     p_file = build(owner, "p_file",
-                   {{"AddFile2", "Add File", 0}, {"AddFolder2", "Add Folder", 1}, {"N4", "-", -1},
+                   {{"AddFile2", "Add File", 0}, {"AddFolder2", "Add Folder", 1}, {"N12", "-", -1},
+                    {"OpenList1", "Open List…", 5}, {"SaveList1", "Save List…", 5}, {"N4", "-", -1},
                     {"Remove2", "Remove", 2}, {"N5", "-", -1}, {"Exit1", "Exit", 3}});
     p_action = build(owner, "p_action",
                      {{"FileUp1", "File Up", 11}, {"FileDown1", "File Down", 12}, {"N7", "-", -1},
@@ -75,7 +76,7 @@ QMenu *MainMenus::build(QWidget *owner, const char *menuName, std::initializer_l
         if (qstrcmp(entry.caption, "-") == 0) {
             action = menu->addSeparator();
         } else {
-            action = menu->addAction(ImageList1.value(entry.image), QString::fromLatin1(entry.caption));
+            action = menu->addAction(ImageList1.value(entry.image), QString::fromUtf8(entry.caption));
             QObject::connect(action, &QAction::triggered, action,
                              [handler = m_chosen, name] { handler(name); });
         }

@@ -12,6 +12,7 @@
 #include "widgets/SvgPictures.h"
 #include "app/WaveformView.h"
 #include "app/WindowAccess.h"
+#include "joblist/ListAutosave.h"
 #include "components/ErrorBoxes.h"
 #include "components/ProgramFiles.h"
 #include "components/skin/SkinForm.h"
@@ -137,6 +138,7 @@ void Tfm_main::FormShow()
     m_core.player().SeekDragging = false;
     m_core.jobs().SegmentSelected = false;
     m_core.skin().setPosition(skin_object::Slider, 0);
+    keepWorkingList();
 }
 
 // A settings file that could not be read falls back to the defaults; the
@@ -226,6 +228,9 @@ void Tfm_main::FormCloseQuery()
     if (m_core.control().Busy() || m_core.run().Converting)
         m_core.control().SessionEnding();
     ShowingFailure(*m_seams.messages, [this] { m_core.store().SaveSettings(); });
+    // a normal exit: nothing to restore at the next start
+    if (m_workingList)
+        m_workingList->finish();
 }
 
 void Tfm_main::Skin1Click(ISkinObject *object)

@@ -24,6 +24,7 @@ class FileDialogs;
 class FileDrops;
 class KeyboardShortcuts;
 class IncomingFiles;
+class ListAutosave;
 class InstanceServer;
 class RunNotifier;
 class SkinBinding;
@@ -87,6 +88,7 @@ public:
     JobList &jobList() { return m_core.jobs(); }
     JobEditor &jobEditor() { return m_core.editor(); }
     FileAdder &fileAdder() { return m_core.adder(); }
+    ListAutosave &workingList() { return *m_workingList; }
     RunState &runState() { return m_core.run(); }
     PlayerState &playerState() { return m_core.player(); }
     SkinFace &skinFace() { return m_core.skin(); }
@@ -154,6 +156,10 @@ private:
     void openHelp();
     // In the middle of something that added files must wait for.
     bool busy() const;
+    // Keeps the working list for after a crash, and offers the one a crashed
+    // window left (app/Tfm_mainLists.cpp).
+    void keepWorkingList();
+    void offerLeftOverList();
 
     QString m_programFolder;
     std::unique_ptr<MessageSeam> m_ownMessages;
@@ -175,6 +181,7 @@ private:
     bool m_closingFromSignal = false;
     std::unique_ptr<IncomingFiles> m_incoming;
     std::unique_ptr<RunNotifier> m_notifier;
+    std::unique_ptr<ListAutosave> m_workingList;
 };
 
 } // namespace korvex

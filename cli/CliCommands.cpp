@@ -1,6 +1,8 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliList.h"
 #include "cli/CliProgress.h"
+#include "cli/CliResume.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
 #include "components/IAudioFile2.h"
@@ -270,6 +272,23 @@ void printPlain(const QJsonObject &object)
     }
 }
 
+// --resume: false when every piece is there already.
+bool resume(Core &core, const SilenceSettings &silence)
+{
+    const int mode = core.settings().SplitMode;
+    if (silence.AdjustMs > 0 && (mode == split_mode::Time || mode == split_mode::Count))
+        fail(QStringLiteral("--resume cannot tell where cuts moved into pauses would lie; give --adjust 0"));
+    const ResumePlan plan = PrepareResume(core, core.context().AudioFileRead);
+    PrintError(QStringLiteral("resume: %1 of %2 piece(s) are there and complete; %3 to write")
+                   .arg(plan.present)
+                   .arg(plan.planned)
+                   .arg(plan.planned - plan.present));
+    if (core.jobs().rowCount() == 0)
+        return false;
+    core.editor().lvClick();
+    return true;
+}
+
 } // namespace
 
 CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader)
@@ -312,6 +331,11 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
 int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &messages)
 {
     loadSettings(core);
+    std::optional<SavedList> list;
+    if (!options.list.isEmpty()) {
+        list = ReadCliList(options.list);
+        ApplyListSettings(list->settings, core.settings());
+    }
     applySettings(options, core);
     SilenceSettings silence = silenceSettings(options, core);
     silence.AdjustMs = options.adjustMs.value_or(silence.AdjustMs);
@@ -321,9 +345,13 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
         prepareOutputFolder(options, core);
     if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
         return code;
+    if (list)
+        PutListOnRows(*list, core);
     if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
         return exit_code::Stopped;
     core.editor().lvClick();
+    if (options.resume && !resume(core, silence))
+        return exit_code::Done;
 
     CliProgress progress(core, isatty(STDOUT_FILENO) != 0);
     // the menu's Split (no folder opened afterwards) or Join, as the window gives them

@@ -117,7 +117,13 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
         fail(QStringLiteral("--json belongs to info"));
     if (options.command == CliOptions::Command::Profiles && !options.files.isEmpty())
         fail(QStringLiteral("profiles takes no files"));
-    if (options.command != CliOptions::Command::Profiles && options.files.isEmpty())
+    if (!runs && !options.list.isEmpty())
+        fail(QStringLiteral("--list belongs to split and join"));
+    if (options.command != CliOptions::Command::Split && options.resume)
+        fail(QStringLiteral("--resume belongs to split"));
+    if (!options.list.isEmpty() && !options.files.isEmpty())
+        fail(QStringLiteral("--list gives the files; give no FILE with it"));
+    if (options.command != CliOptions::Command::Profiles && options.files.isEmpty() && options.list.isEmpty())
         fail(QStringLiteral("no FILE given"));
     if (options.command == CliOptions::Command::Join && options.output.isEmpty())
         fail(QStringLiteral("join wants the joined file as -o OUT"));
@@ -177,6 +183,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
         {QStringLiteral("min-silence"), QString(), QStringLiteral("MS")},
         {QStringLiteral("overwrite"), QString()},
+        {QStringLiteral("list"), QString(), QStringLiteral("FILE")},
+        {QStringLiteral("resume"), QString()},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -234,6 +242,10 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
+    options.list = parser.value(QStringLiteral("list"));
+    if (parser.isSet(QStringLiteral("list")) && options.list.isEmpty())
+        fail(QStringLiteral("--list wants a list file"));
+    options.resume = parser.isSet(QStringLiteral("resume"));
     checkOptionsFit(options, parser);
     return options;
 }
@@ -246,7 +258,9 @@ QString VersionText()
 QString HelpText()
 {
     return QStringLiteral(R"(Usage: korvex-cli split [options] FILE...
+       korvex-cli split [options] [--resume] --list LIST.korvex
        korvex-cli join [options] [--overwrite] -o OUT FILE...
+       korvex-cli join [options] [--overwrite] -o OUT --list LIST.korvex
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
@@ -310,6 +324,20 @@ Options of split and join
                    ends in it. An existing file is refused (exit 2) unless
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
+  --list LIST      the files of a job list saved in the window (File menu,
+                   Save List), with its segments (to the millisecond), their
+                   own titles and artists, its tags and its mode and settings;
+                   every option given overrides the list's setting, and the
+                   list's settings override Korvex.ini's. A file of the list
+                   that is not there is named and nothing is written (exit 2).
+                   No FILE is given with it.
+  --resume         split: write only the pieces that are not there yet. A
+                   piece is there when the file a first run gives it (NAME_1,
+                   NAME_2, ... in run order) exists, no NAME.part is left of
+                   it, and it is as long as planned within one codec frame;
+                   a file of that name that is shorter or longer is renamed
+                   NAME.incomplete and the piece written again. Not with cuts
+                   moved into pauses (--adjust, [Function] Adjust).
 
 Options of silences (and of split and join with --segments silence or
 --adjust)
@@ -364,7 +392,8 @@ Exit status
        unreadable, not audio FFmpeg can decode or shorter than one second
        (each named as typed, with the reason; info still describes the
        others), an output folder that takes no file, a join name longer
-       than 255 bytes, an existing OUT without --overwrite
+       than 255 bytes, an existing OUT without --overwrite, a --list that
+       is damaged, of a newer version or names a missing file
   130  stopped by Ctrl-C, SIGTERM or SIGHUP
 )");
 }

@@ -52,6 +52,8 @@ struct CliOptions
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
     bool overwrite = false;      // join: replace an existing OUT
+    QString list;                // --list: a saved job list gives the FILEs, segments, tags and settings
+    bool resume = false;         // split: write only the pieces not already there and complete
     QStringList files;
 };
 

@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliList.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
@@ -81,8 +82,10 @@ int main(int argc, char **argv)
     // with the progress; failures still reach the user as Korvex's messages.
     av_log_set_level(AV_LOG_FATAL);
     RouteFfmpegLog();
-    const CliOptions options = parseOrExit(app.arguments());
+    CliOptions options = parseOrExit(app.arguments());
     try {
+        if (!options.list.isEmpty())
+            options.files = ListedFiles(ReadCliList(options.list), options.list);
         switch (options.command) {
         case CliOptions::Command::Help:
             std::fputs(HelpText().toLocal8Bit().constData(), stdout);

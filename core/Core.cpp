@@ -7,6 +7,7 @@ Core::Core(RunAudio audio, const Seams &seams, const QString &settingsFile)
     , m_progress(m_activity.run, m_skin)
     , m_editor({m_jobs, m_store.settings(), m_skin}, m_activity)
     , m_adder(m_editor, audio.AudioFileRead, seams, m_store.file())
+    , m_lists(m_editor, m_adder, m_store, seams)
     , m_context{{audio, m_editor, m_store, m_activity}, m_progress, seams}
     , m_control(m_context)
     , m_marker(m_editor, *seams.messages)
@@ -71,6 +72,10 @@ void Core::registerListCommands()
 
     menu({"AddFile1", "AddFile2"}, Anything, [this] { m_adder.AddFiles(); });
     menu({"AddFolder1", "AddFolder2"}, Anything, [this] { m_adder.AddFolder(); });
+    // a run hides pending segments and an add has rows still being made:
+    // neither is a list to keep
+    menu({"OpenList1"}, CoreState::Playing, [this] { m_lists.OpenList(); });
+    menu({"SaveList1"}, CoreState::Playing, [this] { m_lists.SaveList(); });
     menu({"Clear1", "Clear2"}, NotConverting, clear);
     menu({"Remove1", "Remove2", "Remove3"}, NotConverting, [this] {
         if (!m_jobs.SegmentSelected)

@@ -10,6 +10,7 @@
 #include "joblist/FileAdder.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/ListCommands.h"
 #include "joblist/ListActivity.h"
 #include "joblist/SegmentMarker.h"
 #include "player/PreviewPlayer.h"
@@ -53,6 +54,7 @@ public:
     ConvertProgress &progress() { return m_progress; }
     JobEditor &editor() { return m_editor; }
     FileAdder &adder() { return m_adder; }
+    ListCommands &lists() { return m_lists; }
     SegmentMarker &marker() { return m_marker; }
     RunContext &context() { return m_context; }
     RunControl &control() { return m_control; }
@@ -89,6 +91,7 @@ private:
     ConvertProgress m_progress;
     JobEditor m_editor;
     FileAdder m_adder;
+    ListCommands m_lists;
     RunContext m_context;
     RunControl m_control;
     SegmentMarker m_marker;

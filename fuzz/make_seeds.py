@@ -181,6 +181,21 @@ def settings_seeds():
     put("fuzz_settings_file", "long-line.ini", b"[Main]\nDir=" + b"d" * 70000 + b"\n[wma]\nformat=0x2E\n")
 
 
+def list_seeds():
+    samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "samples")
+    for name in sorted(os.listdir(samples)):
+        if name.endswith(".korvex"):
+            with open(os.path.join(samples, name), "rb") as f:
+                put("fuzz_list_file", name, f.read())
+    put("fuzz_list_file", "whole.korvex", b"""{"format": "Korvex job list", "version": 1,
+ "settings": {"mode": "unify", "piece_seconds": 30, "piece_count": 4, "fade_in": true, "fade_in_seconds": 3,
+              "fade_out": false, "fade_out_seconds": 5, "edge_ms": 20, "output_folder": "/o/", "format": "flac"},
+ "entries": [{"file": "../up/a.ogg", "segments": [{"begin_ms": 0, "end_ms": 1500, "title": "x\u00e9"},
+                                                  {"begin_ms": 9, "end_ms": 2}],
+              "tags": {"title": "t", "artist": "a", "year": "1", "album": "b", "comment": "c", "genre": "g"}},
+             {"file": "/abs/b.wma", "segments": [{"begin_ms": 0, "end_ms": 0}]}]}""")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         id3_seeds(work)
@@ -189,6 +204,7 @@ def main():
         ogg_seeds(work)
     name_seeds()
     settings_seeds()
+    list_seeds()
 
 
 if __name__ == "__main__":

@@ -20,7 +20,15 @@ namespace korvex::test {
 struct MainSession
 {
     explicit MainSession(const QString &programFolder = QStringLiteral(KORVEX_BINARY_DIR))
+        : MainSession([](MainSession &) {}, programFolder)
     {
+    }
+    // `before` runs once the folder and the recorder exist and before the
+    // windows do: files a start finds, answers prepared for its questions.
+    explicit MainSession(const std::function<void(MainSession &)> &before,
+                         const QString &programFolder = QStringLiteral(KORVEX_BINARY_DIR))
+    {
+        before(*this);
         MainWindowOptions options;
         options.programFolder = programFolder;
         options.seams = recorder.seams();

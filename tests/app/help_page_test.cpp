@@ -64,7 +64,7 @@ TEST(HelpPage, IsWellFormedAndItsContentsLinksLeadToSections)
     for (const QString &target : page.internalLinks)
         EXPECT_TRUE(page.ids.contains(target)) << qPrintable(target);
     for (const char *topic : {"adding", "segments", "split", "join", "stop", "settings", "profiles", "tags",
-                              "menus", "files", "cli"})
+                              "lists", "menus", "files", "cli"})
         EXPECT_TRUE(page.ids.contains(QString::fromLatin1(topic))) << topic;
 }
 

@@ -85,6 +85,12 @@ TEST(Screenshot, MainWindowAtStartAndInUse)
     ASSERT_TRUE(menuShot.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-menu.png")));
     expectPainted(menuShot.toImage());
     main.menus->p_action->close();
+    main.menus->p_file->popup(main.mapToGlobal(QPoint(19, 50)));
+    QApplication::processEvents();
+    const QPixmap fileMenuShot = main.menus->p_file->grab();
+    ASSERT_TRUE(fileMenuShot.save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-file-menu.png")));
+    expectPainted(fileMenuShot.toImage());
+    main.menus->p_file->close();
     windows.fm_about->show();
     QApplication::processEvents();
     ASSERT_TRUE(windows.fm_about->grab().save(QStringLiteral(KORVEX_BINARY_DIR "/korvex-about.png")));

@@ -103,7 +103,7 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
     for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
                              "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--overwrite", "--json",
                              "Korvex.ini", "silences", "--threshold", "--min-silence", "--segments silence",
-                             "Ctrl-C", "Exit status", "--adjust", "[Function] Adjust"})
+                             "Ctrl-C", "Exit status", "--adjust", "[Function] Adjust", "--list", "--resume"})
         EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
 }
 

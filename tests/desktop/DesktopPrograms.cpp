@@ -47,6 +47,7 @@ QProcessEnvironment ProgramEnvironment(const QString &folder)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), folder + QStringLiteral("/state"));
     environment.insert(QStringLiteral("HOME"), folder);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.remove(QStringLiteral("KORVEX_VCEDIT"));

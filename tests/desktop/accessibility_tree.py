@@ -31,7 +31,7 @@ import pyatspi
 from gi.repository import GLib
 
 MENUS = {
-    "File": ["Add File", "Add Folder", "Remove", "Exit"],
+    "File": ["Add File", "Add Folder", "Open List\u2026", "Save List\u2026", "Remove", "Exit"],
     "Action": ["File Up", "File Down", "Remove", "Clear", "Find Silences", "Play around Begin", "Play around End",
                "ID3 info", "Split", "Join", "Stop"],
     "Help": ["Content", "HomePage", "About"],

@@ -15,6 +15,10 @@ TestFolder::TestFolder()
     m_previousCacheHome = qgetenv("XDG_CACHE_HOME");
     QDir(m_dir.path()).mkpath(QStringLiteral("cache"));
     qputenv("XDG_CACHE_HOME", m_dir.filePath(QStringLiteral("cache")).toLocal8Bit());
+    // nor the user's state (the list a window keeps for after a crash)
+    m_hadStateHome = qEnvironmentVariableIsSet("XDG_STATE_HOME");
+    m_previousStateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
 }
 
 TestFolder::~TestFolder()
@@ -27,6 +31,10 @@ TestFolder::~TestFolder()
         qputenv("XDG_CACHE_HOME", m_previousCacheHome);
     else
         qunsetenv("XDG_CACHE_HOME");
+    if (m_hadStateHome)
+        qputenv("XDG_STATE_HOME", m_previousStateHome);
+    else
+        qunsetenv("XDG_STATE_HOME");
 }
 
 QString TestFolder::configHome() const

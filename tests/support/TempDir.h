@@ -23,6 +23,8 @@ private:
     bool m_hadConfigHome = false;
     QByteArray m_previousCacheHome;
     bool m_hadCacheHome = false;
+    QByteArray m_previousStateHome;
+    bool m_hadStateHome = false;
 };
 
 } // namespace korvex::test
