@@ -34,7 +34,7 @@ struct SegmentOption
 // taken from Korvex.ini.
 struct CliOptions
 {
-    enum class Command { Help, Version, Split, Join, Info, Profiles, Silences };
+    enum class Command { Help, Version, Split, Join, Info, Profiles, Silences, Cue };
 
     Command command = Command::Help;
     std::optional<int> mode;  // a split_mode value
@@ -49,9 +49,10 @@ struct CliOptions
     std::optional<int> edgeMs;   // 0 turns the soft edges off
     std::optional<qint64> adjustMs;  // split: how far cuts move into pauses, 0 = not at all
     std::optional<int> profile;  // 0..46
+    std::optional<QString> pattern;  // split: how pieces are named, "" = by caption
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
-    bool overwrite = false;      // join: replace an existing OUT
+    bool overwrite = false;      // join: replace an existing OUT; cue: an existing sheet
     QStringList files;
 };
 

@@ -6,6 +6,7 @@
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/SegmentMarker.h"
+#include "joblist/SegmentTagEdits.h"
 #include "settings/Settings.h"
 
 #include <QFileInfo>
@@ -125,6 +126,7 @@ void FindSilences::replaceConfirmed(int row, const QList<Segment> &found)
     entry.BeginTime = begins;
     entry.EndTime = ends;
     entry.Count = int(begins.size());
+    ForgetOwnTags(entry);
     m_context.editor.lvClick();
     m_context.editor.ShowTotalTime();
 }

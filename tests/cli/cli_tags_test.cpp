@@ -53,12 +53,12 @@ TEST(CliTags, InfoShowsTheTagsOfFilesTaggedElsewhereAndNoYear)
     }
 }
 
-TEST(CliTags, HelpSaysPiecesCarryNoYearAndTheyDoNot)
+TEST(CliTags, HelpSaysPiecesCarryNoYearOfTheirFileAndTheyDoNot)
 {
     TestFolder folder;
     const QString help = runCli(folder, {"--help"});
     EXPECT_FALSE(help.contains("album, year and genre of its FILE"));
-    EXPECT_TRUE(help.contains("No year\n            is written")) << help.toStdString();
+    EXPECT_TRUE(help.contains("A year is written only where\n            a CUE sheet gives one")) << help.toStdString();
 
     const QString out = folder.file("out");
     runCli(folder, {"split", "--mode", "custom", "-o", out, sample("flac-mutagen.flac")});
