@@ -181,6 +181,17 @@ def settings_seeds():
     put("fuzz_settings_file", "long-line.ini", b"[Main]\nDir=" + b"d" * 70000 + b"\n[wma]\nformat=0x2E\n")
 
 
+def cue_seeds():
+    samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "samples")
+    for name in sorted(os.listdir(samples)):
+        if name.endswith(".cue"):
+            with open(os.path.join(samples, name), "rb") as sheet:
+                put("fuzz_cue_sheet", name, sheet.read())
+    put("fuzz_cue_sheet", "plain.cue",
+        b'REM DATE 2001\nTITLE "A"\nFILE "a.flac" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n'
+        b'  TRACK 02 AUDIO\n    INDEX 00 01:02:70\n    INDEX 01 01:03:74\n')
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         id3_seeds(work)
@@ -189,6 +200,7 @@ def main():
         ogg_seeds(work)
     name_seeds()
     settings_seeds()
+    cue_seeds()
 
 
 if __name__ == "__main__":

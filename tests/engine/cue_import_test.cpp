@@ -1,6 +1,9 @@
 #include "engine/EngineFixture.h"
 #include "support/ExternalTools.h"
+#include "joblist/CueSheet.h"
 #include "support/TextFiles.h"
+
+#include <QFile>
 
 #include <QFileInfo>
 
@@ -76,6 +79,41 @@ TEST_F(CueImportRun, ASheetNamingAMissingFileSaysSoAndAddsTheFilesThatAreThere)
     EXPECT_EQ(bench().jobs().rowCount(), 1);
     EXPECT_EQ(m_seams.messages.errors.last(),
               QStringLiteral("The CUE sheet empty.cue holds no track with a start time."));
+}
+
+// Export CUE writes the selected entry's segments beside its file and asks
+// before it replaces a sheet: the sheet the entry came from is kept on No.
+TEST_F(CueImportRun, ExportCueWritesTheSegmentsBesideTheFileAndAsksBeforeReplacing)
+{
+    makeTone(QStringLiteral("take.wav"), 6.0);
+    const QByteArray original = "FILE \"take.wav\" WAVE\n TRACK 01 AUDIO\n  TITLE \"A\"\n  INDEX 01 00:00:00\n"
+                                " TRACK 02 AUDIO\n  TITLE \"B\"\n  INDEX 01 00:02:50\n";
+    const QString cue = sheet(QStringLiteral("take.cue"), original);
+    addChosen({cue});
+    ASSERT_EQ(bench().jobs().rowCount(), 1);
+    bench().jobs().job(0).OwnTags[1].Title = QStringLiteral("B, renamed");
+    const auto dispatch = [this] {
+        bench().commands().dispatch(CommandTable::Source::Menu, QStringLiteral("ExportCue1"));
+    };
+    const auto text = [&cue] {
+        QFile file(cue);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    dispatch();
+    EXPECT_EQ(m_seams.messages.questions,
+              QStringList{QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(cue)});
+    EXPECT_EQ(text(), original);
+    m_seams.messages.questionAnswer = true;
+    dispatch();
+    EXPECT_EQ(m_seams.messages.informations.last(), QStringLiteral("The CUE sheet was written to %1.").arg(cue));
+    const CueSheet written = ParseCueSheet(DecodeCueText(text()));
+    ASSERT_EQ(written.files.size(), 1);
+    EXPECT_EQ(written.files[0].name, QStringLiteral("take.wav"));
+    ASSERT_EQ(written.files[0].tracks.size(), 2);
+    EXPECT_EQ(written.files[0].tracks[1].title, QStringLiteral("B, renamed"));
+    EXPECT_EQ(written.files[0].tracks[1].startMs, 2667);
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty());
 }
 
 } // namespace
