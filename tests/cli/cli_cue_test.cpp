@@ -2,12 +2,12 @@
 // pattern, read back with mutagen.
 #include "support/AudioFixtures.h"
 #include "support/ExternalTools.h"
+#include "support/KorvexCli.h"
 #include "support/TempDir.h"
 #include "support/TextFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -15,28 +15,10 @@ using namespace korvex::test;
 
 namespace {
 
-struct Ran
-{
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
 class CliCue : public ::testing::Test
 {
 protected:
-    Ran run(const QStringList &arguments)
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.configHome());
-        environment.insert(QStringLiteral("HOME"), m_folder.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KORVEX_BINARY_DIR "/korvex-cli"), arguments);
-        EXPECT_TRUE(process.waitForFinished(300000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    CliRun run(const QStringList &arguments) { return RunKorvexCli(m_folder, arguments); }
     QString tone(const QString &name, double seconds)
     {
         AudioSpec audio;
@@ -73,7 +55,7 @@ TEST_F(CliCue, SplitOfASheetCutsItsTracksAndAPatternNamesThem)
                                    "  INDEX 01 00:00:00\n TRACK 02 AUDIO\n  TITLE \"Second\"\n  INDEX 01 00:03:00\n"));
     // Korvex.ini's mode does not matter: a sheet's tracks are custom segments
     const QString out = m_folder.file(QStringLiteral("out"));
-    Ran split = run({"split", "-o", out, "--pattern", "{n:02} {title} of {N}", cue});
+    CliRun split = run({"split", "-o", out, "--pattern", "{n:02} {title} of {N}", cue});
     ASSERT_EQ(split.exitCode, 0) << split.errors.toStdString();
     EXPECT_EQ(pieces(out), QStringLiteral("01 First of 2.wma|First|1\n02 Second of 2.wma|Second|2\n"));
     // without a pattern each piece is named after its own title
@@ -82,11 +64,11 @@ TEST_F(CliCue, SplitOfASheetCutsItsTracksAndAPatternNamesThem)
     ASSERT_EQ(split.exitCode, 0) << split.errors.toStdString();
     EXPECT_EQ(pieces(plain), QStringLiteral("First_1.wma|First|1\nSecond_1.wma|Second|2\n"));
 
-    const Ran missing = run({"split", "-o", out, m_folder.file(QStringLiteral("none.cue"))});
+    const CliRun missing = run({"split", "-o", out, m_folder.file(QStringLiteral("none.cue"))});
     EXPECT_EQ(missing.exitCode, 2);
     ASSERT_TRUE(writeTextFile(m_folder.file(QStringLiteral("lost.cue")), "FILE \"lost.wav\" WAVE\n TRACK 01 AUDIO\n"
                                                                        "  INDEX 01 00:00:00\n"));
-    const Ran lost = run({"split", "-o", out, m_folder.file(QStringLiteral("lost.cue"))});
+    const CliRun lost = run({"split", "-o", out, m_folder.file(QStringLiteral("lost.cue"))});
     EXPECT_EQ(lost.exitCode, 2);
     EXPECT_TRUE(lost.errors.contains("names the audio file \"lost.wav\"")) << lost.errors.toStdString();
 }
@@ -95,7 +77,7 @@ TEST_F(CliCue, CueWritesASheetBesideEachFileAndReplacesOneOnlyWithOverwrite)
 {
     const QString song = tone(QStringLiteral("song.wav"), 5.0);
     const QString sheet = m_folder.file(QStringLiteral("song.cue"));
-    Ran written = run({"cue", "--segments", "0-2,2-4.5", song});
+    CliRun written = run({"cue", "--segments", "0-2,2-4.5", song});
     ASSERT_EQ(written.exitCode, 0) << written.errors.toStdString();
     EXPECT_EQ(written.output, sheet + QLatin1Char('\n'));
     const QByteArray first = read(sheet);
@@ -103,7 +85,7 @@ TEST_F(CliCue, CueWritesASheetBesideEachFileAndReplacesOneOnlyWithOverwrite)
                                "  TRACK 02 AUDIO\r\n    INDEX 01 00:02:00\r\n"))
         << first.toStdString();
 
-    const Ran refused = run({"cue", "--segments", "0-1", song});
+    const CliRun refused = run({"cue", "--segments", "0-1", song});
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(refused.errors.contains(sheet + " exists; give --overwrite")) << refused.errors.toStdString();
     EXPECT_EQ(read(sheet), first);

@@ -1,13 +1,13 @@
 // What korvex-cli reads from tagged files of other programs and writes into
 // its pieces, against what its --help promises.
 #include "support/ExternalTools.h"
+#include "support/KorvexCli.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -22,15 +22,9 @@ QString sample(const char *name)
 
 QString runCli(const TestFolder &folder, const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.configHome());
-    environment.insert(QStringLiteral("HOME"), folder.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KORVEX_BINARY_DIR "/korvex-cli"), arguments);
-    EXPECT_TRUE(process.waitForFinished(300000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const CliRun ran = RunKorvexCli(folder, arguments);
+    EXPECT_EQ(ran.exitCode, 0) << ran.errors.toStdString();
+    return ran.output;
 }
 
 } // namespace
