@@ -9,6 +9,7 @@
 #include "components/WmaProfiles.h"
 #include "core/Core.h"
 #include "engine/OutputNames.h"
+#include "joblist/ChapterSegments.h"
 #include "joblist/CueImport.h"
 #include "joblist/ListText.h"
 #include "joblist/SegmentTagEdits.h"
@@ -149,6 +150,15 @@ QList<SegmentOption> silenceSegments(const CliOptions &options, Core &core, int 
     return segments;
 }
 
+// --segments chapters: the file's chapters, titled.
+void chapterSegments(listrecord &entry)
+{
+    const QList<Chapter> chapters = ReadChapters(entry.FileName);
+    if (chapters.isEmpty())
+        fail(QStringLiteral("%1 has no chapters").arg(entry.FileName));
+    SetSegmentsFromChapters(entry, chapters);
+}
+
 // Custom mode: the segments of every file; unification: those of the first.
 // False when Ctrl-C stopped a silence scan.
 bool applySegments(const CliOptions &options, Core &core)
@@ -157,6 +167,11 @@ bool applySegments(const CliOptions &options, Core &core)
     if (mode != split_mode::Custom && mode != split_mode::Unification)
         fail(QStringLiteral("--segments belongs to the custom and unify modes"));
     const int rows = mode == split_mode::Unification ? 1 : core.jobs().rowCount();
+    if (options.segmentsFromChapters) {
+        for (int row = 0; row < rows; ++row)
+            chapterSegments(core.jobs().job(row));
+        return true;
+    }
     for (int row = 0; row < rows; ++row) {
         const QList<SegmentOption> segments =
             options.segmentsFromSilences ? silenceSegments(options, core, row) : options.segments.value();
@@ -339,7 +354,8 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
         prepareOutputFolder(options, core);
     if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
         return code;
-    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
+    if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
+        && !applySegments(options, core))
         return exit_code::Stopped;
     core.editor().lvClick();
 
@@ -356,7 +372,8 @@ int WriteCueSheets(const CliOptions &options, Core &core, const TerminalMessages
     core.settings().SplitMode = split_mode::Custom;
     if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
         return code;
-    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
+    if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
+        && !applySegments(options, core))
         return exit_code::Stopped;
     QList<QPair<QString, CueSheet>> sheets;
     for (int row = 0; row < core.jobs().rowCount(); ++row) {

@@ -216,6 +216,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         options.count = wholeNumber(QStringLiteral("count"), parser.value(QStringLiteral("count")), 1, 100000);
     if (parser.value(QStringLiteral("segments")) == QStringLiteral("silence"))
         options.segmentsFromSilences = true;
+    else if (parser.value(QStringLiteral("segments")) == QStringLiteral("chapters"))
+        options.segmentsFromChapters = true;
     else if (parser.isSet(QStringLiteral("segments")))
         options.segments = segmentList(parser.value(QStringLiteral("segments")));
     if (parser.isSet(QStringLiteral("threshold")))
@@ -314,6 +316,11 @@ Options of split and join
   --segments silence
                    the pieces of sound between silences of each FILE (unify:
                    of the first FILE), as korvex-cli silences finds them
+  --segments chapters
+                   the chapters of each FILE (M4B/M4A, MKA, Ogg chapter
+                   comments, MP3 CHAP frames, WMA markers), each piece
+                   titled after its chapter; a FILE without chapters is bad
+                   input
   --edge MS        a soft edge: a ramp of MS milliseconds (0 to 10000, 0 =
                    none) at the start and end of every piece and at every
                    border inside a joined file, so a cut through sound does

@@ -42,6 +42,7 @@ struct CliOptions
     std::optional<int> count;
     std::optional<QList<SegmentOption>> segments;
     bool segmentsFromSilences = false;  // --segments silence
+    bool segmentsFromChapters = false;  // --segments chapters
     std::optional<int> threshold;       // dBFS
     std::optional<int> minSilence;      // milliseconds
     std::optional<int> fadeIn;   // 0 turns the fade off

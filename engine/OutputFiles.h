@@ -59,6 +59,8 @@ public:
     QString StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName = {});
     // Gives the finished output its final name; returns that name.
     QString FinishOutput();
+    // The temporary file of the output being written; empty when none is.
+    QString PendingOutputPath() const { return m_pending ? m_pending->temporary : QString(); }
     // The output held no audio: its temporary file goes.
     void DropOutput();
     // After a failure: the closed output keeps what it holds under its final

@@ -2,6 +2,7 @@
 
 #include "components/KorvexError.h"
 #include "joblist/SegmentPlan.h"
+#include "joblist/SegmentTagEdits.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,12 +110,7 @@ void ApplyCueEntry(listrecord &entry, AudioFileinfo &tags, const CueEntry &cue)
         ends.append(end);
         own.append({track.title, track.performer});
     }
-    begins.append(0);
-    ends.append(qint64(entry.Duration) * 1000);
-    entry.BeginTime = begins;
-    entry.EndTime = ends;
-    entry.Count = int(begins.size());
-    entry.OwnTags = own;
+    SetTitledSegments(entry, begins, ends, own);
     if (!cue.album.isEmpty())
         tags.Album = cue.album;
     if (tags.Title.isEmpty())

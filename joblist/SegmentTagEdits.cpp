@@ -25,6 +25,16 @@ void ForgetOwnTags(listrecord &entry)
     entry.OwnTags.clear();
 }
 
+void SetTitledSegments(listrecord &entry, QList<qint64> begins, QList<qint64> ends, QList<SegmentTags> own)
+{
+    begins.append(0);
+    ends.append(qint64(entry.Duration) * 1000);
+    entry.BeginTime = std::move(begins);
+    entry.EndTime = std::move(ends);
+    entry.Count = int(entry.BeginTime.size());
+    entry.OwnTags = std::move(own);
+}
+
 AudioFileinfo SegmentTagsOver(const AudioFileinfo &entryTags, const listrecord &entry, int index)
 {
     AudioFileinfo tags = entryTags;

@@ -18,6 +18,10 @@ void TrimOwnTags(listrecord &entry);
 // in silences, typed as times).
 void ForgetOwnTags(listrecord &entry);
 
+// The segments (with their own tags, parallel) as the entry's confirmed
+// ones, and a new pending segment over the whole file after them, as after Ok.
+void SetTitledSegments(listrecord &entry, QList<qint64> begins, QList<qint64> ends, QList<SegmentTags> own);
+
 // Segment `index`'s own title and artist over the entry's tags.
 AudioFileinfo SegmentTagsOver(const AudioFileinfo &entryTags, const listrecord &entry, int index);
 
