@@ -22,7 +22,7 @@ QList<QIcon> buildImageList()
     const QColor accent(0x4F, 0x46, 0xE5);
     const QColor muted(0x64, 0x74, 0x8B);
     const QColor danger(0xE1, 0x1D, 0x48);
-    // by design index: 4, 5 and 14 are in the list but no item shows them
+    // by design index: 4 and 14 are in the list but no item shows them
     const QList<std::pair<const char *, QColor>> images = {
         {"add", accent},   {"folder", accent}, {"remove", accent}, {"exit", muted},  {"settings", accent},
         {"file", accent},  {"info", accent},   {"globe", accent},  {"book", accent}, {"clear", accent},
@@ -51,6 +51,7 @@ MainMenus::MainMenus(QWidget *owner, Handler chosen) : ImageList1(buildImageList
     p_action = build(owner, "p_action",
                      {{"FileUp1", "File Up", 11}, {"FileDown1", "File Down", 12}, {"N7", "-", -1},
                       {"Remove3", "Remove", 2}, {"Clear2", "Clear", 9}, {"FindSilences1", "Find Silences", 18},
+                      {"SegmentsFromChapters1", "Segments from Chapters", 16}, {"ExportCue1", "Export CUE…", 5},
                       {"PlayAroundBegin1", "Play around Begin", 17}, {"PlayAroundEnd1", "Play around End", 17},
                       {"N6", "-", -1},
                       {"ID31", "ID3 info", 10}, {"N8", "-", -1}, {"Start1", "Split", 16}, {"Join1", "Join", 15},

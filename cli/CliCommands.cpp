@@ -11,7 +11,10 @@
 #include "components/WmaProfiles.h"
 #include "core/Core.h"
 #include "engine/OutputNames.h"
+#include "joblist/ChapterSegments.h"
+#include "joblist/CueImport.h"
 #include "joblist/ListText.h"
+#include "joblist/SegmentTagEdits.h"
 #include "joblist/SilenceFinder.h"
 #include "settings/SilenceSettings.h"
 
@@ -23,6 +26,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -36,6 +40,11 @@ namespace {
 }
 
 constexpr qsizetype NameLimitBytes = 255;
+
+bool namesCueSheet(const QStringList &files)
+{
+    return std::any_of(files.cbegin(), files.cend(), [](const QString &file) { return IsCueSheetPath(file); });
+}
 
 // Korvex.ini as the window left it; what could not be read of it is said.
 void loadSettings(Core &core)
@@ -60,6 +69,8 @@ void applySettings(const CliOptions &options, Core &core)
     Settings &settings = core.settings();
     if (options.mode)
         settings.SplitMode = *options.mode;
+    else if (namesCueSheet(options.files))
+        settings.SplitMode = split_mode::Custom;  // the sheet's tracks are the segments
     if (options.seconds)
         settings.SplitSeconds = *options.seconds;
     if (options.count)
@@ -74,6 +85,8 @@ void applySettings(const CliOptions &options, Core &core)
     }
     if (options.edgeMs)
         settings.EdgeMs = *options.edgeMs;
+    if (options.pattern)
+        settings.Pattern = *options.pattern;
     core.control().outputFiles().setProfileIndexOverride(options.profile);
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
@@ -139,6 +152,15 @@ QList<SegmentOption> silenceSegments(const CliOptions &options, Core &core, int 
     return segments;
 }
 
+// --segments chapters: the file's chapters, titled.
+void chapterSegments(listrecord &entry)
+{
+    const QList<Chapter> chapters = ReadChapters(entry.FileName);
+    if (chapters.isEmpty())
+        fail(QStringLiteral("%1 has no chapters").arg(entry.FileName));
+    SetSegmentsFromChapters(entry, chapters);
+}
+
 // Custom mode: the segments of every file; unification: those of the first.
 // False when Ctrl-C stopped a silence scan.
 bool applySegments(const CliOptions &options, Core &core)
@@ -147,6 +169,11 @@ bool applySegments(const CliOptions &options, Core &core)
     if (mode != split_mode::Custom && mode != split_mode::Unification)
         fail(QStringLiteral("--segments belongs to the custom and unify modes"));
     const int rows = mode == split_mode::Unification ? 1 : core.jobs().rowCount();
+    if (options.segmentsFromChapters) {
+        for (int row = 0; row < rows; ++row)
+            chapterSegments(core.jobs().job(row));
+        return true;
+    }
     for (int row = 0; row < rows; ++row) {
         const QList<SegmentOption> segments =
             options.segmentsFromSilences ? silenceSegments(options, core, row) : options.segments.value();
@@ -170,17 +197,20 @@ bool applySegments(const CliOptions &options, Core &core)
         entry.BeginTime = begins;
         entry.EndTime = ends;
         entry.Count = int(begins.size());
+        ForgetOwnTags(entry);
     }
     return true;
 }
 
-// The FILEs become entries as the window's "Add File" makes them.
+// The FILEs become entries as the window's "Add File" makes them (a CUE
+// sheet one entry per audio file it names).
 int addFiles(const QStringList &files, Core &core, const TerminalMessages &messages)
 {
     core.adder().AddFiles();
     if (Interrupted())
         return exit_code::Stopped;
-    if (messages.errorCount() > 0 || core.jobs().rowCount() != files.size())
+    const bool countsMatch = namesCueSheet(files) ? core.jobs().rowCount() > 0 : core.jobs().rowCount() == files.size();
+    if (messages.errorCount() > 0 || !countsMatch)
         return exit_code::BadInput;
     return exit_code::Done;
 }
@@ -203,7 +233,8 @@ int exitCodeOf(RunControl::Outcome outcome, const RunControl &control)
 }
 
 // Why the window would refuse the file typed as `file`, in words; empty when
-// it takes it. The reader is left closed.
+// it takes it. The reader is left closed. A CUE sheet is judged when it is
+// added, by what it names.
 QString refusalOf(const QString &file, IAudioFile2 &reader)
 {
     const QFileInfo info(file);
@@ -211,6 +242,8 @@ QString refusalOf(const QString &file, IAudioFile2 &reader)
         return QStringLiteral("no such file: %1").arg(file);
     if (!info.isFile() || !info.isReadable())
         return QStringLiteral("cannot read %1").arg(file);
+    if (IsCueSheetPath(file))
+        return {};
     if (AsfWritingUnfinished(file))
         return QStringLiteral("%1 is incomplete: its writing never finished (a killed run left it), "
                               "so its header does not say what it holds").arg(file);
@@ -347,7 +380,8 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
         return code;
     if (list)
         PutListOnRows(*list, core);
-    if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
+    if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
+        && !applySegments(options, core))
         return exit_code::Stopped;
     core.editor().lvClick();
     if (options.resume && !resume(core, silence))
@@ -358,6 +392,33 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
     core.commands().dispatch(CommandTable::Source::Menu, split ? QStringLiteral("Start1") : QStringLiteral("Join1"));
     progress.finish();
     return exitCodeOf(core.control().LastOutcome(), core.control());
+}
+
+int WriteCueSheets(const CliOptions &options, Core &core, const TerminalMessages &messages)
+{
+    loadSettings(core);
+    core.settings().SplitMode = split_mode::Custom;
+    if (const int code = addFiles(options.files, core, messages); code != exit_code::Done)
+        return code;
+    if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
+        && !applySegments(options, core))
+        return exit_code::Stopped;
+    QList<QPair<QString, CueSheet>> sheets;
+    for (int row = 0; row < core.jobs().rowCount(); ++row) {
+        const QString path = CueSheetPathFor(core.jobs().job(row).FileName);
+        if (PathTaken(path) && !options.overwrite)
+            fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(path));
+        try {
+            sheets.append({path, CueSheetForEntry(core.jobs().job(row), core.jobs().tags(row))});
+        } catch (const KorvexError &error) {
+            fail(error.text());
+        }
+    }
+    for (const auto &[path, sheet] : std::as_const(sheets)) {
+        SaveCueSheet(path, sheet);
+        std::printf("%s\n", path.toLocal8Bit().constData());
+    }
+    return exit_code::Done;
 }
 
 int Info(const CliOptions &options, const CheckedSources &sources, Core &core,

@@ -35,6 +35,9 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
 int Info(const CliOptions &options, const CheckedSources &sources, Core &core,
          const TerminalMessages &messages);
 int Profiles();
+// `cue`: a CUE sheet beside every FILE, of its --segments (or of the tracks
+// of the sheet it was added from); an existing sheet only with --overwrite.
+int WriteCueSheets(const CliOptions &options, Core &core, const TerminalMessages &messages);
 int Silences(const CliOptions &options, Core &core, const TerminalMessages &messages);
 
 // The file a join writes for -o, as an absolute path with ".wma"; throws

@@ -25,6 +25,7 @@ const QHash<QString, CliOptions::Command> &commands()
         {QStringLiteral("info"), CliOptions::Command::Info},
         {QStringLiteral("profiles"), CliOptions::Command::Profiles},
         {QStringLiteral("silences"), CliOptions::Command::Silences},
+        {QStringLiteral("cue"), CliOptions::Command::Cue},
     };
     return table;
 }
@@ -100,19 +101,24 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
                                            QStringLiteral("edge"),    QStringLiteral("profile"),
                                            QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
+    const bool cue = options.command == CliOptions::Command::Cue;
     for (const QString &name : runOptions) {
+        if (cue && name == QLatin1String("segments"))
+            continue;
         if (!runs && parser.isSet(name))
             fail(QStringLiteral("%1%2 belongs to split and join").arg(name.size() == 1 ? "-" : "--", name));
     }
-    const bool scans = runs || options.command == CliOptions::Command::Silences;
+    const bool scans = runs || cue || options.command == CliOptions::Command::Silences;
     for (const QString &name : {QStringLiteral("threshold"), QStringLiteral("min-silence")}) {
         if (!scans && parser.isSet(name))
             fail(QStringLiteral("--%1 belongs to silences, split and join").arg(name));
     }
+    if (options.command != CliOptions::Command::Split && options.pattern)
+        fail(QStringLiteral("--pattern belongs to split"));
     if (options.command != CliOptions::Command::Split && options.adjustMs)
         fail(QStringLiteral("--adjust belongs to split"));
-    if (options.command != CliOptions::Command::Join && options.overwrite)
-        fail(QStringLiteral("--overwrite belongs to join"));
+    if (options.command != CliOptions::Command::Join && !cue && options.overwrite)
+        fail(QStringLiteral("--overwrite belongs to join and cue"));
     if (options.command != CliOptions::Command::Info && options.json)
         fail(QStringLiteral("--json belongs to info"));
     if (options.command == CliOptions::Command::Profiles && !options.files.isEmpty())
@@ -185,6 +191,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("overwrite"), QString()},
         {QStringLiteral("list"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("resume"), QString()},
+        {QStringLiteral("pattern"), QString(), QStringLiteral("P")},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -217,6 +224,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         options.count = wholeNumber(QStringLiteral("count"), parser.value(QStringLiteral("count")), 1, 100000);
     if (parser.value(QStringLiteral("segments")) == QStringLiteral("silence"))
         options.segmentsFromSilences = true;
+    else if (parser.value(QStringLiteral("segments")) == QStringLiteral("chapters"))
+        options.segmentsFromChapters = true;
     else if (parser.isSet(QStringLiteral("segments")))
         options.segments = segmentList(parser.value(QStringLiteral("segments")));
     if (parser.isSet(QStringLiteral("threshold")))
@@ -239,6 +248,8 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
+    if (parser.isSet(QStringLiteral("pattern")))
+        options.pattern = parser.value(QStringLiteral("pattern")).trimmed();
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
@@ -264,16 +275,25 @@ QString HelpText()
        korvex-cli info [--json] FILE...
        korvex-cli profiles
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
+       korvex-cli cue [--segments B-E,...] [--overwrite] FILE...
        korvex-cli --help | --version
 
 Cuts audio files into WMA pieces and joins them into one WMA file, with the
 same job list, plans, names and tags as the Korvex window. FILE may be any
-audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...).
+audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...), or a CUE sheet
+(.cue): it adds the audio file it names with one segment per track, titled
+and numbered as the sheet says, the sheet's TITLE as album, PERFORMER as
+artist, REM DATE as year and REM GENRE as genre; split then cuts its tracks
+(custom mode unless --mode is given). A sheet that names several files adds
+each; a file it names that is missing is bad input.
 
 Commands
   split     Cut every FILE into pieces, each a WMA file in the output folder
-            carrying the title, artist, album and genre of its FILE. No year
-            is written: a year is set only in the window's tag dialog.
+            carrying the title, artist, album and genre of its FILE (a
+            segment's own title and artist, from a CUE sheet, over them) and
+            its number among the FILE's pieces. A year is written only where
+            a CUE sheet gives one; otherwise only the window's tag dialog
+            sets it.
   join      Join the FILEs, in the order given, into the one WMA file OUT, in
             the sample rate and channels of the first FILE.
   info      Show what Korvex reads from each FILE: the caption of its row,
@@ -284,6 +304,11 @@ Commands
             print them, one line per FILE: the segments in the --segments
             syntax, a tab, and the FILE. A FILE without sound gives an empty
             list and a note on standard error.
+  cue       Write a CUE sheet beside each FILE (its name with ".cue") with one
+            track per segment (--segments, or the tracks of the sheet the
+            FILE came from) and its tags, and print its name. An existing
+            sheet is replaced only with --overwrite (otherwise exit 2, and no
+            sheet is written).
 
 Options of split and join
   --mode custom|time|count|unify
@@ -305,6 +330,11 @@ Options of split and join
   --segments silence
                    the pieces of sound between silences of each FILE (unify:
                    of the first FILE), as korvex-cli silences finds them
+  --segments chapters
+                   the chapters of each FILE (M4B/M4A, MKA, Ogg chapter
+                   comments, MP3 CHAP frames, WMA markers), each piece
+                   titled after its chapter; a FILE without chapters is bad
+                   input
   --edge MS        a soft edge: a ramp of MS milliseconds (0 to 10000, 0 =
                    none) at the start and end of every piece and at every
                    border inside a joined file, so a cut through sound does
@@ -319,6 +349,9 @@ Options of split and join
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
+  --pattern P      split: name the pieces by P, e.g. "{n:02} - {title}" (see
+                   Names of pieces); "" names them as without a pattern.
+                   [Output] Pattern when not given
   -o DIR           split: the output folder, made when missing
   -o OUT           join: the joined file; ".wma" is appended unless the name
                    ends in it. An existing file is refused (exit 2) unless
@@ -366,8 +399,16 @@ Settings
 
 Names of pieces
   A piece is named after its FILE's tag title, or its file name, up to the
-  first ".", followed by _1, _2, ... and ".wma". No file is ever written
-  over: numbering goes on to the first free name.
+  first ".", followed by _1, _2, ... and ".wma". A piece whose segment has a
+  title of its own is named after that title, followed by _1, _2, ... A
+  pattern names every piece instead: {title} (the segment's title, else the
+  FILE's, else its file name), {n} and {n:02} (its number, 1, 2, ... or 01,
+  02, ...), {N} (the number of pieces of its FILE), {artist}, {album},
+  {begin} and {end} (hh-mm-ss), {file} (the FILE's name without extension).
+  Names lose the characters a file name may not hold. No file is ever
+  written over: numbering (_1, _2, ...) goes on to the first free name.
+  Every piece carries its number among its FILE's pieces as its track
+  number.
 
 Progress and stopping
   On a terminal a progress bar shows the piece (split) or the joined file

@@ -34,7 +34,7 @@ struct SegmentOption
 // taken from Korvex.ini.
 struct CliOptions
 {
-    enum class Command { Help, Version, Split, Join, Info, Profiles, Silences };
+    enum class Command { Help, Version, Split, Join, Info, Profiles, Silences, Cue };
 
     Command command = Command::Help;
     std::optional<int> mode;  // a split_mode value
@@ -42,6 +42,7 @@ struct CliOptions
     std::optional<int> count;
     std::optional<QList<SegmentOption>> segments;
     bool segmentsFromSilences = false;  // --segments silence
+    bool segmentsFromChapters = false;  // --segments chapters
     std::optional<int> threshold;       // dBFS
     std::optional<int> minSilence;      // milliseconds
     std::optional<int> fadeIn;   // 0 turns the fade off
@@ -49,9 +50,10 @@ struct CliOptions
     std::optional<int> edgeMs;   // 0 turns the soft edges off
     std::optional<qint64> adjustMs;  // split: how far cuts move into pauses, 0 = not at all
     std::optional<int> profile;  // 0..46
+    std::optional<QString> pattern;  // split: how pieces are named, "" = by caption
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
-    bool overwrite = false;      // join: replace an existing OUT
+    bool overwrite = false;      // join: replace an existing OUT; cue: an existing sheet
     QString list;                // --list: a saved job list gives the FILEs, segments, tags and settings
     bool resume = false;         // split: write only the pieces not already there and complete
     QStringList files;

@@ -67,6 +67,8 @@ int runCommand(const CliOptions &options)
         code = Info(options, sources, core, messages);
     else if (options.command == CliOptions::Command::Silences)
         code = Silences(options, core, messages);
+    else if (options.command == CliOptions::Command::Cue)
+        code = WriteCueSheets(options, core, messages);
     else
         code = SplitOrJoin(options, core, messages);
     SetMessagePumpHook({});

@@ -5,6 +5,8 @@
 #include "components/KorvexError.h"
 #include "components/WmaProfiles.h"
 
+#include <utility>
+
 namespace korvex {
 
 AudioFile::AudioFile() = default;
@@ -39,8 +41,10 @@ void AudioFile::createForWrite(const QString &path, int)
     const WmaProfile &profile = wmaProfile(m_profile);
     const int rate = m_writeRate > 0 ? m_writeRate : profile.sampleRate;
     const int channels = m_writeChannels > 0 ? m_writeChannels : profile.channels;
-    m_writer = std::make_unique<AudioWriter>(path, profile, rate, channels,
-                                             AudioWriter::Options{.workers = m_encoderWorkers});
+    AudioWriter::Options options;
+    options.workers = m_encoderWorkers;
+    options.chapters = std::exchange(m_chapters, {});
+    m_writer = std::make_unique<AudioWriter>(path, profile, rate, channels, options);
 }
 
 void AudioFile::writeBlock(const SampleArray &block)

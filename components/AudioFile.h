@@ -34,6 +34,7 @@ public:
     int sampleRate() override;
     void setOptionValue(int value) override;
     qint64 missingFrames() override;
+    void setChapters(const QList<Chapter> &chapters) override { m_chapters = chapters; }
 
     int outputProfile() const { return m_profile; }
     int optionValue() const { return m_optionValue; }
@@ -53,6 +54,7 @@ private:
     int m_profile = 10;
     int m_optionValue = 0;
     int m_encoderWorkers = 0;
+    QList<Chapter> m_chapters;  // for the next file created
 };
 
 } // namespace korvex

@@ -98,6 +98,7 @@ void AudioWriter::openOutput()
     m_format->pb = m_sink->context();
     m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     av_dict_set(&m_format->metadata, FrameCountAttribute, fixedWidthCount(0).constData(), 0);
+    AddChapters(*m_format, m_options.chapters);
     status = avformat_write_header(m_format.get(), nullptr);
     if (status < 0) {
         removePartialFile();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/BlockRecycler.h"
+#include "components/Chapters.h"
 #include "components/FfmpegSupport.h"
 #include "components/SampleArray.h"
 #include "components/WmaProfiles.h"
@@ -31,6 +32,7 @@ public:
         // refers to are kept until it is encoded (about 2 MiB in stereo).
         int chunkFrames = 128;
         bool ownerEncodes = true;  // the caller's thread encodes too when the workers are behind
+        QList<Chapter> chapters;   // written into the header as the file's markers
     };
 
     // Creates the file at once; throws KorvexError naming the path and the reason.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/Chapters.h"
 #include "components/SampleArray.h"
 
 #include <QString>
@@ -36,6 +37,9 @@ public:
     // Frames at the end of the last block read that the source did not
     // deliver before its measured end; they were filled with silence.
     virtual qint64 missingFrames() = 0;
+    // Chapter marks for the next file created for writing, and only that one;
+    // a component whose format holds none ignores them.
+    virtual void setChapters(const QList<Chapter> &chapters) { Q_UNUSED(chapters); }
 };
 
 } // namespace korvex

@@ -1,5 +1,8 @@
 #include "core/Core.h"
 
+#include "joblist/ChapterSegments.h"
+#include "joblist/CueExport.h"
+
 namespace korvex {
 
 Core::Core(RunAudio audio, const Seams &seams, const QString &settingsFile)
@@ -81,6 +84,9 @@ void Core::registerListCommands()
         if (!m_jobs.SegmentSelected)
             m_editor.RemoveFile();
     });
+    menu({"ExportCue1"}, NotConverting, [this] { ExportSelectedCue(m_jobs, *m_context.seams.messages); });
+    menu({"SegmentsFromChapters1"}, NotConverting,
+         [this] { SegmentsFromChapters(m_editor, *m_context.seams.messages); });
     menu({"UP1", "FileUp1"}, Anything, [this] { m_editor.MoveUp(); });
     menu({"Down1", "FileDown1"}, Anything, [this] { m_editor.MoveDown(); });
 }

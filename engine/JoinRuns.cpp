@@ -4,6 +4,7 @@
 #include "components/IAudioTransform2.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
+#include "engine/JoinChapters.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
@@ -100,8 +101,23 @@ void JoinRuns::run(Kind kind)
     output.cutShort = m_stopped && m_outputDone < m_outputTotal;
     output.heldMs = m_rate0 > 0 ? m_outputDone * 1000 / m_rate0 : 0;
     output.plannedMs = m_rate0 > 0 ? m_outputTotal * 1000 / m_rate0 : 0;
+    if (output.heldMs > 0)
+        output.tagged = writeJoinedTags();
     output.path = m_outputs.FinishOutput();
     m_reports.outputWritten(output);
+}
+
+// The first entry's tags describe the joined file; a copy, as the list may
+// change under a stopped run.
+bool JoinRuns::writeJoinedTags()
+{
+    if (m_context.jobs().rowCount() == 0)
+        return true;
+    const AudioFileinfo tags = m_context.jobs().tags(0);
+    const QString temporary = m_outputs.PendingOutputPath();
+    bool tagged = true;
+    AnswerEventsDuring([&] { tagged = m_outputs.WriteOutputTags(temporary, tags); });
+    return tagged;
 }
 
 void JoinRuns::surveySources()
@@ -159,10 +175,15 @@ void JoinRuns::countTotals(Kind kind)
 {
     m_total = 0;
     m_outputTotal = 0;
+    m_chapters.clear();
     for (int row = 0; row < m_sources.size(); ++row) {
         for (const PlannedPiece &piece : piecesOf(kind, row)) {
             const Span span = spanOf(row, piece);
             const qint64 frames = qMax<qint64>(span.end - span.pos, 0);
+            if (frames > 0 && m_rate0 > 0)
+                m_chapters.append({m_outputTotal * 1000 / m_rate0, 0,
+                                   JoinPartTitle(m_context.jobs(), row, piece.Row,
+                                                 kind == Kind::Segments || (kind == Kind::Unified && row == 0))});
             m_total += frames;
             m_outputTotal += outputFrames(frames, m_sources.at(row).rate, m_rate0);
         }
@@ -173,6 +194,7 @@ void JoinRuns::createOutput()
 {
     IAudioFile2 &writer = m_context.AudioFile2write;
     writer.setDataFormat(m_rate0, m_channels0);
+    writer.setChapters(ClosedChapters(m_chapters, m_rate0 > 0 ? m_outputTotal * 1000 / m_rate0 : 0));
     const QString path = m_outputs.JoinOutputPath();
     AnswerEventsDuring([this, &writer, &path] {
         CloseIfOpen(writer);

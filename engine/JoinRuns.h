@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/Chapters.h"
 #include "components/SampleArray.h"
 #include "engine/RunContext.h"
 #include "engine/RunReports.h"
@@ -59,6 +60,8 @@ private:
     bool joinSegment(const Entry &entry, const PlannedPiece &piece);
     void blockLoop(const Entry &entry, Span &span);
     void fadeOut(SampleArray &data, qint64 remaining, qint64 frames);
+    // The first entry's tags into the closed output; false when refused.
+    bool writeJoinedTags();
     // StillConverting, remembering a stop the run has seen.
     bool stillConverting();
 
@@ -81,6 +84,8 @@ private:
     qint64 m_outputTotal = 0;
     qint64 m_outputDone = 0;
     qint64 m_fadeOutSpan = 0;
+    // a mark at the start of every part, in milliseconds of the output
+    QList<Chapter> m_chapters;
 };
 
 } // namespace korvex

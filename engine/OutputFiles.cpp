@@ -7,6 +7,7 @@
 #include "components/SalvageSink.h"
 #include "components/Seams.h"
 #include "engine/OutputNames.h"
+#include "engine/PieceNames.h"
 #include "joblist/JobList.h"
 #include "settings/Settings.h"
 #include "tags/TagText.h"
@@ -64,6 +65,16 @@ QString OutputFiles::MakeSplitOutputPath(int row) const
 {
     const QString caption = m_jobs.fileModel()->row(row).caption;
     return FreeSplitPath(m_settings.settings().OutputFolder, caption, m_jobs.JobRecords().at(row).FileName);
+}
+
+QString OutputFiles::MakePiecePath(int row, const PieceLabel &piece) const
+{
+    const Settings &settings = m_settings.settings();
+    if (!settings.Pattern.isEmpty())
+        return FreePatternPath(settings.OutputFolder, settings.Pattern, piece);
+    if (piece.ownTitle)
+        return FreeTitlePath(settings.OutputFolder, piece);
+    return MakeSplitOutputPath(row);
 }
 
 QString OutputFiles::FallbackPath(int row) const
@@ -203,7 +214,7 @@ QString OutputFiles::SettleAfterFailure(const QString &failure)
     return text;
 }
 
-bool OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags)
+bool OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags, int trackNumber)
 {
     const bool temporary = m_pending && m_pending->temporary == path;
     if (!isWma(temporary ? m_pending->finalPath : path))
@@ -213,6 +224,7 @@ bool OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags
     m_outputTagInfo.AlbumTitle = FitField(tags.Album, WMAFieldWidth::AlbumTitle);
     m_outputTagInfo.Year = FitField(tags.Year, WMAFieldWidth::Year);
     m_outputTagInfo.Genre = FitField(tags.Genre, WMAFieldWidth::Genre);
+    m_outputTagInfo.TrackNumber = quint16(qBound(0, trackNumber, 0xFFFF));
     return WriteWMATags(path, m_outputTagInfo);
 }
 

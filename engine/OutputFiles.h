@@ -11,6 +11,7 @@
 namespace korvex {
 
 struct AudioFileinfo;
+struct PieceLabel;
 
 // Where outputs go, which WMA profile encodes them and which tags they get.
 class OutputFiles
@@ -24,6 +25,10 @@ public:
     // The next piece of entry `row`, in OutputFolder, named after the row's
     // caption; never an existing file.
     QString MakeSplitOutputPath(int row) const;
+    // The next piece `piece` of entry `row`: named by the [Output] Pattern
+    // when one is set, else after the piece's own title when it has one,
+    // else as MakeSplitOutputPath names it; never an existing file.
+    QString MakePiecePath(int row, const PieceLabel &piece) const;
     // The source file's own name with ".wma" in OutputFolder, for a piece whose
     // first path could not be created; never an existing file.
     QString FallbackPath(int row) const;
@@ -54,6 +59,8 @@ public:
     QString StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName = {});
     // Gives the finished output its final name; returns that name.
     QString FinishOutput();
+    // The temporary file of the output being written; empty when none is.
+    QString PendingOutputPath() const { return m_pending ? m_pending->temporary : QString(); }
     // The output held no audio: its temporary file goes.
     void DropOutput();
     // After a failure: the closed output keeps what it holds under its final
@@ -61,11 +68,11 @@ public:
     // temporary one.
     QString SettleAfterFailure(const QString &failure);
 
-    // Writes title, artist, album, year and genre of the entry into a ".wma"
-    // file (the temporary file of an output named ".wma" too); every other
-    // field of the header record stays empty or zero. False when they could
-    // not be written: the file is left as it was.
-    bool WriteOutputTags(const QString &path, const AudioFileinfo &tags);
+    // Writes title, artist, album, year, genre and the track number (0: none)
+    // into a ".wma" file (the temporary file of an output named ".wma" too);
+    // every other field of the header record stays empty or zero. False when
+    // they could not be written: the file is left as it was.
+    bool WriteOutputTags(const QString &path, const AudioFileinfo &tags, int trackNumber = 0);
     const WMAHeaderInfo &OutputTagInfo() const { return m_outputTagInfo; }
 
 private:

@@ -110,6 +110,14 @@ QString FreeFallbackPath(const QString &folder, const QString &sourceFile)
     return firstFreeNumbered(folder, [&stem](qint64 n) { return stem + numberSuffix(n) + Wma; });
 }
 
+QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst)
+{
+    const QString base = stem.isEmpty() ? QStringLiteral("piece") : stem;
+    if (!numberFirst && !PathTaken(folder + base + Wma))
+        return folder + base + Wma;
+    return firstFreeNumbered(folder, [&base](qint64 n) { return base + numberSuffix(n) + Wma; });
+}
+
 QString JoinOutputPathFor(const QString &typed)
 {
     if (typed.endsWith(Wma, Qt::CaseInsensitive))

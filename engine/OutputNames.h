@@ -36,6 +36,11 @@ QString FreeSplitPath(const QString &folder, const QString &caption, const QStri
 // free numbered form of it.
 QString FreeFallbackPath(const QString &folder, const QString &sourceFile);
 
+// `stem` (already cleaned, never cut at a dot) with ".wma" in folder: with
+// `numberFirst` stem_1.wma, stem_2.wma, …, otherwise stem.wma and then those;
+// the first that names nothing.
+QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst);
+
 // The typed join output with ".wma" appended unless it already ends in ".wma"
 // (in any case).
 QString JoinOutputPathFor(const QString &typed);

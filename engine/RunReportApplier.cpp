@@ -5,6 +5,7 @@
 #include "engine/RunContext.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/SegmentTagEdits.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -74,6 +75,7 @@ void RunReportApplier::segmentsFound(int row, const QList<Segment> &found)
     entry.BeginTime = begins;
     entry.EndTime = ends;
     entry.Count = int(begins.size());
+    ForgetOwnTags(entry);
     m_context.editor.lvClick();
     m_context.editor.ShowTotalTime();
 }

@@ -5,6 +5,7 @@
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "engine/OutputFiles.h"
+#include "engine/PieceNames.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
 #include "engine/SoftEdges.h"
@@ -13,6 +14,7 @@
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
+#include "joblist/SegmentTagEdits.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -36,6 +38,8 @@ struct SplitRuns::Source
     int channels = 0;
     qint64 fadeOutFrames = 0;
     SourceStamp stamp;
+    // a copy of the entry's segment titles where they name its pieces
+    listrecord titled;
 };
 
 struct SplitRuns::Piece
@@ -57,7 +61,7 @@ void SplitRuns::SplitCustom()
         m_context.editor.segmentView().showCustom(row);
         m_reports.pendingSetAside(row, true);
         return numberedPieces(allSegments(m_context.jobs().job(row)));
-    });
+    }, false, OwnTitles::Entry);
     end();
 }
 
@@ -90,17 +94,19 @@ void SplitRuns::SplitUnified()
     m_reports.pendingSetAside(0, true);
     splitEntries(false, [&](int row) {
         return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
-    });
+    }, false, OwnTitles::FirstEntry);
     end();
 }
 
-void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts)
+void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts, OwnTitles titles)
 {
     for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
         if (!StillConverting(m_context))
             break;
         QList<PlannedPiece> plan;
-        const Source source = openEntry(row, [&] { plan = showPlan(row); });
+        Source source = openEntry(row, [&] { plan = showPlan(row); });
+        if (titles == OwnTitles::Entry || (titles == OwnTitles::FirstEntry && row == 0))
+            source.titled.OwnTags = m_context.jobs().job(row).OwnTags;
         if (moveCuts)
             plan = movedIntoPauses(row, plan);
         splitPlan(source, withTrueEnds(plan, m_context.jobs().job(row)), endNearPieceEnd);
@@ -157,16 +163,17 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
 
 void SplitRuns::splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd)
 {
-    for (const PlannedPiece &planned : plan) {
+    for (qsizetype k = 0; k < plan.size(); ++k) {
         if (!StillConverting(m_context))
             break;
-        convertPiece(source, planned, endNearPieceEnd);
+        convertPiece(source, plan.at(k), int(k + 1), int(plan.size()), endNearPieceEnd);
     }
     IAudioFile2 &reader = m_context.AudioFileRead;
     AnswerEventsDuring([&reader] { reader.close(); });
 }
 
-void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd)
+void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, int number, int count,
+                             bool endNearPieceEnd)
 {
     IAudioFile2 &reader = m_context.AudioFileRead;
     IAudioFile2 &writer = m_context.AudioFile2write;
@@ -186,7 +193,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     CloseIfOpen(writer);
     m_outputs.ApplyOutputProfile(OutputFiles::OutputFormatIndex);
     writer.setDataFormat(source.sampleRate, source.channels);
-    const QString temporary = createPiece(source.row);
+    const PieceLabel label = labelOf(source, planned, number, count);
+    const QString temporary = createPiece(source.row, label);
     const QString before = SegmentStatus(m_context, statusRow);
     m_reports.rowStatus(statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
@@ -206,16 +214,32 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     output.heldMs = FramesToMs(written, source.lengthFrames, source.durationMs);
     output.plannedMs = FramesToMs(piece.frames, source.lengthFrames, source.durationMs);
     // a copy: the list may change under a stopped run before the tags are written
-    const AudioFileinfo tags = m_context.jobs().tags(source.row);
+    const AudioFileinfo tags = SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, statusRow);
     // Tags go in before the file gets its name: a name never shows a file
     // whose header is still being rewritten.
-    AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags); });
+    AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags, number); });
     output.path = m_outputs.FinishOutput();
     m_reports.rowStatus(statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
     m_reports.outputWritten(output);
 }
 
-QString SplitRuns::createPiece(int row)
+PieceLabel SplitRuns::labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const
+{
+    const AudioFileinfo tags = SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, planned.Row);
+    PieceLabel label;
+    label.title = tags.Title;
+    label.artist = tags.Artist;
+    label.album = tags.Album;
+    label.sourceFile = m_context.jobs().job(source.row).FileName;
+    label.number = number;
+    label.count = count;
+    label.beginMs = planned.Piece.Begin;
+    label.endMs = planned.ToTrueEnd ? qMax(planned.Piece.End, source.durationMs) : planned.Piece.End;
+    label.ownTitle = HasOwnTitle(source.titled, planned.Row);
+    return label;
+}
+
+QString SplitRuns::createPiece(int row, const PieceLabel &label)
 {
     IAudioFile2 &writer = m_context.AudioFile2write;
     const auto create = [&](const QString &finalPath, std::function<QString()> nextName) {
@@ -233,7 +257,8 @@ QString SplitRuns::createPiece(int row)
         return temporary;
     };
     try {
-        return create(m_outputs.MakeSplitOutputPath(row), [this, row] { return m_outputs.MakeSplitOutputPath(row); });
+        return create(m_outputs.MakePiecePath(row, label),
+                      [this, row, label] { return m_outputs.MakePiecePath(row, label); });
     } catch (const KorvexError &) {
         CloseIfOpen(writer);
         // Another name helps where the file system refuses this one, not

@@ -9,6 +9,7 @@
 namespace korvex {
 
 class OutputFiles;
+struct PieceLabel;
 class RunProgress;
 
 // The four split runs. Each walks the entries in list order and turns every
@@ -40,15 +41,24 @@ private:
     void end();
     // `moveCuts`: the plan's cuts move into pauses as the silence settings'
     // AdjustMs says, by the scan that showing the entry started.
-    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false);
+    // Whose segments' own titles name and tag the pieces: those of the entry
+    // split (custom), of the first entry only (unification: the other files
+    // are cut at its times but hold other pieces), or none (time, count).
+    enum class OwnTitles { None, Entry, FirstEntry };
+    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false,
+                      OwnTitles titles = OwnTitles::None);
     QList<PlannedPiece> movedIntoPauses(int row, QList<PlannedPiece> pieces);
     // Steps shared by every entry: select it, show its plan, open its file.
     Source openEntry(int row, const std::function<void()> &showRows);
     // Converts the pieces of the entry whose file `source` is, then closes it.
     void splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd);
-    void convertPiece(const Source &source, const PlannedPiece &planned, bool endNearPieceEnd);
+    // `number` is the piece's place among the `count` pieces of its entry.
+    void convertPiece(const Source &source, const PlannedPiece &planned, int number, int count,
+                      bool endNearPieceEnd);
+    // What names the piece: its tags, place and times.
+    PieceLabel labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const;
     // Creates the piece's temporary file in the writer; returns its path.
-    QString createPiece(int row);
+    QString createPiece(int row, const PieceLabel &label);
     // The frames written.
     qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
     // StillConverting, remembering a stop the piece at hand has seen.

@@ -194,6 +194,15 @@ def list_seeds():
                                                   {"begin_ms": 9, "end_ms": 2}],
               "tags": {"title": "t", "artist": "a", "year": "1", "album": "b", "comment": "c", "genre": "g"}},
              {"file": "/abs/b.wma", "segments": [{"begin_ms": 0, "end_ms": 0}]}]}""")
+def cue_seeds():
+    samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "samples")
+    for name in sorted(os.listdir(samples)):
+        if name.endswith(".cue"):
+            with open(os.path.join(samples, name), "rb") as sheet:
+                put("fuzz_cue_sheet", name, sheet.read())
+    put("fuzz_cue_sheet", "plain.cue",
+        b'REM DATE 2001\nTITLE "A"\nFILE "a.flac" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n'
+        b'  TRACK 02 AUDIO\n    INDEX 00 01:02:70\n    INDEX 01 01:03:74\n')
 
 
 def main():
@@ -205,6 +214,7 @@ def main():
     name_seeds()
     settings_seeds()
     list_seeds()
+    cue_seeds()
 
 
 if __name__ == "__main__":

@@ -49,7 +49,7 @@ std::unique_ptr<IAudioFile2> newAudioFile()
 
 const QString FileAdder::OpenFilter = WmaFileFilter() + QStringLiteral(
     "|Audio files|*.wma;*.asf;*.mp3;*.mp2;*.ogg;*.oga;*.opus;*.spx;*.flac;*.wav;*.m4a;*.m4b;*.mp4;*.aac;*.ac3;*.ape;"
-    "*.wv;*.mpc;*.aif;*.aiff;*.aifc;*.mka;*.webm;*.amr;*.au;*.snd;*.tta"
+    "*.wv;*.mpc;*.aif;*.aiff;*.aifc;*.mka;*.webm;*.amr;*.au;*.snd;*.tta;*.cue"
     "|All files|*");
 
 FileAdder::FileAdder(JobEditor &editor, IAudioFile2 &reader, const Seams &seams, SettingsFile &settingsFile,
@@ -110,7 +110,7 @@ void FileAdder::AddFileList(const QStringList &files)
         Q_EMIT stopPlaybackRequested();
     QList<Source> sources;
     for (const QString &path : files)
-        sources.append({path, false});
+        sources.append(chosenSources(path));
     addAll(sources);
     finish(true);
 }
@@ -140,10 +140,23 @@ void FileAdder::AddDropped(const QStringList &paths)
         if (QFileInfo(path).isDir())
             sources.append(wmaFilesOf(path));
         else
-            sources.append({path, false});
+            sources.append(chosenSources(path));
     }
     addAll(sources);
     finish(true);
+}
+
+QList<FileAdder::Source> FileAdder::chosenSources(const QString &path)
+{
+    if (!IsCueSheetPath(path) || !QFileInfo(path).isFile())
+        return {{path, false, true, std::nullopt}};
+    QStringList problems;
+    QList<Source> sources;
+    for (const CueEntry &entry : ReadCueEntries(path, problems))
+        sources.append({entry.audioPath, false, true, entry});
+    for (const QString &problem : problems)
+        m_seams.messages->error(problem);
+    return sources;
 }
 
 // Every entry of the folder, judged by name alone, in the order the file
@@ -155,7 +168,7 @@ QList<FileAdder::Source> FileAdder::wmaFilesOf(const QString &folder)
                                             QDir::Unsorted);
     QList<Source> entries;
     for (const QString &name : names)
-        entries.append({dir.filePath(name), true, isWmaName(name)});
+        entries.append({dir.filePath(name), true, isWmaName(name), std::nullopt});
     return entries;
 }
 
@@ -200,6 +213,8 @@ void FileAdder::addOne(const Source &source, int ticket)
     }
     if (m_jobs.job(row).Duration == 0)
         reject(row, source.path, ZeroDurationMessage);
+    else if (source.cue)
+        ApplyCueEntry(m_jobs.job(row), m_jobs.tags(row), *source.cue);
 }
 
 void FileAdder::measure(int row, const Source &source, int ticket)

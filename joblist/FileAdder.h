@@ -2,6 +2,9 @@
 
 #include "components/Seams.h"
 #include "components/SourceMeasurer.h"
+#include "joblist/CueImport.h"
+
+#include <optional>
 
 #include <QObject>
 #include <QString>
@@ -57,6 +60,8 @@ public:
     void AddDropped(const QStringList &paths);
     // What AddFiles does with the files the open dialog gives, for files
     // named from outside the window (the command line, a second start).
+    // A CUE sheet among them adds the audio files it names, each with one
+    // confirmed segment per track (CueImport).
     void AddFileList(const QStringList &files);
     // AddFiles, AddFolder and AddFileList do nothing while this holds.
     bool locked() const;
@@ -73,7 +78,12 @@ private:
         QString path;
         bool fromFolder;
         bool added = true;   // a folder entry that is not a WMA file is only passed by
+        std::optional<CueEntry> cue;  // the tracks a CUE sheet marks in it
     };
+
+    // A file as it is; a CUE sheet as the audio files it names, each with its
+    // tracks (what the sheet lacks is said).
+    QList<Source> chosenSources(const QString &path);
 
     static QList<Source> wmaFilesOf(const QString &folder);
     void addAll(const QList<Source> &sources);

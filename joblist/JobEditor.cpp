@@ -4,6 +4,7 @@
 #include "ListText.h"
 #include "Scale.h"
 #include "SegmentPlan.h"
+#include "SegmentTagEdits.h"
 #include "components/SkinFace.h"
 #include "settings/Settings.h"
 
@@ -128,6 +129,7 @@ void JobEditor::ClearSegments()
     entry.Count = 1;
     entry.BeginTime = {0};
     entry.EndTime = {qint64(entry.Duration) * 1000};
+    ForgetOwnTags(entry);
     lvClick();
     ShowTotalTime();
 }

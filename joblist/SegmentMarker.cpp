@@ -7,6 +7,7 @@
 #include "joblist/ListActivity.h"
 #include "joblist/ListText.h"
 #include "joblist/Scale.h"
+#include "joblist/SegmentTagEdits.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -84,6 +85,7 @@ void SegmentMarker::ConfirmSegment()
     entry->BeginTime[n] = 0;
     entry->EndTime[n] = wholeEndMs;
     entry->Count = n + 1;
+    TrimOwnTags(*entry);
     SegmentListModel &rows = *m_jobs.segmentModel();
     rows.setStatus(n - 1, status_word::Ok);
     rows.appendRow(makeSegmentRow(0, wholeEndMs, status_word::Uncertain));
@@ -112,8 +114,7 @@ void SegmentMarker::RemoveSegment()
     else if (m_player.Playing && m_player.SegmentPlayback && r < m_player.PlayerSegment)
         --m_player.PlayerSegment;  // the played row moves up with its segment
 
-    entry->BeginTime.removeAt(r);
-    entry->EndTime.removeAt(r);
+    RemoveSegmentAt(*entry, r);
     rows.removeRow(r);
     const int count = rows.rowCount();
     if (m_jobs.SelectedSegmentRow > count - 1)
@@ -122,6 +123,7 @@ void SegmentMarker::RemoveSegment()
     entry->BeginTime.resize(count);
     entry->EndTime.resize(count);
     entry->Count = count;
+    TrimOwnTags(*entry);
     m_editor.ShowTotalTime();
 }
 

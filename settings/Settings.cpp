@@ -49,6 +49,7 @@ void SettingsStore::LoadSettings()
     s.SkinFlag = m_file.readBool(BrnSection, SkinKey, false);
     s.EdgeMs = ReadEdgeMs(m_file);
     s.Format = ReadOutputFormat(m_file);
+    s.Pattern = m_file.readString(OutputSection, PatternKey, QString());
 
     // A hand-emptied "Dir" has no last character to test; it means the default.
     if (s.OutputFolder.isEmpty())

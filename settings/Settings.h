@@ -45,6 +45,10 @@ struct Settings
     // format box sets it and writes it to the file at once (korvex-cli's
     // --format sets it for its run only).
     OutputFormat Format = OutputFormat::Wma;
+    // [Output] Pattern: how split pieces are named, empty for the caption's
+    // numbered names. Read at start-up; the Silence page sets it and writes
+    // it at "Ok" (korvex-cli's --pattern sets it for its run only).
+    QString Pattern;
 };
 
 // The silence settings a run uses: the override, or the file's.
@@ -57,6 +61,7 @@ inline const QString ChoiceKey = QStringLiteral("Choice");
 inline const QString OutputSection = QStringLiteral("Output");
 inline const QString DirKey = QStringLiteral("Dir");
 inline const QString OutputFormatKey = QStringLiteral("Format");
+inline const QString PatternKey = QStringLiteral("Pattern");
 inline const QString ChoiceSection = QStringLiteral("Choice");
 inline const QString TimeKey = QStringLiteral("time");
 inline const QString CountKey = QStringLiteral("Count");

@@ -9,6 +9,7 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -50,6 +51,12 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Adjust->setSpecialValueText(QStringLiteral("off"));
     edt_Edge = spinBox(this, "edt_Edge", 0, MaxEdgeMs, 5, " ms");
     edt_Edge->setSpecialValueText(QStringLiteral("off"));
+    edt_Pattern = new QLineEdit(this);
+    edt_Pattern->setObjectName(QStringLiteral("edt_Pattern"));
+    edt_Pattern->setPlaceholderText(QStringLiteral("{n:02} - {title}"));
+    edt_Pattern->setToolTip(QStringLiteral("Empty: pieces are named after the file's title, numbered. Fields: "
+                                           "{title} {n} {n:02} {N} {artist} {album} {begin} {end} {file}"));
+    NameForScreenReaders(edt_Pattern, QStringLiteral("Piece name pattern"));
     // the form's labels name the boxes too; these say what they are for on their own
     NameForScreenReaders(edt_Threshold, QStringLiteral("Silence threshold"));
     NameForScreenReaders(edt_MinLength, QStringLiteral("Minimum silence"));
@@ -73,6 +80,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     fields->addRow(QStringLiteral("Trim pauses to:"), edt_Trim);
     fields->addRow(QStringLiteral("Adjust cuts within:"), edt_Adjust);
     fields->addRow(QStringLiteral("Soft edges:"), edt_Edge);
+    fields->addRow(QStringLiteral("Piece names:"), edt_Pattern);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addLayout(fields);
@@ -126,10 +134,13 @@ void AddSilencePage(Tfm_set &dialog, SettingsStore &store)
     const auto show = [page, &store] {
         page->load(store.file());
         page->setEdgeMs(store.settings().EdgeMs);
+        page->edt_Pattern->setText(store.settings().Pattern);
     };
     const auto ok = [page, &store] {
         page->save(store.file());
         store.settings().EdgeMs = page->edgeMs();
+        store.settings().Pattern = page->edt_Pattern->text().trimmed();
+        store.file().writeString(settings_keys::OutputSection, settings_keys::PatternKey, store.settings().Pattern);
     };
     dialog.addPage({SilencePage::Title, QStringLiteral("Set Silence"), page, show, ok});
     // tinted as the other pages' nodes

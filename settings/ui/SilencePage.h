@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QDoubleSpinBox;
+class QLineEdit;
 class QSpinBox;
 
 namespace korvex {
@@ -13,7 +14,8 @@ class SettingsFile;
 class SettingsStore;
 class Tfm_set;
 
-// The "Silence" page of the settings dialog: how loud a pause may be and how
+// The "Silence" page of the settings dialog: the name pattern of split
+// pieces, how loud a pause may be and how
 // long it must last for Find Silences to cut there, how far time and count
 // cuts move into pauses, and the soft edges of every cut ([Fade] Edge). The
 // dialog shows the file's values with load() when it opens and writes them
@@ -42,11 +44,13 @@ public:
     QSpinBox *edt_Trim = nullptr;
     QSpinBox *edt_Adjust = nullptr;  // seconds, [Function] Adjust
     QSpinBox *edt_Edge = nullptr;    // milliseconds, [Fade] Edge
+    QLineEdit *edt_Pattern = nullptr;  // [Output] Pattern, how pieces are named
 };
 
 // Adds the page to the settings dialog's tree, after the pages it has: it
 // shows the file's values when the dialog opens and writes them at "Ok",
-// where the soft edge also becomes the in-memory setting the runs use.
+// where the soft edge and the name pattern also become the in-memory settings
+// the runs use.
 void AddSilencePage(Tfm_set &dialog, SettingsStore &store);
 
 } // namespace korvex

@@ -375,7 +375,7 @@ TEST(OpenDialogFilters, WmaFirstThenAudioFilesThenAllWithEachNameShownOnce)
     EXPECT_EQ(filters[0], "WMA Files(*.wma)");
     EXPECT_EQ(filters[1], "Audio files (*.wma *.asf *.mp3 *.mp2 *.ogg *.oga *.opus *.spx *.flac *.wav *.m4a *.m4b "
                           "*.mp4 *.aac *.ac3 *.ape *.wv *.mpc *.aif *.aiff *.aifc *.mka *.webm *.amr *.au *.snd "
-                          "*.tta)");
+                          "*.tta *.cue)");
     EXPECT_EQ(filters[2], "All files (*)");
     EXPECT_EQ(FileDialogs::qtFilters("Pieces|*.wma"), QStringList{"Pieces (*.wma)"});
 }

@@ -290,6 +290,7 @@ TEST(MainWindow, MenusHaveEveryItemCaptionSeparatorAndImage)
         {menus.p_action,
          {{"FileUp1", "File Up", 11}, {"FileDown1", "File Down", 12}, {"N7", "-", -1}, {"Remove3", "Remove", 2},
           {"Clear2", "Clear", 9}, {"FindSilences1", "Find Silences", 18},
+          {"SegmentsFromChapters1", "Segments from Chapters", 16}, {"ExportCue1", "Export CUE…", 5},
           {"PlayAroundBegin1", "Play around Begin", 17}, {"PlayAroundEnd1", "Play around End", 17}, {"N6", "-", -1},
           {"ID31", "ID3 info", 10}, {"N8", "-", -1},
           {"Start1", "Split", 16}, {"Join1", "Join", 15}, {"Stop2", "Stop", 13}}},

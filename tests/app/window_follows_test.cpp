@@ -347,7 +347,7 @@ TEST_F(WindowFollows, AddDialogsOpenWhereTheUserLastAddedFrom)
     // every extension the filter names, and the ones Korvex is known by
     const QString audio = FileAdder::OpenFilter.split('|').value(3);
     for (const char *extension : {"*.wma", "*.mp3", "*.ogg", "*.opus", "*.flac", "*.wav", "*.m4a", "*.aac",
-                                  "*.ac3", "*.mka", "*.webm", "*.amr", "*.spx", "*.tta", "*.aiff"})
+                                  "*.ac3", "*.mka", "*.webm", "*.amr", "*.spx", "*.tta", "*.aiff", "*.cue"})
         EXPECT_TRUE(audio.split(';').contains(QLatin1String(extension))) << extension;
 }
 

@@ -1,13 +1,13 @@
 // What korvex-cli reads from tagged files of other programs and writes into
 // its pieces, against what its --help promises.
 #include "support/ExternalTools.h"
+#include "support/KorvexCli.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -22,15 +22,9 @@ QString sample(const char *name)
 
 QString runCli(const TestFolder &folder, const QStringList &arguments)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.configHome());
-    environment.insert(QStringLiteral("HOME"), folder.path());
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KORVEX_BINARY_DIR "/korvex-cli"), arguments);
-    EXPECT_TRUE(process.waitForFinished(300000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const CliRun ran = RunKorvexCli(folder, arguments);
+    EXPECT_EQ(ran.exitCode, 0) << ran.errors.toStdString();
+    return ran.output;
 }
 
 } // namespace
@@ -53,12 +47,12 @@ TEST(CliTags, InfoShowsTheTagsOfFilesTaggedElsewhereAndNoYear)
     }
 }
 
-TEST(CliTags, HelpSaysPiecesCarryNoYearAndTheyDoNot)
+TEST(CliTags, HelpSaysPiecesCarryNoYearOfTheirFileAndTheyDoNot)
 {
     TestFolder folder;
     const QString help = runCli(folder, {"--help"});
     EXPECT_FALSE(help.contains("album, year and genre of its FILE"));
-    EXPECT_TRUE(help.contains("No year\n            is written")) << help.toStdString();
+    EXPECT_TRUE(help.contains("A year is written only where\n            a CUE sheet gives one")) << help.toStdString();
 
     const QString out = folder.file("out");
     runCli(folder, {"split", "--mode", "custom", "-o", out, sample("flac-mutagen.flac")});

@@ -177,6 +177,39 @@ TEST_F(SegmentMarkerTest, RemovingTheFirstOfThreeConfirmedSegments)
     EXPECT_EQ(jobs.segmentModel()->status(1), status_word::Uncertain);
 }
 
+TEST_F(SegmentMarkerTest, SegmentTitlesStayWithTheirSegmentsThroughRemoveOkAndClear)
+{
+    add(300, {{10, 20}, {30, 40}, {50, 60}, {0, 300}});
+    jobs.job(0).OwnTags = {{QStringLiteral("One"), QStringLiteral("A")}, {QStringLiteral("Two"), QString()},
+                           {QStringLiteral("Three"), QStringLiteral("C")}};
+    const auto titles = [this] {
+        QStringList texts;
+        for (const SegmentTags &own : jobs.JobRecords().at(0).OwnTags)
+            texts.append(own.Title + QLatin1Char('/') + own.Artist);
+        return texts;
+    };
+    clickFile(0);
+    clickSegment(1);
+    marker.RemoveSegment();
+    EXPECT_EQ(titles(), (QStringList{"One/A", "Three/C"}));
+    // the new pending segment after Ok has no title of its own
+    clickSegment(2);
+    slideTo(100, 300);
+    marker.MarkBegin();
+    marker.ConfirmSegment();
+    EXPECT_EQ(jobs.JobRecords().at(0).Count, 4);
+    EXPECT_EQ(titles(), (QStringList{"One/A", "Three/C"}));
+    clickSegment(0);
+    marker.RemoveSegment();
+    EXPECT_EQ(titles(), QStringList{"Three/C"});
+    // a removed segment past the titled ones leaves the titles as they are
+    clickSegment(1);
+    marker.RemoveSegment();
+    EXPECT_EQ(titles(), QStringList{"Three/C"});
+    editor.ClearSegments();
+    EXPECT_TRUE(titles().isEmpty());
+}
+
 TEST_F(SegmentMarkerTest, ThePendingRowCannotBeRemoved)
 {
     add(300, {{10, 20}, {0, 300}});

@@ -1,0 +1,24 @@
+#include "engine/JoinChapters.h"
+
+#include "joblist/JobList.h"
+#include "joblist/SegmentTagEdits.h"
+
+#include <QFileInfo>
+
+namespace korvex {
+
+QString JoinPartTitle(JobList &jobs, int row, int segment, bool ownTitles)
+{
+    const listrecord &entry = jobs.job(row);
+    const AudioFileinfo tags = ownTitles ? SegmentTagsOver(jobs.tags(row), entry, segment) : jobs.tags(row);
+    return tags.Title.isEmpty() ? QFileInfo(entry.FileName).completeBaseName() : tags.Title;
+}
+
+QList<Chapter> ClosedChapters(QList<Chapter> marks, qint64 totalMs)
+{
+    for (qsizetype k = 0; k < marks.size(); ++k)
+        marks[k].endMs = qMax(marks.at(k).startMs, k + 1 < marks.size() ? marks.at(k + 1).startMs : totalMs);
+    return marks;
+}
+
+} // namespace korvex
