@@ -92,12 +92,40 @@ qint64 adjustValue(const QString &text)
     return *ms;
 }
 
+void readFormatOptions(const QCommandLineParser &parser, CliOptions &options)
+{
+    if (parser.isSet(QStringLiteral("format"))) {
+        const QString word = parser.value(QStringLiteral("format"));
+        options.format = outputFormatFromWord(word);
+        if (!options.format)
+            fail(QStringLiteral("--format is wma, mp3, ogg, opus, flac, m4a, wav or copy, not \"%1\"").arg(word));
+    }
+    const auto number = [&parser](const char *name, int lowest, int highest) -> std::optional<int> {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
+            return std::nullopt;
+        return wholeNumber(option, parser.value(option), lowest, highest);
+    };
+    options.bitrate = number("bitrate", 6, 512);
+    options.vbr = number("vbr", 0, 9);
+    options.quality = number("quality", -1, 10);
+    options.compression = number("compression", 0, 8);
+    options.bits = number("bits", 16, 24);
+    if (options.bits && *options.bits != 16 && *options.bits != 24)
+        fail(QStringLiteral("--bits is 16 or 24, not %1").arg(*options.bits));
+    if (options.bitrate && options.vbr)
+        fail(QStringLiteral("--bitrate and --vbr exclude each other: MP3 is either CBR or VBR"));
+}
+
 void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser)
 {
     static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
                                            QStringLiteral("count"),   QStringLiteral("segments"),
                                            QStringLiteral("fade-in"), QStringLiteral("fade-out"),
                                            QStringLiteral("edge"),    QStringLiteral("profile"),
+                                           QStringLiteral("format"),  QStringLiteral("bitrate"),
+                                           QStringLiteral("vbr"),     QStringLiteral("quality"),
+                                           QStringLiteral("compression"), QStringLiteral("bits"),
                                            QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
     for (const QString &name : runOptions) {
@@ -177,6 +205,12 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
         {QStringLiteral("min-silence"), QString(), QStringLiteral("MS")},
         {QStringLiteral("overwrite"), QString()},
+        {QStringLiteral("format"), QString(), QStringLiteral("F")},
+        {QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS")},
+        {QStringLiteral("vbr"), QString(), QStringLiteral("N")},
+        {QStringLiteral("quality"), QString(), QStringLiteral("Q")},
+        {QStringLiteral("compression"), QString(), QStringLiteral("N")},
+        {QStringLiteral("bits"), QString(), QStringLiteral("N")},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -231,6 +265,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
+    readFormatOptions(parser, options);
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));

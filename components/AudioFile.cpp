@@ -2,6 +2,7 @@
 
 #include "components/AudioReader.h"
 #include "components/AudioWriter.h"
+#include "components/EncodedWriter.h"
 #include "components/KorvexError.h"
 #include "components/WmaProfiles.h"
 
@@ -28,7 +29,7 @@ void AudioFile::close()
 {
     m_reader.reset();
     if (m_writer) {
-        std::unique_ptr<AudioWriter> writer = std::move(m_writer);
+        std::unique_ptr<OutputWriter> writer = std::move(m_writer);
         writer->finish();
     }
 }
@@ -39,6 +40,10 @@ void AudioFile::createForWrite(const QString &path, int)
     const WmaProfile &profile = wmaProfile(m_profile);
     const int rate = m_writeRate > 0 ? m_writeRate : profile.sampleRate;
     const int channels = m_writeChannels > 0 ? m_writeChannels : profile.channels;
+    if (m_encoding.codec != EncodedCodec::Wma) {
+        m_writer = std::make_unique<EncodedWriter>(path, m_encoding, rate, channels);
+        return;
+    }
     m_writer = std::make_unique<AudioWriter>(path, profile, rate, channels,
                                              AudioWriter::Options{.workers = m_encoderWorkers});
 }
@@ -124,6 +129,11 @@ int AudioFile::sampleRate()
 void AudioFile::setOptionValue(int value)
 {
     m_optionValue = value;
+}
+
+void AudioFile::setOutputEncoding(const OutputEncoding &encoding)
+{
+    m_encoding = encoding;
 }
 
 qint64 AudioFile::missingFrames()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/OutputEncoding.h"
 #include "components/SampleArray.h"
 
 #include <QString>
@@ -7,7 +8,7 @@
 
 namespace korvex {
 
-// An audio file component: one instance reads sources, another writes WMA
+// An audio file component: one instance reads sources, another writes the
 // outputs. Operations are listed in the component's interface order. Every
 // failing operation throws KorvexError with a text that names what failed.
 //
@@ -36,6 +37,9 @@ public:
     // Frames at the end of the last block read that the source did not
     // deliver before its measured end; they were filled with silence.
     virtual qint64 missingFrames() = 0;
+    // What files created from now on are encoded as: WMA in the profile set
+    // with setOutputProfile (the default), or another codec.
+    virtual void setOutputEncoding(const OutputEncoding &encoding) = 0;
 };
 
 } // namespace korvex

@@ -3,6 +3,7 @@
 #include "OutputFormat.h"
 #include "SettingsFile.h"
 #include "SilenceSettings.h"
+#include "components/OutputEncoding.h"
 
 #include <QString>
 
@@ -45,6 +46,10 @@ struct Settings
     // format box sets it and writes it to the file at once (korvex-cli's
     // --format sets it for its run only).
     OutputFormat Format = OutputFormat::Wma;
+    // The qualities of the formats other than WMA when korvex-cli's options
+    // set them for its run; otherwise [Encoding] of Korvex.ini is read at
+    // every output, so the settings page's changes count at once.
+    std::optional<OutputEncoding> EncodingOverride;
 };
 
 // The silence settings a run uses: the override, or the file's.
