@@ -86,6 +86,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     connectLists();
     connectSegmentList();
     connectRunControl();
+    connectFormatBox();
     registerCommands();
     registerAssists();
 }

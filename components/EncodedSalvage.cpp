@@ -37,9 +37,9 @@ bool repairWav(QFile &file)
     return false;
 }
 
-// STREAMINFO's sample count and MD5 made "unknown" (zero): both described the
-// audio the encoder was given, not the part that reached the disk.
-bool repairFlac(QFile &file)
+// STREAMINFO's sample count made the frames kept, and its MD5 "unknown"
+// (zero): both described the audio the encoder was given.
+bool repairFlac(QFile &file, qint64 samples)
 {
     // "fLaC", the block header, then STREAMINFO: the low four bits of its
     // 14th byte and the four after it count samples, 16 bytes of MD5 follow.
@@ -47,9 +47,9 @@ bool repairFlac(QFile &file)
     const QByteArray head = file.read(8 + 34);
     if (head.size() < 8 + 34 || !head.startsWith("fLaC") || (head.at(4) & 0x7f) != 0)
         return false;
-    QByteArray patched = head.mid(CountAt, 21);
-    patched[0] = char(patched.at(0) & 0xf0);
-    std::fill(patched.begin() + 1, patched.end(), '\0');
+    QByteArray patched(21, '\0');
+    patched[0] = char((head.at(CountAt) & 0xf0) | ((samples >> 32) & 0x0f));
+    qToBigEndian(quint32(samples & 0xffffffff), patched.data() + 1);
     file.seek(CountAt);
     return file.write(patched) == patched.size();
 }
@@ -89,7 +89,7 @@ bool repairMp3(QFile &file, qint64 frames)
 } // namespace
 
 qint64 SalvageEncoded(const QString &path, EncodedCodec codec, const std::vector<qint64> &packetEnds,
-                      qint64 failedAt)
+                      qint64 failedAt, int packetFrames)
 {
     if (failedAt < 0)
         return qint64(packetEnds.size());  // the muxer finished the file over a disk that took it all
@@ -107,7 +107,7 @@ qint64 SalvageEncoded(const QString &path, EncodedCodec codec, const std::vector
     if (codec == EncodedCodec::Wav)
         repaired = repairWav(file);
     else if (codec == EncodedCodec::Flac)
-        repaired = repairFlac(file);
+        repaired = repairFlac(file, kept * packetFrames);
     else if (codec == EncodedCodec::Mp3)
         repaired = repairMp3(file, kept);
     return repaired ? kept : 0;

@@ -64,7 +64,10 @@ QString EncodedWriter::failureText(int status) const
 void EncodedWriter::openOutput(int inputRate, int inputChannels)
 {
     AVFormatContext *raw = nullptr;
-    int status = avformat_alloc_output_context2(&raw, nullptr, MuxerName(m_encoding.codec), nullptr);
+    // The file is written through our own sink; the name only keeps the MP4
+    // muxer from warning about an extension players might not know.
+    const char *nominalName = m_encoding.codec == EncodedCodec::Aac ? "output.m4a" : nullptr;
+    int status = avformat_alloc_output_context2(&raw, nullptr, MuxerName(m_encoding.codec), nominalName);
     m_format.reset(raw);
     if (status < 0)
         throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
@@ -252,7 +255,7 @@ void EncodedWriter::failAndSalvage(const QString &reason)
     }
     m_finished = true;
     const bool kept = QFileInfo(m_path).isFile()
-        && SalvageEncoded(m_path, m_encoding.codec, m_packetEnds, failedAt) > 0;
+        && SalvageEncoded(m_path, m_encoding.codec, m_packetEnds, failedAt, m_frameSize) > 0;
     if (!kept)
         removePartialFile();
     m_failure = FailureAfterSalvage(reason, m_path, kept);
