@@ -218,8 +218,8 @@ TEST_F(OutputFilesTest, OutputTagsCarryFiveFieldsCutToTheirWidths)
     EXPECT_TRUE(read.contains(QStringLiteral("WM/Year=1999\n")));
     EXPECT_TRUE(read.contains(QStringLiteral("Description=\n")));
 
-    // Only ".wma" files are touched.
-    const QString other = m_folder.file(QStringLiteral("copy.mp3"));
+    // Only files named as an output format are touched.
+    const QString other = m_folder.file(QStringLiteral("copy.txt"));
     ASSERT_TRUE(QFile::copy(path, other));
     const QByteArray before = readTextFile(other);
     tags.Title = QStringLiteral("changed");
