@@ -287,16 +287,18 @@ QString HelpText()
        korvex-cli silences [--threshold DB] [--min-silence MS] FILE...
        korvex-cli --help | --version
 
-Cuts audio files into WMA pieces and joins them into one WMA file, with the
-same job list, plans, names and tags as the Korvex window. FILE may be any
-audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...).
+Cuts audio files into pieces and joins them into one file, in WMA, MP3, Ogg
+Vorbis, Opus, FLAC, AAC (M4A) or WAV, with the same job list, plans, names
+and tags as the Korvex window. FILE may be any audio file FFmpeg reads (WMA,
+MP3, Ogg Vorbis, FLAC, WAV ...).
 
 Commands
-  split     Cut every FILE into pieces, each a WMA file in the output folder
+  split     Cut every FILE into pieces, each a file in the output folder
             carrying the title, artist, album and genre of its FILE. No year
             is written: a year is set only in the window's tag dialog.
-  join      Join the FILEs, in the order given, into the one WMA file OUT, in
-            the sample rate and channels of the first FILE.
+  join      Join the FILEs, in the order given, into the one file OUT, in
+            the sample rate and channels of the first FILE (moved to the
+            nearest the format takes).
   info      Show what Korvex reads from each FILE: the caption of its row,
             duration in ms, frames, sample rate, channels and its tags (the
             year stays empty: it is never read from a file).
@@ -339,10 +341,26 @@ Options of split and join
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
+  --format F       the output format: wma, mp3, ogg (Vorbis), opus, flac,
+                   m4a (AAC), wav or copy; [Output] Format when not given
+                   (WMA unless the window chose another). The rate and
+                   channels are the FILE's (join: the first FILE's), moved to
+                   the nearest the format takes: Opus always 48 kHz, MP3 at
+                   most 48 kHz, MP3 and Opus at most two channels.
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
+  --bitrate KBPS   MP3 constant bitrate (32 to 320), Opus (6 to 510) or AAC
+                   (32 to 512) bitrate in kbps
+  --vbr N          MP3 variable bitrate, LAME's V0 (best) to V9
+  --quality Q      Ogg Vorbis quality, -1 to 10
+  --compression N  FLAC compression level, 0 to 8
+  --bits N         WAV sample size, 16 or 24
+                   A quality option the format has no use for is refused
+                   (exit 2); those not given come from [Encoding] in
+                   Korvex.ini (MP3 192 kbps CBR, Vorbis 5, Opus 128 kbps,
+                   FLAC 5, AAC 192 kbps, WAV 16-bit when not set).
   -o DIR           split: the output folder, made when missing
-  -o OUT           join: the joined file; ".wma" is appended unless the name
-                   ends in it. An existing file is refused (exit 2) unless
+  -o OUT           join: the joined file; the format's extension (".wma",
+                   ".mp3", ...) is appended unless the name ends in it. An existing file is refused (exit 2) unless
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
 
@@ -365,7 +383,8 @@ Options of info
 Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
-  it: mode, piece length and count, fades, output folder and WMA profile,
+  it: mode, piece length and count, fades, output folder, output format,
+  WMA profile and the other formats' qualities,
   the silence settings ([Silence] Threshold, MinLength, Offset and
   Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set) and [Function] Adjust
   (0 when not set).
@@ -373,7 +392,7 @@ Settings
 
 Names of pieces
   A piece is named after its FILE's tag title, or its file name, up to the
-  first ".", followed by _1, _2, ... and ".wma". No file is ever written
+  first ".", followed by _1, _2, ... and the format's extension. No file is ever written
   over: numbering goes on to the first free name.
 
 Progress and stopping
@@ -382,9 +401,9 @@ Progress and stopping
   Ctrl-C, SIGTERM and SIGHUP stop as the window's Stop does: the file being
   written is closed, tagged and given its final name, it is printed with how
   much it holds (or the stop is said to have come between files), and nothing
-  further is started. Files are written as NAME.wma.part and renamed, never
-  over an existing file, once complete; kill -9 leaves the .part file, which
-  info calls incomplete.
+  further is started. Files are written as NAME.wma.part (NAME.mp3.part ...)
+  and renamed, never over an existing file, once complete; kill -9 leaves the
+  .part file, which info calls incomplete.
 
 Options of every command
   -h, --help       show this text and end
