@@ -78,12 +78,11 @@ EncoderPage::EncoderPage(QWidget *parent) : QWidget(parent)
     NameForScreenReaders(cb_wavbits, QStringLiteral("WAV sample size"));
 
     auto *explanation = new QLabel(
-        QStringLiteral("The quality of each output format the main window's format box offers. The sample "
-                       "rate and channels are the source's (a join: the first file's), moved to the nearest "
-                       "the format takes."),
+        QStringLiteral("Quality of the formats besides WMA; rates follow the source."),
         this);
     explanation->setWordWrap(true);
     auto *fields = new QFormLayout;
+    fields->setVerticalSpacing(2);
     fields->addRow(QStringLiteral("MP3:"), cb_mp3mode);
     fields->addRow(QStringLiteral("MP3 bitrate:"), cb_mp3bitrate);
     fields->addRow(QStringLiteral("MP3 VBR quality:"), cb_mp3vbr);
@@ -93,6 +92,7 @@ EncoderPage::EncoderPage(QWidget *parent) : QWidget(parent)
     fields->addRow(QStringLiteral("AAC bitrate:"), edt_aac);
     fields->addRow(QStringLiteral("WAV:"), cb_wavbits);
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 0);
     layout->addWidget(explanation);
     layout->addLayout(fields);
     layout->addStretch(1);
