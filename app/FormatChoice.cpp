@@ -10,9 +10,16 @@
 
 namespace korvex {
 
+// The settings are read when the window is first shown: the box shows their
+// format without storing it again.
+void Tfm_main::showStoredFormat()
+{
+    const QSignalBlocker quiet(cb_format);
+    cb_format->setCurrentIndex(static_cast<int>(m_core.settings().Format));
+}
+
 void Tfm_main::connectFormatBox()
 {
-    cb_format->setCurrentIndex(static_cast<int>(m_core.settings().Format));
     connect(cb_format, &QComboBox::currentIndexChanged, this, [this](int index) {
         Settings &settings = m_core.settings();
         // A run reads the format at every piece: a change now would mix

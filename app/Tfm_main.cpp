@@ -127,6 +127,7 @@ void Tfm_main::showEvent(QShowEvent *event)
 void Tfm_main::FormShow()
 {
     m_core.store().LoadSettings();
+    showStoredFormat();
     BindSkin();
     tellUnreadSettings();
     placeLists();

@@ -144,6 +144,7 @@ private:
     // The format box shows Settings::Format and stores a choice at once
     // (app/FormatChoice.cpp); "Format" opens that format's settings page.
     void connectFormatBox();
+    void showStoredFormat();
     void showFormatSettings();
     void registerCommands();
     void connectSegmentList();

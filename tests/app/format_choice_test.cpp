@@ -54,6 +54,17 @@ TEST_F(FormatChoice, TheBoxOffersEveryFormatAndStoresAChoiceAtOnce)
     EXPECT_EQ(box().currentIndex(), static_cast<int>(OutputFormat::Flac));
     EXPECT_EQ(settings().Format, OutputFormat::Flac);
     s.main().runState().Converting = false;
+
+    // the next window, on the same settings file, shows the stored choice
+    MainWindowOptions options;
+    options.programFolder = QStringLiteral(KORVEX_BINARY_DIR);
+    options.seams.messages = &s.messages;
+    options.seams.launcher = &s.launcher;
+    KorvexWindows next = CreateWindows(options);
+    next.fm_main->show();
+    QApplication::processEvents();
+    EXPECT_EQ(next.fm_main->cb_format->currentIndex(), static_cast<int>(OutputFormat::Flac));
+    EXPECT_EQ(next.fm_main->settingsStore().settings().Format, OutputFormat::Flac);
 }
 
 TEST_F(FormatChoice, TheFormatButtonOpensTheChosenFormatsPageWhoseOkStoresIt)
