@@ -9,6 +9,7 @@
 #include "KorvexVersion.h"
 #include "app/Tfm_about.h"
 #include "components/FfmpegLog.h"
+#include "settings/ui/EncoderPage.h"
 #include "settings/ui/SilencePage.h"
 #include "settings/ui/Tfm_dir.h"
 #include "settings/ui/Tfm_set.h"
@@ -104,6 +105,7 @@ KorvexWindows CreateWindows(const MainWindowOptions &options)
     windows.fm_dir = new Tfm_dir(main, main->settingsStore().file(), *main->seams().messages);
     windows.fm_set->setFolderChooser(windows.fm_dir);
     AddSilencePage(*windows.fm_set, main->settingsStore());
+    AddEncoderPage(*windows.fm_set, main->settingsStore());
     windows.fm_about = new Tfm_about(Tfm_main::HomePage, windows.fm_main.get());
     windows.fm_id3 = new Tfm_id3(windows.fm_main.get(), windows.fm_main->jobList());
     windows.fm_main->setDialogs(windows.fm_set, windows.fm_dir, windows.fm_about, windows.fm_id3);

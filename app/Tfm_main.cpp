@@ -87,6 +87,7 @@ Tfm_main::Tfm_main(const MainWindowOptions &options, QWidget *parent)
     connectLists();
     connectSegmentList();
     connectRunControl();
+    connectFormatBox();
     registerCommands();
     registerAssists();
 }
@@ -127,6 +128,7 @@ void Tfm_main::showEvent(QShowEvent *event)
 void Tfm_main::FormShow()
 {
     m_core.store().LoadSettings();
+    showStoredFormat();
     BindSkin();
     tellUnreadSettings();
     placeLists();

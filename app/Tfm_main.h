@@ -143,6 +143,11 @@ private:
     void placeLists();
     void connectLists();
     void connectRunControl();
+    // The format box shows Settings::Format and stores a choice at once
+    // (app/FormatChoice.cpp); "Format" opens that format's settings page.
+    void connectFormatBox();
+    void showStoredFormat();
+    void showFormatSettings();
     void registerCommands();
     void connectSegmentList();
     // The keys and file drops: what the window offers beyond its buttons and

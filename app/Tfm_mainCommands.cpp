@@ -36,7 +36,7 @@ void Tfm_main::registerCommands()
     skin("Action", NotConverting, [this] { popupAt(menus->p_action, 69, 80); });
     skin("Help", Anything, [this] { popupAt(menus->p_help, 276, 80); });
     skin("Settings", Anything, showSettings);
-    skin("Set", Anything, showSettings);
+    skin("Set", Anything, [this] { showFormatSettings(); });
     skin("helpfile", Anything, [this] { openHelp(); });
 
     menu({"ID3info1", "ID31"}, showTags);

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliList.h"
+#include "cli/CliEncoding.h"
 #include "cli/CliProgress.h"
 #include "cli/CliResume.h"
 #include "cli/CliSeams.h"
@@ -88,6 +89,7 @@ void applySettings(const CliOptions &options, Core &core)
     if (options.pattern)
         settings.Pattern = *options.pattern;
     core.control().outputFiles().setProfileIndexOverride(options.profile);
+    ApplyEncodingOptions(options, settings, core.store().file());
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
                  .arg(settings.SplitMode));
@@ -337,14 +339,15 @@ CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader)
     return sources;
 }
 
-QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources)
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources,
+                          const QString &extension)
 {
     const QFileInfo info(output);
     if (info.isDir())
         fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
     if (!folderTakesFiles(info.absolutePath()))
         fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
-    const QString path = JoinOutputPathFor(info.absoluteFilePath());
+    const QString path = JoinOutputPathFor(info.absoluteFilePath(), extension);
     if (QFile::encodeName(QFileInfo(path).fileName()).size() > NameLimitBytes)
         fail(QStringLiteral("%1: the name is longer than a file name may be (%2 bytes)").arg(path).arg(NameLimitBytes));
     if (QFileInfo(path).isDir())
@@ -357,7 +360,7 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
                      .arg(path));
     }
     if (PathTaken(path) && !overwrite)
-        fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(JoinOutputPathFor(output)));
+        fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(JoinOutputPathFor(output, extension)));
     return path;
 }
 

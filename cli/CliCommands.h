@@ -40,9 +40,10 @@ int Profiles();
 int WriteCueSheets(const CliOptions &options, Core &core, const TerminalMessages &messages);
 int Silences(const CliOptions &options, Core &core, const TerminalMessages &messages);
 
-// The file a join writes for -o, as an absolute path with ".wma"; throws
+// The file a join writes for -o, as an absolute path with the run's extension; throws
 // UsageError when it cannot be written, is one of the sources, or exists and
 // overwrite is false.
-QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources);
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources,
+                          const QString &extension);
 
 } // namespace korvex::cli

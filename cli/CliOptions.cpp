@@ -93,12 +93,40 @@ qint64 adjustValue(const QString &text)
     return *ms;
 }
 
+void readFormatOptions(const QCommandLineParser &parser, CliOptions &options)
+{
+    if (parser.isSet(QStringLiteral("format"))) {
+        const QString word = parser.value(QStringLiteral("format"));
+        options.format = outputFormatFromWord(word);
+        if (!options.format)
+            fail(QStringLiteral("--format is wma, mp3, ogg, opus, flac, m4a, wav or copy, not \"%1\"").arg(word));
+    }
+    const auto number = [&parser](const char *name, int lowest, int highest) -> std::optional<int> {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
+            return std::nullopt;
+        return wholeNumber(option, parser.value(option), lowest, highest);
+    };
+    options.bitrate = number("bitrate", 6, 512);
+    options.vbr = number("vbr", 0, 9);
+    options.quality = number("quality", -1, 10);
+    options.compression = number("compression", 0, 8);
+    options.bits = number("bits", 16, 24);
+    if (options.bits && *options.bits != 16 && *options.bits != 24)
+        fail(QStringLiteral("--bits is 16 or 24, not %1").arg(*options.bits));
+    if (options.bitrate && options.vbr)
+        fail(QStringLiteral("--bitrate and --vbr exclude each other: MP3 is either CBR or VBR"));
+}
+
 void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser)
 {
     static const QStringList runOptions = {QStringLiteral("mode"),    QStringLiteral("seconds"),
                                            QStringLiteral("count"),   QStringLiteral("segments"),
                                            QStringLiteral("fade-in"), QStringLiteral("fade-out"),
                                            QStringLiteral("edge"),    QStringLiteral("profile"),
+                                           QStringLiteral("format"),  QStringLiteral("bitrate"),
+                                           QStringLiteral("vbr"),     QStringLiteral("quality"),
+                                           QStringLiteral("compression"), QStringLiteral("bits"),
                                            QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
     const bool cue = options.command == CliOptions::Command::Cue;
@@ -192,6 +220,12 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("list"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("resume"), QString()},
         {QStringLiteral("pattern"), QString(), QStringLiteral("P")},
+        {QStringLiteral("format"), QString(), QStringLiteral("F")},
+        {QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS")},
+        {QStringLiteral("vbr"), QString(), QStringLiteral("N")},
+        {QStringLiteral("quality"), QString(), QStringLiteral("Q")},
+        {QStringLiteral("compression"), QString(), QStringLiteral("N")},
+        {QStringLiteral("bits"), QString(), QStringLiteral("N")},
     });
     if (!parser.parse(arguments))
         fail(parser.errorText());
@@ -250,6 +284,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
                                       ProfileCount - 1);
     if (parser.isSet(QStringLiteral("pattern")))
         options.pattern = parser.value(QStringLiteral("pattern")).trimmed();
+    readFormatOptions(parser, options);
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
@@ -278,24 +313,26 @@ QString HelpText()
        korvex-cli cue [--segments B-E,...] [--overwrite] FILE...
        korvex-cli --help | --version
 
-Cuts audio files into WMA pieces and joins them into one WMA file, with the
-same job list, plans, names and tags as the Korvex window. FILE may be any
-audio file FFmpeg reads (WMA, MP3, Ogg Vorbis, FLAC, WAV ...), or a CUE sheet
-(.cue): it adds the audio file it names with one segment per track, titled
-and numbered as the sheet says, the sheet's TITLE as album, PERFORMER as
-artist, REM DATE as year and REM GENRE as genre; split then cuts its tracks
-(custom mode unless --mode is given). A sheet that names several files adds
-each; a file it names that is missing is bad input.
+Cuts audio files into pieces and joins them into one file, in WMA, MP3, Ogg
+Vorbis, Opus, FLAC, AAC (M4A) or WAV, with the same job list, plans, names
+and tags as the Korvex window. FILE may be any audio file FFmpeg reads (WMA,
+MP3, Ogg Vorbis, FLAC, WAV ...), or a CUE sheet (.cue): it adds the audio
+file it names with one segment per track, titled and numbered as the sheet
+says, the sheet's TITLE as album, PERFORMER as artist, REM DATE as year and
+REM GENRE as genre; split then cuts its tracks (custom mode unless --mode is
+given). A sheet that names several files adds each; a file it names that is
+missing is bad input.
 
 Commands
-  split     Cut every FILE into pieces, each a WMA file in the output folder
+  split     Cut every FILE into pieces, each a file in the output folder
             carrying the title, artist, album and genre of its FILE (a
             segment's own title and artist, from a CUE sheet, over them) and
             its number among the FILE's pieces. A year is written only where
             a CUE sheet gives one; otherwise only the window's tag dialog
             sets it.
-  join      Join the FILEs, in the order given, into the one WMA file OUT, in
-            the sample rate and channels of the first FILE.
+  join      Join the FILEs, in the order given, into the one file OUT, in
+            the sample rate and channels of the first FILE (moved to the
+            nearest the format takes).
   info      Show what Korvex reads from each FILE: the caption of its row,
             duration in ms, frames, sample rate, channels and its tags (the
             year stays empty: it is never read from a file).
@@ -348,13 +385,29 @@ Options of split and join
   --fade-in S      fade in over S seconds (0 to 20, 0 = none) at the start of
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
+  --format F       the output format: wma, mp3, ogg (Vorbis), opus, flac,
+                   m4a (AAC), wav or copy; [Output] Format when not given
+                   (WMA unless the window chose another). The rate and
+                   channels are the FILE's (join: the first FILE's), moved to
+                   the nearest the format takes: Opus always 48 kHz, MP3 at
+                   most 48 kHz, MP3 and Opus at most two channels.
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
   --pattern P      split: name the pieces by P, e.g. "{n:02} - {title}" (see
                    Names of pieces); "" names them as without a pattern.
                    [Output] Pattern when not given
+  --bitrate KBPS   MP3 constant bitrate (32 to 320), Opus (6 to 510) or AAC
+                   (32 to 512) bitrate in kbps
+  --vbr N          MP3 variable bitrate, LAME's V0 (best) to V9
+  --quality Q      Ogg Vorbis quality, -1 to 10
+  --compression N  FLAC compression level, 0 to 8
+  --bits N         WAV sample size, 16 or 24
+                   A quality option the format has no use for is refused
+                   (exit 2); those not given come from [Encoding] in
+                   Korvex.ini (MP3 192 kbps CBR, Vorbis 5, Opus 128 kbps,
+                   FLAC 5, AAC 192 kbps, WAV 16-bit when not set).
   -o DIR           split: the output folder, made when missing
-  -o OUT           join: the joined file; ".wma" is appended unless the name
-                   ends in it. An existing file is refused (exit 2) unless
+  -o OUT           join: the joined file; the format's extension (".wma",
+                   ".mp3", ...) is appended unless the name ends in it. An existing file is refused (exit 2) unless
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
   --list LIST      the files of a job list saved in the window (File menu,
@@ -391,7 +444,8 @@ Options of info
 Settings
   Every option not given takes its value from the Korvex settings file,
   $XDG_CONFIG_HOME/Korvex.ini (else ~/.config/Korvex.ini), as the window left
-  it: mode, piece length and count, fades, output folder and WMA profile,
+  it: mode, piece length and count, fades, output folder, output format,
+  WMA profile and the other formats' qualities,
   the silence settings ([Silence] Threshold, MinLength, Offset and
   Trim; -40 dBFS, 700 ms, 0.5 and 0 when not set) and [Function] Adjust
   (0 when not set).
@@ -399,7 +453,8 @@ Settings
 
 Names of pieces
   A piece is named after its FILE's tag title, or its file name, up to the
-  first ".", followed by _1, _2, ... and ".wma". A piece whose segment has a
+  first ".", followed by _1, _2, ... and the format's extension (".wma",
+  ".mp3", ...). A piece whose segment has a
   title of its own is named after that title, followed by _1, _2, ... A
   pattern names every piece instead: {title} (the segment's title, else the
   FILE's, else its file name), {n} and {n:02} (its number, 1, 2, ... or 01,
@@ -416,9 +471,9 @@ Progress and stopping
   Ctrl-C, SIGTERM and SIGHUP stop as the window's Stop does: the file being
   written is closed, tagged and given its final name, it is printed with how
   much it holds (or the stop is said to have come between files), and nothing
-  further is started. Files are written as NAME.wma.part and renamed, never
-  over an existing file, once complete; kill -9 leaves the .part file, which
-  info calls incomplete.
+  further is started. Files are written as NAME.wma.part (NAME.mp3.part ...)
+  and renamed, never over an existing file, once complete; kill -9 leaves the
+  .part file, which info calls incomplete.
 
 Options of every command
   -h, --help       show this text and end

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/OutputFormat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -51,6 +53,14 @@ struct CliOptions
     std::optional<qint64> adjustMs;  // split: how far cuts move into pauses, 0 = not at all
     std::optional<int> profile;  // 0..46
     std::optional<QString> pattern;  // split: how pieces are named, "" = by caption
+    std::optional<OutputFormat> format;  // --format
+    // The quality of the format: --bitrate (MP3 CBR, Opus, AAC; kbps), --vbr
+    // (MP3 V0-V9), --quality (Vorbis), --compression (FLAC), --bits (WAV).
+    std::optional<int> bitrate;
+    std::optional<int> vbr;
+    std::optional<int> quality;
+    std::optional<int> compression;
+    std::optional<int> bits;
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
     bool overwrite = false;      // join: replace an existing OUT; cue: an existing sheet

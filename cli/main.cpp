@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 #include "cli/CliList.h"
+#include "cli/CliEncoding.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
@@ -44,7 +45,8 @@ int runCommand(const CliOptions &options)
     if (!info && !sources.refusals.isEmpty())
         return exit_code::BadInput;
     const QString joinOutput = options.command == CliOptions::Command::Join
-                                   ? CheckedJoinOutput(options.output, options.overwrite, sources.paths)
+                                   ? CheckedJoinOutput(options.output, options.overwrite, sources.paths,
+                                                       RunOutputExtension(options))
                                    : QString();
     TerminalMessages messages;
     CommandLineDialogs dialogs(sources.paths, joinOutput);

@@ -2,6 +2,7 @@
 
 #include "components/AudioReader.h"
 #include "components/AudioWriter.h"
+#include "components/EncodedWriter.h"
 #include "components/KorvexError.h"
 #include "components/WmaProfiles.h"
 
@@ -30,7 +31,7 @@ void AudioFile::close()
 {
     m_reader.reset();
     if (m_writer) {
-        std::unique_ptr<AudioWriter> writer = std::move(m_writer);
+        std::unique_ptr<OutputWriter> writer = std::move(m_writer);
         writer->finish();
     }
 }
@@ -41,9 +42,14 @@ void AudioFile::createForWrite(const QString &path, int)
     const WmaProfile &profile = wmaProfile(m_profile);
     const int rate = m_writeRate > 0 ? m_writeRate : profile.sampleRate;
     const int channels = m_writeChannels > 0 ? m_writeChannels : profile.channels;
+    QList<Chapter> chapters = std::exchange(m_chapters, {});
+    if (m_encoding.codec != EncodedCodec::Wma) {
+        m_writer = std::make_unique<EncodedWriter>(path, m_encoding, rate, channels, chapters);
+        return;
+    }
     AudioWriter::Options options;
     options.workers = m_encoderWorkers;
-    options.chapters = std::exchange(m_chapters, {});
+    options.chapters = std::move(chapters);
     m_writer = std::make_unique<AudioWriter>(path, profile, rate, channels, options);
 }
 
@@ -128,6 +134,11 @@ int AudioFile::sampleRate()
 void AudioFile::setOptionValue(int value)
 {
     m_optionValue = value;
+}
+
+void AudioFile::setOutputEncoding(const OutputEncoding &encoding)
+{
+    m_encoding = encoding;
 }
 
 qint64 AudioFile::missingFrames()

@@ -7,10 +7,11 @@
 namespace korvex {
 
 class AudioReader;
-class AudioWriter;
+class OutputWriter;
 
 // The audio file component on FFmpeg: an open file is either a source being
-// read (any format FFmpeg decodes) or a WMA output being written. The program
+// read (any format FFmpeg decodes) or an output being written (WMA, or
+// another codec set with setOutputEncoding). The program
 // owns two: AudioFileRead and AudioFile2write. Open and create close whatever
 // was open before, so a writer is always finished into a valid file.
 class AudioFile : public IAudioFile2
@@ -35,6 +36,7 @@ public:
     void setOptionValue(int value) override;
     qint64 missingFrames() override;
     void setChapters(const QList<Chapter> &chapters) override { m_chapters = chapters; }
+    void setOutputEncoding(const OutputEncoding &encoding) override;
 
     int outputProfile() const { return m_profile; }
     int optionValue() const { return m_optionValue; }
@@ -45,13 +47,14 @@ private:
     AudioReader &reader(const char *operation);
 
     std::unique_ptr<AudioReader> m_reader;
-    std::unique_ptr<AudioWriter> m_writer;
+    std::unique_ptr<OutputWriter> m_writer;
     // The data format a writer takes its blocks in; kept across files, as the
     // runs set it before and after creating each output. A reader starts
     // every file in the file's own format.
     int m_writeRate = 0;
     int m_writeChannels = 0;
     int m_profile = 10;
+    OutputEncoding m_encoding;
     int m_optionValue = 0;
     int m_encoderWorkers = 0;
     QList<Chapter> m_chapters;  // for the next file created

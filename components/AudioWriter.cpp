@@ -26,17 +26,6 @@ QByteArray fixedWidthCount(qint64 frames)
     return QByteArray::number(frames).rightJustified(FrameCountDigits, '0');
 }
 
-// A damaged source can decode to NaN, infinities or values far beyond full
-// scale, which the resampler would smear over their neighbours and the
-// encoder cannot code: they become silence and full scale before either.
-std::vector<float> fullScale(const float *samples, qint64 count)
-{
-    std::vector<float> clean(samples, samples + count);
-    for (float &sample : clean)
-        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
-    return clean;
-}
-
 // One encoder per processor, at most four; the owner counts as one when it
 // encodes too.
 int defaultWorkers(bool ownerEncodes)
@@ -145,7 +134,7 @@ void AudioWriter::write(const SampleArray &block)
         // The pool clips as it fills its frames; the resampler must not see
         // damaged samples at all.
         if (m_converter)
-            pushConverted(fullScale(block.data(), frames * m_inputChannels).data(), frames);
+            pushConverted(FullScaleCopy(block.data(), frames * m_inputChannels).data(), frames);
         else
             m_pool->pushInterleaved(block.samples(), 0, frames);
     } catch (const KorvexError &error) {
@@ -233,14 +222,10 @@ void AudioWriter::failAndSalvage(const QString &reason)
         m_format->pb = nullptr;
     }
     m_finished = true;
-    const bool regular = QFileInfo(m_path).isFile();
-    if (regular && SalvageAsf(m_path) > 0) {
-        m_failure = QStringLiteral("%1 The file '%2' is incomplete: it keeps the audio written before the failure.")
-                        .arg(reason, m_path);
-    } else {
+    const bool kept = QFileInfo(m_path).isFile() && SalvageAsf(m_path) > 0;
+    if (!kept)
         removePartialFile();
-        m_failure = QStringLiteral("%1 The unfinished file '%2' held no audio and was removed.").arg(reason, m_path);
-    }
+    m_failure = FailureAfterSalvage(reason, m_path, kept);
     throw KorvexError(m_failure);
 }
 

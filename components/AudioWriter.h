@@ -3,6 +3,7 @@
 #include "components/BlockRecycler.h"
 #include "components/Chapters.h"
 #include "components/FfmpegSupport.h"
+#include "components/OutputWriter.h"
 #include "components/SampleArray.h"
 #include "components/WmaProfiles.h"
 
@@ -21,7 +22,7 @@ class WmaEncoderPool;
 // an encoder error) raises KorvexError and keeps what was written as a valid,
 // closed WMA file that the error names as incomplete; a file that holds no
 // audio yet is removed. Owner thread only.
-class AudioWriter
+class AudioWriter : public OutputWriter
 {
 public:
     struct Options
@@ -39,17 +40,17 @@ public:
     AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels,
                 Options options);
     AudioWriter(const QString &path, const WmaProfile &profile, int inputRate, int inputChannels);
-    ~AudioWriter();  // finishes the file if finish() was not called
+    ~AudioWriter() override;  // finishes the file if finish() was not called
     AudioWriter(const AudioWriter &) = delete;
     AudioWriter &operator=(const AudioWriter &) = delete;
 
-    void setInputFormat(int sampleRate, int channels);
-    void write(const SampleArray &block);
-    void finish();
+    void setInputFormat(int sampleRate, int channels) override;
+    void write(const SampleArray &block) override;
+    void finish() override;
 
-    qint64 inputFrames() const { return m_inputFrames; }
-    int inputRate() const { return m_inputRate; }
-    int inputChannels() const { return m_inputChannels; }
+    qint64 inputFrames() const override { return m_inputFrames; }
+    int inputRate() const override { return m_inputRate; }
+    int inputChannels() const override { return m_inputChannels; }
 
 private:
     // Blocks the encoders may still be reading: a chunk refers to about three.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/Chapters.h"
+#include "components/OutputEncoding.h"
 #include "components/SampleArray.h"
 
 #include <QString>
@@ -8,7 +9,7 @@
 
 namespace korvex {
 
-// An audio file component: one instance reads sources, another writes WMA
+// An audio file component: one instance reads sources, another writes the
 // outputs. Operations are listed in the component's interface order. Every
 // failing operation throws KorvexError with a text that names what failed.
 //
@@ -40,6 +41,9 @@ public:
     // Chapter marks for the next file created for writing, and only that one;
     // a component whose format holds none ignores them.
     virtual void setChapters(const QList<Chapter> &chapters) { Q_UNUSED(chapters); }
+    // What files created from now on are encoded as: WMA in the profile set
+    // with setOutputProfile (the default), or another codec.
+    virtual void setOutputEncoding(const OutputEncoding &encoding) = 0;
 };
 
 } // namespace korvex

@@ -26,6 +26,8 @@ public:
     AVIOContext *context() const { return m_context; }
     bool failed() const { return m_failedAt >= 0; }
     QString failure() const { return m_failure; }
+    // Where the disk stopped taking bytes; -1 while it takes them all.
+    qint64 failedAt() const { return m_failedAt; }
     // Flushes FFmpeg's buffer and closes the file.
     void close();
 

@@ -1,6 +1,7 @@
 #include "engine/OutputFiles.h"
 
 #include "components/FilePublishing.h"
+#include "components/EncodedSalvage.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "components/LogCategories.h"
@@ -9,7 +10,9 @@
 #include "engine/OutputNames.h"
 #include "engine/PieceNames.h"
 #include "joblist/JobList.h"
+#include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
+#include "tags/OutputTags.h"
 #include "tags/TagText.h"
 
 #include <QFile>
@@ -38,10 +41,24 @@ bool sameFile(const struct stat &file, const QString &other)
 // Attempts at a free temporary name before the folder is given up on.
 constexpr int TemporaryAttempts = 1000;
 
-bool isWma(const QString &path)
+// The format whose extension a path has; none for other names.
+std::optional<OutputFormat> formatOfPath(const QString &path)
 {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot >= 0 && path.mid(dot).toLower() == QStringLiteral(".wma");
+    const QString suffix = QFileInfo(path).suffix();
+    for (int i = 0; i < OutputFormatCount; ++i) {
+        const OutputFormat format = outputFormatAt(i);
+        const QString extension = outputFormatExtension(format);
+        if (!extension.isEmpty() && suffix.compare(extension, Qt::CaseInsensitive) == 0)
+            return format;
+    }
+    return std::nullopt;
+}
+
+QString fileFilterFor(OutputFormat format, const QString &extension)
+{
+    if (format == OutputFormat::Wma)
+        return WmaFileFilter();
+    return QStringLiteral("%1 Files(*.%2)|*.%2").arg(outputFormatCaption(format), extension);
 }
 
 // Creates `path` empty, failing when anything is there: errno on failure.
@@ -64,23 +81,29 @@ OutputFiles::OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &wr
 QString OutputFiles::MakeSplitOutputPath(int row) const
 {
     const QString caption = m_jobs.fileModel()->row(row).caption;
-    return FreeSplitPath(m_settings.settings().OutputFolder, caption, m_jobs.JobRecords().at(row).FileName);
+    return FreeSplitPath(m_settings.settings().OutputFolder, caption, m_jobs.JobRecords().at(row).FileName,
+                         OutputExtension());
+}
+
+QString OutputFiles::OutputExtension() const
+{
+    return RunExtension(m_settings.settings().Format);
 }
 
 QString OutputFiles::MakePiecePath(int row, const PieceLabel &piece) const
 {
     const Settings &settings = m_settings.settings();
     if (!settings.Pattern.isEmpty())
-        return FreePatternPath(settings.OutputFolder, settings.Pattern, piece);
+        return FreePatternPath(settings.OutputFolder, settings.Pattern, piece, OutputExtension());
     if (piece.ownTitle)
-        return FreeTitlePath(settings.OutputFolder, piece);
+        return FreeTitlePath(settings.OutputFolder, piece, OutputExtension());
     return MakeSplitOutputPath(row);
 }
 
 QString OutputFiles::FallbackPath(int row) const
 {
     return FreeFallbackPath(m_settings.settings().OutputFolder,
-                            m_jobs.JobRecords().at(row).FileName);
+                            m_jobs.JobRecords().at(row).FileName, OutputExtension());
 }
 
 bool OutputFiles::ChooseJoinOutput()
@@ -89,20 +112,21 @@ bool OutputFiles::ChooseJoinOutput()
         return false;
     SaveFileRequest request;
     request.startFolder = m_settings.settings().OutputFolder;
-    request.filter = WmaFileFilter();
+    const QString extension = OutputExtension();
+    request.filter = fileFilterFor(m_settings.settings().Format, extension);
     request.filterIndex = OutputFormatIndex;
-    request.defaultSuffix = QStringLiteral("wma");
+    request.defaultSuffix = extension;
     const QString typed = m_seams.dialogs->saveFile(request);
     if (typed.isEmpty())
         return false;
-    const QString path = JoinOutputPathFor(typed);
+    const QString path = JoinOutputPathFor(typed, extension);
     if (isSourceFile(path)) {
         m_seams.messages->error(
             QStringLiteral("%1 is one of the files to be joined. Choose another name for the joined file.")
                 .arg(path));
         return false;
     }
-    // The dialog asked about the name it returned; when ".wma" is added here
+    // The dialog asked about the name it returned; when the extension is added here
     // that was another file, and this one is not replaced without asking.
     if (path != typed && PathTaken(path)
         && !m_seams.messages->question(
@@ -132,6 +156,7 @@ void OutputFiles::ApplyOutputProfile(int formatIndex)
         return;
     const int index = m_profileIndexOverride.value_or(m_settings.wmaProfileIndex());
     m_writer.setOutputProfile(index + 1);
+    m_writer.setOutputEncoding(RunEncoding(m_settings.settings(), m_settings.file()));
 }
 
 QString OutputFiles::StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName)
@@ -195,7 +220,8 @@ QString OutputFiles::SettleAfterFailure(const QString &failure)
     if (!m_pending)
         return failure;
     // a file without audio is no output (the failure came before its first block)
-    if (AsfDataPackets(m_pending->temporary) == 0) {
+    const bool wma = formatOfPath(m_pending->finalPath).value_or(OutputFormat::Wma) == OutputFormat::Wma;
+    if (wma ? AsfDataPackets(m_pending->temporary) == 0 : !HoldsAudioPackets(m_pending->temporary)) {
         DropOutput();
         return failure;
     }
@@ -217,8 +243,13 @@ QString OutputFiles::SettleAfterFailure(const QString &failure)
 bool OutputFiles::WriteOutputTags(const QString &path, const AudioFileinfo &tags, int trackNumber)
 {
     const bool temporary = m_pending && m_pending->temporary == path;
-    if (!isWma(temporary ? m_pending->finalPath : path))
+    const std::optional<OutputFormat> format = formatOfPath(temporary ? m_pending->finalPath : path);
+    if (!format)
         return true;
+    if (*format != OutputFormat::Wma) {
+        const OutputTagValues values{tags.Title, tags.Artist, tags.Album, tags.Year, tags.Genre, trackNumber};
+        return WriteEncodedTags(path, CodecOfFormat(*format), values);
+    }
     m_outputTagInfo.Title = FitField(tags.Title, WMAFieldWidth::Title);
     m_outputTagInfo.Author = FitField(tags.Artist, WMAFieldWidth::Author);
     m_outputTagInfo.AlbumTitle = FitField(tags.Album, WMAFieldWidth::AlbumTitle);

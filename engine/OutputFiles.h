@@ -13,23 +13,24 @@ namespace korvex {
 struct AudioFileinfo;
 struct PieceLabel;
 
-// Where outputs go, which WMA profile encodes them and which tags they get.
+// Where outputs go, which format (and WMA profile) encodes them and which
+// tags they get. The format is Settings::Format, read at every call.
 class OutputFiles
 {
 public:
-    // The main window's output format list holds "WMA" alone, at index 0.
+    // The index the runs hand ApplyOutputProfile; the format itself is the settings'.
     static constexpr int OutputFormatIndex = 0;
 
     OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &writer, const Seams &seams);
 
     // The next piece of entry `row`, in OutputFolder, named after the row's
-    // caption; never an existing file.
+    // caption with the format's extension; never an existing file.
     QString MakeSplitOutputPath(int row) const;
     // The next piece `piece` of entry `row`: named by the [Output] Pattern
     // when one is set, else after the piece's own title when it has one,
     // else as MakeSplitOutputPath names it; never an existing file.
     QString MakePiecePath(int row, const PieceLabel &piece) const;
-    // The source file's own name with ".wma" in OutputFolder, for a piece whose
+    // The source file's own name with the format's extension in OutputFolder, for a piece whose
     // first path could not be created; never an existing file.
     QString FallbackPath(int row) const;
 
@@ -37,12 +38,16 @@ public:
     // cancelled, or the chosen file is one of the sources (the user is told).
     bool ChooseJoinOutput();
     const QString &JoinOutputPath() const { return m_joinOutputPath; }
-    // 1 once a join output was chosen: the save dialog's only filter.
+    // 1 once a join output was chosen: the save dialog's only filter, the format's.
     int ChosenFilterIndex() const { return m_chosenFilterIndex; }
 
-    // Hands the writer the profile of "wma"/"format", read from the settings
-    // file at every call, plus one. Other format indexes do nothing.
+    // Hands the writer the format to encode with: for WMA the profile of
+    // "wma"/"format", read from the settings file at every call, plus one; for
+    // the others their [Encoding] qualities (or korvex-cli's). Other indexes
+    // than OutputFormatIndex do nothing.
     void ApplyOutputProfile(int formatIndex);
+    // The extension (without its dot) outputs get now.
+    QString OutputExtension() const;
     // korvex-cli's --profile: used instead of the file's value without
     // writing it there.
     void setProfileIndexOverride(std::optional<int> index) { m_profileIndexOverride = index; }
@@ -68,11 +73,6 @@ public:
     // temporary one.
     QString SettleAfterFailure(const QString &failure);
 
-    // Writes title, artist, album, year, genre and the track number (0: none)
-    // into a ".wma" file (the temporary file of an output named ".wma" too);
-    // every other field of the header record stays empty or zero. False when
-    // they could not be written: the file is left as it was.
-    bool WriteOutputTags(const QString &path, const AudioFileinfo &tags, int trackNumber = 0);
     const WMAHeaderInfo &OutputTagInfo() const { return m_outputTagInfo; }
 
 private:

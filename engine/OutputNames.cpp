@@ -12,8 +12,6 @@ namespace korvex {
 
 namespace {
 
-const QString Wma = QStringLiteral(".wma");
-
 constexpr qsizetype NameLimitBytes = 255;
 // "_", a number of up to ten digits and ".wma"
 constexpr qsizetype NumberRoomBytes = 15;
@@ -23,9 +21,9 @@ QString numberSuffix(qint64 n)
     return QLatin1Char('_') + QString::number(n);
 }
 
-QString withoutWma(const QString &name)
+QString dotted(const QString &extension)
 {
-    return name.chopped(Wma.size());
+    return QLatin1Char('.') + extension;
 }
 
 // The first free name that nameFor(n) gives for n = 1, 2, ...
@@ -56,21 +54,27 @@ QString SplitBaseName(const QString &caption)
 
 QString ReplaceExtensionWithWma(const QString &name)
 {
+    return ReplaceExtensionWith(name, QStringLiteral("wma"));
+}
+
+QString ReplaceExtensionWith(const QString &name, const QString &extension)
+{
     qsizetype last = -1;
     for (const QChar c : {QLatin1Char('.'), QLatin1Char('/'), QLatin1Char(':')})
         last = qMax(last, name.lastIndexOf(c));
     if (last >= 0 && name.at(last) == QLatin1Char('.'))
-        return name.left(last) + Wma;
-    return name + Wma;
+        return name.left(last) + dotted(extension);
+    return name + dotted(extension);
 }
 
-QString NumberedPieceName(const QString &base, qint64 n)
+QString NumberedPieceName(const QString &base, qint64 n, const QString &extension)
 {
     const QString suffix = numberSuffix(n);
-    const QString name = ReplaceExtensionWithWma(base + suffix);
-    if (name.endsWith(suffix + Wma))
+    const QString ext = dotted(extension);
+    const QString name = ReplaceExtensionWith(base + suffix, extension);
+    if (name.endsWith(suffix + ext))
         return name;
-    return withoutWma(ReplaceExtensionWithWma(base)) + suffix + Wma;
+    return ReplaceExtensionWith(base, extension).chopped(ext.size()) + suffix + ext;
 }
 
 QString PieceStem(const QString &caption, const QString &sourceFile)
@@ -90,39 +94,43 @@ QString PieceStem(const QString &caption, const QString &sourceFile)
     return StartFittingBytes(stem, NameLimitBytes - NumberRoomBytes);
 }
 
-QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile)
+QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile,
+                      const QString &extension)
 {
     const QString base = PieceStem(caption, sourceFile);
     // The first candidate follows the extension rule even where it eats the
     // number (".intro.wma" stays ".intro.wma"); the numbered ones keep it.
-    const QString first = folder + ReplaceExtensionWithWma(base + numberSuffix(1));
+    const QString first = folder + ReplaceExtensionWith(base + numberSuffix(1), extension);
     if (!PathTaken(first))
         return first;
-    return firstFreeNumbered(folder, [&base](qint64 n) { return NumberedPieceName(base, n); });
+    return firstFreeNumbered(folder, [&](qint64 n) { return NumberedPieceName(base, n, extension); });
 }
 
-QString FreeFallbackPath(const QString &folder, const QString &sourceFile)
+QString FreeFallbackPath(const QString &folder, const QString &sourceFile, const QString &extension)
 {
-    const QString name = ReplaceExtensionWithWma(QFileInfo(sourceFile).fileName());
+    const QString ext = dotted(extension);
+    const QString name = ReplaceExtensionWith(QFileInfo(sourceFile).fileName(), extension);
     if (!PathTaken(folder + name))
         return folder + name;
-    const QString stem = withoutWma(name);
-    return firstFreeNumbered(folder, [&stem](qint64 n) { return stem + numberSuffix(n) + Wma; });
+    const QString stem = name.chopped(ext.size());
+    return firstFreeNumbered(folder, [&](qint64 n) { return stem + numberSuffix(n) + ext; });
 }
 
-QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst)
+QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst, const QString &extension)
 {
     const QString base = stem.isEmpty() ? QStringLiteral("piece") : stem;
-    if (!numberFirst && !PathTaken(folder + base + Wma))
-        return folder + base + Wma;
-    return firstFreeNumbered(folder, [&base](qint64 n) { return base + numberSuffix(n) + Wma; });
+    const QString ext = dotted(extension);
+    if (!numberFirst && !PathTaken(folder + base + ext))
+        return folder + base + ext;
+    return firstFreeNumbered(folder, [&](qint64 n) { return base + numberSuffix(n) + ext; });
 }
 
-QString JoinOutputPathFor(const QString &typed)
+QString JoinOutputPathFor(const QString &typed, const QString &extension)
 {
-    if (typed.endsWith(Wma, Qt::CaseInsensitive))
+    const QString ext = dotted(extension);
+    if (typed.endsWith(ext, Qt::CaseInsensitive))
         return typed;
-    return typed + Wma;
+    return typed + ext;
 }
 
 } // namespace korvex

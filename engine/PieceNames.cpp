@@ -78,20 +78,21 @@ QString ExpandNamePattern(const QString &pattern, const PieceLabel &piece)
     return name + pattern.mid(from);
 }
 
-QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece)
+QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece,
+                        const QString &extension)
 {
     QString stem = cleanStem(ExpandNamePattern(pattern, piece));
     if (stem.isEmpty())
         stem = cleanStem(sourceStem(piece.sourceFile));
-    return FreeStemPath(folder, stem, false);
+    return FreeStemPath(folder, stem, false, extension);
 }
 
-QString FreeTitlePath(const QString &folder, const PieceLabel &piece)
+QString FreeTitlePath(const QString &folder, const PieceLabel &piece, const QString &extension)
 {
     QString stem = cleanStem(piece.title);
     if (stem.isEmpty())
         stem = cleanStem(sourceStem(piece.sourceFile));
-    return FreeStemPath(folder, stem, true);
+    return FreeStemPath(folder, stem, true, extension);
 }
 
 } // namespace korvex

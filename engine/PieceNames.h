@@ -27,12 +27,14 @@ QString NameTimeText(qint64 ms);
 // source file's name (without its extension) when the piece has no title.
 QString ExpandNamePattern(const QString &pattern, const PieceLabel &piece);
 
-// The path of a piece named by `pattern` in `folder` (ending in "/"): the
-// cleaned pattern name, or its first free numbered form.
-QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece);
+// The path of a piece named by `pattern` in `folder` (ending in "/"), with
+// the output format's extension: the cleaned pattern name, or its first free numbered form.
+QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece,
+                        const QString &extension = QStringLiteral("wma"));
 
 // The path of a piece named after its own title: the cleaned title numbered
 // as pieces named after a caption are, never an existing file.
-QString FreeTitlePath(const QString &folder, const PieceLabel &piece);
+QString FreeTitlePath(const QString &folder, const PieceLabel &piece,
+                      const QString &extension = QStringLiteral("wma"));
 
 } // namespace korvex

@@ -3,6 +3,7 @@
 #include "OutputFormat.h"
 #include "SettingsFile.h"
 #include "SilenceSettings.h"
+#include "components/OutputEncoding.h"
 
 #include <QString>
 
@@ -49,6 +50,10 @@ struct Settings
     // numbered names. Read at start-up; the Silence page sets it and writes
     // it at "Ok" (korvex-cli's --pattern sets it for its run only).
     QString Pattern;
+    // The qualities of the formats other than WMA when korvex-cli's options
+    // set them for its run; otherwise [Encoding] of Korvex.ini is read at
+    // every output, so the settings page's changes count at once.
+    std::optional<OutputEncoding> EncodingOverride;
 };
 
 // The silence settings a run uses: the override, or the file's.

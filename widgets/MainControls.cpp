@@ -1,5 +1,7 @@
 #include "widgets/MainControls.h"
 
+#include "widgets/FormatBox.h"
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -108,10 +110,9 @@ QPlainTextEdit *instructionsMemo(QWidget *window)
 
 QComboBox *formatBox(QWidget *window)
 {
-    auto *box = new QComboBox(window);
+    auto *box = new FormatBox(window);
     box->setObjectName(QStringLiteral("cb_format"));
     box->setGeometry(418, 59, 53, 26);
-    box->addItem(QStringLiteral("WMA"));
     box->setCurrentIndex(0);
     box->setStyleSheet(QStringLiteral(
         "QComboBox { background: #FFFFFF; color: #1E293B; border: 1px solid #CBD5E1; border-radius: 6px; "

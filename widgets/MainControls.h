@@ -20,7 +20,7 @@ QTableView *listView(QWidget *window, const char *name, int width, int height, Q
                      QItemSelectionModel *selection);
 // "sm": ten lines of instructions, disabled and read-only.
 QPlainTextEdit *instructionsMemo(QWidget *window);
-// "cb_format": one item, "WMA", selected.
+// "cb_format": the output formats (FormatBox), "WMA" selected.
 QComboBox *formatBox(QWidget *window);
 
 } // namespace MainControls

@@ -90,6 +90,15 @@ void Tfm_set::addPage(const SettingsPage &page)
     m_pages.append(page);
 }
 
+void Tfm_set::selectPage(const QString &node)
+{
+    const QList<QTreeWidgetItem *> found = TreeView1->findItems(node, Qt::MatchExactly);
+    if (found.isEmpty())
+        return;
+    TreeView1->setCurrentItem(found.first());
+    TreeView1Click();
+}
+
 void Tfm_set::setFolderChooser(Tfm_dir *chooser)
 {
     m_chooser = chooser;

@@ -52,6 +52,9 @@ public:
     // Adds a page: its node after the last one of TreeView1, its widget at the
     // place of gb_cdgeneral, hidden until its node is selected.
     void addPage(const SettingsPage &page);
+    // Selects the page whose node is `node` (nothing when there is none);
+    // the dialog opens on it.
+    void selectPage(const QString &node);
     // Where the pages lie, in client pixels.
     static QRect pageArea();
 

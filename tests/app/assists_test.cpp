@@ -521,7 +521,7 @@ TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
     dialog.show();
     QApplication::processEvents();
     QTreeWidget *tree = dialog.TreeView1;
-    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    ASSERT_EQ(tree->topLevelItemCount(), 4);
     QTreeWidgetItem *node = tree->topLevelItem(2);
     EXPECT_EQ(node->text(0), "Silence");
     EXPECT_FALSE(node->icon(0).isNull());

@@ -63,8 +63,8 @@ TEST(HelpPage, IsWellFormedAndItsContentsLinksLeadToSections)
     EXPECT_GE(page.internalLinks.size(), 12);
     for (const QString &target : page.internalLinks)
         EXPECT_TRUE(page.ids.contains(target)) << qPrintable(target);
-    for (const char *topic : {"adding", "segments", "split", "join", "stop", "settings", "profiles", "tags",
-                              "lists", "menus", "files", "cli"})
+    for (const char *topic : {"adding", "segments", "split", "join", "stop", "settings", "formats", "profiles",
+                              "tags", "lists", "cue", "menus", "files", "cli"})
         EXPECT_TRUE(page.ids.contains(QString::fromLatin1(topic))) << topic;
 }
 

@@ -70,8 +70,9 @@ TEST(MainWindow, HasItsFixedSizeAndTitleAndMakesTheDialogsInOrder)
     EXPECT_EQ(main.sm->geometry(), QRect(120, 92, 341, 188));
     EXPECT_EQ(main.cb_format->geometry().topLeft(), QPoint(418, 59));
     EXPECT_EQ(main.cb_format->width(), 53);
-    ASSERT_EQ(main.cb_format->count(), 1);
+    ASSERT_EQ(main.cb_format->count(), 8);
     EXPECT_EQ(main.cb_format->currentText(), "WMA");
+    EXPECT_EQ(main.cb_format->itemText(7), "Same as source (no re-encoding)");
     EXPECT_TRUE(FileAdder::OpenFilter.startsWith("WMA Files(*.wma)|*.wma|"));
 
     EXPECT_EQ(main.lv->model()->headerData(0, Qt::Horizontal).toString(), "File name");

@@ -83,10 +83,11 @@ TEST_F(SettingsDialog, HasTheDesignedControlsUnclippedOnBothPages)
     EXPECT_EQ(dialog().size(), QSize(384, 311));
     EXPECT_EQ(dialog().minimumSize(), dialog().maximumSize());
     EXPECT_FALSE(dialog().windowFlags() & Qt::WindowMaximizeButtonHint);
-    ASSERT_EQ(dialog().TreeView1->topLevelItemCount(), 3);
+    ASSERT_EQ(dialog().TreeView1->topLevelItemCount(), 4);
     EXPECT_EQ(dialog().TreeView1->topLevelItem(0)->text(0), "General");
     EXPECT_EQ(dialog().TreeView1->topLevelItem(1)->text(0), "WMA");
     EXPECT_EQ(dialog().TreeView1->topLevelItem(2)->text(0), "Silence");
+    EXPECT_EQ(dialog().TreeView1->topLevelItem(3)->text(0), "Encoding");
     EXPECT_EQ(dialog().TreeView1->geometry(), QRect(8, 9, 129, 263));
     EXPECT_EQ(dialog().gb_cdgeneral->geometry(), QRect(137, 37, 244, 235));
     EXPECT_EQ(dialog().gb_wma->geometry(), QRect(137, 37, 244, 235));
@@ -461,12 +462,12 @@ TEST_F(SettingsDialog, APageAddedLaterGetsANodeATitleAndItsShareOfShowAndOk)
                       }});
     open();
     EXPECT_EQ(shown, 1);
-    ASSERT_EQ(dialog().TreeView1->topLevelItemCount(), 4);
-    EXPECT_EQ(dialog().TreeView1->topLevelItem(3)->text(0), "Extra");
+    ASSERT_EQ(dialog().TreeView1->topLevelItemCount(), 5);
+    EXPECT_EQ(dialog().TreeView1->topLevelItem(4)->text(0), "Extra");
     EXPECT_EQ(page->parentWidget(), &dialog());
     EXPECT_EQ(page->geometry(), Tfm_set::pageArea());
     EXPECT_FALSE(page->isVisible());
-    selectPage(3);
+    selectPage(4);
     EXPECT_EQ(dialog().lab->text(), "Set Extra");
     EXPECT_TRUE(page->isVisible());
     EXPECT_FALSE(dialog().gb_cdgeneral->isVisible());

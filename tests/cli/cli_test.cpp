@@ -535,4 +535,80 @@ TEST_F(CliTest, AdjustMovesTheCutsOfATimeSplitIntoThePauses)
     EXPECT_TRUE(notJoin.errors.contains("--adjust belongs to split")) << notJoin.errors.toStdString();
 }
 
+// What ffprobe reads of the first audio stream, e.g. "mp3,128000".
+QString probedStream(const QString &path, const char *entries)
+{
+    return RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                               QString::fromLatin1(entries), "-of", "csv=p=0", path})
+        .output.trimmed();
+}
+
+TEST_F(CliTest, FormatAndQualityOptionsChooseTheEncodingForTheRunOnly)
+{
+    const QString source = tone(QStringLiteral("talk.wav"), 4.0);
+    CliResult result = run({"split", "--format", "mp3", "--bitrate", "128", "--mode", "count", "--count", "2", "-o",
+                         m_out, source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(QDir(m_out).entryList(QDir::Files, QDir::Name), QStringList({"talk_1.mp3", "talk_2.mp3"}));
+    EXPECT_EQ(probedStream(m_out + "/talk_1.mp3", "stream=codec_name,bit_rate"), QStringLiteral("mp3,128000"));
+
+    result = run({"split", "--format", "FLAC", "--compression", "8", "-o", m_out + "/flac", source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(probedStream(m_out + "/flac/talk_1.flac", "stream=codec_name,sample_rate,channels"),
+              QStringLiteral("flac,44100,2"));
+
+    result = run({"split", "--format", "wav", "--bits", "24", "-o", m_out + "/wav", source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(probedStream(m_out + "/wav/talk_1.wav", "stream=codec_name"), QStringLiteral("pcm_s24le"));
+
+    // a join takes the format's extension and its quality
+    result = run({"join", "--format", "opus", "--bitrate", "64", "-o", m_folder.file("both"), source, source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(probedStream(m_folder.file("both.opus"), "stream=codec_name,sample_rate"), QStringLiteral("opus,48000"));
+    EXPECT_NEAR(ProbedSeconds(m_folder.file("both.opus")), 8.0, 0.05);
+
+    // nothing of it was stored: a run without --format writes WMA
+    EXPECT_FALSE(readTextFile(m_folder.configHome() + "/Korvex.ini").contains("Encoding"));
+    result = run({"split", "-o", m_out + "/plain", source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(QDir(m_out + "/plain").entryList(QDir::Files), QStringList({"talk_1.wma"}));
+}
+
+TEST_F(CliTest, OptionsThatDoNotFitTheFormatAreRefusedWithStatusTwo)
+{
+    const QString source = tone(QStringLiteral("x.wav"), 1.0);
+    const QList<std::pair<QStringList, const char *>> refused = {
+        {{"--format", "aiff"}, "--format is wma, mp3"},
+        {{"--format", "flac", "--vbr", "2"}, "--vbr does not apply to FLAC"},
+        {{"--format", "mp3", "--bitrate", "400"}, "--bitrate for MP3 is 32 to 320"},
+        {{"--format", "mp3", "--bitrate", "128", "--vbr", "0"}, "exclude each other"},
+        {{"--format", "wav", "--bits", "20"}, "--bits is 16 or 24"},
+        {{"--format", "ogg", "--quality", "11"}, "--quality wants a whole number from -1 to 10"},
+        {{"--bitrate", "128"}, "--bitrate does not apply to WMA"},
+    };
+    for (const auto &[options, why] : refused) {
+        const CliResult result = run(QStringList{"split"} + options + QStringList{"-o", m_out, source});
+        EXPECT_EQ(result.exitCode, 2) << options.join(' ').toStdString();
+        EXPECT_TRUE(result.errors.contains(QLatin1String(why))) << result.errors.toStdString();
+    }
+    EXPECT_FALSE(QDir(m_out).exists() && !QDir(m_out).isEmpty());
+    const CliResult info = run({"info", "--format", "mp3", source});
+    EXPECT_EQ(info.exitCode, 2);
+    EXPECT_TRUE(info.errors.contains(QLatin1String("--format belongs to split and join"))) << info.errors.toStdString();
+}
+
+TEST_F(CliTest, TheFormatOfKorvexIniIsUsedWhenNoneIsGiven)
+{
+    const QString source = tone(QStringLiteral("ini.wav"), 1.0);
+    ASSERT_TRUE(writeTextFile(m_folder.configHome() + "/Korvex.ini",
+                              "[Output]\nFormat=2\n[Encoding]\nVorbisQuality=9\n"));
+    const CliResult result = run({"split", "-o", m_out, source});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(probedStream(m_out + "/ini_1.ogg", "stream=codec_name"), QStringLiteral("vorbis"));
+    // the file's quality with one option changed
+    const CliResult quality = run({"split", "--quality", "-1", "-o", m_out + "/low", source});
+    ASSERT_EQ(quality.exitCode, 0) << quality.errors.toStdString();
+    EXPECT_LT(QFileInfo(m_out + "/low/ini_1.ogg").size(), QFileInfo(m_out + "/ini_1.ogg").size());
+}
+
 } // namespace

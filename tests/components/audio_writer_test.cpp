@@ -1,4 +1,5 @@
 #include "components/ReadHelpers.h"
+#include "components/SizeLimit.h"
 #include "support/AudioFixtures.h"
 #include "support/TempDir.h"
 #include "components/AudioFile.h"
@@ -155,26 +156,6 @@ TEST(WriterFailures, AnUnwritableInputFormatLeavesNoFile)
     }
     EXPECT_EQ(file.isOpen(), 0);
     EXPECT_FALSE(QFileInfo::exists(path));
-}
-
-// Runs `write` with the file size limit of the process at `bytes`, as a full
-// disk would stop it.
-QString failureUnderSizeLimit(rlim_t bytes, const std::function<void()> &write)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limited = previous;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-    QString failure;
-    try {
-        write();
-    } catch (const KorvexError &error) {
-        failure = error.text();
-    }
-    setrlimit(RLIMIT_FSIZE, &previous);
-    return failure;
 }
 
 // A write that fails half way keeps what reached the disk as a valid file,

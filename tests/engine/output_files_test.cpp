@@ -79,6 +79,13 @@ TEST_F(OutputNames, TheFallbackIsTheSourceNameAndNeverAnExistingFile)
     touch(folder() + QStringLiteral("live.wma"));
     touch(folder() + QStringLiteral("live_1.wma"));
     EXPECT_EQ(FreeFallbackPath(folder(), folder() + QStringLiteral("live.wma")), folder() + QStringLiteral("live_2.wma"));
+    // an MP3 source split into MP3 pieces beside it is never named either
+    touch(folder() + QStringLiteral("talk.mp3"));
+    EXPECT_EQ(FreeFallbackPath(folder(), folder() + QStringLiteral("talk.mp3"), QStringLiteral("mp3")),
+              folder() + QStringLiteral("talk_1.mp3"));
+    touch(folder() + QStringLiteral("talk_1.mp3"));
+    EXPECT_EQ(FreeSplitPath(folder(), QStringLiteral("talk.mp3"), {}, QStringLiteral("mp3")),
+              folder() + QStringLiteral("talk_2.mp3"));
 }
 
 TEST(OutputNameRules, ExtensionsAndJoinNames)
@@ -92,6 +99,12 @@ TEST(OutputNameRules, ExtensionsAndJoinNames)
     EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/mix.wma")), QStringLiteral("/m/mix.wma"));
     EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/MIX.WMA")), QStringLiteral("/m/MIX.WMA"));
     EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/mix.mp3")), QStringLiteral("/m/mix.mp3.wma"));
+    // every name follows the output format's extension
+    EXPECT_EQ(ReplaceExtensionWith(QStringLiteral("x.wav"), QStringLiteral("flac")), QStringLiteral("x.flac"));
+    EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/mix"), QStringLiteral("opus")), QStringLiteral("/m/mix.opus"));
+    EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/MIX.MP3"), QStringLiteral("mp3")), QStringLiteral("/m/MIX.MP3"));
+    EXPECT_EQ(JoinOutputPathFor(QStringLiteral("/m/mix.wma"), QStringLiteral("m4a")), QStringLiteral("/m/mix.wma.m4a"));
+    EXPECT_EQ(NumberedPieceName(QStringLiteral("a.b"), 2, QStringLiteral("ogg")), QStringLiteral("a_2.ogg"));
 }
 
 using OutputFilesTest = EngineTest;
@@ -218,8 +231,8 @@ TEST_F(OutputFilesTest, OutputTagsCarryFiveFieldsCutToTheirWidths)
     EXPECT_TRUE(read.contains(QStringLiteral("WM/Year=1999\n")));
     EXPECT_TRUE(read.contains(QStringLiteral("Description=\n")));
 
-    // Only ".wma" files are touched.
-    const QString other = m_folder.file(QStringLiteral("copy.mp3"));
+    // Only files named as an output format are touched.
+    const QString other = m_folder.file(QStringLiteral("copy.txt"));
     ASSERT_TRUE(QFile::copy(path, other));
     const QByteArray before = readTextFile(other);
     tags.Title = QStringLiteral("changed");

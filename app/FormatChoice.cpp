@@ -1,0 +1,53 @@
+#include "app/Tfm_main.h"
+
+#include "components/KorvexError.h"
+#include "settings/Settings.h"
+#include "settings/ui/EncoderPage.h"
+#include "settings/ui/Tfm_set.h"
+
+#include <QComboBox>
+#include <QSignalBlocker>
+
+namespace korvex {
+
+// The settings are read when the window is first shown: the box shows their
+// format without storing it again.
+void Tfm_main::showStoredFormat()
+{
+    const QSignalBlocker quiet(cb_format);
+    cb_format->setCurrentIndex(static_cast<int>(m_core.settings().Format));
+}
+
+void Tfm_main::connectFormatBox()
+{
+    connect(cb_format, &QComboBox::currentIndexChanged, this, [this](int index) {
+        Settings &settings = m_core.settings();
+        // A run reads the format at every piece: a change now would mix
+        // formats in one run's outputs.
+        if (m_core.run().Converting) {
+            const QSignalBlocker quiet(cb_format);
+            cb_format->setCurrentIndex(static_cast<int>(settings.Format));
+            return;
+        }
+        settings.Format = outputFormatAt(index);
+        try {
+            WriteOutputFormat(m_core.store().file(), settings.Format);
+        } catch (const KorvexError &error) {
+            m_seams.messages->error(error.text());
+        }
+    });
+}
+
+void Tfm_main::showFormatSettings()
+{
+    if (!fm_set)
+        return;
+    const OutputFormat format = m_core.settings().Format;
+    if (format == OutputFormat::Wma)
+        fm_set->selectPage(QStringLiteral("WMA"));
+    else if (format != OutputFormat::Copy)
+        fm_set->selectPage(EncoderPage::Title);
+    fm_set->exec();
+}
+
+} // namespace korvex

@@ -1,0 +1,279 @@
+#include "components/EncodedWriter.h"
+
+#include "components/AudioLimits.h"
+#include "components/EncodedSalvage.h"
+#include "components/EncoderSetup.h"
+#include "components/KorvexError.h"
+#include "components/SalvageSink.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+extern "C" {
+#include <libavutil/samplefmt.h>
+}
+
+namespace korvex {
+
+namespace {
+
+// Codecs that take frames of any size (PCM, FLAC) are fed this many at a time.
+constexpr int FreeFrameSize = 4096;
+
+} // namespace
+
+EncodedWriter::EncodedWriter(const QString &path, const OutputEncoding &encoding, int inputRate, int inputChannels,
+                             const QList<Chapter> &chapters)
+    : m_path(path), m_encoding(WithinRanges(encoding)), m_chapters(chapters), m_frame(makeFrame()), m_packet(makePacket())
+{
+    if (!IsWorkableAudioFormat(inputRate, inputChannels))
+        throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
+                              .arg(inputRate).arg(inputChannels));
+    try {
+        openOutput(inputRate, inputChannels);
+        setInputFormat(inputRate, inputChannels);
+    } catch (const KorvexError &) {
+        // No destructor runs for a constructor that throws.
+        removePartialFile();
+        throw;
+    }
+}
+
+EncodedWriter::~EncodedWriter()
+{
+    try {
+        finish();
+    } catch (const KorvexError &) {
+        // The failure kept or removed the file already; no one is left to tell.
+    }
+    freePlanes();
+}
+
+void EncodedWriter::freePlanes()
+{
+    if (!m_planes.empty())
+        av_freep(&m_planes[0]);  // one allocation holds every plane
+    m_planes.clear();
+    m_planeFrames = 0;
+}
+
+QString EncodedWriter::failureText(int status) const
+{
+    return QStringLiteral("Unable to write '%1': %2.").arg(m_path, ffmpegErrorText(status));
+}
+
+void EncodedWriter::openOutput(int inputRate, int inputChannels)
+{
+    AVFormatContext *raw = nullptr;
+    // The file is written through our own sink; the name only keeps the MP4
+    // muxer from warning about an extension players might not know.
+    const char *nominalName = m_encoding.codec == EncodedCodec::Aac ? "output.m4a" : nullptr;
+    int status = avformat_alloc_output_context2(&raw, nullptr, MuxerName(m_encoding.codec), nominalName);
+    m_format.reset(raw);
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+    const bool globalHeader = (m_format->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+    m_codec = OpenEncoder(m_encoding, inputRate, inputChannels, globalHeader);
+    const bool anySize = m_codec->frame_size <= 0
+        || (m_codec->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0;
+    m_frameSize = anySize ? FreeFrameSize : m_codec->frame_size;
+    m_queue.reset(av_audio_fifo_alloc(m_codec->sample_fmt, m_codec->ch_layout.nb_channels, m_frameSize * 4));
+    if (!m_queue)
+        throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(m_path));
+
+    m_stream = avformat_new_stream(m_format.get(), nullptr);
+    if (!m_stream)
+        throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(m_path));
+    status = avcodec_parameters_from_context(m_stream->codecpar, m_codec.get());
+    m_stream->time_base = m_codec->time_base;
+    if (status < 0)
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, ffmpegErrorText(status)));
+
+    m_sink = std::make_unique<SalvageSink>(m_path);
+    m_format->pb = m_sink->context();
+    m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    AddChapters(*m_format, m_chapters);
+    status = avformat_write_header(m_format.get(), nullptr);
+    if (status < 0 || m_sink->failed()) {
+        const QString reason = status < 0 ? ffmpegErrorText(status) : m_sink->failure();
+        removePartialFile();
+        throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, reason));
+    }
+}
+
+void EncodedWriter::setInputFormat(int sampleRate, int channels)
+{
+    if (!IsWorkableAudioFormat(sampleRate, channels))
+        throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
+                              .arg(sampleRate).arg(channels));
+    if (m_inputRate > 0 && sampleRate == m_inputRate && channels == m_inputChannels)
+        return;
+    if (m_converter)
+        pushConverted(nullptr, 0);  // what the old converter still holds for its filter
+    m_inputRate = sampleRate;
+    m_inputChannels = channels;
+    // Always a converter: besides rate and channels it makes the codec's
+    // sample format (16-bit integers for FLAC and WAV, planes for most).
+    m_converter = makeFloatConverter(defaultLayout(channels), AV_SAMPLE_FMT_FLT, sampleRate,
+                                     m_codec->ch_layout.nb_channels, m_codec->sample_fmt, m_codec->sample_rate);
+}
+
+void EncodedWriter::write(const SampleArray &block)
+{
+    if (!m_failure.isEmpty())
+        throw KorvexError(m_failure);
+    if (m_finished)
+        throw KorvexError(QStringLiteral("'%1' is already closed.").arg(m_path));
+    const qint64 frames = block.upperBound() / m_inputChannels;
+    if (frames <= 0)
+        return;
+    try {
+        pushConverted(FullScaleCopy(block.data(), frames * m_inputChannels).data(), frames);
+        encodeQueued(false);
+    } catch (const KorvexError &error) {
+        failAndSalvage(error.text());
+    }
+    m_inputFrames += frames;
+}
+
+void EncodedWriter::pushConverted(const float *interleaved, qint64 frames)
+{
+    const int room = std::max(swr_get_out_samples(m_converter.get(), static_cast<int>(frames)), 0);
+    if (room > m_planeFrames) {
+        freePlanes();
+        m_planes.assign(size_t(AV_NUM_DATA_POINTERS), nullptr);
+        const int status = av_samples_alloc(m_planes.data(), nullptr, m_codec->ch_layout.nb_channels, room,
+                                            m_codec->sample_fmt, 0);
+        if (status < 0)
+            throw KorvexError(QStringLiteral("Out of memory while converting audio for '%1'.").arg(m_path));
+        m_planeFrames = room;
+    }
+    const auto *in = reinterpret_cast<const uint8_t *>(interleaved);
+    const int count = swr_convert(m_converter.get(), m_planes.data(), room, in ? &in : nullptr,
+                                  in ? static_cast<int>(frames) : 0);
+    if (count < 0)
+        throw KorvexError(QStringLiteral("The audio could not be converted: %1.").arg(ffmpegErrorText(count)));
+    if (count > 0 && av_audio_fifo_write(m_queue.get(), reinterpret_cast<void **>(m_planes.data()), count) < count)
+        throw KorvexError(QStringLiteral("Out of memory while converting audio for '%1'.").arg(m_path));
+}
+
+// Hands the encoder every whole frame queued; with `last` also the rest,
+// which codecs without small last frames get padded with silence.
+void EncodedWriter::encodeQueued(bool last)
+{
+    const bool smallLast = (m_codec->codec->capabilities
+                            & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)) != 0;
+    while (av_audio_fifo_size(m_queue.get()) >= m_frameSize || (last && av_audio_fifo_size(m_queue.get()) > 0)) {
+        const int take = std::min(av_audio_fifo_size(m_queue.get()), m_frameSize);
+        av_frame_unref(m_frame.get());
+        m_frame->nb_samples = take < m_frameSize && !smallLast ? m_frameSize : take;
+        m_frame->format = m_codec->sample_fmt;
+        m_frame->sample_rate = m_codec->sample_rate;
+        int status = av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout);
+        if (status >= 0)
+            status = av_frame_get_buffer(m_frame.get(), 0);
+        if (status < 0)
+            throw KorvexError(QStringLiteral("Out of memory while encoding '%1'.").arg(m_path));
+        if (m_frame->nb_samples > take)
+            av_samples_set_silence(m_frame->extended_data, take, m_frame->nb_samples - take,
+                                   m_codec->ch_layout.nb_channels, m_codec->sample_fmt);
+        av_audio_fifo_read(m_queue.get(), reinterpret_cast<void **>(m_frame->extended_data), take);
+        m_frame->pts = m_nextPts;
+        m_nextPts += m_frame->nb_samples;
+        encodeFrame(m_frame.get());
+    }
+}
+
+// Sends a frame (nullptr: the end) and writes every packet the encoder has.
+void EncodedWriter::encodeFrame(AVFrame *frame)
+{
+    int status = avcodec_send_frame(m_codec.get(), frame);
+    if (status < 0)
+        throw KorvexError(failureText(status));
+    while ((status = avcodec_receive_packet(m_codec.get(), m_packet.get())) >= 0)
+        writePacket(m_packet.get());
+    if (status != AVERROR(EAGAIN) && status != AVERROR_EOF)
+        throw KorvexError(failureText(status));
+}
+
+void EncodedWriter::writePacket(AVPacket *packet)
+{
+    packet->stream_index = m_stream->index;
+    av_packet_rescale_ts(packet, m_codec->time_base, m_stream->time_base);
+    const int status = av_write_frame(m_format.get(), packet);
+    av_packet_unref(packet);
+    if (status < 0)
+        throw KorvexError(failureText(status));
+    if (m_sink->failed())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, m_sink->failure()));
+    // Where the muxer's output for this packet ends: a muxer that gathers
+    // packets (Ogg pages) ends its pages there.
+    const qint64 end = avio_tell(m_format->pb);
+    if (m_packetEnds.empty() || end > m_packetEnds.back())
+        m_packetEnds.push_back(end);
+}
+
+void EncodedWriter::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (!m_failure.isEmpty())
+        return;
+    try {
+        completeFile();
+    } catch (const KorvexError &error) {
+        failAndSalvage(error.text());
+    }
+}
+
+void EncodedWriter::completeFile()
+{
+    pushConverted(nullptr, 0);
+    encodeQueued(true);
+    encodeFrame(nullptr);
+    const int status = av_write_trailer(m_format.get());
+    m_sink->close();
+    m_format->pb = nullptr;
+    if (status < 0)
+        throw KorvexError(failureText(status));
+    if (m_sink->failed())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, m_sink->failure()));
+}
+
+// What reached the disk before the failure is audio the user may need: the
+// muxer finishes its header over it, the file is cut back to whole packets,
+// and only a file without any is removed.
+void EncodedWriter::failAndSalvage(const QString &reason)
+{
+    qint64 failedAt = -1;
+    if (m_format && m_format->pb) {
+        av_write_trailer(m_format.get());
+        failedAt = m_sink->failedAt();
+        m_sink->close();
+        m_format->pb = nullptr;
+    } else if (m_sink) {
+        failedAt = m_sink->failedAt();
+    }
+    m_finished = true;
+    const bool kept = QFileInfo(m_path).isFile()
+        && SalvageEncoded(m_path, m_encoding.codec, m_packetEnds, failedAt, m_frameSize) > 0;
+    if (!kept)
+        removePartialFile();
+    m_failure = FailureAfterSalvage(reason, m_path, kept);
+    throw KorvexError(m_failure);
+}
+
+// Only a regular file this writer created is ever removed.
+void EncodedWriter::removePartialFile()
+{
+    if (!m_sink)
+        return;
+    m_sink->close();
+    if (m_format)
+        m_format->pb = nullptr;
+    if (QFileInfo(m_path).isFile())
+        QFile::remove(m_path);
+}
+
+} // namespace korvex

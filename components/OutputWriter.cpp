@@ -1,0 +1,24 @@
+#include "components/OutputWriter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex {
+
+std::vector<float> FullScaleCopy(const float *samples, qint64 count)
+{
+    std::vector<float> clean(samples, samples + count);
+    for (float &sample : clean)
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    return clean;
+}
+
+QString FailureAfterSalvage(const QString &reason, const QString &path, bool kept)
+{
+    if (kept)
+        return QStringLiteral("%1 The file '%2' is incomplete: it keeps the audio written before the failure.")
+            .arg(reason, path);
+    return QStringLiteral("%1 The unfinished file '%2' held no audio and was removed.").arg(reason, path);
+}
+
+} // namespace korvex

@@ -1,0 +1,225 @@
+#include "components/AudioFile.h"
+#include "components/EncodedSalvage.h"
+#include "components/KorvexError.h"
+#include "components/SizeLimit.h"
+#include "support/AudioFixtures.h"
+#include "support/ExternalTools.h"
+#include "support/TempDir.h"
+
+#include <QFileInfo>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+struct CodecCase
+{
+    EncodedCodec codec;
+    const char *extension;
+    const char *probedCodec;  // ffprobe's codec_name
+    int rateFrom44100;        // the file's rate for a 44.1 kHz input
+    double lengthSlack;       // seconds a decode may hold beyond the audio
+};
+
+const CodecCase Cases[] = {
+    {EncodedCodec::Mp3, "mp3", "mp3", 44100, 0.001},
+    {EncodedCodec::Vorbis, "ogg", "vorbis", 44100, 0.001},
+    {EncodedCodec::Opus, "opus", "opus", 48000, 0.001},
+    {EncodedCodec::Flac, "flac", "flac", 44100, 0.001},
+    // a decode of an MP4 keeps the encoder's last frame whole
+    {EncodedCodec::Aac, "m4a", "aac", 44100, 1024.0 / 44100},
+    {EncodedCodec::Wav, "wav", "pcm_s16le", 44100, 0.001},
+};
+
+struct Probe
+{
+    QString codec;
+    int rate = 0;
+    int channels = 0;
+    long bitRate = 0;
+};
+
+Probe probe(const QString &path)
+{
+    const ToolResult result = RunTool(QStringLiteral("ffprobe"),
+                                      {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                       "stream=codec_name,sample_rate,channels,bit_rate", "-of", "csv=p=0", path});
+    const QStringList fields = result.output.trimmed().split(QLatin1Char(','));
+    if (fields.size() < 4)
+        return {};
+    return {fields[0], fields[1].toInt(), fields[2].toInt(), fields[3].toLong()};
+}
+
+// Writes blocks of one second: `parts` are (rate, channels, seconds), the
+// second and later ones handed over as a join hands over its next entry.
+void writeParts(const QString &path, const OutputEncoding &encoding, const QList<std::array<int, 3>> &parts)
+{
+    AudioFile file;
+    file.setOutputEncoding(encoding);
+    file.setDataFormat(parts.first()[0], parts.first()[1]);
+    file.createForWrite(path, 0);
+    for (const auto &[rate, channels, seconds] : parts) {
+        file.setDataFormat(rate, channels);
+        const QList<float> samples = generateSamples(sineSpec(rate, channels, qint64(rate) * seconds));
+        for (qsizetype at = 0; at < samples.size(); at += qsizetype(rate) * channels)
+            file.writeBlock(SampleArray(samples.mid(at, qsizetype(rate) * channels)));
+    }
+    file.close();
+}
+
+OutputEncoding encodingOf(EncodedCodec codec)
+{
+    OutputEncoding encoding;
+    encoding.codec = codec;
+    return encoding;
+}
+
+// Whether ffmpeg decodes the whole file without a complaint.
+bool decodesCleanly(const QString &path)
+{
+    const ToolResult result = RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
+    return result.exitCode == 0 && result.errors.trimmed().isEmpty();
+}
+
+TEST(EncodedWriter, EveryFormatReadsBackWithItsCodecRateChannelsAndLength)
+{
+    TestFolder folder;
+    for (const CodecCase &c : Cases) {
+        SCOPED_TRACE(c.extension);
+        const QString path = folder.file(QStringLiteral("tone.%1").arg(QLatin1String(c.extension)));
+        writeParts(path, encodingOf(c.codec), {{44100, 2, 3}});
+        const Probe read = probe(path);
+        EXPECT_EQ(read.codec, QLatin1String(c.probedCodec));
+        EXPECT_EQ(read.rate, c.rateFrom44100);
+        EXPECT_EQ(read.channels, 2);
+        // our own reader trims what the container says is padding
+        const DecodedAudio decoded = decodeFile(path);
+        EXPECT_NEAR(double(decoded.frames()) / decoded.sampleRate, 3.0 + c.lengthSlack / 2, c.lengthSlack / 2 + 0.001);
+        EXPECT_TRUE(decodesCleanly(path));
+    }
+}
+
+// A join hands over entries of other rates and channels: all of them end up
+// in the first one's format, as long as they were.
+TEST(EncodedWriter, LaterInputFormatsAreConvertedToTheFirstOnes)
+{
+    TestFolder folder;
+    for (const CodecCase &c : Cases) {
+        SCOPED_TRACE(c.extension);
+        const QString path = folder.file(QStringLiteral("join.%1").arg(QLatin1String(c.extension)));
+        writeParts(path, encodingOf(c.codec), {{44100, 2, 2}, {22050, 1, 1}, {48000, 6, 1}});
+        const Probe read = probe(path);
+        EXPECT_EQ(read.rate, c.rateFrom44100);
+        EXPECT_EQ(read.channels, 2);
+        const DecodedAudio decoded = decodeFile(path);
+        // each hand-over may cost the resampler's few frames of delay
+        EXPECT_NEAR(double(decoded.frames()) / decoded.sampleRate, 4.0, c.lengthSlack + 0.01);
+    }
+}
+
+TEST(EncodedWriter, RatesAndChannelsMoveToWhatTheCodecTakes)
+{
+    TestFolder folder;
+    const QString mp3 = folder.file(QStringLiteral("high.mp3"));
+    writeParts(mp3, encodingOf(EncodedCodec::Mp3), {{96000, 6, 1}});
+    EXPECT_EQ(probe(mp3).rate, 48000);
+    EXPECT_EQ(probe(mp3).channels, 2);
+    const QString opus = folder.file(QStringLiteral("low.opus"));
+    writeParts(opus, encodingOf(EncodedCodec::Opus), {{22050, 1, 1}});
+    EXPECT_EQ(probe(opus).rate, 48000);
+    EXPECT_EQ(probe(opus).channels, 1);
+    const QString flac = folder.file(QStringLiteral("six.flac"));
+    writeParts(flac, encodingOf(EncodedCodec::Flac), {{96000, 6, 1}});
+    EXPECT_EQ(probe(flac).rate, 96000);
+    EXPECT_EQ(probe(flac).channels, 6);
+}
+
+TEST(EncodedWriter, QualitySettingsReachTheEncoder)
+{
+    TestFolder folder;
+    OutputEncoding encoding = encodingOf(EncodedCodec::Mp3);
+    for (const int kbps : {96, 320}) {
+        encoding.mp3Bitrate = kbps;
+        const QString path = folder.file(QStringLiteral("cbr%1.mp3").arg(kbps));
+        writeParts(path, encoding, {{44100, 2, 2}});
+        EXPECT_EQ(probe(path).bitRate, kbps * 1000L);
+    }
+    // VBR V0 and V9 make files of clearly different sizes from the same audio
+    encoding.mp3Vbr = true;
+    QList<qint64> sizes;
+    for (const int v : {0, 9}) {
+        encoding.mp3VbrQuality = v;
+        const QString path = folder.file(QStringLiteral("v%1.mp3").arg(v));
+        writeParts(path, encoding, {{44100, 2, 3}});
+        sizes.append(QFileInfo(path).size());
+    }
+    EXPECT_GT(sizes[0], sizes[1] * 2);
+
+    OutputEncoding wav = encodingOf(EncodedCodec::Wav);
+    wav.wavBits = 24;
+    const QString deep = folder.file(QStringLiteral("deep.wav"));
+    writeParts(deep, wav, {{44100, 2, 1}});
+    EXPECT_EQ(probe(deep).codec, QStringLiteral("pcm_s24le"));
+
+    OutputEncoding opus = encodingOf(EncodedCodec::Opus);
+    opus.opusBitrate = 6;
+    const QString thin = folder.file(QStringLiteral("thin.opus"));
+    writeParts(thin, opus, {{44100, 2, 4}});
+    opus.opusBitrate = 256;
+    const QString thick = folder.file(QStringLiteral("thick.opus"));
+    writeParts(thick, opus, {{44100, 2, 4}});
+    EXPECT_GT(QFileInfo(thick).size(), QFileInfo(thin).size() * 10);
+}
+
+// A disk that fills half way: the formats whose header can be repaired keep
+// what reached it as a file that decodes without an error, and say so.
+TEST(EncodedWriterFailures, AFullDiskKeepsTheWholePacketsAsAValidFile)
+{
+    TestFolder folder;
+    for (const CodecCase &c : Cases) {
+        if (c.codec == EncodedCodec::Aac)
+            continue;
+        SCOPED_TRACE(c.extension);
+        const QString path = folder.file(QStringLiteral("limited.%1").arg(QLatin1String(c.extension)));
+        // room for a few seconds of each codec
+        const rlim_t room = c.codec == EncodedCodec::Wav || c.codec == EncodedCodec::Flac ? 600 * 1024 : 64 * 1024;
+        const QString failure = failureUnderSizeLimit(room, [&] {
+            writeParts(path, encodingOf(c.codec), {{44100, 2, 40}});
+        });
+        EXPECT_TRUE(failure.contains(QLatin1String("is incomplete"))) << failure.toStdString();
+        EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+        ASSERT_TRUE(QFileInfo::exists(path));
+        EXPECT_LE(QFileInfo(path).size(), qint64(room));
+        const double kept = ProbedSeconds(path);
+        EXPECT_GT(kept, 0.5);
+        EXPECT_LT(kept, 40.0);
+        EXPECT_TRUE(decodesCleanly(path));
+        const DecodedAudio decoded = decodeFile(path);
+        EXPECT_NEAR(double(decoded.frames()) / decoded.sampleRate, kept, 0.1);
+    }
+}
+
+TEST(EncodedWriterFailures, WhatCannotBeKeptIsRemovedAndSaidSo)
+{
+    TestFolder folder;
+    // an MP4's index follows its audio: without room for it nothing plays
+    const QString m4a = folder.file(QStringLiteral("limited.m4a"));
+    const QString lost = failureUnderSizeLimit(64 * 1024, [&] {
+        writeParts(m4a, encodingOf(EncodedCodec::Aac), {{44100, 2, 40}});
+    });
+    EXPECT_TRUE(lost.contains(QLatin1String("held no audio and was removed"))) << lost.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m4a));
+    // no room for a single packet
+    const QString mp3 = folder.file(QStringLiteral("tiny.mp3"));
+    const QString none = failureUnderSizeLimit(300, [&] {
+        writeParts(mp3, encodingOf(EncodedCodec::Mp3), {{44100, 2, 5}});
+    });
+    EXPECT_TRUE(none.contains(QLatin1String("held no audio and was removed"))) << none.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(mp3));
+    EXPECT_FALSE(HoldsAudioPackets(mp3));
+}
+
+} // namespace
