@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliCopy.h"
 #include "cli/CliProgress.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
@@ -8,6 +9,7 @@
 #include "components/SalvageSink.h"
 #include "components/WmaProfiles.h"
 #include "core/Core.h"
+#include "engine/CopyNames.h"
 #include "engine/OutputNames.h"
 #include "joblist/ListText.h"
 #include "joblist/SilenceFinder.h"
@@ -73,6 +75,8 @@ void applySettings(const CliOptions &options, Core &core)
     if (options.edgeMs)
         settings.EdgeMs = *options.edgeMs;
     core.control().outputFiles().setProfileIndexOverride(options.profile);
+    if (options.format)
+        settings.Format = *options.format;
     if (settings.SplitMode < split_mode::Custom || settings.SplitMode > split_mode::Unification)
         fail(QStringLiteral("Korvex.ini sets the mode (Function/Choice) to %1, which is no mode; give --mode")
                  .arg(settings.SplitMode));
@@ -285,14 +289,14 @@ CheckedSources CheckSources(const QStringList &files, IAudioFile2 &reader)
     return sources;
 }
 
-QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources)
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources, const QString &extension)
 {
     const QFileInfo info(output);
     if (info.isDir())
         fail(QStringLiteral("%1 is a folder; -o wants the joined file").arg(output));
     if (!folderTakesFiles(info.absolutePath()))
         fail(QStringLiteral("cannot write the joined file into %1").arg(info.absolutePath()));
-    const QString path = JoinOutputPathFor(info.absoluteFilePath());
+    const QString path = CopyJoinPathFor(info.absoluteFilePath(), extension);
     if (QFile::encodeName(QFileInfo(path).fileName()).size() > NameLimitBytes)
         fail(QStringLiteral("%1: the name is longer than a file name may be (%2 bytes)").arg(path).arg(NameLimitBytes));
     if (QFileInfo(path).isDir())
@@ -305,7 +309,7 @@ QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringLi
                      .arg(path));
     }
     if (PathTaken(path) && !overwrite)
-        fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(JoinOutputPathFor(output)));
+        fail(QStringLiteral("%1 exists; give --overwrite to replace it").arg(CopyJoinPathFor(output, extension)));
     return path;
 }
 
@@ -323,6 +327,8 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
         return code;
     if ((options.segments || options.segmentsFromSilences) && !applySegments(options, core))
         return exit_code::Stopped;
+    if (core.settings().Format == OutputFormat::Copy)
+        CheckCopyPossible(core.settings(), options.files, !split);
     core.editor().lvClick();
 
     CliProgress progress(core, isatty(STDOUT_FILENO) != 0);

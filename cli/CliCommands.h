@@ -40,6 +40,8 @@ int Silences(const CliOptions &options, Core &core, const TerminalMessages &mess
 // The file a join writes for -o, as an absolute path with ".wma"; throws
 // UsageError when it cannot be written, is one of the sources, or exists and
 // overwrite is false.
-QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources);
+// `extension`: of the joined file, without its dot.
+QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources,
+                          const QString &extension = QStringLiteral("wma"));
 
 } // namespace korvex::cli

@@ -98,7 +98,7 @@ void checkOptionsFit(const CliOptions &options, const QCommandLineParser &parser
                                            QStringLiteral("count"),   QStringLiteral("segments"),
                                            QStringLiteral("fade-in"), QStringLiteral("fade-out"),
                                            QStringLiteral("edge"),    QStringLiteral("profile"),
-                                           QStringLiteral("o")};
+                                           QStringLiteral("format"),  QStringLiteral("o")};
     const bool runs = options.command == CliOptions::Command::Split || options.command == CliOptions::Command::Join;
     for (const QString &name : runOptions) {
         if (!runs && parser.isSet(name))
@@ -172,6 +172,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("adjust"), QString(), QStringLiteral("S")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
+        {QStringLiteral("format"), QString(), QStringLiteral("F")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
@@ -231,6 +232,11 @@ CliOptions ParseCommandLine(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("profile")))
         options.profile = wholeNumber(QStringLiteral("profile"), parser.value(QStringLiteral("profile")), 0,
                                       ProfileCount - 1);
+    if (parser.isSet(QStringLiteral("format"))) {
+        options.format = outputFormatFromWord(parser.value(QStringLiteral("format")));
+        if (options.format != OutputFormat::Wma && options.format != OutputFormat::Copy)
+            fail(QStringLiteral("--format is wma or copy, not \"%1\"").arg(parser.value(QStringLiteral("format"))));
+    }
     options.output = parser.value(QStringLiteral("o"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.overwrite = parser.isSet(QStringLiteral("overwrite"));
@@ -305,8 +311,17 @@ Options of split and join
                    every piece, or of the joined file
   --fade-out S     fade out over S seconds (0 to 20, 0 = none) at the end
   --profile P      WMA profile index, 0 to 46 (see korvex-cli profiles)
+  --format copy    cut without re-encoding: the pieces (or the joined file)
+                   keep the source's codec and container (MP3, AAC in
+                   MP4/M4A, Vorbis or Opus in Ogg, WMA) and its extension.
+                   MP3 pieces hold exactly the planned samples; the others
+                   start up to two codec packets early and end up to two
+                   late. Refused (exit 2) with fades or soft edges, and for
+                   a join whose files differ in codec, rate, channels or
+                   codec setup. --format wma encodes (the default)
   -o DIR           split: the output folder, made when missing
-  -o OUT           join: the joined file; ".wma" is appended unless the name
+  -o OUT           join: the joined file; ".wma" (with --format copy: the
+                   first FILE's extension) is appended unless the name
                    ends in it. An existing file is refused (exit 2) unless
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/OutputFormat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,7 @@ struct CliOptions
     std::optional<int> edgeMs;   // 0 turns the soft edges off
     std::optional<qint64> adjustMs;  // split: how far cuts move into pauses, 0 = not at all
     std::optional<int> profile;  // 0..46
+    std::optional<OutputFormat> format;  // --format
     QString output;              // -o: the folder of a split, the file of a join
     bool json = false;
     bool overwrite = false;      // join: replace an existing OUT

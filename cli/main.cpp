@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliCopy.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
@@ -43,7 +44,8 @@ int runCommand(const CliOptions &options)
     if (!info && !sources.refusals.isEmpty())
         return exit_code::BadInput;
     const QString joinOutput = options.command == CliOptions::Command::Join
-                                   ? CheckedJoinOutput(options.output, options.overwrite, sources.paths)
+                                   ? CheckedJoinOutput(options.output, options.overwrite, sources.paths,
+                                                       JoinExtension(options, sources.paths))
                                    : QString();
     TerminalMessages messages;
     CommandLineDialogs dialogs(sources.paths, joinOutput);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CopyRuns.h"
 #include "engine/JoinRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunContext.h"
@@ -98,6 +99,10 @@ private:
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
+    // With the format "Same as source": asks whether to encode instead when
+    // the run cannot copy (fades, soft edges, a join of unlike parts); false
+    // when the user declines.
+    bool settleCopyOrEncode(bool join);
     Outcome split(bool openOutputFolder);
     Outcome join();
     void reportUntagged();
@@ -106,6 +111,7 @@ private:
     RunContext &m_context;
     OutputFiles m_outputs;
     RunProgress m_progress;
+    CopyRuns m_copy;
     SplitRuns m_split;
     JoinRuns m_join;
     bool m_stopped = false;

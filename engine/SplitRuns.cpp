@@ -4,6 +4,7 @@
 #include "components/IAudioTransform2.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
+#include "engine/CopyRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
@@ -76,8 +77,8 @@ struct SplitRuns::Piece
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                     RunHooks hooks)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks))
+                     RunHooks hooks, CopyRuns &copy)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_hooks(std::move(hooks)), m_copy(copy)
 {
 }
 
@@ -212,6 +213,10 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
+    if (m_copy.active()) {
+        m_copy.copyPiece({source.row, statusRow, start, start + piece.frames, source.lengthFrames, source.durationMs});
+        return;
+    }
     m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
     m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });

@@ -7,6 +7,7 @@
 
 namespace korvex {
 
+class CopyRuns;
 class OutputFiles;
 class RunProgress;
 
@@ -21,7 +22,7 @@ class SplitRuns
 {
 public:
     SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-              RunHooks hooks);
+              RunHooks hooks, CopyRuns &copy);
 
     void SplitCustom();
     void SplitByTime();
@@ -57,6 +58,7 @@ private:
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunHooks m_hooks;
+    CopyRuns &m_copy;        // pieces cut without re-encoding
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
     bool m_pieceStopped = false;
