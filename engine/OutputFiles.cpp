@@ -83,7 +83,7 @@ bool OutputFiles::ChooseJoinOutput()
     request.filterIndex = OutputFormatIndex;
     request.defaultSuffix = QStringLiteral("wma");
     // Without re-encoding, the joined file is of the first entry's kind.
-    const bool copying = m_settings.settings().Format == OutputFormat::Copy;
+    const bool copying = m_copyingRun;
     if (copying) {
         request.defaultSuffix = SourceExtension(m_jobs.JobRecords().first().FileName);
         request.filter = QStringLiteral("Same as source (*.%1)").arg(request.defaultSuffix);

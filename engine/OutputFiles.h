@@ -42,6 +42,10 @@ public:
     // writing it there.
     void setProfileIndexOverride(std::optional<int> index) { m_profileIndexOverride = index; }
 
+    // The run about to start copies without re-encoding: the joined file is
+    // of the first entry's kind.
+    void setCopyingRun(bool copying) { m_copyingRun = copying; }
+
     // Whether the chosen join output may replace a file at its name: it was
     // there when the user chose it (and agreed, or gave --overwrite).
     bool JoinOutputReplaces() const { return m_joinReplaces; }
@@ -89,6 +93,7 @@ private:
     std::optional<int> m_profileIndexOverride;
     WMAHeaderInfo m_outputTagInfo;
     bool m_joinReplaces = false;
+    bool m_copyingRun = false;
     std::optional<Pending> m_pending;
 };
 

@@ -139,6 +139,7 @@ bool RunControl::settleCopyOrEncode(bool join)
     if (encode && !m_context.seams.messages->question(obstacle + QStringLiteral("\n\nEncode as WMA instead?")))
         return false;
     m_copy.beginRun(encode);
+    m_outputs.setCopyingRun(m_copy.active());
     return true;
 }
 
