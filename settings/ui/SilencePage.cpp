@@ -50,6 +50,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Adjust->setSpecialValueText(QStringLiteral("off"));
     edt_Edge = spinBox(this, "edt_Edge", 0, MaxEdgeMs, 5, " ms");
     edt_Edge->setSpecialValueText(QStringLiteral("off"));
+    edt_Edge->setToolTip(copyCannotFadeNote());
     // the form's labels name the boxes too; these say what they are for on their own
     NameForScreenReaders(edt_Threshold, QStringLiteral("Silence threshold"));
     NameForScreenReaders(edt_MinLength, QStringLiteral("Minimum silence"));
