@@ -16,6 +16,8 @@ TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   dbus-bin at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils lintian
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev
 TSAN_PACKAGES := $(TEST_PACKAGES) libtsan2
+# the peer splitter the copy bench measures against; never a product dependency
+BENCH_PACKAGES := $(TEST_PACKAGES) mp3splt
 PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) debootstrap ffmpeg
 
 empty :=
@@ -33,7 +35,7 @@ LAUNCHER := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COM
 PREFIX ?= /usr/local
 
 .PHONY: run test configure-test tsan build install package package-check bench fuzz deps-run deps-test deps-package \
-  deps-package-check deps-fuzz deps-tsan clean
+  deps-package-check deps-fuzz deps-tsan deps-bench clean
 
 define install_missing
 	@missing=$$(for p in $(1); do \
@@ -69,6 +71,9 @@ deps-fuzz:
 
 deps-tsan:
 	$(call install_missing,$(TSAN_PACKAGES))
+
+deps-bench:
+	$(call install_missing,$(BENCH_PACKAGES))
 
 $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_TESTS=OFF $(LAUNCHER)
@@ -123,7 +128,7 @@ tsan: deps-tsan
 	cmake --build $(TSAN_DIR) --target korvex_tests -j $(JOBS)
 	cd $(TSAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: deps-test build
+bench: deps-bench build
 	cmake -S . -B $(RELEASE_DIR) -DKORVEX_BENCH=ON
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@if [ -x bench/run ]; then bench/run $(RELEASE_DIR); else echo "No benchmarks yet."; fi

@@ -2,6 +2,7 @@
 
 #include "cli/CliList.h"
 #include "cli/CliEncoding.h"
+#include "cli/CliCopy.h"
 #include "cli/CliProgress.h"
 #include "cli/CliResume.h"
 #include "cli/CliSeams.h"
@@ -11,6 +12,7 @@
 #include "components/SalvageSink.h"
 #include "components/WmaProfiles.h"
 #include "core/Core.h"
+#include "engine/CopyNames.h"
 #include "engine/OutputNames.h"
 #include "joblist/ChapterSegments.h"
 #include "joblist/CueImport.h"
@@ -386,6 +388,8 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
     if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
         && !applySegments(options, core))
         return exit_code::Stopped;
+    if (core.settings().Format == OutputFormat::Copy)
+        CheckCopyPossible(core.settings(), options.files, !split);
     core.editor().lvClick();
     if (options.resume && !resume(core, silence))
         return exit_code::Done;

@@ -43,7 +43,8 @@ int Silences(const CliOptions &options, Core &core, const TerminalMessages &mess
 // The file a join writes for -o, as an absolute path with the run's extension; throws
 // UsageError when it cannot be written, is one of the sources, or exists and
 // overwrite is false.
+// `extension`: of the joined file, without its dot.
 QString CheckedJoinOutput(const QString &output, bool overwrite, const QStringList &sources,
-                          const QString &extension);
+                          const QString &extension = QStringLiteral("wma"));
 
 } // namespace korvex::cli

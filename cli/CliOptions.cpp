@@ -212,6 +212,7 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("adjust"), QString(), QStringLiteral("S")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
+        {QStringLiteral("format"), QString(), QStringLiteral("F")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},
@@ -405,9 +406,19 @@ Options of split and join
                    (exit 2); those not given come from [Encoding] in
                    Korvex.ini (MP3 192 kbps CBR, Vorbis 5, Opus 128 kbps,
                    FLAC 5, AAC 192 kbps, WAV 16-bit when not set).
+                   copy cuts without re-encoding: the pieces (or the joined
+                   file) keep the source's codec and container (MP3, AAC in
+                   MP4/M4A, Vorbis or Opus in Ogg, WMA) and its extension.
+                   MP3 pieces hold exactly the planned samples; the others
+                   start up to two codec packets early and end up to two
+                   late. Refused (exit 2) with fades or soft edges, and for
+                   a join whose files differ in codec, rate, channels or
+                   codec setup.
   -o DIR           split: the output folder, made when missing
   -o OUT           join: the joined file; the format's extension (".wma",
-                   ".mp3", ...) is appended unless the name ends in it. An existing file is refused (exit 2) unless
+                   ".mp3", ...; with --format copy the first FILE's) is
+                   appended unless the name ends in it. An existing file is
+                   refused (exit 2) unless
                    --overwrite is given, and one of the FILEs always is.
   --overwrite      join: replace an existing OUT
   --list LIST      the files of a job list saved in the window (File menu,

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliList.h"
 #include "cli/CliEncoding.h"
+#include "cli/CliCopy.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSeams.h"
 #include "cli/Interrupt.h"
@@ -46,7 +47,7 @@ int runCommand(const CliOptions &options)
         return exit_code::BadInput;
     const QString joinOutput = options.command == CliOptions::Command::Join
                                    ? CheckedJoinOutput(options.output, options.overwrite, sources.paths,
-                                                       RunOutputExtension(options))
+                                                       JoinExtension(options, sources.paths))
                                    : QString();
     TerminalMessages messages;
     CommandLineDialogs dialogs(sources.paths, joinOutput);

@@ -5,6 +5,7 @@
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
 #include "engine/JoinChapters.h"
+#include "engine/CopyRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
@@ -51,8 +52,8 @@ qint64 outputFrames(qint64 frames, int rate, int rate0)
 } // namespace
 
 JoinRuns::JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                   RunReports &reports)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports)
+                   RunReports &reports, CopyRuns &copy)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports), m_copy(copy)
 {
 }
 
@@ -82,6 +83,10 @@ void JoinRuns::run(Kind kind)
 {
     m_stopped = false;
     m_context.activity.run.Converting = true;
+    if (m_copy.active()) {
+        copyJoin(kind);
+        return;
+    }
     m_outputs.ApplyOutputProfile(m_outputs.ChosenFilterIndex() - 1);
     surveySources();
     countTotals(kind);
@@ -118,6 +123,26 @@ bool JoinRuns::writeJoinedTags()
     bool tagged = true;
     AnswerEventsDuring([&] { tagged = m_outputs.WriteOutputTags(temporary, tags); });
     return tagged;
+}
+
+void JoinRuns::copyJoin(Kind kind)
+{
+    surveySources();
+    QList<PacketRange> ranges;
+    qint64 totalMs = 0;
+    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
+        SelectRunEntry(m_context, row);
+        const Source &source = m_sources.at(row);
+        for (const PlannedPiece &piece : showEntryRows(kind, row)) {
+            const Span span = spanOf(row, piece);
+            if (span.pos >= span.end)
+                continue;
+            ranges.append({m_context.jobs().job(row).FileName, span.pos, span.end});
+            totalMs += FramesToMs(span.end - span.pos, source.lengthFrames, source.durationMs);
+        }
+    }
+    m_copy.join(ranges, totalMs);
+    m_progress.clear();
 }
 
 void JoinRuns::surveySources()

@@ -13,6 +13,7 @@
 
 namespace korvex {
 
+class CopyRuns;
 class OutputFiles;
 class RunProgress;
 
@@ -26,7 +27,7 @@ class JoinRuns
 {
 public:
     JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-             RunReports &reports);
+             RunReports &reports, CopyRuns &copy);
 
     void JoinSegments();
     void JoinWholeFiles();
@@ -46,6 +47,8 @@ private:
     struct Span;
 
     void run(Kind kind);
+    // The join without re-encoding: the ranges of every entry copied at once.
+    void copyJoin(Kind kind);
     // Opens every entry once for its length, duration and rate: positions are
     // worked out as the split and the preview work them out, in milliseconds.
     void surveySources();
@@ -69,6 +72,7 @@ private:
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunReports &m_reports;
+    CopyRuns &m_copy;
     bool m_stopped = false;
 
     // State of one run: the output's format, what was learnt of each source,

@@ -7,6 +7,7 @@
 #include "components/LogCategories.h"
 #include "components/SalvageSink.h"
 #include "components/Seams.h"
+#include "engine/CopyNames.h"
 #include "engine/OutputNames.h"
 #include "engine/PieceNames.h"
 #include "joblist/JobList.h"
@@ -116,10 +117,16 @@ bool OutputFiles::ChooseJoinOutput()
     request.filter = fileFilterFor(m_settings.settings().Format, extension);
     request.filterIndex = OutputFormatIndex;
     request.defaultSuffix = extension;
+    // Without re-encoding, the joined file is of the first entry's kind.
+    const bool copying = m_copyingRun;
+    if (copying) {
+        request.defaultSuffix = SourceExtension(m_jobs.JobRecords().first().FileName);
+        request.filter = QStringLiteral("Same as source (*.%1)").arg(request.defaultSuffix);
+    }
     const QString typed = m_seams.dialogs->saveFile(request);
     if (typed.isEmpty())
         return false;
-    const QString path = JoinOutputPathFor(typed, extension);
+    const QString path = copying ? CopyJoinPathFor(typed, request.defaultSuffix) : JoinOutputPathFor(typed, extension);
     if (isSourceFile(path)) {
         m_seams.messages->error(
             QStringLiteral("%1 is one of the files to be joined. Choose another name for the joined file.")

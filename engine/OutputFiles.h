@@ -52,6 +52,10 @@ public:
     // writing it there.
     void setProfileIndexOverride(std::optional<int> index) { m_profileIndexOverride = index; }
 
+    // The run about to start copies without re-encoding: the joined file is
+    // of the first entry's kind.
+    void setCopyingRun(bool copying) { m_copyingRun = copying; }
+
     // Whether the chosen join output may replace a file at its name: it was
     // there when the user chose it (and agreed, or gave --overwrite).
     bool JoinOutputReplaces() const { return m_joinReplaces; }
@@ -73,6 +77,12 @@ public:
     // temporary one.
     QString SettleAfterFailure(const QString &failure);
 
+    // Writes title, artist, album, year, genre and the track number (0: none)
+    // into an output (the temporary file of an output too), chosen by the
+    // final name's extension: a ".wma" header record, where every other field
+    // stays empty or zero, or the tag of MP3, Ogg, Opus, FLAC, M4A and WAV
+    // files. False when they could not be written: the file is left as it was.
+    bool WriteOutputTags(const QString &path, const AudioFileinfo &tags, int trackNumber = 0);
     const WMAHeaderInfo &OutputTagInfo() const { return m_outputTagInfo; }
 
 private:
@@ -96,6 +106,7 @@ private:
     std::optional<int> m_profileIndexOverride;
     WMAHeaderInfo m_outputTagInfo;
     bool m_joinReplaces = false;
+    bool m_copyingRun = false;
     std::optional<Pending> m_pending;
 };
 

@@ -44,8 +44,9 @@ RunControl::RunControl(RunContext &context, QObject *parent)
     , m_context(context)
     , m_outputs(context.jobs(), context.settings, context.AudioFile2write, context.seams)
     , m_applier(context)
-    , m_split(context, m_outputs, m_progress, m_reports)
-    , m_join(context, m_outputs, m_progress, m_reports)
+    , m_copy(context, m_outputs, m_progress, m_reports)
+    , m_split(context, m_outputs, m_progress, m_reports, m_copy)
+    , m_join(context, m_outputs, m_progress, m_reports, m_copy)
 {
 }
 
@@ -129,6 +130,8 @@ RunControl::Outcome RunControl::split(bool openOutputFolder)
         return Outcome::NotStarted;
     if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    if (!settleCopyOrEncode(false))
+        return Outcome::NotStarted;
     const auto [pieces, ms] = splitTotals(m_context.jobs().JobRecords(), m_context.settings.settings());
     m_progress.startRun(pieces, ms);
     const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
@@ -147,7 +150,7 @@ RunControl::Outcome RunControl::join()
         return Outcome::NotStarted;
     if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
-    if (!m_outputs.ChooseJoinOutput())
+    if (!settleCopyOrEncode(true) || !m_outputs.ChooseJoinOutput())
         return Outcome::NotStarted;
     const Outcome outcome = runReportingErrors(joinRoutine(m_context.settings.settings().SplitMode));
     if (outcome == Outcome::Failed)
@@ -155,6 +158,17 @@ RunControl::Outcome RunControl::join()
     m_context.activity.run.Converting = false;
     openOutputFolder();
     return outcome;
+}
+
+bool RunControl::settleCopyOrEncode(bool join)
+{
+    const QString obstacle = m_copy.obstacle(join);
+    const bool encode = !obstacle.isEmpty();
+    if (encode && !m_context.seams.messages->question(obstacle + QStringLiteral("\n\nEncode as WMA instead?")))
+        return false;
+    m_copy.beginRun(encode);
+    m_outputs.setCopyingRun(m_copy.active());
+    return true;
 }
 
 void RunControl::Stop()

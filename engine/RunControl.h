@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CopyRuns.h"
 #include "engine/JoinRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunContext.h"
@@ -117,6 +118,10 @@ private:
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     Outcome runReportingErrors(const std::function<void()> &routine);
+    // With the format "Same as source": asks whether to encode instead when
+    // the run cannot copy (fades, soft edges, a join of unlike parts); false
+    // when the user declines.
+    bool settleCopyOrEncode(bool join);
     Outcome split(bool openOutputFolder);
     Outcome join();
     void reportUntagged();
@@ -127,6 +132,7 @@ private:
     RunReportApplier m_applier;
     Reports m_reports{*this};
     RunProgress m_progress{m_reports};
+    CopyRuns m_copy;
     SplitRuns m_split;
     JoinRuns m_join;
     bool m_stopped = false;

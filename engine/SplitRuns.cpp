@@ -4,6 +4,7 @@
 #include "components/IAudioTransform2.h"
 #include "components/KorvexError.h"
 #include "components/MessagePump.h"
+#include "engine/CopyRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/PieceNames.h"
 #include "engine/RunProgress.h"
@@ -49,8 +50,8 @@ struct SplitRuns::Piece
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                     RunReports &reports)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports)
+                     RunReports &reports, CopyRuns &copy)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports), m_copy(copy)
 {
 }
 
@@ -185,6 +186,10 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // A piece that holds no audio is not written; its row keeps its status.
     if (piece.frames <= 0)
         return;
+    if (m_copy.active()) {
+        m_copy.copyPiece({source.row, statusRow, start, start + piece.frames, source.lengthFrames, source.durationMs});
+        return;
+    }
     m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
     m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });

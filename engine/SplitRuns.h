@@ -8,6 +8,7 @@
 
 namespace korvex {
 
+class CopyRuns;
 class OutputFiles;
 struct PieceLabel;
 class RunProgress;
@@ -23,7 +24,7 @@ class SplitRuns
 {
 public:
     SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-              RunReports &reports);
+              RunReports &reports, CopyRuns &copy);
 
     void SplitCustom();
     void SplitByTime();
@@ -68,6 +69,7 @@ private:
     OutputFiles &m_outputs;
     RunProgress &m_progress;
     RunReports &m_reports;
+    CopyRuns &m_copy;        // pieces cut without re-encoding
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
     bool m_pieceStopped = false;

@@ -64,6 +64,12 @@ QString outputFormatExtension(OutputFormat format)
     return QString::fromLatin1(namesOf(format).extension);
 }
 
+QString copyCannotFadeNote()
+{
+    return QStringLiteral("Fades and soft edges change the audio, so \"Same as source\" (no re-encoding) cannot "
+                          "have them: with them set, Korvex asks to encode instead.");
+}
+
 OutputFormat ReadOutputFormat(const SettingsFile &file)
 {
     using namespace settings_keys;

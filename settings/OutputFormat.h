@@ -36,6 +36,10 @@ std::optional<OutputFormat> outputFormatFromWord(const QString &word);
 // their source's.
 QString outputFormatExtension(OutputFormat format);
 
+// What the settings say beside fades and soft edges: "Same as source" cannot
+// have them.
+QString copyCannotFadeNote();
+
 // [Output] Format of the file, WMA when missing or unknown.
 OutputFormat ReadOutputFormat(const SettingsFile &file);
 // Throws KorvexError when the file cannot be written.

@@ -51,6 +51,7 @@ SilencePage::SilencePage(QWidget *parent) : QWidget(parent)
     edt_Adjust->setSpecialValueText(QStringLiteral("off"));
     edt_Edge = spinBox(this, "edt_Edge", 0, MaxEdgeMs, 5, " ms");
     edt_Edge->setSpecialValueText(QStringLiteral("off"));
+    edt_Edge->setToolTip(copyCannotFadeNote());
     edt_Pattern = new QLineEdit(this);
     edt_Pattern->setObjectName(QStringLiteral("edt_Pattern"));
     edt_Pattern->setPlaceholderText(QStringLiteral("{n:02} - {title}"));

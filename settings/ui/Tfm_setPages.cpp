@@ -1,6 +1,7 @@
 // The controls of the settings dialog, at their fixed places. Where a
 // caption in this build's face is wider than the place laid out for it, the
 // control that follows it on the line moves right just enough to keep clear.
+#include "settings/OutputFormat.h"
 #include "settings/ui/Tfm_set.h"
 
 #include "widgets/DialogLook.h"
@@ -101,6 +102,7 @@ void Tfm_set::buildGeneralPage()
     NameForScreenReaders(cb_fadeintime, QStringLiteral("Fade-in length"));
     NameForScreenReaders(cb_fadeout, QStringLiteral("Fade out"));
     NameForScreenReaders(cb_fadeouttime, QStringLiteral("Fade-out length"));
+    gb_fade->setToolTip(copyCannotFadeNote());
 
     gb_output = groupBox(gb_cdgeneral, QStringLiteral("Output Path:"), "gb_output", {5, 170, 231, 57});
     edt_dir = place(new QLineEdit(gb_output), "edt_dir", 8, 24, 190, 22);

@@ -101,7 +101,7 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndOption)
     const CliResult result = run({QStringLiteral("--help")});
     EXPECT_EQ(result.exitCode, 0);
     for (const char *word : {"split", "join", "info", "profiles", "--mode", "--seconds", "--count", "--segments",
-                             "--fade-in", "--fade-out", "--profile", "-o DIR", "-o OUT", "--overwrite", "--json",
+                             "--fade-in", "--fade-out", "--profile", "--format copy", "-o DIR", "-o OUT", "--overwrite", "--json",
                              "Korvex.ini", "silences", "--threshold", "--min-silence", "--segments silence",
                              "Ctrl-C", "Exit status", "--adjust", "[Function] Adjust", "--list", "--resume"})
         EXPECT_TRUE(result.output.contains(QLatin1String(word))) << word;
@@ -609,6 +609,43 @@ TEST_F(CliTest, TheFormatOfKorvexIniIsUsedWhenNoneIsGiven)
     const CliResult quality = run({"split", "--quality", "-1", "-o", m_out + "/low", source});
     ASSERT_EQ(quality.exitCode, 0) << quality.errors.toStdString();
     EXPECT_LT(QFileInfo(m_out + "/low/ini_1.ogg").size(), QFileInfo(m_out + "/ini_1.ogg").size());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CliTest, FormatCopyCutsAnMp3WithoutReEncodingAndRefusesWhatNeedsIt)
+{
+    AudioSpec spec = noiseSpec(44100, 2, 4 * 44100);
+    spec.bitRate = 128000;
+    const QString mp3 = m_folder.file(QStringLiteral("set.mp3"));
+    writeAudioFile(mp3, spec);
+    const CliResult split = run({"split", "--format", "copy", "--mode", "count", "--count", "2", "-o", m_out, mp3});
+    EXPECT_EQ(split.exitCode, 0) << split.errors.toStdString();
+    ASSERT_EQ(outputs(m_out), QStringList({"set_1.mp3", "set_2.mp3"}));
+    QList<float> joined = decodeFile(m_out + QStringLiteral("/set_1.mp3")).samples;
+    joined.append(decodeFile(m_out + QStringLiteral("/set_2.mp3")).samples);
+    EXPECT_EQ(joined, decodeFile(mp3).samples);
+
+    const CliResult faded = run({"split", "--format", "copy", "--fade-out", "2", "-o", m_out, mp3});
+    EXPECT_EQ(faded.exitCode, 2);
+    EXPECT_TRUE(faded.errors.contains(QStringLiteral("a fade-out"))) << faded.errors.toStdString();
+
+    const QString other = m_folder.file(QStringLiteral("mono.mp3"));
+    writeAudioFile(other, sineSpec(44100, 1, 44100));
+    const CliResult unlike = run({"join", "--format", "copy", "-o", m_folder.file(QStringLiteral("both")), mp3, other});
+    EXPECT_EQ(unlike.exitCode, 2);
+    EXPECT_TRUE(unlike.errors.contains(QStringLiteral("1 channels"))) << unlike.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("both.mp3"))));
+
+    const CliResult same = run({"join", "--format", "copy", "-o", m_folder.file(QStringLiteral("twice")), mp3, mp3});
+    EXPECT_EQ(same.exitCode, 0) << same.errors.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(m_folder.file(QStringLiteral("twice.mp3"))));
+
+    const CliResult bogus = run({"split", "--format", "mp4", "-o", m_out, mp3});
+    EXPECT_EQ(bogus.exitCode, 2);
+    EXPECT_TRUE(bogus.errors.contains(QStringLiteral("--format"))) << bogus.errors.toStdString();
 }
 
 } // namespace

@@ -1,0 +1,255 @@
+#include "components/Mp3Pieces.h"
+
+#include "components/FfmpegSupport.h"
+#include "components/PacketCopier.h"
+#include "components/KorvexError.h"
+
+#include <QFile>
+
+extern "C" {
+#include <libavutil/intreadwrite.h>
+}
+
+namespace korvex {
+
+namespace {
+
+// Decoded samples every Layer III decoder gives before the encoder's first
+// sample; the LAME header's delay and padding fields are counted without them.
+constexpr int DecoderDelay = 529;
+// Frames copied from the source in one read.
+constexpr qsizetype FramesPerRead = 2048;
+
+KorvexError notCopyable(const QString &path, const QString &why)
+{
+    return KorvexError(QStringLiteral("'%1' cannot be cut without re-encoding: %2").arg(path, why));
+}
+
+// One frame of the output: either copied from a source or made here.
+struct OutFrame
+{
+    const Mp3Source *source = nullptr;
+    qsizetype index = -1;     // frame of source
+    QByteArray made;          // a silent frame carrying the bit reservoir
+
+    qint64 bytes() const { return source ? source->sizes.at(index) : made.size(); }
+};
+
+// What one range comes to in the output.
+struct RangeFrames
+{
+    QList<OutFrame> frames;
+    qint64 leadSamples = 0;   // decoded samples before the range's first one
+    qint64 tailSamples = 0;   // decoded samples after its last one
+};
+
+QByteArray readFrames(QFile &file, const Mp3Source &source, qsizetype from, qsizetype to)
+{
+    const qint64 start = source.positions.at(from);
+    const qint64 stop = source.positions.at(to - 1) + source.sizes.at(to - 1);
+    if (!file.seek(start))
+        throw KorvexError(QStringLiteral("Unable to read '%1': %2.").arg(source.path, file.errorString()));
+    QByteArray bytes = file.read(stop - start);
+    if (bytes.size() != stop - start)
+        throw KorvexError(QStringLiteral("Unable to read '%1': it ended early.").arg(source.path));
+    return bytes;
+}
+
+// The last `count` bytes of main data area before frame `index`: what its
+// main_data_begin reaches back into.
+QByteArray reservoirBefore(QFile &file, const Mp3Source &source, qsizetype index, int count)
+{
+    QByteArray reservoir;
+    for (qsizetype k = index - 1; k >= 0 && reservoir.size() < count; --k) {
+        const QByteArray frame = readFrames(file, source, k, k + 1);
+        const auto header = ParseMp3Header(frame.constData(), frame.size());
+        if (!header)
+            break;
+        reservoir.prepend(frame.mid(header->payloadOffset()));
+    }
+    if (reservoir.size() < count)
+        throw KorvexError(QStringLiteral("'%1' is damaged: a frame's data begins before the file's first frame.")
+                              .arg(source.path));
+    return reservoir.right(count);
+}
+
+RangeFrames framesOf(QFile &file, const Mp3Range &range)
+{
+    const Mp3Source &source = *range.source;
+    const qint64 perFrame = source.samplesPerFrame();
+    const qsizetype count = source.positions.size();
+    const qint64 rawFirst = range.first + source.startSkip;
+    const qint64 rawEnd = range.end + source.startSkip;
+    // A granule before the first wanted frame decoded as in the source: the
+    // wanted frame overlaps with it and the synthesis filter runs on from it.
+    // That granule in turn needs the one before it, so two granules go
+    // first: one frame of MPEG-1, two of MPEG-2, which have one granule each.
+    const qsizetype firstWanted = qMin<qsizetype>(rawFirst / perFrame, count - 1);
+    const qsizetype from = qMax<qsizetype>(0, firstWanted - (source.format.mpeg1 ? 1 : 2));
+    const qsizetype to = qBound<qsizetype>(from + 1, (rawEnd - 1) / perFrame + 1, count);
+
+    RangeFrames out;
+    const QByteArray head = readFrames(file, source, from, from + 1);
+    const int reach = from > 0 ? Mp3MainDataBegin(source.format, head.constData()) : 0;
+    qint64 lead = rawFirst - from * perFrame;
+    // A silent frame goes first where the range's first frame needs bytes of
+    // earlier ones, or where the delay would be shorter than the decoder's own.
+    if (reach > 0 || lead < DecoderDelay) {
+        OutFrame silent;
+        silent.made = SilentMp3Frame(source.format, reservoirBefore(file, source, from, reach));
+        out.frames.append(silent);
+        lead += perFrame;
+    }
+    for (qsizetype k = from; k < to; ++k)
+        out.frames.append(OutFrame{&source, k, {}});
+    out.leadSamples = lead;
+    out.tailSamples = qMax<qint64>(0, to * perFrame - rawEnd);
+    return out;
+}
+
+QByteArray seekTable(const QList<OutFrame> &frames, qint64 infoBytes, qint64 totalBytes)
+{
+    QByteArray toc(100, '\0');
+    qint64 position = infoBytes;
+    qsizetype next = 0;
+    for (int percent = 0; percent < 100; ++percent) {
+        const qsizetype frame = frames.size() * percent / 100;
+        while (next < frame)
+            position += frames.at(next++).bytes();
+        toc[percent] = char(qMin<qint64>(255, position * 256 / qMax<qint64>(1, totalBytes)));
+    }
+    return toc;
+}
+
+bool constantBitrate(const QList<OutFrame> &frames)
+{
+    int bitrate = -1;
+    for (const OutFrame &frame : frames) {
+        if (!frame.source)
+            continue;
+        const int size = frame.source->sizes.at(frame.index);
+        if (bitrate >= 0 && qAbs(size - bitrate) > 1)
+            return false;
+        bitrate = size;
+    }
+    return true;
+}
+
+void writeAll(QFile &out, const QByteArray &bytes)
+{
+    if (out.write(bytes) != bytes.size())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(out.fileName(), out.errorString()));
+}
+
+} // namespace
+
+Mp3Source IndexMp3Source(const QString &path)
+{
+    OpenSource opened = OpenAudioSource(path);
+    AVFormatContext *input = opened.input.get();
+    const int stream = opened.stream->index;
+    if (opened.stream->codecpar->codec_id != AV_CODEC_ID_MP3)
+        throw notCopyable(path, QStringLiteral("it holds no MP3 audio."));
+    Mp3Source source;
+    source.path = path;
+    source.channels = opened.stream->codecpar->ch_layout.nb_channels;
+    PacketPtr packet = makePacket();
+    bool first = true;
+    while (av_read_frame(input, packet.get()) >= 0) {
+        if (packet->stream_index == stream && packet->pos >= 0) {
+            if (first) {
+                const auto header = ParseMp3Header(reinterpret_cast<const char *>(packet->data), packet->size);
+                if (!header)
+                    throw notCopyable(path, QStringLiteral("its frames are not of a kind Korvex can copy."));
+                source.format = *header;
+                size_t sideSize = 0;
+                if (const uint8_t *skip = av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &sideSize);
+                    skip && sideSize >= 4)
+                    source.startSkip = AV_RL32(skip);
+                first = false;
+            }
+            source.positions.append(packet->pos);
+            source.sizes.append(packet->size);
+        }
+        av_packet_unref(packet.get());
+    }
+    if (first)
+        throw notCopyable(path, QStringLiteral("it holds no audio frames."));
+    return source;
+}
+
+void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, const CopyProgress &progress)
+{
+    QList<OutFrame> frames;
+    qint64 lead = 0;
+    qint64 tail = 0;
+    for (const Mp3Range &range : ranges) {
+        QFile file(range.source->path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw KorvexError(QStringLiteral("Unable to open '%1': %2.").arg(range.source->path, file.errorString()));
+        RangeFrames part = framesOf(file, range);
+        if (frames.isEmpty())
+            lead = part.leadSamples;
+        tail = part.tailSamples;
+        frames.append(part.frames);
+    }
+    if (frames.isEmpty())
+        return;
+    const Mp3FrameHeader &format = ranges.first().source->format;
+    const int perFrame = format.samplesPerFrame();
+    qint64 audioBytes = 0;
+    for (const OutFrame &frame : frames)
+        audioBytes += frame.bytes();
+
+    Mp3InfoFields fields;
+    fields.frames = quint32(frames.size());
+    fields.encoderDelay = int(lead) - DecoderDelay;
+    fields.padding = int(tail) + DecoderDelay;
+    fields.constantBitrate = constantBitrate(frames);
+    const qint64 infoBytes = Mp3InfoFrame(format, fields).size();
+    fields.streamBytes = quint32(infoBytes + audioBytes);
+    fields.toc = seekTable(frames, infoBytes, fields.streamBytes);
+    Q_ASSERT(perFrame > 0);
+
+    QFile out(outputPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(outputPath, out.errorString()));
+    writeAll(out, Mp3InfoFrame(format, fields));
+    qint64 done = 0;
+    QFile source;
+    for (qsizetype k = 0; k < frames.size();) {
+        const OutFrame &frame = frames.at(k);
+        if (!frame.source) {
+            writeAll(out, frame.made);
+            done += frame.made.size();
+            ++k;
+            continue;
+        }
+        // A run of frames of one source, read at once.
+        qsizetype runEnd = k + 1;
+        while (runEnd < frames.size() && runEnd - k < FramesPerRead && frames.at(runEnd).source == frame.source
+               && frames.at(runEnd).index == frames.at(runEnd - 1).index + 1)
+            ++runEnd;
+        if (source.fileName() != frame.source->path) {
+            source.close();
+            source.setFileName(frame.source->path);
+            if (!source.open(QIODevice::ReadOnly))
+                throw KorvexError(QStringLiteral("Unable to open '%1': %2.").arg(frame.source->path, source.errorString()));
+        }
+        const qsizetype firstIndex = frame.index;
+        const QByteArray bytes = readFrames(source, *frame.source, firstIndex, frames.at(runEnd - 1).index + 1);
+        const qint64 base = frame.source->positions.at(firstIndex);
+        for (qsizetype j = k; j < runEnd; ++j) {
+            const qsizetype index = frames.at(j).index;
+            writeAll(out, bytes.mid(frame.source->positions.at(index) - base, frame.source->sizes.at(index)));
+        }
+        done += bytes.size();
+        k = runEnd;
+        if (progress)
+            progress(done, audioBytes);
+    }
+    if (!out.flush())
+        throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(outputPath, out.errorString()));
+}
+
+} // namespace korvex

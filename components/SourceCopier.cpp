@@ -1,0 +1,97 @@
+#include "components/SourceCopier.h"
+
+#include "components/FfmpegSupport.h"
+#include "components/KorvexError.h"
+
+#include <QFile>
+
+namespace korvex {
+
+namespace {
+
+bool isMp3(const CodedFormat &format)
+{
+    return format.codec == QLatin1String("mp3");
+}
+
+} // namespace
+
+CodedFormat ProbeCodedFormat(const QString &path)
+{
+    const OpenSource source = OpenAudioSource(path);
+    const AVCodecParameters &codec = *source.stream->codecpar;
+    CodedFormat format;
+    format.path = path;
+    format.codec = QString::fromLatin1(avcodec_get_name(codec.codec_id));
+    format.sampleRate = codec.sample_rate;
+    format.channels = codec.ch_layout.nb_channels;
+    format.setup = QByteArray(reinterpret_cast<const char *>(codec.extradata), codec.extradata_size);
+    format.container = isMp3(format) ? QStringLiteral("mp3") : CopyMuxerFor(*source.input, codec.codec_id);
+    return format;
+}
+
+QString CopyRefusal(const CodedFormat &format)
+{
+    if (!format.container.isEmpty())
+        return {};
+    return QStringLiteral("'%1' holds %2 audio, which Korvex cannot cut without re-encoding (it copies MP3, AAC "
+                          "in MP4/M4A, Vorbis and Opus in Ogg, and WMA). Choose an output format to encode it.")
+        .arg(format.path, format.codec);
+}
+
+QString JoinCopyRefusal(const QList<CodedFormat> &parts)
+{
+    for (const CodedFormat &part : parts) {
+        if (const QString refusal = CopyRefusal(part); !refusal.isEmpty())
+            return refusal;
+    }
+    if (parts.isEmpty())
+        return {};
+    const CodedFormat &first = parts.first();
+    for (const CodedFormat &part : parts) {
+        QString differs;
+        if (part.codec != first.codec || part.container != first.container)
+            differs = QStringLiteral("it holds %1 audio, '%2' holds %3").arg(part.codec, first.path, first.codec);
+        else if (part.sampleRate != first.sampleRate)
+            differs = QStringLiteral("its sample rate is %1 Hz, that of '%2' %3 Hz")
+                          .arg(part.sampleRate).arg(first.path).arg(first.sampleRate);
+        else if (part.channels != first.channels)
+            differs = QStringLiteral("it has %1 channels, '%2' has %3")
+                          .arg(part.channels).arg(first.path).arg(first.channels);
+        else if (part.setup != first.setup)
+            differs = QStringLiteral("its codec setup differs from that of '%1'").arg(first.path);
+        if (!differs.isEmpty())
+            return QStringLiteral("'%1' cannot be joined to the others without re-encoding: %2. "
+                                  "Choose an output format to encode the join.")
+                .arg(part.path, differs);
+    }
+    return {};
+}
+
+const Mp3Source &SourceCopier::mp3(const QString &path)
+{
+    auto found = m_mp3.find(path);
+    if (found == m_mp3.end())
+        found = m_mp3.insert(path, IndexMp3Source(path));
+    return *found;
+}
+
+void SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputPath,
+                        const std::function<void(qint64 done, qint64 total)> &progress)
+{
+    if (ranges.isEmpty())
+        return;
+    const CodedFormat format = ProbeCodedFormat(ranges.first().path);
+    if (const QString refusal = CopyRefusal(format); !refusal.isEmpty())
+        throw KorvexError(refusal);
+    if (!isMp3(format)) {
+        CopyPacketRanges(ranges, outputPath, progress);
+        return;
+    }
+    QList<Mp3Range> pieces;
+    for (const PacketRange &range : ranges)
+        pieces.append(Mp3Range{&mp3(range.path), range.first, range.end});
+    WriteMp3Ranges(pieces, outputPath, progress);
+}
+
+} // namespace korvex

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "components/Mp3Pieces.h"
+#include "components/PacketCopier.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+namespace korvex {
+
+// What a source's audio is coded as, for telling whether parts can be joined
+// without re-encoding.
+struct CodedFormat
+{
+    QString path;
+    QString codec;        // FFmpeg's name: "mp3", "vorbis", "opus", "aac", "wmav2", ...
+    QString container;    // the muxer a copy is written with; empty when none
+    int sampleRate = 0;
+    int channels = 0;
+    QByteArray setup;     // the codec's setup data (extradata)
+};
+
+// Throws KorvexError naming the file when it cannot be read.
+CodedFormat ProbeCodedFormat(const QString &path);
+
+// Why the file cannot be cut without re-encoding; empty when it can.
+QString CopyRefusal(const CodedFormat &format);
+// Why these parts cannot be joined without re-encoding (another codec, rate,
+// channel count or codec setup than the first part's); empty when they can.
+QString JoinCopyRefusal(const QList<CodedFormat> &parts);
+
+// Cuts ranges of sources into new files without re-encoding: MP3 frame by
+// frame with the exact samples (Mp3Pieces), the other codecs packet by packet
+// (PacketCopier). An MP3 source's frame index is made once and kept until
+// forget(), so the many pieces of one file do not read it again.
+class SourceCopier
+{
+public:
+    void copy(const QList<PacketRange> &ranges, const QString &outputPath,
+              const std::function<void(qint64 done, qint64 total)> &progress = {});
+    void forget() { m_mp3.clear(); }
+
+private:
+    const Mp3Source &mp3(const QString &path);
+
+    QHash<QString, Mp3Source> m_mp3;
+};
+
+} // namespace korvex

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "components/SourceCopier.h"
+#include "engine/RunContext.h"
+#include "engine/RunReports.h"
+
+#include <QString>
+
+namespace korvex {
+
+class OutputFiles;
+class RunProgress;
+struct Settings;
+
+// A piece of a split cut without re-encoding: frames [first, end) of entry
+// `row`'s source, shown in row `statusRow` of lv_time.
+struct CopyPiece
+{
+    int row = 0;
+    int statusRow = 0;
+    qint64 first = 0;
+    qint64 end = 0;
+    qint64 lengthFrames = 0;
+    qint64 durationMs = 0;
+};
+
+// Splits and joins with the output format "Same as source": the coded audio
+// of the pieces is copied into files of the source's own codec and container
+// (SourceCopier), named, published and tagged as the encoded outputs are.
+// Copying a piece takes a moment, so a Stop ends the run after the piece at
+// hand, which is always complete.
+class CopyRuns
+{
+public:
+    CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunReports &reports);
+
+    // Format is "Same as source" and this run was not told to encode instead.
+    bool active() const;
+    // Why the run about to start cannot copy with the settings and entries at
+    // hand; empty when it can or the format is another.
+    QString obstacle(bool join);
+    // A run starts: the next one copies again unless told otherwise.
+    void beginRun(bool encodeInstead);
+    void copyPiece(const CopyPiece &piece);
+    // Copies the ranges into the chosen join output; throws KorvexError
+    // saying why when the parts cannot be joined without re-encoding.
+    void join(const QList<PacketRange> &ranges, qint64 totalMs);
+
+private:
+    QString startPiece(int row);
+
+    RunWork &m_context;
+    OutputFiles &m_outputs;
+    RunProgress &m_progress;
+    RunReports &m_reports;
+    SourceCopier m_copier;
+    bool m_encodeInstead = false;
+};
+
+// Why a run with these settings cannot keep the source's coding: fades or soft
+// edges change the audio. Empty when nothing stands in the way.
+QString CopyBlockedBySettings(const Settings &settings);
+
+} // namespace korvex

@@ -1,0 +1,251 @@
+#include "components/KorvexError.h"
+#include "components/Mp3Pieces.h"
+#include "components/SourceCopier.h"
+#include "support/AudioFixtures.h"
+#include "support/CoreFixture.h"
+#include "support/ExternalTools.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace korvex;
+using namespace korvex::test;
+
+namespace {
+
+// A sweep through the audible range: no two stretches of it look alike, so a
+// piece lines up with its source at one lag only, and codecs code it without
+// the noise substitution whose random fill a decoder started elsewhere
+// cannot repeat.
+QList<float> sweepSamples(int rate, int channels, qint64 frames)
+{
+    QList<float> samples;
+    samples.reserve(frames * channels);
+    for (qint64 i = 0; i < frames; ++i) {
+        const double t = double(i) / rate;
+        for (int c = 0; c < channels; ++c)
+            samples.append(float(0.4 * std::sin(2 * M_PI * (200.0 + 60.0 * (c + 1) * t) * t)));
+    }
+    return samples;
+}
+
+// The frames [first, end) of a decode.
+QList<float> slice(const DecodedAudio &audio, qint64 first, qint64 end)
+{
+    return audio.samples.mid(first * audio.channels, (end - first) * audio.channels);
+}
+
+// How many frames of `piece` come before the source's frame `first`: the
+// lead that makes the two agree best over a stretch after it.
+qint64 leadIn(const DecodedAudio &whole, const DecodedAudio &piece, qint64 first, qint64 longest)
+{
+    constexpr qint64 Stretch = 2000;
+    qint64 best = -1;
+    float bestDifference = 0;
+    for (qint64 lead = 0; lead <= longest && (lead + Stretch) * piece.channels <= piece.samples.size(); ++lead) {
+        const float difference = maxDifference(whole.samples.constData() + first * whole.channels,
+                                               piece.samples.constData() + lead * piece.channels,
+                                               Stretch * piece.channels);
+        if (best < 0 || difference < bestDifference) {
+            best = lead;
+            bestDifference = difference;
+        }
+    }
+    return best;
+}
+
+QString decodeErrors(const QString &path)
+{
+    return RunTool(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+                                              QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")})
+        .errors.trimmed();
+}
+
+class CopyCutsMp3 : public ::testing::Test
+{
+protected:
+    QString source(const QString &name, const AudioSpec &spec)
+    {
+        const QString path = m_folder.file(name);
+        writeAudioFile(path, spec);
+        return path;
+    }
+    QString cut(const QString &path, qint64 first, qint64 end)
+    {
+        const QString out = m_folder.file(QStringLiteral("piece_%1_%2.mp3").arg(first).arg(end));
+        SourceCopier().copy({PacketRange{path, first, end}}, out);
+        return out;
+    }
+
+    TestFolder m_folder;
+};
+
+TEST_F(CopyCutsMp3, PiecesDecodeToTheSourceRangeSampleForSample)
+{
+    AudioSpec stereo = noiseSpec(44100, 2, 5 * 44100);
+    stereo.bitRate = 128000;
+    // MPEG-2 frames hold one granule each, so the lead-in they need is two frames.
+    AudioSpec mono = noiseSpec(22050, 1, 5 * 22050, 0.3f, 11);
+    mono.bitRate = 32000;
+    for (const auto &[name, spec] : {std::pair{QStringLiteral("stereo.mp3"), stereo},
+                                     std::pair{QStringLiteral("mono22.mp3"), mono}}) {
+        const QString path = source(name, spec);
+        const DecodedAudio whole = decodeFile(path);
+        ASSERT_EQ(whole.frames(), spec.frames);
+        const qint64 length = whole.frames();
+        const QList<std::pair<qint64, qint64>> ranges = {
+            {0, 1000}, {1, 1153}, {33333, 77777}, {length / 2, length}, {1152 * 7, 1152 * 9}, {0, length}};
+        for (const auto &[first, end] : ranges) {
+            const DecodedAudio piece = decodeFile(cut(path, first, end));
+            ASSERT_EQ(piece.frames(), end - first) << name.toStdString() << " " << first << "-" << end;
+            EXPECT_EQ(piece.samples, slice(whole, first, end)) << name.toStdString() << " " << first << "-" << end;
+        }
+    }
+}
+
+TEST_F(CopyCutsMp3, PiecesLaidEndToEndGiveTheWholeSource)
+{
+    AudioSpec spec = noiseSpec(48000, 2, 4 * 48000, 0.4f, 3);
+    spec.bitRate = 96000;
+    const QString path = source(QStringLiteral("album.mp3"), spec);
+    const DecodedAudio whole = decodeFile(path);
+    QList<float> joined;
+    const QList<qint64> cuts = {0, 12345, 48000, 100000, whole.frames()};
+    for (qsizetype k = 0; k + 1 < cuts.size(); ++k)
+        joined.append(decodeFile(cut(path, cuts[k], cuts[k + 1])).samples);
+    EXPECT_EQ(joined, whole.samples);
+}
+
+// Frame-accurate but naive: the frames from the one before the cut on, as
+// they are. Where that frame's data begins in an earlier frame, a decoder
+// has nothing to take it from.
+void writeNaiveCut(const Mp3Source &index, qsizetype frame, const QString &out)
+{
+    QFile in(index.path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(in.seek(index.positions.at(frame)));
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(in.readAll());
+}
+
+TEST_F(CopyCutsMp3, PiecesStartWithoutADecoderErrorWhereTheReservoirReachesBack)
+{
+    AudioSpec spec = noiseSpec(44100, 2, 3 * 44100);
+    spec.bitRate = 128000;
+    const QString path = source(QStringLiteral("reservoir.mp3"), spec);
+    const Mp3Source index = IndexMp3Source(path);
+    const DecodedAudio whole = decodeFile(path);
+    int reachingBack = 0;
+    for (const qsizetype wanted : {20, 41, 77, 100}) {
+        const qsizetype first = wanted - 1;  // the frame a piece starting in `wanted` begins with
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(file.seek(index.positions.at(first)));
+        const QByteArray head = file.read(8);
+        if (Mp3MainDataBegin(index.format, head.constData()) == 0)
+            continue;
+        ++reachingBack;
+        // The naive cut decodes its first wanted frame wrong...
+        const QString naive = m_folder.file(QStringLiteral("naive_%1.mp3").arg(wanted));
+        writeNaiveCut(index, first, naive);
+        const DecodedAudio bad = decodeFile(naive);
+        const qint64 sample = wanted * 1152 - index.startSkip;
+        ASSERT_GE(bad.frames(), 2 * 1152);
+        const QList<float> expected = slice(whole, sample, sample + 1152);
+        EXPECT_GT(maxDifference(slice(bad, 1152, 2 * 1152).constData(), expected.constData(), expected.size()), 0.01f);
+        // ...the piece gives it as the source does, without a decoder error.
+        const QString piece = cut(path, sample, sample + 44100);
+        EXPECT_EQ(decodeErrors(piece), QString());
+        EXPECT_EQ(slice(decodeFile(piece), 0, 1152), expected);
+    }
+    EXPECT_GT(reachingBack, 0) << "no cut fell where the bit reservoir reaches back";
+}
+
+TEST_F(CopyCutsMp3, AJoinGivesEachPartWholeWithTheirLeadBetween)
+{
+    AudioSpec first = noiseSpec(44100, 2, 2 * 44100, 0.4f, 5);
+    AudioSpec second = sineSpec(44100, 2, 44100 + 777);
+    first.bitRate = second.bitRate = 128000;
+    const QString a = source(QStringLiteral("a.mp3"), first);
+    const QString b = source(QStringLiteral("b.mp3"), second);
+    const DecodedAudio partA = decodeFile(a);
+    const DecodedAudio partB = decodeFile(b);
+    const QString out = m_folder.file(QStringLiteral("joined.mp3"));
+    SourceCopier().copy({PacketRange{a, 0, partA.frames()}, PacketRange{b, 0, partB.frames()}}, out);
+    EXPECT_EQ(decodeErrors(out), QString());
+    const DecodedAudio joined = decodeFile(out);
+    // Whole frames only: what the first part's last frame holds past its end
+    // and the second part's encoder delay stay between them.
+    const qint64 seam = joined.frames() - partA.frames() - partB.frames();
+    EXPECT_GE(seam, 0);
+    EXPECT_LT(seam, 3 * 1152);
+    EXPECT_EQ(slice(joined, 0, partA.frames()), partA.samples);
+    EXPECT_EQ(slice(joined, joined.frames() - partB.frames(), joined.frames()), partB.samples);
+}
+
+// Ogg Vorbis, AAC in M4A and WMA: whole packets, from the one before the
+// first wanted sample to two past the last.
+TEST(CopyCutsPackets, PiecesHoldTheSourceRangeAfterTheirLeadIn)
+{
+    TestFolder folder;
+    struct Case
+    {
+        const char *name;
+        qint64 packet;   // samples a packet decodes to
+    };
+    for (const Case &format : {Case{"sweep.ogg", 2048}, Case{"sweep.m4a", 1024}, Case{"sweep.wma", 2048}}) {
+        const QString path = folder.file(QString::fromLatin1(format.name));
+        writeAudioSamples(path, 44100, 2, sweepSamples(44100, 2, 6 * 44100));
+        const DecodedAudio whole = decodeFile(path);
+        const qint64 first = 100000;
+        const qint64 end = 200000;
+        const QString out = folder.file(QStringLiteral("piece_") + QString::fromLatin1(format.name));
+        SourceCopier().copy({PacketRange{path, first, end}}, out);
+        EXPECT_EQ(decodeErrors(out), QString()) << format.name;
+        const DecodedAudio piece = decodeFile(out);
+        const qint64 lead = leadIn(whole, piece, first, 4 * format.packet);
+        const qint64 startInSource = first - lead;
+        ASSERT_GE(lead, 0) << format.name << " starts after the cut";
+        EXPECT_LE(lead, 2 * format.packet + 1024) << format.name;
+        ASSERT_GE(startInSource + piece.frames(), end) << format.name << " ends before the cut";
+        EXPECT_LE(startInSource + piece.frames(), end + 3 * format.packet) << format.name;
+        const QList<float> wanted = slice(whole, first, end);
+        const QList<float> held = slice(piece, lead, lead + (end - first));
+        EXPECT_LE(maxDifference(wanted.constData(), held.constData(), wanted.size()), 1e-5f) << format.name;
+    }
+}
+
+TEST(CopyJoinRefusal, NamesThePartAndWhatDiffers)
+{
+    const auto part = [](const QString &path, const QString &codec, int rate, int channels, QByteArray setup = {}) {
+        return CodedFormat{path, codec, QStringLiteral("ogg"), rate, channels, std::move(setup)};
+    };
+    const CodedFormat first = part(QStringLiteral("/a.ogg"), QStringLiteral("vorbis"), 44100, 2, "setup");
+    EXPECT_EQ(JoinCopyRefusal({first, part(QStringLiteral("/b.ogg"), QStringLiteral("vorbis"), 44100, 2, "setup")}),
+              QString());
+    const QString rate = JoinCopyRefusal({first, part(QStringLiteral("/b.ogg"), QStringLiteral("vorbis"), 48000, 2, "setup")});
+    EXPECT_TRUE(rate.contains(QStringLiteral("'/b.ogg'")) && rate.contains(QStringLiteral("48000 Hz"))) << rate.toStdString();
+    const QString channels = JoinCopyRefusal({first, part(QStringLiteral("/c.ogg"), QStringLiteral("vorbis"), 44100, 1, "setup")});
+    EXPECT_TRUE(channels.contains(QStringLiteral("1 channels"))) << channels.toStdString();
+    const QString setup = JoinCopyRefusal({first, part(QStringLiteral("/d.ogg"), QStringLiteral("vorbis"), 44100, 2, "other")});
+    EXPECT_TRUE(setup.contains(QStringLiteral("codec setup"))) << setup.toStdString();
+    const QString codec = JoinCopyRefusal({first, part(QStringLiteral("/e.ogg"), QStringLiteral("opus"), 44100, 2)});
+    EXPECT_TRUE(codec.contains(QStringLiteral("opus"))) << codec.toStdString();
+}
+
+TEST(CopyRefusalOfSources, WavAndFlacAreNotCopied)
+{
+    TestFolder folder;
+    const QString wav = folder.file(QStringLiteral("plain.wav"));
+    writeAudioFile(wav, sineSpec(44100, 2, 4410));
+    const QString refusal = CopyRefusal(ProbeCodedFormat(wav));
+    EXPECT_TRUE(refusal.contains(QStringLiteral("pcm_s16le"))) << refusal.toStdString();
+    EXPECT_THROW(SourceCopier().copy({PacketRange{wav, 0, 100}}, folder.file(QStringLiteral("x.wav"))), KorvexError);
+}
+
+} // namespace
