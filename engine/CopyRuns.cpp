@@ -10,7 +10,9 @@
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
-#include "tags/TagLibWrites.h"
+#include "tags/OutputTags.h"
+
+#include <optional>
 
 namespace korvex {
 
@@ -19,9 +21,28 @@ namespace {
 // WMA copies are tagged by the ASF writer the encoded outputs use.
 constexpr QLatin1StringView WmaExtension("wma");
 
-OutputTagTexts textsOf(const AudioFileinfo &tags)
+// The tag a copy of this kind takes; the file may still have a temporary name.
+std::optional<EncodedCodec> codecOfExtension(const QString &extension)
 {
-    return {tags.Title, tags.Artist, tags.Album, tags.Year, tags.Genre};
+    const QString kind = extension.toLower();
+    if (kind == QLatin1String("mp3"))
+        return EncodedCodec::Mp3;
+    if (kind == QLatin1String("ogg") || kind == QLatin1String("oga"))
+        return EncodedCodec::Vorbis;
+    if (kind == QLatin1String("opus"))
+        return EncodedCodec::Opus;
+    if (kind == QLatin1String("m4a") || kind == QLatin1String("mp4") || kind == QLatin1String("m4b"))
+        return EncodedCodec::Aac;
+    return std::nullopt;
+}
+
+bool tagCopy(const QString &temporary, const QString &extension, const AudioFileinfo &tags, int number)
+{
+    const std::optional<EncodedCodec> codec = codecOfExtension(extension);
+    if (!codec)
+        return false;
+    return WriteEncodedTags(temporary, *codec,
+                            OutputTagValues{tags.Title, tags.Artist, tags.Album, tags.Year, tags.Genre, number});
 }
 
 } // namespace
@@ -81,12 +102,22 @@ void CopyRuns::beginRun(bool encodeInstead)
     m_copier.forget();
 }
 
-QString CopyRuns::startPiece(int row)
+QString CopyRuns::startPiece(const CopyPiece &piece)
 {
-    const QString folder = m_context.settings.settings().OutputFolder;
-    const QString caption = m_context.jobs().fileModel()->row(row).caption;
-    const QString source = m_context.jobs().job(row).FileName;
-    const auto nextName = [folder, caption, source] { return FreeCopyPiecePath(folder, caption, source); };
+    const Settings &settings = m_context.settings.settings();
+    const QString folder = settings.OutputFolder;
+    const QString pattern = settings.Pattern;
+    const QString caption = m_context.jobs().fileModel()->row(piece.row).caption;
+    const QString source = m_context.jobs().job(piece.row).FileName;
+    const PieceLabel label = piece.label;
+    const auto nextName = [folder, pattern, caption, source, label] {
+        const QString extension = SourceExtension(source);
+        if (!pattern.isEmpty())
+            return FreePatternPath(folder, pattern, label, extension);
+        if (label.ownTitle)
+            return FreeTitlePath(folder, label, extension);
+        return FreeCopyPiecePath(folder, caption, source);
+    };
     return m_outputs.StartOutput(nextName(), false, nextName);
 }
 
@@ -95,28 +126,27 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     const QString source = m_context.jobs().job(piece.row).FileName;
     const qint64 frames = piece.end - piece.first;
     m_progress.startPiece(piece.lengthFrames > 0 ? frames * piece.durationMs / piece.lengthFrames : 0);
-    SetSegmentStatus(m_context, piece.statusRow, status_word::Converting);
+    m_reports.rowStatus(piece.statusRow, status_word::Converting);
     QString temporary;
     AnswerEventsDuring([&] {
-        temporary = startPiece(piece.row);
+        temporary = startPiece(piece);
         m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
                       [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
     });
     WrittenOutput output;
     output.heldMs = FramesToMs(frames, piece.lengthFrames, piece.durationMs);
     output.plannedMs = output.heldMs;
-    const AudioFileinfo tags = m_context.jobs().tags(piece.row);
     const QString extension = SourceExtension(source);
     AnswerEventsDuring([&] {
-        output.tagged = extension == WmaExtension ? m_outputs.WriteOutputTags(temporary, tags)
-                                                  : WriteTagLibTags(temporary, extension, textsOf(tags));
+        output.tagged = extension == WmaExtension ? m_outputs.WriteOutputTags(temporary, piece.tags, piece.label.number)
+                                                  : tagCopy(temporary, extension, piece.tags, piece.label.number);
     });
     output.path = m_outputs.FinishOutput();
-    SetSegmentStatus(m_context, piece.statusRow, status_word::Finish);
+    m_reports.rowStatus(piece.statusRow, status_word::Finish);
     m_reports.outputWritten(output);
 }
 
-void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs)
+void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs, const AudioFileinfo &tags)
 {
     QList<CodedFormat> parts;
     AnswerEventsDuring([&] {
@@ -125,11 +155,17 @@ void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs)
     });
     if (const QString refusal = JoinCopyRefusal(parts); !refusal.isEmpty())
         throw KorvexError(refusal);
+    QString temporary;
     AnswerEventsDuring([&] {
-        const QString temporary = m_outputs.StartOutput(m_outputs.JoinOutputPath(), m_outputs.JoinOutputReplaces());
+        temporary = m_outputs.StartOutput(m_outputs.JoinOutputPath(), m_outputs.JoinOutputReplaces());
         m_copier.copy(ranges, temporary, [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
     });
     WrittenOutput output;
+    const QString extension = ranges.isEmpty() ? QString() : SourceExtension(ranges.first().path);
+    AnswerEventsDuring([&] {
+        output.tagged = extension == WmaExtension ? m_outputs.WriteOutputTags(temporary, tags)
+                                                  : tagCopy(temporary, extension, tags, 0);
+    });
     output.heldMs = totalMs;
     output.plannedMs = totalMs;
     output.path = m_outputs.FinishOutput();

@@ -2,7 +2,9 @@
 
 #include "components/SourceCopier.h"
 #include "engine/RunContext.h"
+#include "engine/PieceNames.h"
 #include "engine/RunReports.h"
+#include "joblist/JobRecords.h"
 
 #include <QString>
 
@@ -22,6 +24,8 @@ struct CopyPiece
     qint64 end = 0;
     qint64 lengthFrames = 0;
     qint64 durationMs = 0;
+    PieceLabel label;    // names the piece as an encoded one would be named
+    AudioFileinfo tags;  // a copy: the list may change under a stopped run
 };
 
 // Splits and joins with the output format "Same as source": the coded audio
@@ -42,12 +46,13 @@ public:
     // A run starts: the next one copies again unless told otherwise.
     void beginRun(bool encodeInstead);
     void copyPiece(const CopyPiece &piece);
-    // Copies the ranges into the chosen join output; throws KorvexError
-    // saying why when the parts cannot be joined without re-encoding.
-    void join(const QList<PacketRange> &ranges, qint64 totalMs);
+    // Copies the ranges into the chosen join output, tagged with `tags`;
+    // throws KorvexError saying why when the parts cannot be joined without
+    // re-encoding.
+    void join(const QList<PacketRange> &ranges, qint64 totalMs, const AudioFileinfo &tags);
 
 private:
-    QString startPiece(int row);
+    QString startPiece(const CopyPiece &piece);
 
     RunWork &m_context;
     OutputFiles &m_outputs;

@@ -141,7 +141,7 @@ void JoinRuns::copyJoin(Kind kind)
             totalMs += FramesToMs(span.end - span.pos, source.lengthFrames, source.durationMs);
         }
     }
-    m_copy.join(ranges, totalMs);
+    m_copy.join(ranges, totalMs, m_context.jobs().tags(0));
     m_progress.clear();
 }
 

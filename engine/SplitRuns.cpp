@@ -187,7 +187,9 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     if (piece.frames <= 0)
         return;
     if (m_copy.active()) {
-        m_copy.copyPiece({source.row, statusRow, start, start + piece.frames, source.lengthFrames, source.durationMs});
+        m_copy.copyPiece({source.row, statusRow, start, start + piece.frames, source.lengthFrames, source.durationMs,
+                          labelOf(source, planned, number, count),
+                          SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, statusRow)});
         return;
     }
     m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
