@@ -131,7 +131,7 @@ void JoinRuns::copyJoin(Kind kind)
     QList<PacketRange> ranges;
     qint64 totalMs = 0;
     for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
-        SelectRunEntry(m_context, row);
+        m_reports.entryStarted(row);
         const Source &source = m_sources.at(row);
         for (const PlannedPiece &piece : showEntryRows(kind, row)) {
             const Span span = spanOf(row, piece);
