@@ -22,6 +22,15 @@ using namespace korvex::test;
 
 namespace {
 
+AudioWriter::Options writerOptions(int workers, int chunkFrames, bool ownerEncodes = true)
+{
+    AudioWriter::Options options;
+    options.workers = workers;
+    options.chunkFrames = chunkFrames;
+    options.ownerEncodes = ownerEncodes;
+    return options;
+}
+
 // Writes the samples through the component in blocks of a second.
 void writeWma(const QString &path, int profile, int rate, int channels, const QList<float> &samples)
 {
@@ -113,13 +122,11 @@ TEST(WriterParallel, ChunkedEncodingDecodesToTheSameSamplesAsOnePass)
         writer.finish();
         return decodeFile(path);
     };
-    const DecodedAudio single = encode(QStringLiteral("single.wma"), {.workers = 1, .chunkFrames = 1 << 20, .ownerEncodes = false});
+    const DecodedAudio single = encode(QStringLiteral("single.wma"), writerOptions(1, 1 << 20, false));
     // Tiny chunks; and the usual ones, where a short first chunk and a tail
     // shared out between the workers make chunks of uneven length.
     // The owner encodes too when the workers are behind, as it does by default.
-    for (const AudioWriter::Options &options :
-         {AudioWriter::Options{.workers = 3, .chunkFrames = 3}, AudioWriter::Options{.workers = 2, .chunkFrames = 128},
-          AudioWriter::Options{.workers = 1, .chunkFrames = 4}}) {
+    for (const AudioWriter::Options &options : {writerOptions(3, 3), writerOptions(2, 128), writerOptions(1, 4)}) {
         const DecodedAudio chunked = encode(QStringLiteral("chunked-%1.wma").arg(options.chunkFrames), options);
         ASSERT_EQ(single.samples.size(), chunked.samples.size());
         EXPECT_EQ(maxDifference(single.samples.constData(), chunked.samples.constData(), single.samples.size()), 0.0f)
