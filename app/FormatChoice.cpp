@@ -1,6 +1,8 @@
 #include "app/Tfm_main.h"
 
 #include "components/KorvexError.h"
+#include "joblist/ListAutosave.h"
+#include "joblist/ListCommands.h"
 #include "settings/Settings.h"
 #include "settings/ui/EncoderPage.h"
 #include "settings/ui/Tfm_set.h"
@@ -35,7 +37,12 @@ void Tfm_main::connectFormatBox()
         } catch (const KorvexError &error) {
             m_seams.messages->error(error.text());
         }
+        // the working list keeps the format with the rest of its settings
+        if (m_workingList)
+            m_workingList->changed();
     });
+    // an opened list brings its own format
+    connect(&m_core.lists(), &ListCommands::settingsRestored, this, &Tfm_main::showStoredFormat);
 }
 
 void Tfm_main::showFormatSettings()

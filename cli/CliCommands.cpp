@@ -315,6 +315,20 @@ bool resume(Core &core, const SilenceSettings &silence)
     const int mode = core.settings().SplitMode;
     if (silence.AdjustMs > 0 && (mode == split_mode::Time || mode == split_mode::Count))
         fail(QStringLiteral("--resume cannot tell where cuts moved into pauses would lie; give --adjust 0"));
+    // The pieces written again would take the numbers of the first pieces:
+    // names and track numbers that count pieces would not match a first run's.
+    if (!core.settings().Pattern.isEmpty())
+        fail(QStringLiteral("--resume cannot name pieces by a pattern; give --pattern \"\""));
+    if (core.settings().Format == OutputFormat::Copy)
+        fail(QStringLiteral("--resume does not work with --format copy"));
+    for (const listrecord &entry : core.jobs().JobRecords()) {
+        for (const SegmentTags &own : entry.OwnTags) {
+            if (!own.Title.isEmpty() || !own.Artist.isEmpty())
+                fail(QStringLiteral("--resume cannot resume %1: its segments have titles of their own "
+                                    "(a CUE sheet, chapters), and pieces written again would be numbered anew")
+                         .arg(entry.FileName));
+        }
+    }
     const ResumePlan plan = PrepareResume(core, core.context().AudioFileRead);
     PrintError(QStringLiteral("resume: %1 of %2 piece(s) are there and complete; %3 to write")
                    .arg(plan.present)

@@ -434,7 +434,9 @@ Options of split and join
                    it, and it is as long as planned within one codec frame;
                    a file of that name that is shorter or longer is renamed
                    NAME.incomplete and the piece written again. Not with cuts
-                   moved into pauses (--adjust, [Function] Adjust).
+                   moved into pauses (--adjust, [Function] Adjust), a name
+                   pattern, --format copy, or segments with titles of their
+                   own (a CUE sheet, chapters).
 
 Options of silences (and of split and join with --segments silence or
 --adjust)

@@ -7,6 +7,7 @@
 #include "core/Core.h"
 #include "engine/OutputNames.h"
 #include "joblist/SegmentPlan.h"
+#include "settings/EncoderSettings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +19,8 @@ namespace korvex::cli {
 
 namespace {
 
-// Samples in one codec frame of the longest kind Korvex writes (WMA's).
+// Samples in one codec frame of the longest kind Korvex writes (WMA's and
+// Vorbis's; MP3 and AAC frames are shorter).
 constexpr qint64 CodecFrameSamples = 2048;
 
 // The names the run would give the pieces one after the other into a folder
@@ -27,20 +29,23 @@ constexpr qint64 CodecFrameSamples = 2048;
 class PlannedNames
 {
 public:
-    explicit PlannedNames(QString folder) : m_folder(std::move(folder)) {}
+    PlannedNames(QString folder, QString extension) : m_folder(std::move(folder)), m_extension(std::move(extension))
+    {
+    }
 
     QString next(const QString &caption, const QString &sourceFile)
     {
         const QString base = PieceStem(caption, sourceFile);
-        QString path = m_folder + ReplaceExtensionWithWma(base + QStringLiteral("_1"));
+        QString path = m_folder + ReplaceExtensionWith(base + QStringLiteral("_1"), m_extension);
         for (qint64 n = 1; m_given.contains(path); ++n)
-            path = m_folder + NumberedPieceName(base, n);
+            path = m_folder + NumberedPieceName(base, n, m_extension);
         m_given.insert(path);
         return path;
     }
 
 private:
     QString m_folder;
+    QString m_extension;
     QSet<QString> m_given;
 };
 
@@ -107,7 +112,7 @@ ResumePlan PrepareResume(Core &core, IAudioFile2 &probe)
 {
     JobList &jobs = core.jobs();
     Settings &settings = core.settings();
-    PlannedNames names(settings.OutputFolder);
+    PlannedNames names(settings.OutputFolder, RunExtension(settings.Format));
     ResumePlan plan;
     QList<QList<PlannedPiece>> missing;
     for (int row = 0; row < jobs.rowCount(); ++row) {
