@@ -212,7 +212,6 @@ CliOptions ParseCommandLine(const QStringList &arguments)
         {QStringLiteral("adjust"), QString(), QStringLiteral("S")},
         {QStringLiteral("fade-out"), QString(), QStringLiteral("S")},
         {QStringLiteral("profile"), QString(), QStringLiteral("P")},
-        {QStringLiteral("format"), QString(), QStringLiteral("F")},
         {QStringLiteral("o"), QString(), QStringLiteral("path")},
         {QStringLiteral("json"), QString()},
         {QStringLiteral("threshold"), QString(), QStringLiteral("DB")},

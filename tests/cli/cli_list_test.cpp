@@ -56,11 +56,15 @@ protected:
 
     // a.wav (6 s) with three segments, the first with its own title, and
     // b.wav (4 s) whole; the entries' tags edited; custom mode.
-    QString writeList()
+    // `titled`: the first segment has a title of its own, as one from a CUE sheet.
+    QString writeList(bool titled = true)
     {
         ListEntry a;
         a.FileName = tone(QStringLiteral("src/a.wav"), 6.0);
-        a.Segments = {{0, 1000, {QStringLiteral("Opening"), {}}}, {1000, 3500, {}}, {3500, 6000, {}}, {0, 6000, {}}};
+        a.Segments = {{0, 1000, {titled ? QStringLiteral("Opening") : QString(), {}}},
+                      {1000, 3500, {}},
+                      {3500, 6000, {}},
+                      {0, 6000, {}}};
         a.Tags.Title = QStringLiteral("Alpha");
         a.Tags.Artist = QStringLiteral("Band");
         ListEntry b;
@@ -95,11 +99,12 @@ TEST_F(CliListTest, SplitRunsTheListsSegmentsTagsAndSettings)
     const QString list = writeList();
     const Result result = run({QStringLiteral("split"), QStringLiteral("--list"), list});
     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    // named after the rows' captions (the files' names), tagged with the edited tags
-    EXPECT_EQ(outputs(), (QStringList{"a_1.wma", "a_2.wma", "a_3.wma", "b_1.wma"}));
-    EXPECT_EQ(frames("a_1.wma"), 44100);
+    // named after the segment's own title, else the rows' captions (the files' names), tagged with the
+    // edited tags
+    EXPECT_EQ(outputs(), (QStringList{"Opening_1.wma", "a_1.wma", "a_2.wma", "b_1.wma"}));
+    EXPECT_EQ(frames("Opening_1.wma"), 44100);
+    EXPECT_EQ(frames("a_1.wma"), 110250);
     EXPECT_EQ(frames("a_2.wma"), 110250);
-    EXPECT_EQ(frames("a_3.wma"), 110250);
     EXPECT_EQ(frames("b_1.wma"), 176400);
     const QString artist = RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
                                                      "print(ASF(sys.argv[1])['Author'][0])\n"),
@@ -153,7 +158,7 @@ TEST_F(CliListTest, AListThatCannotBeRunIsBadInputAndWritesNothing)
 
 TEST_F(CliListTest, ResumeWritesOnlyThePiecesThatAreMissingOrIncomplete)
 {
-    const QString list = writeList();
+    const QString list = writeList(false);
     ASSERT_EQ(run({"split", "--list", list}).exitCode, 0);
     ASSERT_EQ(outputs().size(), 4);
     const QString kept = m_out + QStringLiteral("/a_1.wma");
@@ -188,6 +193,12 @@ TEST_F(CliListTest, ResumeWritesOnlyThePiecesThatAreMissingOrIncomplete)
     const Result again = run({"split", "--resume", "--list", list});
     EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
     EXPECT_TRUE(again.errors.contains(QStringLiteral("4 of 4 piece(s)"))) << again.errors.toStdString();
+    EXPECT_EQ(outputs().size(), 5);
+
+    // pieces named after their own titles would be numbered anew: refused before anything is touched
+    const Result titled = run({"split", "--resume", "--list", writeList(true)});
+    EXPECT_EQ(titled.exitCode, 2);
+    EXPECT_TRUE(titled.errors.contains(QStringLiteral("titles of their own"))) << titled.errors.toStdString();
     EXPECT_EQ(outputs().size(), 5);
 }
 

@@ -32,8 +32,8 @@ from gi.repository import GLib
 
 MENUS = {
     "File": ["Add File", "Add Folder", "Open List\u2026", "Save List\u2026", "Remove", "Exit"],
-    "Action": ["File Up", "File Down", "Remove", "Clear", "Find Silences", "Play around Begin", "Play around End",
-               "ID3 info", "Split", "Join", "Stop"],
+    "Action": ["File Up", "File Down", "Remove", "Clear", "Find Silences", "Segments from Chapters",
+               "Export CUE\u2026", "Play around Begin", "Play around End", "ID3 info", "Split", "Join", "Stop"],
     "Help": ["Content", "HomePage", "About"],
 }
 BUTTONS = {"File", "Action", "Settings", "Help", "Open the help", "Add", "Format", "Move up", "Move down",
