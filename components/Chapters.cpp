@@ -3,6 +3,7 @@
 #include "components/FfmpegSupport.h"
 
 #include <QFile>
+#include <QTime>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -71,6 +72,18 @@ void AddChapters(AVFormatContext &format, const QList<Chapter> &chapters)
         chapter->end = qMax(mark.endMs, mark.startMs);
         if (!mark.title.isEmpty())
             av_dict_set(&chapter->metadata, "title", mark.title.toUtf8().constData(), 0);
+    }
+}
+
+void AddChapterComments(AVDictionary *&comments, const QList<Chapter> &chapters)
+{
+    for (qsizetype n = 0; n < chapters.size(); ++n) {
+        const Chapter &mark = chapters.at(n);
+        const QByteArray key = QStringLiteral("CHAPTER%1").arg(n, 3, 10, QLatin1Char('0')).toLatin1();
+        const QTime start = QTime::fromMSecsSinceStartOfDay(int(qBound(qint64(0), mark.startMs, qint64(86399999))));
+        av_dict_set(&comments, key.constData(), start.toString(QStringLiteral("HH:mm:ss.zzz")).toLatin1().constData(), 0);
+        if (!mark.title.isEmpty())
+            av_dict_set(&comments, (key + "NAME").constData(), mark.title.toUtf8().constData(), 0);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+struct AVDictionary;
 struct AVFormatContext;
 
 namespace korvex {
@@ -26,5 +27,10 @@ QList<Chapter> ReadChapters(const QString &path);
 // Gives an output its chapters before its header is written; a muxer that
 // has a form for them (ASF: markers) writes them.
 void AddChapters(AVFormatContext &format, const QList<Chapter> &chapters);
+
+// The chapters as Vorbis comments (CHAPTER000=00:01:02.500, CHAPTER000NAME=...),
+// the form players read in Ogg Vorbis and FLAC, whose muxers here write no
+// chapters of their own.
+void AddChapterComments(AVDictionary *&comments, const QList<Chapter> &chapters);
 
 } // namespace korvex

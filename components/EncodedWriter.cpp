@@ -93,6 +93,10 @@ void EncodedWriter::openOutput(int inputRate, int inputChannels)
     m_format->pb = m_sink->context();
     m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
     AddChapters(*m_format, m_chapters);
+    if (m_encoding.codec == EncodedCodec::Vorbis)
+        AddChapterComments(m_stream->metadata, m_chapters);
+    else if (m_encoding.codec == EncodedCodec::Flac)
+        AddChapterComments(m_format->metadata, m_chapters);
     status = avformat_write_header(m_format.get(), nullptr);
     if (status < 0 || m_sink->failed()) {
         const QString reason = status < 0 ? ffmpegErrorText(status) : m_sink->failure();

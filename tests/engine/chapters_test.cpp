@@ -1,5 +1,6 @@
 #include "components/Chapters.h"
 #include "engine/EngineFixture.h"
+#include "settings/OutputFormat.h"
 #include "support/ExternalTools.h"
 #include "support/TextFiles.h"
 
@@ -110,21 +111,23 @@ TEST_F(ChapterRun, AJoinMarksEveryPartAndCarriesTheFirstEntrysTags)
     ASSERT_EQ(bench().control().StartJoin(), RunControl::Outcome::Finished);
     const QString joined = m_folder.file(QStringLiteral("book.wma"));
 
-    const QJsonArray chapters =
-        QJsonDocument::fromJson(RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_chapters", "-of", "json",
-                                                                     joined})
-                                    .output.toUtf8())
-            .object()
-            .value(QStringLiteral("chapters"))
-            .toArray();
-    ASSERT_EQ(chapters.size(), 3);
     const QStringList titles = {"Opening", "Audiobook", "two"};
     const QList<double> starts = {0.0, 1.0, 3.0};
-    for (int k = 0; k < 3; ++k) {
-        const QJsonObject chapter = chapters[k].toObject();
-        EXPECT_EQ(chapter["tags"].toObject()["title"].toString(), titles[k]) << k;
-        EXPECT_NEAR(chapter["start_time"].toString().toDouble(), starts[k], 0.05) << k;
-    }
+    const auto expectMarks = [&](const QString &path) {
+        const QJsonArray chapters =
+            QJsonDocument::fromJson(
+                RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_chapters", "-of", "json", path}).output.toUtf8())
+                .object()
+                .value(QStringLiteral("chapters"))
+                .toArray();
+        ASSERT_EQ(chapters.size(), 3) << qPrintable(path);
+        for (int k = 0; k < 3; ++k) {
+            const QJsonObject chapter = chapters[k].toObject();
+            EXPECT_EQ(chapter["tags"].toObject()["title"].toString(), titles[k]) << qPrintable(path) << k;
+            EXPECT_NEAR(chapter["start_time"].toString().toDouble(), starts[k], 0.05) << qPrintable(path) << k;
+        }
+    };
+    expectMarks(joined);
     const QString tags = RunMutagen(QStringLiteral(R"(import sys
 from mutagen.asf import ASF
 t = ASF(sys.argv[1]).tags
@@ -133,6 +136,15 @@ print(*[str(t[k][0]) for k in ('Title', 'Author', 'WM/AlbumTitle', 'WM/Year', 'W
                                     joined);
     EXPECT_EQ(tags.trimmed(), QStringLiteral("Audiobook|Reader|Stories|2020|Speech"));
     EXPECT_NEAR(audioFrames(joined), 5 * 44100, CodecFrame);
+
+    // every format that has a form for chapters carries them, the tags written over them keeping them
+    for (const OutputFormat format :
+         {OutputFormat::Mp3, OutputFormat::OggVorbis, OutputFormat::Opus, OutputFormat::Flac, OutputFormat::Aac}) {
+        settings().Format = format;
+        m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("book-") + outputFormatWord(format));
+        ASSERT_EQ(bench().control().StartJoin(), RunControl::Outcome::Finished) << qPrintable(outputFormatWord(format));
+        expectMarks(m_seams.dialogs.saveAnswer + QLatin1Char('.') + outputFormatExtension(format));
+    }
 }
 
 } // namespace
