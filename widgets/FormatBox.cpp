@@ -3,6 +3,7 @@
 #include "settings/OutputFormat.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
@@ -53,10 +54,18 @@ void FormatBox::paintEvent(QPaintEvent *)
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-// The list is as wide as its longest caption, however narrow the box.
+// The list is as wide as its longest caption, however narrow the box. The
+// skin draws the captions bold, which the view's own size hint does not know.
 void FormatBox::showPopup()
 {
-    view()->setMinimumWidth(view()->sizeHintForColumn(0) + ListMargin);
+    QFont shown = view()->font();
+    shown.setBold(true);
+    const QFontMetrics metrics(shown);
+    int widest = view()->sizeHintForColumn(0);
+    for (int i = 0; i < count(); ++i)
+        widest = qMax(widest, metrics.horizontalAdvance(itemText(i)));
+    view()->setTextElideMode(Qt::ElideNone);
+    view()->setMinimumWidth(widest + ListMargin);
     QComboBox::showPopup();
 }
 
