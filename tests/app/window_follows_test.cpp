@@ -228,13 +228,6 @@ TEST_F(WindowFollows, AHelpPageThatCannotBeOpenedIsSaidWithItsPlace)
     EXPECT_TRUE(s.recorder.messages.errors[0].contains(page));
     EXPECT_TRUE(s.recorder.messages.errors[0].contains(s.recorder.launcher.failWith));
 
-#if defined(__SANITIZE_THREAD__)
-    // The launcher starts xdg-open through QProcess, whose child begins with
-    // clone(CLONE_VM): ThreadSanitizer then no longer sees this thread's
-    // locks, reports every later hand-over as a race and kills the next
-    // child that starts a thread. The ASan build runs this half.
-    GTEST_SKIP() << "QProcess under ThreadSanitizer";
-#endif
     const QString bin = s.folder.file("bin");
     QDir().mkpath(bin);
     QFile opener(bin + QStringLiteral("/xdg-open"));
