@@ -1,4 +1,5 @@
 #include "components/AudioFile.h"
+#include "components/EncodedWriter.h"
 #include "components/EncodedSalvage.h"
 #include "components/KorvexError.h"
 #include "components/SizeLimit.h"
@@ -6,6 +7,7 @@
 #include "support/ExternalTools.h"
 #include "support/TempDir.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -77,6 +79,12 @@ OutputEncoding encodingOf(EncodedCodec codec)
     return encoding;
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Whether ffmpeg decodes the whole file without a complaint.
 bool decodesCleanly(const QString &path)
 {
@@ -117,6 +125,41 @@ TEST(EncodedWriter, LaterInputFormatsAreConvertedToTheFirstOnes)
         const DecodedAudio decoded = decodeFile(path);
         // each hand-over may cost the resampler's few frames of delay
         EXPECT_NEAR(double(decoded.frames()) / decoded.sampleRate, 4.0, c.lengthSlack + 0.01);
+    }
+}
+
+// The same join written with the encoding thread and without: the codec
+// sees the same frames, so the files decode to the same samples, and where
+// the container takes no random stream serial (Ogg does) they are the same
+// bytes.
+TEST(EncodedWriter, TheEncodingThreadWritesWhatTheCallerWould)
+{
+    TestFolder folder;
+    const auto write = [](const QString &path, const OutputEncoding &encoding, EncodedWriter::Threading threading) {
+        EncodedWriter writer(path, encoding, 44100, 2, {}, threading);
+        for (const auto &[rate, channels, seconds] : {std::array{44100, 2, 3}, std::array{22050, 1, 2}}) {
+            writer.setInputFormat(rate, channels);
+            const QList<float> samples = generateSamples(sineSpec(rate, channels, qint64(rate) * seconds));
+            // blocks of a third of a second, as many as a run hands over
+            for (qsizetype at = 0; at < samples.size(); at += qsizetype(rate / 3) * channels)
+                writer.write(SampleArray(samples.mid(at, qsizetype(rate / 3) * channels)));
+        }
+        writer.finish();
+        return writer.inputFrames();
+    };
+    for (const CodecCase &c : Cases) {
+        SCOPED_TRACE(c.extension);
+        const QString threaded = folder.file(QStringLiteral("threaded.%1").arg(QLatin1String(c.extension)));
+        const QString inCaller = folder.file(QStringLiteral("caller.%1").arg(QLatin1String(c.extension)));
+        EXPECT_EQ(write(threaded, encodingOf(c.codec), EncodedWriter::Threading::OwnThread), 44100 * 3 + 22050 * 2);
+        write(inCaller, encodingOf(c.codec), EncodedWriter::Threading::InCaller);
+        const DecodedAudio one = decodeFile(threaded);
+        const DecodedAudio other = decodeFile(inCaller);
+        EXPECT_NEAR(double(one.frames()) / one.sampleRate, 5.0, c.lengthSlack + 0.01);
+        EXPECT_TRUE(one.samples == other.samples);
+        if (c.codec != EncodedCodec::Vorbis && c.codec != EncodedCodec::Opus) {
+            EXPECT_EQ(fileBytes(threaded), fileBytes(inCaller));
+        }
     }
 }
 
