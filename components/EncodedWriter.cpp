@@ -140,7 +140,9 @@ void EncodedWriter::write(const SampleArray &block)
     if (frames <= 0)
         return;
     try {
-        m_thread->hand({FullScaleCopy(block.data(), frames * m_inputChannels), m_inputRate, m_inputChannels});
+        std::vector<float> samples = m_thread->spareSamples();
+        FullScaleCopy(block.data(), frames * m_inputChannels, samples);
+        m_thread->hand({std::move(samples), m_inputRate, m_inputChannels});
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());
     }

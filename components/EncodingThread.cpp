@@ -3,6 +3,7 @@
 #include "components/KorvexError.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace korvex {
 
@@ -28,6 +29,7 @@ void EncodingThread::hand(Block block)
             m_failure = error.text();
             throw;
         }
+        m_inCallerSpare = std::move(block.samples);
         return;
     }
     {
@@ -42,6 +44,18 @@ void EncodingThread::hand(Block block)
     endThread();
     throwIfFailed();
     throw KorvexError(QStringLiteral("The encoder was handed audio after its end."));
+}
+
+std::vector<float> EncodingThread::spareSamples()
+{
+    if (!m_threaded)
+        return std::exchange(m_inCallerSpare, {});
+    std::lock_guard lock(m_mutex);
+    if (m_spares.empty())
+        return {};
+    std::vector<float> spare = std::move(m_spares.back());
+    m_spares.pop_back();
+    return spare;
 }
 
 void EncodingThread::finish()
@@ -102,6 +116,9 @@ void EncodingThread::workLoop()
             m_changed.notify_all();
             return;
         }
+        std::lock_guard lock(m_mutex);
+        if (m_spares.size() < m_queueLimit)
+            m_spares.push_back(std::move(block.samples));
     }
 }
 

@@ -44,6 +44,9 @@ public:
     EncodingThread &operator=(const EncodingThread &) = delete;
 
     void hand(Block block);
+    // The memory of a block worked on, to fill again: blocks of about the
+    // same size then need no fresh pages. Empty when none came back yet.
+    std::vector<float> spareSamples();
     void finish();
     // Drops what is queued and waits for the thread; nothing is thrown.
     void stop();
@@ -58,14 +61,18 @@ private:
     const bool m_threaded;
     const size_t m_queueLimit;
 
-    // Guarded by m_mutex: the blocks waiting, whether the owner handed over
-    // its last one, whether the thread is to drop the rest, and its failure.
+    // Guarded by m_mutex: the blocks waiting, the memory of those worked on,
+    // whether the owner handed over its last one, whether the thread is to
+    // drop the rest, and its failure.
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Block> m_queue;
+    std::vector<std::vector<float>> m_spares;
     bool m_ending = false;
     bool m_dropping = false;
     QString m_failure;
+
+    std::vector<float> m_inCallerSpare;  // without a thread: the last block's memory
 
     std::thread m_thread;
 };

@@ -33,6 +33,8 @@ TEST(EncodingThread, WorksOnEveryBlockInOrderBeforeFinishReturns)
         EXPECT_EQ(rates.front(), 44100);
         EXPECT_EQ(rates.back(), 22050);
         EXPECT_EQ(thread.threaded(), threaded);
+        // the memory of blocks worked on comes back to be filled again
+        EXPECT_GE(thread.spareSamples().capacity(), 2u);
     }
 }
 
