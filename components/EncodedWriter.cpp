@@ -21,8 +21,10 @@ namespace {
 constexpr int FreeFrameSize = 4096;
 
 // Room kept in an MP3's ID3v2 tag for the tags written once the file is
-// complete (title, artist, album, year, genre, track take a few hundred bytes).
-constexpr int Mp3TagRoom = 4096;
+// complete (title, artist, album, year, genre, track take a few hundred
+// bytes). No more: TagLib gives back room beyond 1 KiB (in files under
+// 100 kB), which moves the audio as much as a tag that does not fit.
+constexpr int Mp3TagRoom = 1024;
 
 // The tags are written into the finished file; where they go ahead of the
 // audio and do not fit the space the muxer left, every byte of audio after

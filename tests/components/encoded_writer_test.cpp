@@ -6,6 +6,7 @@
 #include "support/AudioFixtures.h"
 #include "support/ExternalTools.h"
 #include "support/TempDir.h"
+#include "tags/OutputTags.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -160,6 +161,47 @@ TEST(EncodedWriter, TheEncodingThreadWritesWhatTheCallerWould)
         if (c.codec != EncodedCodec::Vorbis && c.codec != EncodedCodec::Opus) {
             EXPECT_EQ(fileBytes(threaded), fileBytes(inCaller));
         }
+    }
+}
+
+// Where the audio starts: after an MP3's ID3v2 tag, or at a WAV file's
+// data chunk (-1 when there is none).
+qint64 audioOffset(const QString &path, EncodedCodec codec)
+{
+    const QByteArray bytes = fileBytes(path);
+    if (codec == EncodedCodec::Mp3) {
+        if (!bytes.startsWith("ID3") || bytes.size() < 10)
+            return 0;
+        const auto at = [&](int i) { return qint64(quint8(bytes[i]) & 0x7f); };
+        return 10 + (at(6) << 21 | at(7) << 14 | at(8) << 7 | at(9));
+    }
+    return bytes.indexOf("data");
+}
+
+// The tags are written into a finished piece: they fit where the writer
+// left room, so the audio is not moved (which for a WAV piece costs as much
+// as writing it again), and they read back.
+TEST(EncodedWriter, TaggingAFinishedFileLeavesItsAudioWhereItIs)
+{
+    TestFolder folder;
+    OutputTagValues values;
+    values.Title = QStringLiteral("A title long enough to need more room than a bare tag has");
+    values.Artist = QStringLiteral("Ärtist");
+    values.Album = QStringLiteral("Album");
+    values.Year = QStringLiteral("2024");
+    values.Genre = QStringLiteral("Jazz");
+    values.Track = 7;
+    for (const EncodedCodec codec : {EncodedCodec::Mp3, EncodedCodec::Wav}) {
+        const QString path = folder.file(codec == EncodedCodec::Mp3 ? QStringLiteral("t.mp3") : QStringLiteral("t.wav"));
+        writeParts(path, encodingOf(codec), {{44100, 2, 2}});
+        const qint64 before = audioOffset(path, codec);
+        ASSERT_GT(before, 0);
+        ASSERT_TRUE(WriteEncodedTags(path, codec, values));
+        EXPECT_EQ(audioOffset(path, codec), before);
+        const ToolResult title = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries",
+                                                                    "format_tags=title", "-of", "csv=p=0", path});
+        EXPECT_EQ(title.output.trimmed(), values.Title);
+        EXPECT_TRUE(decodesCleanly(path));
     }
 }
 
