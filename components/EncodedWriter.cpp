@@ -20,10 +20,29 @@ namespace {
 // Codecs that take frames of any size (PCM, FLAC) are fed this many at a time.
 constexpr int FreeFrameSize = 4096;
 
+// Room kept in an MP3's ID3v2 tag for the tags written once the file is
+// complete (title, artist, album, year, genre, track take a few hundred
+// bytes). No more: TagLib gives back room beyond 1 KiB (in files under
+// 100 kB), which moves the audio as much as a tag that does not fit.
+constexpr int Mp3TagRoom = 1024;
+
+// The tags are written into the finished file; where they go ahead of the
+// audio and do not fit the space the muxer left, every byte of audio after
+// them is moved, which for a WAV piece costs as much as writing it. So the
+// MP3 tag gets room to spare, and the WAV file no INFO list ahead of its
+// data (the muxer's naming itself): the tag chunks then go after the audio.
+void LeaveRoomForTags(AVFormatContext &format, EncodedCodec codec)
+{
+    if (codec == EncodedCodec::Mp3)
+        format.metadata_header_padding = Mp3TagRoom;
+    if (codec == EncodedCodec::Wav)
+        format.flags |= AVFMT_FLAG_BITEXACT;
+}
+
 } // namespace
 
 EncodedWriter::EncodedWriter(const QString &path, const OutputEncoding &encoding, int inputRate, int inputChannels,
-                             const QList<Chapter> &chapters)
+                             const QList<Chapter> &chapters, Threading threading)
     : m_path(path), m_encoding(WithinRanges(encoding)), m_chapters(chapters), m_frame(makeFrame()), m_packet(makePacket())
 {
     if (!IsWorkableAudioFormat(inputRate, inputChannels))
@@ -37,6 +56,8 @@ EncodedWriter::EncodedWriter(const QString &path, const OutputEncoding &encoding
         removePartialFile();
         throw;
     }
+    m_thread = std::make_unique<EncodingThread>([this](EncodingThread::Block &block) { encodeBlock(block); },
+                                                threading == Threading::OwnThread);
 }
 
 EncodedWriter::~EncodedWriter()
@@ -97,6 +118,7 @@ void EncodedWriter::openOutput(int inputRate, int inputChannels)
         AddChapterComments(m_stream->metadata, m_chapters);
     else if (m_encoding.codec == EncodedCodec::Flac)
         AddChapterComments(m_format->metadata, m_chapters);
+    LeaveRoomForTags(*m_format, m_encoding.codec);
     status = avformat_write_header(m_format.get(), nullptr);
     if (status < 0 || m_sink->failed()) {
         const QString reason = status < 0 ? ffmpegErrorText(status) : m_sink->failure();
@@ -110,16 +132,8 @@ void EncodedWriter::setInputFormat(int sampleRate, int channels)
     if (!IsWorkableAudioFormat(sampleRate, channels))
         throw KorvexError(QStringLiteral("%1 Hz with %2 channels is not a data format audio can be written from.")
                               .arg(sampleRate).arg(channels));
-    if (m_inputRate > 0 && sampleRate == m_inputRate && channels == m_inputChannels)
-        return;
-    if (m_converter)
-        pushConverted(nullptr, 0);  // what the old converter still holds for its filter
     m_inputRate = sampleRate;
     m_inputChannels = channels;
-    // Always a converter: besides rate and channels it makes the codec's
-    // sample format (16-bit integers for FLAC and WAV, planes for most).
-    m_converter = makeFloatConverter(defaultLayout(channels), AV_SAMPLE_FMT_FLT, sampleRate,
-                                     m_codec->ch_layout.nb_channels, m_codec->sample_fmt, m_codec->sample_rate);
 }
 
 void EncodedWriter::write(const SampleArray &block)
@@ -132,12 +146,34 @@ void EncodedWriter::write(const SampleArray &block)
     if (frames <= 0)
         return;
     try {
-        pushConverted(FullScaleCopy(block.data(), frames * m_inputChannels).data(), frames);
-        encodeQueued(false);
+        std::vector<float> samples = m_thread->spareSamples();
+        FullScaleCopy(block.data(), frames * m_inputChannels, samples);
+        m_thread->hand({std::move(samples), m_inputRate, m_inputChannels});
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());
     }
     m_inputFrames += frames;
+}
+
+// On the encoding thread: a block in the format it was written in.
+void EncodedWriter::encodeBlock(EncodingThread::Block &block)
+{
+    if (block.rate != m_convertedRate || block.channels != m_convertedChannels)
+        convertFrom(block.rate, block.channels);
+    pushConverted(block.samples.data(), qint64(block.samples.size()) / block.channels);
+    encodeQueued(false);
+}
+
+void EncodedWriter::convertFrom(int sampleRate, int channels)
+{
+    if (m_converter)
+        pushConverted(nullptr, 0);  // what the old converter still holds for its filter
+    m_convertedRate = sampleRate;
+    m_convertedChannels = channels;
+    // Always a converter: besides rate and channels it makes the codec's
+    // sample format (16-bit integers for FLAC and WAV, planes for most).
+    m_converter = makeFloatConverter(defaultLayout(channels), AV_SAMPLE_FMT_FLT, sampleRate,
+                                     m_codec->ch_layout.nb_channels, m_codec->sample_fmt, m_codec->sample_rate);
 }
 
 void EncodedWriter::pushConverted(const float *interleaved, qint64 frames)
@@ -225,6 +261,7 @@ void EncodedWriter::finish()
     if (!m_failure.isEmpty())
         return;
     try {
+        m_thread->finish();
         completeFile();
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());
@@ -233,7 +270,8 @@ void EncodedWriter::finish()
 
 void EncodedWriter::completeFile()
 {
-    pushConverted(nullptr, 0);
+    if (m_converter)
+        pushConverted(nullptr, 0);
     encodeQueued(true);
     encodeFrame(nullptr);
     const int status = av_write_trailer(m_format.get());
@@ -250,6 +288,8 @@ void EncodedWriter::completeFile()
 // and only a file without any is removed.
 void EncodedWriter::failAndSalvage(const QString &reason)
 {
+    if (m_thread)
+        m_thread->stop();
     qint64 failedAt = -1;
     if (m_format && m_format->pb) {
         av_write_trailer(m_format.get());

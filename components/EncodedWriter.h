@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/Chapters.h"
+#include "components/EncodingThread.h"
 #include "components/FfmpegSupport.h"
 #include "components/OutputEncoding.h"
 #include "components/OutputWriter.h"
@@ -19,13 +20,22 @@ class SalvageSink;
 // later input formats are converted to it. The file is written through a
 // SalvageSink: when the disk refuses bytes, the file is cut back to its last
 // whole packet and its header made to say so (EncodedSalvage).
+//
+// The blocks are converted, encoded and written on an EncodingThread while
+// the caller reads the next ones; write() blocks while a few blocks wait,
+// and a failure there is thrown from the next write() or finish().
 class EncodedWriter : public OutputWriter
 {
 public:
+    enum class Threading {
+        OwnThread,  // conversion, codec and file on a thread of their own
+        InCaller,   // all of it inside write() and finish()
+    };
+
     // Creates the file at once, with `chapters` as its markers where the
     // container holds any; throws KorvexError naming the path and the reason.
     EncodedWriter(const QString &path, const OutputEncoding &encoding, int inputRate, int inputChannels,
-                  const QList<Chapter> &chapters = {});
+                  const QList<Chapter> &chapters = {}, Threading threading = Threading::OwnThread);
     ~EncodedWriter() override;  // finishes the file if finish() was not called
     EncodedWriter(const EncodedWriter &) = delete;
     EncodedWriter &operator=(const EncodedWriter &) = delete;
@@ -40,6 +50,8 @@ public:
 
 private:
     void openOutput(int inputRate, int inputChannels);
+    void encodeBlock(EncodingThread::Block &block);
+    void convertFrom(int sampleRate, int channels);
     void freePlanes();
     void pushConverted(const float *interleaved, qint64 frames);
     void encodeQueued(bool last);
@@ -53,6 +65,9 @@ private:
     QString m_path;
     OutputEncoding m_encoding;
     QList<Chapter> m_chapters;
+
+    // The encoding thread's while it runs, the owner's before it starts and
+    // once it has ended: codec, file and conversion.
     CodecContextPtr m_codec;
     OutputFormatPtr m_format;
     AVStream *m_stream = nullptr;
@@ -66,11 +81,17 @@ private:
     int m_frameSize = 0;
     qint64 m_nextPts = 0;
     std::vector<qint64> m_packetEnds;  // file offsets where whole packets end
+    int m_convertedRate = 0;           // the format m_converter takes
+    int m_convertedChannels = 0;
+
+    // The owner's alone.
     int m_inputRate = 0;
     int m_inputChannels = 0;
     qint64 m_inputFrames = 0;
     bool m_finished = false;
     QString m_failure;
+    // Last, so it ends before anything its work touches goes.
+    std::unique_ptr<EncodingThread> m_thread;
 };
 
 } // namespace korvex

@@ -7,10 +7,16 @@ namespace korvex {
 
 std::vector<float> FullScaleCopy(const float *samples, qint64 count)
 {
-    std::vector<float> clean(samples, samples + count);
+    std::vector<float> clean;
+    FullScaleCopy(samples, count, clean);
+    return clean;
+}
+
+void FullScaleCopy(const float *samples, qint64 count, std::vector<float> &clean)
+{
+    clean.assign(samples, samples + count);
     for (float &sample : clean)
         sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
-    return clean;
 }
 
 QString FailureAfterSalvage(const QString &reason, const QString &path, bool kept)

@@ -33,6 +33,8 @@ public:
 // (a broken source can decode to them) become silence, values beyond full
 // scale are clipped, so no resampler smears them and every encoder can code them.
 std::vector<float> FullScaleCopy(const float *samples, qint64 count);
+// The same into `clean`, whose memory is reused.
+void FullScaleCopy(const float *samples, qint64 count, std::vector<float> &clean);
 
 // A writer's failure, once it kept what was written (`kept`) or removed a
 // file without audio: the reason and what became of the file.

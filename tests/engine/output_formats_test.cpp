@@ -114,6 +114,38 @@ TEST_F(OutputFormatTest, JoinsAcrossRatesAndChannelsInEveryFormat)
     }
 }
 
+// Stop while a piece is being encoded (on the encoding thread): the run
+// ends at once with the piece closed, shorter than planned, and every
+// decoder reads it to its end without a complaint.
+TEST_F(OutputFormatTest, AStopMidPieceLeavesAShorterPieceThatDecodesInEveryFormat)
+{
+    add({makeTone(QStringLiteral("long.wav"), 20.0)});
+    settings().SplitMode = split_mode::Custom;
+    for (const FormatCase &c : Cases) {
+        const QString extension = outputFormatExtension(c.format);
+        SCOPED_TRACE(extension.toStdString());
+        settings().Format = c.format;
+        int pumps = 0;
+        {
+            const PumpHookScope hook([&] {
+                if (bench().run().Converting && ++pumps == 4)
+                    bench().control().Stop();
+            });
+            EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+        }
+        EXPECT_FALSE(bench().run().Converting);
+        const QStringList pieces = QDir(outputFolder()).entryList({QStringLiteral("*.") + extension}, QDir::Files);
+        ASSERT_EQ(pieces.size(), 1);
+        const QString piece = output(pieces.first());
+        const double seconds = ProbedSeconds(piece);
+        EXPECT_GT(seconds, 0.5);
+        EXPECT_LT(seconds, 15.0);
+        const ToolResult decoded = RunTool(QStringLiteral("ffmpeg"), {"-v", "error", "-i", piece, "-f", "null", "-"});
+        EXPECT_EQ(decoded.exitCode, 0);
+        EXPECT_TRUE(decoded.errors.trimmed().isEmpty()) << decoded.errors.toStdString();
+    }
+}
+
 // The run reads the qualities of [Encoding] at every output: a change on the
 // settings page counts for the next run.
 TEST_F(OutputFormatTest, RunsEncodeWithTheQualitiesOfTheSettingsFile)
