@@ -54,6 +54,7 @@ void Tfm_main::showFormatSettings()
         fm_set->selectPage(QStringLiteral("WMA"));
     else if (format != OutputFormat::Copy)
         fm_set->selectPage(EncoderPage::Title);
+    const RunHold hold = m_core.holdRun();
     fm_set->exec();
 }
 

@@ -23,13 +23,18 @@ void Tfm_main::registerCommands()
         for (const char *name : names)
             commands.add(Source::Menu, QString::fromLatin1(name), Anything, operation);
     };
+    // a modal dialog holds the run while it is open
     auto showSettings = [this] {
-        if (fm_set)
+        if (fm_set) {
+            const RunHold hold = m_core.holdRun();
             fm_set->exec();
+        }
     };
     auto showTags = [this] {
-        if (fm_id3)
+        if (fm_id3) {
+            const RunHold hold = m_core.holdRun();
             fm_id3->exec();
+        }
     };
 
     skin("file", NotConverting, [this] { popupAt(menus->p_file, 19, 80); });
@@ -44,8 +49,10 @@ void Tfm_main::registerCommands()
     menu({"Content1"}, [this] { openHelp(); });
     menu({"HomePage1"}, [this] { m_seams.launcher->open(HomePage); });
     menu({"About1"}, [this] {
-        if (fm_about)
+        if (fm_about) {
+            const RunHold hold = m_core.holdRun();
             fm_about->exec();
+        }
     });
     m_core.setRunSurround([this](const std::function<void()> &run) { runFromCommand(run); });
 }

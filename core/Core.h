@@ -73,6 +73,12 @@ public:
     // What the core is doing now, as the command table sees it.
     CoreStates state() const;
     void setRunSurround(RunSurround surround) { m_surround = std::move(surround); }
+    // Holds the run at its next check while the hold lives (a modal dialog
+    // is open); nothing when no run goes on.
+    [[nodiscard]] RunHold holdRun() { return RunHold(m_control.job()); }
+    // For tests: called at every stop check of every split and join run, on
+    // the thread that runs it, where a user could act during the run.
+    void setRunCheckpoint(RunJob::Checkpoint checkpoint) { m_control.setCheckpoint(std::move(checkpoint)); }
 
 private:
     void registerListCommands();

@@ -63,8 +63,8 @@ QString CopyBlockedBySettings(const Settings &settings)
         .arg(changes.join(QStringLiteral(" or ")));
 }
 
-CopyRuns::CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunReports &reports)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports)
+CopyRuns::CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunJob &job)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_job(job)
 {
 }
 
@@ -126,7 +126,7 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     const QString source = m_context.jobs().job(piece.row).FileName;
     const qint64 frames = piece.end - piece.first;
     m_progress.startPiece(piece.lengthFrames > 0 ? frames * piece.durationMs / piece.lengthFrames : 0);
-    m_reports.rowStatus(piece.statusRow, status_word::Converting);
+    m_job.rowStatus(piece.statusRow, status_word::Converting);
     QString temporary;
     AnswerEventsDuring([&] {
         temporary = startPiece(piece);
@@ -142,8 +142,8 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
                                                   : tagCopy(temporary, extension, piece.tags, piece.label.number);
     });
     output.path = m_outputs.FinishOutput();
-    m_reports.rowStatus(piece.statusRow, status_word::Finish);
-    m_reports.outputWritten(output);
+    m_job.rowStatus(piece.statusRow, status_word::Finish);
+    m_job.outputWritten(output);
 }
 
 void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs, const AudioFileinfo &tags)
@@ -169,7 +169,7 @@ void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs, const Audi
     output.heldMs = totalMs;
     output.plannedMs = totalMs;
     output.path = m_outputs.FinishOutput();
-    m_reports.outputWritten(output);
+    m_job.outputWritten(output);
 }
 
 } // namespace korvex

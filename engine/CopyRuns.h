@@ -3,7 +3,7 @@
 #include "components/SourceCopier.h"
 #include "engine/RunContext.h"
 #include "engine/PieceNames.h"
-#include "engine/RunReports.h"
+#include "engine/RunJob.h"
 #include "joblist/JobRecords.h"
 
 #include <QString>
@@ -36,7 +36,7 @@ struct CopyPiece
 class CopyRuns
 {
 public:
-    CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunReports &reports);
+    CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunJob &job);
 
     // Format is "Same as source" and this run was not told to encode instead.
     bool active() const;
@@ -57,7 +57,7 @@ private:
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    RunReports &m_reports;
+    RunJob &m_job;
     SourceCopier m_copier;
     bool m_encodeInstead = false;
 };

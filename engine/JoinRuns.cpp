@@ -15,6 +15,7 @@
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
+#include "joblist/SegmentRows.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 
@@ -52,8 +53,8 @@ qint64 outputFrames(qint64 frames, int rate, int rate0)
 } // namespace
 
 JoinRuns::JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                   RunReports &reports, CopyRuns &copy)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports), m_copy(copy)
+                   RunJob &job, CopyRuns &copy)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_job(job), m_copy(copy)
 {
 }
 
@@ -74,7 +75,7 @@ void JoinRuns::UnifiAudoJoiner()
 
 bool JoinRuns::stillConverting()
 {
-    const bool converting = StillConverting(m_context);
+    const bool converting = StillConverting(m_context, m_job);
     m_stopped |= !converting;
     return converting;
 }
@@ -109,7 +110,7 @@ void JoinRuns::run(Kind kind)
     if (output.heldMs > 0)
         output.tagged = writeJoinedTags();
     output.path = m_outputs.FinishOutput();
-    m_reports.outputWritten(output);
+    m_job.outputWritten(output);
 }
 
 // The first entry's tags describe the joined file; a copy, as the list may
@@ -131,7 +132,7 @@ void JoinRuns::copyJoin(Kind kind)
     QList<PacketRange> ranges;
     qint64 totalMs = 0;
     for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
-        m_reports.entryStarted(row);
+        m_job.entryStarted(row);
         const Source &source = m_sources.at(row);
         for (const PlannedPiece &piece : showEntryRows(kind, row)) {
             const Span span = spanOf(row, piece);
@@ -239,7 +240,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
     const listrecord &record = m_context.jobs().job(row);
     Entry entry;
     entry.row = row;
-    m_reports.entryStarted(row);
+    m_job.entryStarted(row);
     const QList<PlannedPiece> pieces = showEntryRows(kind, row);
 
     IAudioFile2 &reader = m_context.AudioFileRead;
@@ -261,15 +262,15 @@ void JoinRuns::joinEntry(Kind kind, int row)
         entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
         Span whole{0, m_sources.at(row).lengthFrames, false};
         blockLoop(entry, whole);
-        m_reports.rowStatus(0, m_stopped ? status_word::Stopped : status_word::Finish);
+        m_job.rowStatus(0, m_stopped ? status_word::Stopped : status_word::Finish);
     } else {
         for (const PlannedPiece &piece : pieces) {
             if (!stillConverting())
                 break;
-            m_reports.rowStatus(piece.Row, status_word::Converting);
+            m_job.rowStatus(piece.Row, status_word::Converting);
             entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
             if (joinSegment(entry, piece))
-                m_reports.rowStatus(piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
+                m_job.rowStatus(piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
         }
     }
     AnswerEventsDuring([&reader] { reader.close(); });
@@ -280,17 +281,17 @@ QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
     const listrecord &record = m_context.jobs().job(row);
     switch (kind) {
     case Kind::WholeFiles:
-        m_context.jobs().segmentModel()->setRows(
-            {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
+        m_job.rowsShown(-1, {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
         return piecesOf(kind, row);
     case Kind::Unified:
-        m_context.editor.segmentView().showUnification();
+        // entry 0's segments, the clock in the entry at hand
+        m_job.rowsShown(row, markedRows(m_context.jobs().job(0)));
         break;
     case Kind::Segments:
-        m_context.editor.segmentView().showCustom(row);
+        m_job.rowsShown(row, markedRows(record));
         break;
     }
-    m_reports.pendingSetAside(row, false);
+    m_job.pendingSetAside(row, false);
     return piecesOf(kind, row);
 }
 

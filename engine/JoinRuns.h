@@ -3,7 +3,7 @@
 #include "components/Chapters.h"
 #include "components/SampleArray.h"
 #include "engine/RunContext.h"
-#include "engine/RunReports.h"
+#include "engine/RunJob.h"
 #include "components/SourceStamp.h"
 #include "joblist/SegmentPlan.h"
 
@@ -27,7 +27,7 @@ class JoinRuns
 {
 public:
     JoinRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-             RunReports &reports, CopyRuns &copy);
+             RunJob &job, CopyRuns &copy);
 
     void JoinSegments();
     void JoinWholeFiles();
@@ -71,7 +71,7 @@ private:
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    RunReports &m_reports;
+    RunJob &m_job;
     CopyRuns &m_copy;
     bool m_stopped = false;
 

@@ -44,9 +44,9 @@ RunControl::RunControl(RunContext &context, QObject *parent)
     , m_context(context)
     , m_outputs(context.jobs(), context.settings, context.AudioFile2write, context.seams)
     , m_applier(context)
-    , m_copy(context, m_outputs, m_progress, m_reports)
-    , m_split(context, m_outputs, m_progress, m_reports, m_copy)
-    , m_join(context, m_outputs, m_progress, m_reports, m_copy)
+    , m_copy(context, m_outputs, m_progress, m_job)
+    , m_split(context, m_outputs, m_progress, m_job, m_copy)
+    , m_join(context, m_outputs, m_progress, m_job, m_copy)
 {
 }
 
@@ -54,6 +54,11 @@ void RunControl::Reports::entryStarted(int row)
 {
     m_control.m_applier.entryStarted(row);
     Q_EMIT m_control.fileListFocusRequested();
+}
+
+void RunControl::Reports::rowsShown(int clockRow, const QList<SegmentRow> &rows)
+{
+    m_control.m_applier.rowsShown(clockRow, rows);
 }
 
 void RunControl::Reports::rowStatus(int row, const QString &word)
@@ -75,6 +80,11 @@ void RunControl::Reports::outputWritten(const WrittenOutput &output)
     if (!output.tagged)
         m_control.m_untagged.append(output.path);
     Q_EMIT m_control.outputWritten(output.path);
+}
+
+void RunControl::Reports::finished(const RunOutcome &outcome)
+{
+    m_control.applyOutcome(outcome);
 }
 
 void RunControl::Reports::pieceProgress(int value)
@@ -177,6 +187,7 @@ void RunControl::Stop()
         Q_EMIT stopPlaybackRequested();
     if (m_context.activity.run.Converting) {
         m_stopped = true;
+        m_job.requestStop();
         StopConversion();
     }
 }
@@ -188,6 +199,7 @@ void RunControl::SessionEnding()
     if (m_context.activity.run.Converting) {
         m_cuttingShort = true;
         m_stopped = true;
+        m_job.requestStop();
         StopConversion();
     }
 }
@@ -233,35 +245,55 @@ std::function<void()> RunControl::joinRoutine(int mode)
     }
 }
 
-// An error that escapes a run is shown with its text and leaves Converting
-// set, so that nothing starts until the user has pressed Stop. The files the
-// run had open are closed, so that what was written is a valid file.
 RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &routine)
 {
     if (!routine)
         return Outcome::NotStarted;  // a SplitMode no run belongs to
     m_stopped = false;
     m_sessionEnding = false;
-    QString failure;
+    m_job.begin();
     const QScopedValueRollback running(m_running, true);
+    m_job.finished(runRoutine(routine));
+    return m_appliedOutcome;
+}
+
+// The files the run had open are closed after an error, so that what was
+// written is a valid file.
+RunOutcome RunControl::runRoutine(const std::function<void()> &routine)
+{
+    RunOutcome outcome;
     try {
         routine();
-        m_applier.givePendingBack();
-        m_endedByStop = m_stopped;
-        reportUntagged();
-        return m_stopped ? Outcome::Stopped : Outcome::Finished;
+        outcome.stopped = m_job.stopRequested();
+        return outcome;
     } catch (const KorvexError &error) {
-        failure = error.text();
+        outcome.failure = error.text();
     } catch (const std::exception &error) {
-        failure = QString::fromLocal8Bit(error.what());
+        outcome.failure = QString::fromLocal8Bit(error.what());
     }
-    m_applier.givePendingBack();
+    outcome.failed = true;
     CloseQuietly(m_context.AudioFileRead);
     CloseQuietly(m_context.AudioFile2write);
-    failure = m_outputs.SettleAfterFailure(failure);
-    m_context.seams.messages->error(failure);
+    outcome.failure = m_outputs.SettleAfterFailure(outcome.failure);
+    return outcome;
+}
+
+// An error that escaped a run is shown with its text and leaves Converting
+// set, so that nothing starts until the user has pressed Stop.
+void RunControl::applyOutcome(const RunOutcome &outcome)
+{
+    m_applier.givePendingBack();
+    if (outcome.failed) {
+        m_context.seams.messages->error(outcome.failure);
+        reportUntagged();
+        m_appliedOutcome = Outcome::Failed;
+        return;
+    }
+    // a stop the job was asked for directly counts as one given by Stop
+    m_stopped |= outcome.stopped;
+    m_endedByStop = m_stopped;
     reportUntagged();
-    return Outcome::Failed;
+    m_appliedOutcome = m_stopped ? Outcome::Stopped : Outcome::Finished;
 }
 
 void RunControl::reportUntagged()

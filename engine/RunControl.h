@@ -4,6 +4,7 @@
 #include "engine/JoinRuns.h"
 #include "engine/OutputFiles.h"
 #include "engine/RunContext.h"
+#include "engine/RunJob.h"
 #include "engine/RunProgress.h"
 #include "engine/RunReportApplier.h"
 #include "engine/RunReports.h"
@@ -76,6 +77,10 @@ public:
     bool StoppedBySessionEnd() const { return m_cuttingShort; }
 
     void StopConversion();
+    // The job the runs report through and answer stop checks to.
+    RunJob &job() { return m_job; }
+    // Called at every stop check of the runs to come; empty for none.
+    void setCheckpoint(RunJob::Checkpoint checkpoint) { m_job.setCheckpoint(std::move(checkpoint)); }
     void ShowConvertProgress(int value);
 
     OutputFiles &outputFiles() { return m_outputs; }
@@ -97,9 +102,11 @@ private:
     public:
         explicit Reports(RunControl &control) : m_control(control) {}
         void entryStarted(int row) override;
+        void rowsShown(int clockRow, const QList<SegmentRow> &rows) override;
         void rowStatus(int row, const QString &word) override;
         void pendingSetAside(int row, bool hideFromEntry) override;
         void outputWritten(const WrittenOutput &output) override;
+        void finished(const RunOutcome &outcome) override;
         void pieceProgress(int value) override;
         void runProgress(int value, const QString &text) override;
         void progressCleared() override;
@@ -117,7 +124,13 @@ private:
     // Forgets the previous call's session end and cut-short files; marks the
     // call Busy until the returned guard goes.
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
+    // Runs the routine as a job and applies what it reports, its end included.
     Outcome runReportingErrors(const std::function<void()> &routine);
+    // The job's side: the routine, and after an error its files closed.
+    RunOutcome runRoutine(const std::function<void()> &routine);
+    // The program thread's side of the end: Count given back, the error and
+    // untagged files told.
+    void applyOutcome(const RunOutcome &outcome);
     // With the format "Same as source": asks whether to encode instead when
     // the run cannot copy (fades, soft edges, a join of unlike parts); false
     // when the user declines.
@@ -131,7 +144,8 @@ private:
     OutputFiles m_outputs;
     RunReportApplier m_applier;
     Reports m_reports{*this};
-    RunProgress m_progress{m_reports};
+    RunJob m_job{m_reports};
+    RunProgress m_progress{m_job};
     CopyRuns m_copy;
     SplitRuns m_split;
     JoinRuns m_join;
@@ -143,6 +157,7 @@ private:
     bool m_cuttingShort = false;   // the session ends during a conversion
     bool m_endedByStop = false;    // the last Start call's run was stopped
     Outcome m_lastOutcome = Outcome::NotStarted;
+    Outcome m_appliedOutcome = Outcome::NotStarted;  // of the run whose end was applied last
     QList<WrittenOutput> m_cutShort;
     QStringList m_untagged;
 };

@@ -25,6 +25,13 @@ void RunReportApplier::entryStarted(int row)
     m_context.skin().redraw(skin_object::PathText);
 }
 
+void RunReportApplier::rowsShown(int clockRow, const QList<SegmentRow> &rows)
+{
+    if (clockRow >= m_context.jobs().rowCount())
+        return;
+    m_context.editor.segmentView().showRunRows(clockRow, rows);
+}
+
 void RunReportApplier::rowStatus(int row, const QString &word)
 {
     SegmentListModel &segments = *m_context.jobs().segmentModel();

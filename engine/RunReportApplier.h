@@ -22,6 +22,8 @@ public:
     // The entry becomes the selected row of lv and the current entry, and
     // the path field names it.
     void entryStarted(int row);
+    // See RunReports::rowsShown.
+    void rowsShown(int clockRow, const QList<SegmentRow> &rows);
     // Writes the status word into row `row` of lv_time.
     void rowStatus(int row, const QString &word);
     // See RunReports::pendingSetAside.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -13,6 +14,16 @@ struct WrittenOutput
     qint64 heldMs = 0;       // the audio it holds
     qint64 plannedMs = 0;    // the audio it was to hold
     bool tagged = true;      // a piece whose tags could not be written: false
+};
+
+struct SegmentRow;
+
+// How a run ended, as the run itself saw it.
+struct RunOutcome
+{
+    bool stopped = false;   // a stop was asked for before the run was over
+    bool failed = false;    // an error ended it; `failure` says which
+    QString failure;
 };
 
 // The progress a run or a scan shows, as numbers: the program thread draws
@@ -43,6 +54,10 @@ class RunReports : public ProgressReports
 public:
     // The run works on entry `row` of the list from now on.
     virtual void entryStarted(int row) = 0;
+    // lv_time shows `rows`, the plan of the entry at hand as the run
+    // converts it; the position clock is set for entry `clockRow`, or left
+    // as it is for -1.
+    virtual void rowsShown(int clockRow, const QList<SegmentRow> &rows) = 0;
     // Row `row` of lv_time shows `word` ("Converting", "Finish", "Stopped",
     // or the word it had before a piece that wrote nothing).
     virtual void rowStatus(int row, const QString &word) = 0;
@@ -54,6 +69,8 @@ public:
     // A piece or the joined file is closed and has its final name; also the
     // partial piece or file a stop leaves.
     virtual void outputWritten(const WrittenOutput &output) = 0;
+    // The run is over; its files are closed, also after a failure.
+    virtual void finished(const RunOutcome &outcome) = 0;
 };
 
 } // namespace korvex

@@ -2,16 +2,18 @@
 
 #include "components/IAudioFile2.h"
 #include "components/MessagePump.h"
+#include "engine/RunJob.h"
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 
 namespace korvex {
 
-bool StillConverting(RunWork &context)
+bool StillConverting(RunWork &context, RunJob &job)
 {
     ProcessPendingMessages();
-    return context.activity.run.Converting;
+    const bool wanted = job.goOn();
+    return wanted && context.activity.run.Converting;
 }
 
 QString SegmentStatus(RunWork &context, int row)

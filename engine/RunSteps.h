@@ -8,13 +8,15 @@
 namespace korvex {
 
 class IAudioFile2;
+class RunJob;
 struct listrecord;
 
 // Small steps that split and join runs take alike.
 
-// Lets the window process what is pending, then tells whether the run is still
-// wanted (Stop clears Converting).
-bool StillConverting(RunWork &context);
+// Lets the window process what is pending, passes the job's checkpoint, then
+// tells whether the run is still wanted (Stop asks the job to stop and clears
+// Converting).
+bool StillConverting(RunWork &context, RunJob &job);
 
 // The status word of row `row` of lv_time; empty when it has no such row.
 QString SegmentStatus(RunWork &context, int row);

@@ -15,6 +15,7 @@
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
+#include "joblist/SegmentRows.h"
 #include "joblist/SegmentTagEdits.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
@@ -50,8 +51,8 @@ struct SplitRuns::Piece
 };
 
 SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-                     RunReports &reports, CopyRuns &copy)
-    : m_context(context), m_outputs(outputs), m_progress(progress), m_reports(reports), m_copy(copy)
+                     RunJob &job, CopyRuns &copy)
+    : m_context(context), m_outputs(outputs), m_progress(progress), m_job(job), m_copy(copy)
 {
 }
 
@@ -59,8 +60,8 @@ void SplitRuns::SplitCustom()
 {
     begin();
     splitEntries(true, [&](int row) {
-        m_context.editor.segmentView().showCustom(row);
-        m_reports.pendingSetAside(row, true);
+        m_job.rowsShown(row, markedRows(m_context.jobs().job(row)));
+        m_job.pendingSetAside(row, true);
         return numberedPieces(allSegments(m_context.jobs().job(row)));
     }, false, OwnTitles::Entry);
     end();
@@ -70,8 +71,7 @@ void SplitRuns::SplitByTime()
 {
     begin();
     splitEntries(false, [&](int row) {
-        m_context.editor.segmentView().showTime(row);
-        return numberedPieces(entryTimePlan(m_context.jobs().job(row), m_context.settings.settings().SplitSeconds));
+        return shownPlan(row, entryTimePlan(m_context.jobs().job(row), m_context.settings.settings().SplitSeconds));
     }, true);
     end();
 }
@@ -80,8 +80,7 @@ void SplitRuns::SplitByCount()
 {
     begin();
     splitEntries(false, [&](int row) {
-        m_context.editor.segmentView().showCount(row);
-        return numberedPieces(entryCountPlan(m_context.jobs().job(row), m_context.settings.settings().SplitCount));
+        return shownPlan(row, entryCountPlan(m_context.jobs().job(row), m_context.settings.settings().SplitCount));
     }, true);
     end();
 }
@@ -90,9 +89,11 @@ void SplitRuns::SplitUnified()
 {
     begin();
     // Shown afresh: the rows lv_time happened to show (another mode's form
-    // after a mode change) must never become entry 0's Count.
-    m_context.editor.segmentView().showUnification();
-    m_reports.pendingSetAside(0, true);
+    // after a mode change) must never become entry 0's Count. The clock
+    // stays in the file it was scaled to.
+    JobList &jobs = m_context.jobs();
+    m_job.rowsShown(qBound(0, jobs.SelectedFileRow, jobs.rowCount() - 1), markedRows(jobs.job(0)));
+    m_job.pendingSetAside(0, true);
     splitEntries(false, [&](int row) {
         return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
     }, false, OwnTitles::FirstEntry);
@@ -102,7 +103,7 @@ void SplitRuns::SplitUnified()
 void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts, OwnTitles titles)
 {
     for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
-        if (!StillConverting(m_context))
+        if (!StillConverting(m_context, m_job))
             break;
         QList<PlannedPiece> plan;
         Source source = openEntry(row, [&] { plan = showPlan(row); });
@@ -114,14 +115,30 @@ void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, boo
     }
 }
 
+QList<PlannedPiece> SplitRuns::shownPlan(int row, const QList<Segment> &plan)
+{
+    m_job.rowsShown(row, unconvertedRows(plan));
+    return numberedPieces(plan);
+}
+
 QList<PlannedPiece> SplitRuns::movedIntoPauses(int row, QList<PlannedPiece> pieces)
 {
     QList<Segment> plan;
     for (const PlannedPiece &piece : pieces)
         plan.append(piece.Piece);
-    plan = m_context.editor.segmentView().movedPlan(row, plan);
+    SegmentView &view = m_context.editor.segmentView();
+    const std::optional<AdjustRequest> request = view.adjustRequest(row, plan);
+    if (!request)
+        return pieces;
+    // the scan showing the entry started, or one started now
+    AdjustScanner &scanner = view.adjustScanner();
+    MovedPlan moved;
+    AnswerEventsDuring([&scanner, &request, &moved] { moved = scanner.wait(*request); });
+    if (!moved.failure.isEmpty())
+        throw KorvexError(moved.failure);
+    m_job.rowsShown(-1, unconvertedRows(moved.plan));
     for (qsizetype k = 0; k < pieces.size(); ++k)
-        pieces[k].Piece = plan.at(k);
+        pieces[k].Piece = moved.plan.at(k);
     return pieces;
 }
 
@@ -143,7 +160,7 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
     Source source;
     source.row = row;
     source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
-    m_reports.entryStarted(row);
+    m_job.entryStarted(row);
     showRows();
     IAudioFile2 &reader = m_context.AudioFileRead;
     const QString path = entry.FileName;
@@ -165,7 +182,7 @@ SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &sho
 void SplitRuns::splitPlan(const Source &source, const QList<PlannedPiece> &plan, bool endNearPieceEnd)
 {
     for (qsizetype k = 0; k < plan.size(); ++k) {
-        if (!StillConverting(m_context))
+        if (!StillConverting(m_context, m_job))
             break;
         convertPiece(source, plan.at(k), int(k + 1), int(plan.size()), endNearPieceEnd);
     }
@@ -203,7 +220,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     const PieceLabel label = labelOf(source, planned, number, count);
     const QString temporary = createPiece(source.row, label);
     const QString before = SegmentStatus(m_context, statusRow);
-    m_reports.rowStatus(statusRow, status_word::Converting);
+    m_job.rowStatus(statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
 
     const qint64 written = blockLoop(source, piece, endNearPieceEnd);
@@ -213,7 +230,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
         // Stopped before its first block, or nothing was left to decode: a
         // file without audio is not a piece.
         m_outputs.DropOutput();
-        m_reports.rowStatus(statusRow, before);
+        m_job.rowStatus(statusRow, before);
         return;
     }
     WrittenOutput output;
@@ -226,8 +243,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     // whose header is still being rewritten.
     AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags, number); });
     output.path = m_outputs.FinishOutput();
-    m_reports.rowStatus(statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
-    m_reports.outputWritten(output);
+    m_job.rowStatus(statusRow, output.cutShort ? status_word::Stopped : status_word::Finish);
+    m_job.outputWritten(output);
 }
 
 PieceLabel SplitRuns::labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const
@@ -279,7 +296,7 @@ QString SplitRuns::createPiece(int row, const PieceLabel &label)
 
 bool SplitRuns::stillConverting()
 {
-    const bool converting = StillConverting(m_context);
+    const bool converting = StillConverting(m_context, m_job);
     m_pieceStopped |= !converting;
     return converting;
 }

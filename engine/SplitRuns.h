@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
-#include "engine/RunReports.h"
+#include "engine/RunJob.h"
 #include "joblist/SegmentPlan.h"
 
 #include <functional>
@@ -24,7 +24,7 @@ class SplitRuns
 {
 public:
     SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress,
-              RunReports &reports, CopyRuns &copy);
+              RunJob &job, CopyRuns &copy);
 
     void SplitCustom();
     void SplitByTime();
@@ -49,6 +49,8 @@ private:
     void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false,
                       OwnTitles titles = OwnTitles::None);
     QList<PlannedPiece> movedIntoPauses(int row, QList<PlannedPiece> pieces);
+    // Shows a time or count plan of entry `row` and gives its pieces.
+    QList<PlannedPiece> shownPlan(int row, const QList<Segment> &plan);
     // Steps shared by every entry: select it, show its plan, open its file.
     Source openEntry(int row, const std::function<void()> &showRows);
     // Converts the pieces of the entry whose file `source` is, then closes it.
@@ -68,7 +70,7 @@ private:
     RunWork &m_context;
     OutputFiles &m_outputs;
     RunProgress &m_progress;
-    RunReports &m_reports;
+    RunJob &m_job;
     CopyRuns &m_copy;        // pieces cut without re-encoding
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;

@@ -4,9 +4,7 @@
 #include "ListText.h"
 #include "Scale.h"
 #include "SegmentPlan.h"
-#include "StatusWords.h"
-#include "components/KorvexError.h"
-#include "components/MessagePump.h"
+#include "SegmentRows.h"
 #include "components/SkinFace.h"
 #include "joblist/PlayerState.h"
 #include "settings/Settings.h"
@@ -14,14 +12,6 @@
 namespace korvex {
 
 namespace {
-
-QList<SegmentRow> unconvertedRows(const QList<Segment> &plan)
-{
-    QList<SegmentRow> rows;
-    for (const Segment &piece : plan)
-        rows.append(makeSegmentRow(piece.Begin, piece.End, status_word::Unconvert));
-    return rows;
-}
 
 bool listShows(const SegmentListModel &model, const QList<SegmentRow> &rows)
 {
@@ -93,20 +83,14 @@ void SegmentView::showUnification()
     showMarkedSegments(0);
 }
 
-QList<Segment> SegmentView::movedPlan(int row, const QList<Segment> &plan)
+void SegmentView::showRunRows(int clockRow, const QList<SegmentRow> &rows)
 {
-    const std::optional<AdjustRequest> request = adjustRequest(row, plan);
-    if (!request)
-        return plan;
-    // from here the run shows what it waited for
+    // from here the list shows what the run says: a scan it waited for
+    // must not replace that
     m_awaited.reset();
-    AdjustScanner &scanner = adjustScanner();
-    MovedPlan moved;
-    AnswerEventsDuring([&scanner, &request, &moved] { moved = scanner.wait(*request); });
-    if (!moved.failure.isEmpty())
-        throw KorvexError(moved.failure);
-    showMovedPlan(moved.plan);
-    return moved.plan;
+    if (clockRow >= 0)
+        showPositionTime(clockRow);
+    m_jobs.segmentModel()->setRows(rows);
 }
 
 AdjustScanner &SegmentView::adjustScanner()
@@ -187,14 +171,7 @@ void SegmentView::showPositionTime(int row)
 
 void SegmentView::showMarkedSegments(int row)
 {
-    const QList<Segment> segments = allSegments(m_jobs.JobRecords().at(row));
-    QList<SegmentRow> rows;
-    for (qsizetype k = 0; k < segments.size(); ++k) {
-        const bool pending = k == segments.size() - 1;
-        rows.append(makeSegmentRow(segments.at(k).Begin, segments.at(k).End,
-                                   pending ? status_word::Uncertain : status_word::OK));
-    }
-    m_jobs.segmentModel()->setRows(rows);
+    m_jobs.segmentModel()->setRows(markedRows(m_jobs.JobRecords().at(row)));
 }
 
 } // namespace korvex

@@ -15,6 +15,7 @@ class SettingsFile;
 class SkinFace;
 struct PlayerState;
 struct Segment;
+struct SegmentRow;
 struct Settings;
 
 // Fills the segment list `lv_time` with the plan of one entry in the form of a
@@ -44,17 +45,16 @@ public:
     // The pieces of the time or count plan, all "Unconvert".
     void showTime(int row);
     void showCount(int row);
-    // A time or count plan as a run moved its cuts, all "Unconvert".
-    void showMovedPlan(const QList<Segment> &plan);
-    // For a run: the time or count `plan` of entry `row` with its cuts moved
-    // into pauses as the silence settings say, shown in the list; the plan
-    // itself when Adjust is off. Waits for the scan that showing the entry
-    // started (or starts it) while events go on being processed. Throws
-    // KorvexError when the file could not be scanned.
-    QList<Segment> movedPlan(int row, const QList<Segment> &plan);
+    // The rows a run shows, with the position clock set for entry
+    // `clockRow` (left as it is for -1). A scan the list waited for no
+    // longer replaces them.
+    void showRunRows(int clockRow, const QList<SegmentRow> &rows);
     // The scanner behind the moved plans: its scanFinished() tells that one
-    // may have been shown.
+    // may have been shown; a run waits on it for the plan it converts.
     AdjustScanner &adjustScanner();
+    // What moves the cuts of entry `row`'s time or count `plan` into pauses
+    // as the silence settings say; none while Adjust is off.
+    std::optional<AdjustRequest> adjustRequest(int row, const QList<Segment> &plan) const;
     // Entry 0's segments, whichever entry is current.
     void showUnification();
 
@@ -64,7 +64,8 @@ private:
     // Shows a time or count plan and, when Adjust is on, starts moving its cuts.
     void showPlan(int row, const QList<Segment> &plan);
     SilenceSettings silenceSettings() const;
-    std::optional<AdjustRequest> adjustRequest(int row, const QList<Segment> &plan) const;
+    // A time or count plan as a finished scan moved its cuts, all "Unconvert".
+    void showMovedPlan(const QList<Segment> &plan);
     // The scanner's news: the moved plan awaited, if the list still shows
     // the plain one it belongs to.
     void showFinishedScan();

@@ -44,25 +44,21 @@ void damage(const QString &path, Damage how)
 class HostileInputSources : public EngineTest
 {
 protected:
-    // Damages `path` once `when` holds at a pump.
-    void damageWhen(const QString &path, Damage how, const std::function<bool()> &when)
+    // Damages `path` once `when` holds at a stop check of the run.
+    void damageWhen(const QString &path, Damage how, const std::function<bool(const JobPosition &)> &when)
     {
-        SetMessagePumpHook([this, path, how, when] {
-            if (!m_damaged && when()) {
+        bench().setRunCheckpoint([this, path, how, when](RunJob &, const JobPosition &at) {
+            if (!m_damaged && when(at)) {
                 m_damaged = true;
                 damage(path, how);
             }
         });
     }
-    ~HostileInputSources() override { SetMessagePumpHook({}); }
 
-    // Once the second piece holds a block (until then the bar shows the
-    // first piece's 100%).
-    bool secondPieceStarted(const QString &partName)
+    // Once the second piece holds a block.
+    bool secondPieceStarted(const QString &partName, const JobPosition &at)
     {
-        const QString shown = bench().skin().text(QStringLiteral("pbpos"));
-        return outputNames().contains(partName) && !shown.isEmpty() && shown != QStringLiteral("0%")
-            && shown != QStringLiteral("100%");
+        return at.outputs == 1 && at.progress >= 100 && at.progress < 10000 && outputNames().contains(partName);
     }
 
     // The run failed with one message that names the source with `why` and
@@ -96,7 +92,8 @@ TEST_F(HostileInputSources, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten
     add({source});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
-    damageWhen(source, Damage::Halve, [this] { return secondPieceStarted(QStringLiteral("shrinks_2.wma.part")); });
+    damageWhen(source, Damage::Halve,
+               [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("shrinks_2.wma.part"), at); });
     EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"shrinks_1.wma", "shrinks_2.wma"});
 }
@@ -107,7 +104,8 @@ TEST_F(HostileInputSources, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBa
     add({source});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
-    damageWhen(source, Damage::Halve, [this] { return secondPieceStarted(QStringLiteral("cut_2.wma.part")); });
+    damageWhen(source, Damage::Halve,
+               [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("cut_2.wma.part"), at); });
     EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"cut_1.wma", "cut_2.wma"});
 }
@@ -120,7 +118,8 @@ TEST_F(HostileInputSources, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAu
     add({source});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 6;
-    damageWhen(source, Damage::ZeroTail, [this] { return secondPieceStarted(QStringLiteral("zeroed_2.wma.part")); });
+    damageWhen(source, Damage::ZeroTail,
+               [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("zeroed_2.wma.part"), at); });
     EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("could not be read to its end"),
                                {"zeroed_1.wma", "zeroed_2.wma"});
@@ -133,7 +132,7 @@ TEST_F(HostileInputSources, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoi
     add({first, second});
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-    damageWhen(second, Damage::Halve, [this] { return m_writer.isOpen(); });
+    damageWhen(second, Damage::Halve, [this](const JobPosition &) { return m_writer.isOpen(); });
     EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
@@ -152,12 +151,7 @@ TEST_F(HostileInputSources, AJoinStopsWhereAResampledEntryThatLooksUnchangedStop
     add({first, second});
     // after the second entry's first block (4 s of its 12), before its
     // audio stops at 6 s
-    int secondEntryPumps = 0;
-    damageWhen(second, Damage::ZeroTail, [this, &secondEntryPumps] {
-        if (m_reader.isOpen() && m_reader.sampleRate() == 22050)
-            ++secondEntryPumps;
-        return secondEntryPumps == 2;
-    });
+    damageWhen(second, Damage::ZeroTail, [](const JobPosition &at) { return at.entry == 1 && at.checks == 2; });
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);

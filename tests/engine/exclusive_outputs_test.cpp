@@ -21,13 +21,14 @@ protected:
                                 const std::function<void()> &during)
     {
         bool done = false;
-        const PumpHookScope hook([&] {
-            if (!done && m_writer.isOpen() && !bench().skin().text(QStringLiteral("pbpos")).isEmpty()) {
+        bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+            if (!done && m_writer.isOpen() && at.progress >= 0) {
                 done = true;
                 during();
             }
         });
         const RunControl::Outcome outcome = start();
+        bench().setRunCheckpoint({});
         EXPECT_TRUE(done);
         return outcome;
     }

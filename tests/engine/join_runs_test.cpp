@@ -186,11 +186,11 @@ TEST_F(JoinRunTest, AFadeOfZeroSecondsIsNoFade)
 TEST_F(JoinRunTest, StopDuringTheSecondEntryKeepsWhatWasJoined)
 {
     add({makeTone(QStringLiteral("s1.wav"), 2.0), makeTone(QStringLiteral("s2.wav"), 20.0)});
-    // Stop a few pumps into the second entry: about two blocks of it.
-    int pumps = 0;
-    const PumpHookScope hook([&] {
-        if (bench().jobs().SelectedFileRow == 1 && ++pumps == 4)
-            bench().control().Stop();
+    // Stop at the fourth check of the second entry (its segment's, then one
+    // before each block): two blocks of a second are joined from it.
+    bench().setRunCheckpoint([](RunJob &job, const JobPosition &at) {
+        if (at.entry == 1 && at.checks == 4)
+            job.requestStop();
     });
     EXPECT_EQ(join(split_mode::Custom), RunControl::Outcome::Stopped);
     const qint64 frames = audioFrames(joined());

@@ -108,16 +108,15 @@ TEST_F(RunGuardTest, NoRunStartsWhileFilesAreAddedOrAStoppedRunUnwinds)
     EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("mix.wma"))));
 
     inside.clear();
-    {
-        const PumpHookScope hook([&] {
-            if (bench().jobs().SelectedFileRow == 0 && bench().run().Converting && inside.isEmpty()) {
-                bench().control().Stop();
-                inside.append(bench().control().StartSplit(false));
-                inside.append(bench().control().StartJoin());
-            }
-        });
-        EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
-    }
+    bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (at.entry == 0 && inside.isEmpty()) {
+            bench().control().Stop();
+            inside.append(bench().control().StartSplit(false));
+            inside.append(bench().control().StartJoin());
+        }
+    });
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+    bench().setRunCheckpoint({});
     EXPECT_EQ(inside, QList<RunControl::Outcome>(2, RunControl::Outcome::NotStarted));
     EXPECT_LE(outputNames().size(), 1);
     EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("mix.wma"))));
@@ -133,13 +132,12 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
     bench().editor().lvClick();
     ASSERT_EQ(bench().skin().text(QStringLiteral("nm")), bench().jobs().job(0).FileName);
     settings().SplitMode = split_mode::Custom;
-    {
-        const PumpHookScope hook([&] {
-            if (bench().jobs().SelectedFileRow == 1)
-                bench().control().SessionEnding();
-        });
-        EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
-    }
+    bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (at.entry == 1)
+            bench().control().SessionEnding();
+    });
+    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
+    bench().setRunCheckpoint({});
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     // the run ended on the second entry, which is the selected row
     EXPECT_EQ(bench().jobs().selectedFileRow(), 1);
@@ -163,14 +161,15 @@ TEST_F(RunGuardTest, AnEndingSessionAndAStopListTheFileTheyCutShort)
     const auto runStoppedBy = [&](const std::function<void()> &stop) {
         written.clear();
         bool busyInside = false;
-        int pumpsInSecondPiece = 0;
-        const PumpHookScope hook([&] {
+        int checksInSecondPiece = 0;
+        bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
             busyInside |= bench().control().Busy();
             // the second check, so that the piece holds a block
-            if (written.size() == 1 && m_writer.isOpen() && ++pumpsInSecondPiece == 2)
+            if (at.outputs == 1 && m_writer.isOpen() && ++checksInSecondPiece == 2)
                 stop();
         });
         EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+        bench().setRunCheckpoint({});
         EXPECT_TRUE(busyInside);
     };
 

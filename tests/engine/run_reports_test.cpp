@@ -4,6 +4,7 @@
 #include "engine/RunReportApplier.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
+#include "joblist/SegmentRows.h"
 #include "joblist/StatusWords.h"
 
 using namespace korvex;
@@ -68,6 +69,23 @@ TEST_F(RunReportsTest, AReportForAnEntryOrRowTheListNoLongerHasChangesNothing)
     EXPECT_EQ(bench().jobs().SelectedFileRow, 1);
     EXPECT_EQ(bench().jobs().selectedFileRow(), 1);
     EXPECT_EQ(bench().skin().text(skin_object::PathText), bench().jobs().job(1).FileName);
+}
+
+// A run shows its own rows; the position clock follows the entry it names,
+// and one the list no longer has changes nothing.
+TEST_F(RunReportsTest, ShownRowsReplaceTheListUnlessTheirEntryIsGone)
+{
+    const QList<SegmentRow> rows{makeSegmentRow(0, 1500, status_word::Unconvert),
+                                 makeSegmentRow(1500, 3000, status_word::Converting)};
+    m_applier.rowsShown(-1, rows);
+    EXPECT_EQ(statuses(), (QStringList{status_word::Unconvert, status_word::Converting}));
+    EXPECT_EQ(bench().jobs().segmentModel()->row(1), rows.at(1));
+
+    m_applier.rowsShown(2, {makeSegmentRow(0, 500, status_word::OK)});
+    EXPECT_EQ(statuses(), (QStringList{status_word::Unconvert, status_word::Converting}));
+
+    m_applier.rowsShown(1, markedRows(bench().jobs().job(1)));
+    EXPECT_EQ(statuses(), QStringList{status_word::Uncertain});
 }
 
 // Custom and unification runs leave the pending segment out; a split hides

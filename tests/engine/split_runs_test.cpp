@@ -259,12 +259,12 @@ TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndNamedAsStopped)
     bench().jobs().tags(0).Title = QStringLiteral("Stopped Piece");
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 20;
-    // Stop after the fourth block: blocks are two seconds of stereo audio.
-    int blocks = 0;
-    const PumpHookScope hook([&] {
-        if (bench().skin().text(QStringLiteral("pbpos")).isEmpty() || ++blocks < 4)
-            return;
-        bench().control().Stop();
+    // Stop asked for before the fourth block (an entry's first check is its
+    // piece's, then one comes before each block): three blocks of two
+    // seconds of stereo audio are written.
+    bench().setRunCheckpoint([](RunJob &job, const JobPosition &at) {
+        if (at.entry == 0 && at.checks == 5)
+            job.requestStop();
     });
     EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
     ASSERT_EQ(outputNames(), QStringList{"long_1.wma"});
