@@ -185,4 +185,27 @@ TEST_F(CliResume, CopiedPiecesComeBackAsCopies)
                                {"First_1.mp3", "Interlude_1.mp3", "Interlude_2.mp3", "Third_1.mp3"});
 }
 
+// Every format's reader finds a whole piece as long as planned within the
+// format's slack: a finished run leaves nothing to write.
+TEST_F(CliResume, AFinishedRunOfEveryFormatLeavesNothingToWrite)
+{
+    const QString sheet = waveAlbum();
+    for (const char *format : {"ogg", "opus", "flac", "m4a", "wav"}) {
+        const QString out = m_folder.file(QLatin1String("out-") + QLatin1String(format));
+        const QStringList split{"split", "-o", out, "--format", format, sheet};
+        const CliRun first = run(split);
+        ASSERT_EQ(first.exitCode, 0) << format << first.errors.toStdString();
+        const CliRun resumed = run(QStringList{"split", "--resume"} + split.mid(1));
+        EXPECT_EQ(resumed.exitCode, 0) << format;
+        EXPECT_TRUE(resumed.errors.contains(QStringLiteral("resume: 4 of 4 piece(s) are there and complete; 0 to write")))
+            << format << resumed.errors.toStdString();
+    }
+    ASSERT_TRUE(MakeToneWithFfmpeg(m_folder.file(QStringLiteral("album.ogg")), 10.0));
+    const QString ogg = writeSheet(QStringLiteral("album.ogg"));
+    const QStringList copy{"split", "-o", m_folder.file(QStringLiteral("out-copy")), "--format", "copy", ogg};
+    ASSERT_EQ(run(copy).exitCode, 0);
+    const CliRun resumed = run(QStringList{"split", "--resume"} + copy.mid(1));
+    EXPECT_TRUE(resumed.errors.contains(QStringLiteral("4 of 4 piece(s)"))) << resumed.errors.toStdString();
+}
+
 } // namespace

@@ -1,10 +1,12 @@
 #include "engine/EngineFixture.h"
 #include "engine/PieceNames.h"
+#include "engine/PiecePaths.h"
 #include "support/ExternalTools.h"
 #include "support/SegmentedRecord.h"
 #include "support/TextFiles.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 
 using namespace korvex;
@@ -69,6 +71,44 @@ TEST(PieceNamePattern, NamesAreCleanedKeepTheirDotsAndNeverNameAnExistingFile)
               QStringLiteral("concert.take.wma"));
     // a title of its own is numbered as a caption is
     EXPECT_EQ(FreeTitlePath(dir, labelFor(QStringLiteral(". Mr. Blue"), 1, 1)), dir + QStringLiteral("Mr. Blue_1.wma"));
+}
+
+// The one choice runs and korvex-cli's --resume name pieces by, over the disk
+// or over the names a caller says are given.
+TEST(PiecePaths, PatternThenOwnTitleThenCaptionNameThePieceInTheFormatOrTheSourcesKind)
+{
+    QTemporaryDir folder;
+    const QString dir = folder.path() + QLatin1Char('/');
+    PieceNaming naming{dir, {}, QStringLiteral("concert.take.flac"), QStringLiteral("ogg")};
+    PieceLabel label = labelFor(QStringLiteral("Encore"), 3, 4);
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("concert_1.ogg"));
+    label.ownTitle = true;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("Encore_1.ogg"));
+    naming.copying = true;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("Encore_1.flac"));
+    label.ownTitle = false;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("concert_1.flac"));
+    naming.pattern = QStringLiteral("{n} of {N}");
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("3 of 4.flac"));
+
+    // a file on the disk counts only where the disk is asked
+    ASSERT_TRUE(writeTextFile(dir + QStringLiteral("3 of 4.flac"), "kept"));
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("3 of 4_1.flac"));
+    QSet<QString> given{dir + QStringLiteral("3 of 4_1.flac")};
+    const TakenTest takenSoFar = [&given](const QString &path) { return given.contains(path); };
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("3 of 4.flac"));
+    given.insert(dir + QStringLiteral("3 of 4.flac"));
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("3 of 4_2.flac"));
+    naming = {dir, {}, QStringLiteral("concert.take.flac"), QStringLiteral("ogg")};
+    given = {dir + QStringLiteral("concert_1.ogg")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("concert_2.ogg"));
+    label.ownTitle = true;
+    given = {dir + QStringLiteral("Encore_1.ogg")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("Encore_2.ogg"));
+    naming.copying = true;
+    label.ownTitle = false;
+    given = {dir + QStringLiteral("concert_1.flac")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("concert_2.flac"));
 }
 
 class PieceTagsRun : public EngineTest
