@@ -100,7 +100,7 @@ ResumePlan PrepareResume(Core &core, IAudioFile2 &probe)
                 plan.complete.add(row, number);
                 continue;
             }
-            if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            if (PathTaken(path)) {
                 setAside(path);
                 ++plan.setAside;
             }

@@ -1,6 +1,7 @@
 #include "engine/EngineFixture.h"
 #include "engine/PieceNames.h"
 #include "engine/PiecePaths.h"
+#include "joblist/StatusWords.h"
 #include "support/ExternalTools.h"
 #include "support/SegmentedRecord.h"
 #include "support/TextFiles.h"
@@ -148,6 +149,27 @@ TEST_F(PieceTagsRun, APatternNamesEveryPieceAndSplittingAgainReplacesNothing)
     EXPECT_EQ(outputNames(), (QStringList{"01 - Opening (00-00-00).wma", "01 - Opening (00-00-00)_1.wma",
                                           "02 - Album Title (00-00-04).wma", "02 - Album Title (00-00-04)_1.wma"}));
     EXPECT_EQ(asfTagsOf({output(first[1])}), QStringList{"Album Title|Album Artist|2"});
+}
+
+TEST_F(PieceTagsRun, SkippedPiecesAreNotWrittenAndTheOthersKeepTheirNumbersForThatRunOnly)
+{
+    settings().Pattern = QStringLiteral("{n} of {N} {title}");
+    SkippedPieces skipped;
+    skipped.add(0, 2);
+    bench().control().SkipInNextSplit(skipped);
+    splitCustom({{0, 3}, {3, 6}, {6, 9}, {0, 9}}, {{}, {}, {QStringLiteral("Last"), {}}});
+    ASSERT_EQ(outputNames(), (QStringList{"1 of 3 Album Title.wma", "3 of 3 Last.wma"}));
+    EXPECT_EQ(asfTagsOf({output(QStringLiteral("3 of 3 Last.wma"))}), QStringList{"Last|Album Artist|3"});
+    // the skipped piece's row keeps the status it had
+    const SegmentListModel &rows = *bench().jobs().segmentModel();
+    EXPECT_EQ(rows.status(0), status_word::Finish);
+    EXPECT_NE(rows.status(1), status_word::Finish);
+    EXPECT_NE(rows.status(1), status_word::Converting);
+    EXPECT_EQ(rows.status(2), status_word::Finish);
+    // the next split writes every piece again
+    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_TRUE(outputNames().contains(QStringLiteral("2 of 3 Album Title.wma"))) << outputNames().join(u',').toStdString();
+    EXPECT_EQ(outputNames().size(), 5);
 }
 
 TEST_F(PieceTagsRun, TimePiecesAreNumberedInTheirEntry)
