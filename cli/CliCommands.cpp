@@ -309,34 +309,28 @@ void printPlain(const QJsonObject &object)
     }
 }
 
+QStringList sourcesOf(Core &core)
+{
+    QStringList files;
+    for (const listrecord &entry : core.jobs().JobRecords())
+        files.append(entry.FileName);
+    return files;
+}
+
 // --resume: false when every piece is there already.
 bool resume(Core &core, const SilenceSettings &silence)
 {
     const int mode = core.settings().SplitMode;
     if (silence.AdjustMs > 0 && (mode == split_mode::Time || mode == split_mode::Count))
         fail(QStringLiteral("--resume cannot tell where cuts moved into pauses would lie; give --adjust 0"));
-    // The pieces written again would take the numbers of the first pieces:
-    // names and track numbers that count pieces would not match a first run's.
-    if (!core.settings().Pattern.isEmpty())
-        fail(QStringLiteral("--resume cannot name pieces by a pattern; give --pattern \"\""));
-    if (core.settings().Format == OutputFormat::Copy)
-        fail(QStringLiteral("--resume does not work with --format copy"));
-    for (const listrecord &entry : core.jobs().JobRecords()) {
-        for (const SegmentTags &own : entry.OwnTags) {
-            if (!own.Title.isEmpty() || !own.Artist.isEmpty())
-                fail(QStringLiteral("--resume cannot resume %1: its segments have titles of their own "
-                                    "(a CUE sheet, chapters), and pieces written again would be numbered anew")
-                         .arg(entry.FileName));
-        }
-    }
-    const ResumePlan plan = PrepareResume(core, core.context().AudioFileRead);
+    ResumePlan plan = PrepareResume(core, core.context().AudioFileRead);
     PrintError(QStringLiteral("resume: %1 of %2 piece(s) are there and complete; %3 to write")
                    .arg(plan.present)
                    .arg(plan.planned)
                    .arg(plan.planned - plan.present));
-    if (core.jobs().rowCount() == 0)
+    if (plan.present == plan.planned)
         return false;
-    core.editor().lvClick();
+    core.control().SkipInNextSplit(std::move(plan.complete));
     return true;
 }
 
@@ -402,8 +396,9 @@ int SplitOrJoin(const CliOptions &options, Core &core, const TerminalMessages &m
     if ((options.segments || options.segmentsFromSilences || options.segmentsFromChapters)
         && !applySegments(options, core))
         return exit_code::Stopped;
+    // the sources as added: a CUE sheet's audio file, a list's files
     if (core.settings().Format == OutputFormat::Copy)
-        CheckCopyPossible(core.settings(), options.files, !split);
+        CheckCopyPossible(core.settings(), sourcesOf(core), !split);
     core.editor().lvClick();
     if (options.resume && !resume(core, silence))
         return exit_code::Done;

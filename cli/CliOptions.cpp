@@ -427,15 +427,17 @@ Options of split and join
                    list's settings override Korvex.ini's. A file of the list
                    that is not there is named and nothing is written (exit 2).
                    No FILE is given with it.
-  --resume         split: write only the pieces that are not there yet. A
-                   piece is there when the file a first run gives it (NAME_1,
-                   NAME_2, ... in run order) exists, no NAME.part is left of
-                   it, and it is as long as planned within one codec frame;
-                   a file of that name that is shorter or longer is renamed
-                   NAME.incomplete and the piece written again. Not with cuts
-                   moved into pauses (--adjust, [Function] Adjust), a name
-                   pattern, --format copy, or segments with titles of their
-                   own (a CUE sheet, chapters).
+  --resume         split: write only the pieces that are not there yet, each
+                   with the name, number, title and track number a first run
+                   gives it. A piece is there when the file a first run into
+                   a folder without the job's pieces names it (by --pattern,
+                   else its own title, else NAME_1, NAME_2, ... in run order;
+                   in the run's format) exists, no NAME.part is left of it,
+                   and it is as long as planned within one codec frame (a
+                   copy: two packets at each end; MP3 copies exactly); a file
+                   of that name that is not is renamed NAME.incomplete and the
+                   piece written again. Not with cuts moved into pauses
+                   (--adjust, [Function] Adjust).
 
 Options of silences (and of split and join with --segments silence or
 --adjust)

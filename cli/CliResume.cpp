@@ -1,11 +1,14 @@
 #include "cli/CliResume.h"
 
 #include "cli/CliSeams.h"
-#include "components/FilePublishing.h"
+#include "cli/PieceCompleteness.h"
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "core/Core.h"
-#include "engine/OutputNames.h"
+#include "engine/PieceLabels.h"
+#include "engine/PiecePaths.h"
+#include "engine/RunSteps.h"
+#include "joblist/JobList.h"
 #include "joblist/SegmentPlan.h"
 #include "settings/EncoderSettings.h"
 
@@ -13,67 +16,32 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <cstdlib>
-
 namespace korvex::cli {
 
 namespace {
 
-// Samples in one codec frame of the longest kind Korvex writes (WMA's and
-// Vorbis's; MP3 and AAC frames are shorter).
-constexpr qint64 CodecFrameSamples = 2048;
-
-// The names the run would give the pieces one after the other into a folder
-// holding none of them: the same rule as FreeSplitPath, over the names given
-// so far.
-class PlannedNames
+// The source as the run measures it when it opens it.
+struct SourceMeasure
 {
-public:
-    PlannedNames(QString folder, QString extension) : m_folder(std::move(folder)), m_extension(std::move(extension))
-    {
-    }
-
-    QString next(const QString &caption, const QString &sourceFile)
-    {
-        const QString base = PieceStem(caption, sourceFile);
-        QString path = m_folder + ReplaceExtensionWith(base + QStringLiteral("_1"), m_extension);
-        for (qint64 n = 1; m_given.contains(path); ++n)
-            path = m_folder + NumberedPieceName(base, n, m_extension);
-        m_given.insert(path);
-        return path;
-    }
-
-private:
-    QString m_folder;
-    QString m_extension;
-    QSet<QString> m_given;
+    qint64 frames = 0;
+    qint64 durationMs = 0;
+    int rate = 0;
 };
 
-qint64 pieceLengthMs(const PlannedPiece &piece, const listrecord &entry)
+SourceMeasure measure(const QString &path, IAudioFile2 &probe)
 {
-    const qint64 end = piece.ToTrueEnd ? EntryLengthMs(entry) : piece.Piece.End;
-    return end - piece.Piece.Begin;
+    probe.openForRead(path, 0, 1);
+    const SourceMeasure source{probe.length(), probe.duration(), probe.sampleRate()};
+    probe.close();
+    if (source.rate <= 0)
+        throw KorvexError(QStringLiteral("%1 has no sample rate to measure its pieces by").arg(path));
+    return source;
 }
 
-// The file at path holds the whole piece: its length as read is the planned
-// one within a codec frame of its own rate, and no temporary file of it is
-// left (a run that was killed while writing it).
-bool complete(const QString &path, qint64 plannedMs, IAudioFile2 &probe)
+qint64 pieceFrames(const PlannedPiece &piece, const SourceMeasure &source)
 {
-    if (!QFileInfo(path).isFile() || QFileInfo::exists(TemporaryPathFor(path, 1)))
-        return false;
-    try {
-        probe.openForRead(path, 0, 1);
-        const qint64 durationMs = probe.duration();
-        const qint64 rate = probe.sampleRate();
-        probe.close();
-        const qint64 frameMs = rate > 0 ? (CodecFrameSamples * 1000 + rate - 1) / rate : 0;
-        return std::llabs(durationMs - plannedMs) <= frameMs;
-    } catch (const KorvexError &) {
-        if (probe.isOpen())
-            probe.close();
-        return false;
-    }
+    return PieceEndFrame(piece, source.frames, source.rate)
+           - SourceFrameAt(piece.Piece.Begin, source.frames, source.rate);
 }
 
 void setAside(const QString &path)
@@ -86,64 +54,57 @@ void setAside(const QString &path)
     PrintError(QStringLiteral("%1 is not complete; kept as %2 and written again").arg(path, aside));
 }
 
-// The entry keeps only the pieces to write, as confirmed custom segments; a
-// custom piece keeps its segment's own title and artist.
-void keepOnly(listrecord &entry, const QList<PlannedPiece> &pieces, bool custom)
+// The names the run gives its pieces one after the other into a folder that
+// holds none of them.
+class PlannedNames
 {
-    QList<qint64> begins;
-    QList<qint64> ends;
-    QList<SegmentTags> own;
-    for (const PlannedPiece &piece : pieces) {
-        begins.append(piece.Piece.Begin);
-        ends.append(piece.ToTrueEnd ? EntryLengthMs(entry) : piece.Piece.End);
-        own.append(custom ? entry.OwnTags.value(piece.Row) : SegmentTags{});
+public:
+    QString next(const PieceNaming &naming, const PieceLabel &label)
+    {
+        const QString path = FreePiecePath(naming, label, [this](const QString &name) { return m_given.contains(name); });
+        m_given.insert(path);
+        return path;
     }
-    begins.append(0);
-    ends.append(qint64(entry.Duration) * 1000);
-    entry.BeginTime = begins;
-    entry.EndTime = ends;
-    entry.Count = int(begins.size());
-    entry.OwnTags = own;
-}
+
+private:
+    QSet<QString> m_given;
+};
 
 } // namespace
 
 ResumePlan PrepareResume(Core &core, IAudioFile2 &probe)
 {
     JobList &jobs = core.jobs();
-    Settings &settings = core.settings();
-    PlannedNames names(settings.OutputFolder, RunExtension(settings.Format));
+    const Settings &settings = core.settings();
+    PlannedNames names;
     ResumePlan plan;
-    QList<QList<PlannedPiece>> missing;
     for (int row = 0; row < jobs.rowCount(); ++row) {
         const listrecord &entry = jobs.job(row);
-        const QList<PlannedPiece> pieces =
-            withTrueEnds(numberedPieces(segmentPlan(jobs.JobRecords(), row, settings)), entry);
-        QList<PlannedPiece> left;
-        for (const PlannedPiece &piece : pieces) {
-            if (pieceLengthMs(piece, entry) <= 0)
+        const SourceMeasure source = measure(entry.FileName, probe);
+        LabelSource labels{jobs.tags(row), {}, entry.FileName, source.durationMs};
+        if (SegmentTitlesNamePieces(settings.SplitMode, row))
+            labels.titled.OwnTags = entry.OwnTags;
+        const PieceNaming naming{settings.OutputFolder, settings.Pattern, jobs.fileModel()->row(row).caption,
+                                 RunExtension(settings.Format), settings.Format == OutputFormat::Copy};
+        const QList<PlannedPiece> pieces = splitPieces(jobs.JobRecords(), row, settings);
+        for (qsizetype k = 0; k < pieces.size(); ++k) {
+            const qint64 frames = pieceFrames(pieces.at(k), source);
+            if (frames <= 0)
                 continue;  // a run writes nothing for it either
             ++plan.planned;
-            const QString path = names.next(jobs.fileModel()->row(row).caption, entry.FileName);
-            if (complete(path, pieceLengthMs(piece, entry), probe)) {
+            const int number = int(k + 1);
+            const QString path = names.next(naming, LabelOfPiece(labels, pieces.at(k), number, int(pieces.size())));
+            if (PieceComplete(path, double(frames) / source.rate, settings.Format, entry.FileName, source.rate,
+                              probe)) {
                 ++plan.present;
+                plan.complete.add(row, number);
                 continue;
             }
-            if (QFileInfo::exists(path)) {
+            if (PathTaken(path)) {
                 setAside(path);
                 ++plan.setAside;
             }
-            left.append(piece);
         }
-        missing.append(left);
-    }
-    const bool custom = settings.SplitMode == split_mode::Custom;
-    settings.SplitMode = split_mode::Custom;
-    for (int row = jobs.rowCount() - 1; row >= 0; --row) {
-        if (missing.at(row).isEmpty())
-            jobs.removeEntry(row);
-        else
-            keepOnly(jobs.job(row), missing.at(row), custom);
     }
     return plan;
 }

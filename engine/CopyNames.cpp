@@ -14,13 +14,14 @@ QString SourceExtension(const QString &sourceFile)
     return QFileInfo(sourceFile).suffix().toLower();
 }
 
-QString FreeCopyPiecePath(const QString &folder, const QString &caption, const QString &sourceFile)
+QString FreeCopyPiecePath(const QString &folder, const QString &caption, const QString &sourceFile,
+                          const TakenTest &taken)
 {
     const QString stem = PieceStem(caption, sourceFile);
     const QString extension = SourceExtension(sourceFile);
     for (qint64 n = 1; n < std::numeric_limits<int>::max(); ++n) {
         const QString path = folder + stem + QLatin1Char('_') + QString::number(n) + QLatin1Char('.') + extension;
-        if (!PathTaken(path))
+        if (!taken(path))
             return path;
     }
     throw KorvexError(QStringLiteral("No free file name is left in %1").arg(folder));

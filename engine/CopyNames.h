@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/OutputNames.h"
+
 #include <QString>
 
 namespace korvex {
@@ -13,7 +15,8 @@ QString SourceExtension(const QString &sourceFile);
 
 // stem_1.EXT, then the first free stem_N.EXT, the stem as the encoded pieces
 // take it from the row's caption.
-QString FreeCopyPiecePath(const QString &folder, const QString &caption, const QString &sourceFile);
+QString FreeCopyPiecePath(const QString &folder, const QString &caption, const QString &sourceFile,
+                          const TakenTest &taken = PathTaken);
 
 // The typed join output with ".EXT" appended unless it ends in it (any case).
 QString CopyJoinPathFor(const QString &typed, const QString &extension);

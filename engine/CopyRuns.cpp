@@ -4,6 +4,7 @@
 #include "components/MessagePump.h"
 #include "engine/CopyNames.h"
 #include "engine/OutputFiles.h"
+#include "engine/PiecePaths.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
 #include "joblist/JobEditor.h"
@@ -105,19 +106,10 @@ void CopyRuns::beginRun(bool encodeInstead)
 QString CopyRuns::startPiece(const CopyPiece &piece)
 {
     const Settings &settings = m_context.settings.settings();
-    const QString folder = settings.OutputFolder;
-    const QString pattern = settings.Pattern;
-    const QString caption = m_context.jobs().fileModel()->row(piece.row).caption;
-    const QString source = m_context.jobs().job(piece.row).FileName;
+    const PieceNaming naming{settings.OutputFolder, settings.Pattern,
+                             m_context.jobs().fileModel()->row(piece.row).caption, {}, true};
     const PieceLabel label = piece.label;
-    const auto nextName = [folder, pattern, caption, source, label] {
-        const QString extension = SourceExtension(source);
-        if (!pattern.isEmpty())
-            return FreePatternPath(folder, pattern, label, extension);
-        if (label.ownTitle)
-            return FreeTitlePath(folder, label, extension);
-        return FreeCopyPiecePath(folder, caption, source);
-    };
+    const auto nextName = [naming, label] { return FreePiecePath(naming, label); };
     return m_outputs.StartOutput(nextName(), false, nextName);
 }
 

@@ -9,7 +9,7 @@
 #include "components/Seams.h"
 #include "engine/CopyNames.h"
 #include "engine/OutputNames.h"
-#include "engine/PieceNames.h"
+#include "engine/PiecePaths.h"
 #include "joblist/JobList.h"
 #include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
@@ -94,11 +94,9 @@ QString OutputFiles::OutputExtension() const
 QString OutputFiles::MakePiecePath(int row, const PieceLabel &piece) const
 {
     const Settings &settings = m_settings.settings();
-    if (!settings.Pattern.isEmpty())
-        return FreePatternPath(settings.OutputFolder, settings.Pattern, piece, OutputExtension());
-    if (piece.ownTitle)
-        return FreeTitlePath(settings.OutputFolder, piece, OutputExtension());
-    return MakeSplitOutputPath(row);
+    return FreePiecePath({settings.OutputFolder, settings.Pattern, m_jobs.fileModel()->row(row).caption,
+                          OutputExtension()},
+                         piece);
 }
 
 QString OutputFiles::FallbackPath(int row) const

@@ -28,7 +28,7 @@ public:
     QString MakeSplitOutputPath(int row) const;
     // The next piece `piece` of entry `row`: named by the [Output] Pattern
     // when one is set, else after the piece's own title when it has one,
-    // else as MakeSplitOutputPath names it; never an existing file.
+    // else as MakeSplitOutputPath names it (FreePiecePath); never an existing file.
     QString MakePiecePath(int row, const PieceLabel &piece) const;
     // The source file's own name with the format's extension in OutputFolder, for a piece whose
     // first path could not be created; never an existing file.

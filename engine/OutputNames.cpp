@@ -28,11 +28,11 @@ QString dotted(const QString &extension)
 
 // The first free name that nameFor(n) gives for n = 1, 2, ...
 template<typename NameFor>
-QString firstFreeNumbered(const QString &folder, NameFor nameFor)
+QString firstFreeNumbered(const QString &folder, NameFor nameFor, const TakenTest &taken = PathTaken)
 {
     for (qint64 n = 1; n < std::numeric_limits<int>::max(); ++n) {
         const QString path = folder + nameFor(n);
-        if (!PathTaken(path))
+        if (!taken(path))
             return path;
     }
     throw KorvexError(QStringLiteral("No free file name is left in %1").arg(folder));
@@ -95,15 +95,15 @@ QString PieceStem(const QString &caption, const QString &sourceFile)
 }
 
 QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile,
-                      const QString &extension)
+                      const QString &extension, const TakenTest &taken)
 {
     const QString base = PieceStem(caption, sourceFile);
     // The first candidate follows the extension rule even where it eats the
     // number (".intro.wma" stays ".intro.wma"); the numbered ones keep it.
     const QString first = folder + ReplaceExtensionWith(base + numberSuffix(1), extension);
-    if (!PathTaken(first))
+    if (!taken(first))
         return first;
-    return firstFreeNumbered(folder, [&](qint64 n) { return NumberedPieceName(base, n, extension); });
+    return firstFreeNumbered(folder, [&](qint64 n) { return NumberedPieceName(base, n, extension); }, taken);
 }
 
 QString FreeFallbackPath(const QString &folder, const QString &sourceFile, const QString &extension)
@@ -116,13 +116,14 @@ QString FreeFallbackPath(const QString &folder, const QString &sourceFile, const
     return firstFreeNumbered(folder, [&](qint64 n) { return stem + numberSuffix(n) + ext; });
 }
 
-QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst, const QString &extension)
+QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst, const QString &extension,
+                     const TakenTest &taken)
 {
     const QString base = stem.isEmpty() ? QStringLiteral("piece") : stem;
     const QString ext = dotted(extension);
-    if (!numberFirst && !PathTaken(folder + base + ext))
+    if (!numberFirst && !taken(folder + base + ext))
         return folder + base + ext;
-    return firstFreeNumbered(folder, [&](qint64 n) { return base + numberSuffix(n) + ext; });
+    return firstFreeNumbered(folder, [&](qint64 n) { return base + numberSuffix(n) + ext; }, taken);
 }
 
 QString JoinOutputPathFor(const QString &typed, const QString &extension)

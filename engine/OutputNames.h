@@ -2,11 +2,21 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace korvex {
 
 // Names of output files. Every name these functions give stays inside the
 // folder it is given and names no existing file: a split never writes over an
 // earlier piece, a file the user keeps there, or its own source.
+//
+// What counts as existing is the `taken` test, the disk (PathTaken) unless
+// told otherwise: korvex-cli's --resume asks which names a run would give
+// into a folder holding only the names given so far.
+
+// True when something (a file, a folder, even a dangling link) is at path.
+bool PathTaken(const QString &path);
+using TakenTest = std::function<bool(const QString &path)>;
 
 // The stretch of a row caption that names the pieces: the text before its first
 // "."; the whole caption when it has no "." or begins with one.
@@ -34,7 +44,7 @@ QString PieceStem(const QString &caption, const QString &sourceFile);
 // "../x" or "AC/DC" cannot lead out of the folder.
 // `extension` (without its dot) is the output format's; every name below takes it.
 QString FreeSplitPath(const QString &folder, const QString &caption, const QString &sourceFile = {},
-                      const QString &extension = QStringLiteral("wma"));
+                      const QString &extension = QStringLiteral("wma"), const TakenTest &taken = PathTaken);
 
 // The source's own name with ".wma" in folder, or when that is taken the first
 // free numbered form of it.
@@ -45,13 +55,10 @@ QString FreeFallbackPath(const QString &folder, const QString &sourceFile,
 // with `numberFirst` stem_1.wma, stem_2.wma, …, otherwise stem.wma and then
 // those; the first that names nothing.
 QString FreeStemPath(const QString &folder, const QString &stem, bool numberFirst,
-                     const QString &extension = QStringLiteral("wma"));
+                     const QString &extension = QStringLiteral("wma"), const TakenTest &taken = PathTaken);
 
 // The typed join output with ".wma" appended unless it already ends in ".wma"
 // (in any case).
 QString JoinOutputPathFor(const QString &typed, const QString &extension = QStringLiteral("wma"));
-
-// True when something (a file, a folder, even a dangling link) is at path.
-bool PathTaken(const QString &path);
 
 } // namespace korvex

@@ -79,20 +79,21 @@ QString ExpandNamePattern(const QString &pattern, const PieceLabel &piece)
 }
 
 QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece,
-                        const QString &extension)
+                        const QString &extension, const TakenTest &taken)
 {
     QString stem = cleanStem(ExpandNamePattern(pattern, piece));
     if (stem.isEmpty())
         stem = cleanStem(sourceStem(piece.sourceFile));
-    return FreeStemPath(folder, stem, false, extension);
+    return FreeStemPath(folder, stem, false, extension, taken);
 }
 
-QString FreeTitlePath(const QString &folder, const PieceLabel &piece, const QString &extension)
+QString FreeTitlePath(const QString &folder, const PieceLabel &piece, const QString &extension,
+                      const TakenTest &taken)
 {
     QString stem = cleanStem(piece.title);
     if (stem.isEmpty())
         stem = cleanStem(sourceStem(piece.sourceFile));
-    return FreeStemPath(folder, stem, true, extension);
+    return FreeStemPath(folder, stem, true, extension, taken);
 }
 
 } // namespace korvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/OutputNames.h"
+
 #include <QString>
 
 namespace korvex {
@@ -30,11 +32,11 @@ QString ExpandNamePattern(const QString &pattern, const PieceLabel &piece);
 // The path of a piece named by `pattern` in `folder` (ending in "/"), with
 // the output format's extension: the cleaned pattern name, or its first free numbered form.
 QString FreePatternPath(const QString &folder, const QString &pattern, const PieceLabel &piece,
-                        const QString &extension = QStringLiteral("wma"));
+                        const QString &extension = QStringLiteral("wma"), const TakenTest &taken = PathTaken);
 
 // The path of a piece named after its own title: the cleaned title numbered
 // as pieces named after a caption are, never an existing file.
 QString FreeTitlePath(const QString &folder, const PieceLabel &piece,
-                      const QString &extension = QStringLiteral("wma"));
+                      const QString &extension = QStringLiteral("wma"), const TakenTest &taken = PathTaken);
 
 } // namespace korvex

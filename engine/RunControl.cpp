@@ -9,6 +9,7 @@
 #include "joblist/SegmentPlan.h"
 #include "settings/Settings.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 namespace korvex {
@@ -21,14 +22,17 @@ QString secondsText(qint64 ms)
 }
 
 // What a split of the job as it stands makes: the pieces that hold audio and
-// their length, in milliseconds.
-std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings &settings)
+// are not skipped, and their length, in milliseconds.
+std::pair<int, qint64> splitTotals(const QList<listrecord> &jobs, const Settings &settings,
+                                   const SkippedPieces &skipped)
 {
     int pieces = 0;
     qint64 ms = 0;
     for (int row = 0; row < jobs.size(); ++row) {
-        for (const Segment &piece : segmentPlan(jobs, row, settings)) {
-            if (piece.End > piece.Begin) {
+        const QList<Segment> plan = segmentPlan(jobs, row, settings);
+        for (qsizetype k = 0; k < plan.size(); ++k) {
+            const Segment &piece = plan.at(k);
+            if (piece.End > piece.Begin && !skipped.contains(row, int(k + 1))) {
                 ++pieces;
                 ms += piece.End - piece.Begin;
             }
@@ -131,10 +135,17 @@ RunControl::Outcome RunControl::StartJoin()
     return m_lastOutcome;
 }
 
+void RunControl::SkipInNextSplit(SkippedPieces pieces)
+{
+    m_skipped = pieces;
+    m_split.skipPieces(std::move(pieces));
+}
+
 RunControl::Outcome RunControl::split(bool openOutputFolder)
 {
     if (m_busy)
         return Outcome::NotStarted;
+    const auto forgetSkipped = qScopeGuard([this] { SkipInNextSplit({}); });
     const QScopedValueRollback busy = beginStart();
     if (!mayStart() || m_context.jobs().rowCount() == 0)
         return Outcome::NotStarted;
@@ -142,7 +153,7 @@ RunControl::Outcome RunControl::split(bool openOutputFolder)
         Q_EMIT stopPlaybackRequested();
     if (!settleCopyOrEncode(false))
         return Outcome::NotStarted;
-    const auto [pieces, ms] = splitTotals(m_context.jobs().JobRecords(), m_context.settings.settings());
+    const auto [pieces, ms] = splitTotals(m_context.jobs().JobRecords(), m_context.settings.settings(), m_skipped);
     m_progress.startRun(pieces, ms);
     const Outcome outcome = runReportingErrors(splitRoutine(m_context.settings.settings().SplitMode));
     m_progress.endRun();

@@ -42,6 +42,10 @@ public:
     // output folder is opened, also after Stop. Nothing while a run goes on
     // or the list is empty.
     Outcome StartSplit(bool openOutputFolder);
+    // The next StartSplit writes nothing for these pieces (korvex-cli's
+    // --resume: an earlier run left them complete); that call forgets them
+    // however it ends. The window never sets any.
+    void SkipInNextSplit(SkippedPieces pieces);
     // Chooses the output, runs the join of the current SplitMode, clears
     // Converting and opens the output folder, also after Stop.
     Outcome StartJoin();
@@ -160,6 +164,7 @@ private:
     Outcome m_appliedOutcome = Outcome::NotStarted;  // of the run whose end was applied last
     QList<WrittenOutput> m_cutShort;
     QStringList m_untagged;
+    SkippedPieces m_skipped;  // for the next split only
 };
 
 } // namespace korvex

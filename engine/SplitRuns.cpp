@@ -6,6 +6,7 @@
 #include "components/MessagePump.h"
 #include "engine/CopyRuns.h"
 #include "engine/OutputFiles.h"
+#include "engine/PieceLabels.h"
 #include "engine/PieceNames.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
@@ -23,13 +24,6 @@
 #include <QFileInfo>
 
 namespace korvex {
-
-namespace {
-
-// Custom pieces end as soon as fewer frames than this are left.
-constexpr qint64 CustomPieceSlack = 100;
-
-} // namespace
 
 struct SplitRuns::Source
 {
@@ -59,18 +53,18 @@ SplitRuns::SplitRuns(RunWork &context, OutputFiles &outputs, RunProgress &progre
 void SplitRuns::SplitCustom()
 {
     begin();
-    splitEntries(true, [&](int row) {
+    splitEntries(split_mode::Custom, true, [&](int row) {
         m_job.rowsShown(row, markedRows(m_context.jobs().job(row)));
         m_job.pendingSetAside(row, true);
         return numberedPieces(allSegments(m_context.jobs().job(row)));
-    }, false, OwnTitles::Entry);
+    });
     end();
 }
 
 void SplitRuns::SplitByTime()
 {
     begin();
-    splitEntries(false, [&](int row) {
+    splitEntries(split_mode::Time, false, [&](int row) {
         return shownPlan(row, entryTimePlan(m_context.jobs().job(row), m_context.settings.settings().SplitSeconds));
     }, true);
     end();
@@ -79,7 +73,7 @@ void SplitRuns::SplitByTime()
 void SplitRuns::SplitByCount()
 {
     begin();
-    splitEntries(false, [&](int row) {
+    splitEntries(split_mode::Count, false, [&](int row) {
         return shownPlan(row, entryCountPlan(m_context.jobs().job(row), m_context.settings.settings().SplitCount));
     }, true);
     end();
@@ -94,20 +88,20 @@ void SplitRuns::SplitUnified()
     JobList &jobs = m_context.jobs();
     m_job.rowsShown(qBound(0, jobs.SelectedFileRow, jobs.rowCount() - 1), markedRows(jobs.job(0)));
     m_job.pendingSetAside(0, true);
-    splitEntries(false, [&](int row) {
+    splitEntries(split_mode::Unification, false, [&](int row) {
         return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
-    }, false, OwnTitles::FirstEntry);
+    });
     end();
 }
 
-void SplitRuns::splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts, OwnTitles titles)
+void SplitRuns::splitEntries(int mode, bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts)
 {
     for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
         if (!StillConverting(m_context, m_job))
             break;
         QList<PlannedPiece> plan;
         Source source = openEntry(row, [&] { plan = showPlan(row); });
-        if (titles == OwnTitles::Entry || (titles == OwnTitles::FirstEntry && row == 0))
+        if (SegmentTitlesNamePieces(mode, row))
             source.titled.OwnTags = m_context.jobs().job(row).OwnTags;
         if (moveCuts)
             plan = movedIntoPauses(row, plan);
@@ -193,6 +187,8 @@ void SplitRuns::splitPlan(const Source &source, const QList<PlannedPiece> &plan,
 void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, int number, int count,
                              bool endNearPieceEnd)
 {
+    if (m_skipped.contains(source.row, number))
+        return;
     IAudioFile2 &reader = m_context.AudioFileRead;
     IAudioFile2 &writer = m_context.AudioFile2write;
     const Segment &segment = planned.Piece;
@@ -249,18 +245,9 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
 
 PieceLabel SplitRuns::labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const
 {
-    const AudioFileinfo tags = SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, planned.Row);
-    PieceLabel label;
-    label.title = tags.Title;
-    label.artist = tags.Artist;
-    label.album = tags.Album;
-    label.sourceFile = m_context.jobs().job(source.row).FileName;
-    label.number = number;
-    label.count = count;
-    label.beginMs = planned.Piece.Begin;
-    label.endMs = planned.ToTrueEnd ? qMax(planned.Piece.End, source.durationMs) : planned.Piece.End;
-    label.ownTitle = HasOwnTitle(source.titled, planned.Row);
-    return label;
+    const LabelSource entry{m_context.jobs().tags(source.row), source.titled,
+                            m_context.jobs().job(source.row).FileName, source.durationMs};
+    return LabelOfPiece(entry, planned, number, count);
 }
 
 QString SplitRuns::createPiece(int row, const PieceLabel &label)

@@ -2,6 +2,7 @@
 
 #include "engine/RunContext.h"
 #include "engine/RunJob.h"
+#include "engine/SkippedPieces.h"
 #include "joblist/SegmentPlan.h"
 
 #include <functional>
@@ -20,6 +21,9 @@ class RunProgress;
 // it at their end; Stop ends them after the block at hand, and the piece being
 // written is still closed, tagged, named and marked "Stopped" when it did not
 // get all its audio.
+// Custom pieces end as soon as fewer frames than this are left.
+inline constexpr qint64 CustomPieceSlack = 100;
+
 class SplitRuns
 {
 public:
@@ -30,6 +34,10 @@ public:
     void SplitByTime();
     void SplitByCount();
     void SplitUnified();
+
+    // The split that starts next writes nothing for these pieces; RunControl
+    // hands them over and takes them back when that split has ended.
+    void skipPieces(SkippedPieces pieces) { m_skipped = std::move(pieces); }
 
 private:
     struct Source;
@@ -42,12 +50,9 @@ private:
     void end();
     // `moveCuts`: the plan's cuts move into pauses as the silence settings'
     // AdjustMs says, by the scan that showing the entry started.
-    // Whose segments' own titles name and tag the pieces: those of the entry
-    // split (custom), of the first entry only (unification: the other files
-    // are cut at its times but hold other pieces), or none (time, count).
-    enum class OwnTitles { None, Entry, FirstEntry };
-    void splitEntries(bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false,
-                      OwnTitles titles = OwnTitles::None);
+    // `mode`: the SplitMode of the run, which says whose segments' own titles
+    // name and tag the pieces (SegmentTitlesNamePieces).
+    void splitEntries(int mode, bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts = false);
     QList<PlannedPiece> movedIntoPauses(int row, QList<PlannedPiece> pieces);
     // Shows a time or count plan of entry `row` and gives its pieces.
     QList<PlannedPiece> shownPlan(int row, const QList<Segment> &plan);
@@ -58,7 +63,7 @@ private:
     // `number` is the piece's place among the `count` pieces of its entry.
     void convertPiece(const Source &source, const PlannedPiece &planned, int number, int count,
                       bool endNearPieceEnd);
-    // What names the piece: its tags, place and times.
+    // What names the piece: its tags, place and times (LabelOfPiece).
     PieceLabel labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const;
     // Creates the piece's temporary file in the writer; returns its path.
     QString createPiece(int row, const PieceLabel &label);
@@ -75,6 +80,7 @@ private:
     // Counts odd block bounds up and down by turns; kept across pieces and entries.
     bool m_OddBoundToggle = true;
     bool m_pieceStopped = false;
+    SkippedPieces m_skipped;
 };
 
 } // namespace korvex

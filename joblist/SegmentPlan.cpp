@@ -152,6 +152,16 @@ QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Setting
     }
 }
 
+QList<PlannedPiece> splitPieces(const QList<listrecord> &jobs, int row, const Settings &settings)
+{
+    const listrecord &entry = jobs.at(row);
+    // unification keeps the rows of the first entry's segments
+    QList<PlannedPiece> pieces = settings.SplitMode == split_mode::Unification
+                                     ? cutPiecesToDuration(customPlan(jobs.front()), qint64(entry.Duration) * 1000)
+                                     : numberedPieces(segmentPlan(jobs, row, settings));
+    return withTrueEnds(std::move(pieces), entry);
+}
+
 qint64 totalMarkedMs(const QList<listrecord> &jobs, const Settings &settings)
 {
     if (jobs.isEmpty())

@@ -74,6 +74,12 @@ QList<PlannedPiece> entryUnificationPieces(const listrecord &first, const listre
 // The plan of entry `row` under settings.SplitMode.
 QList<Segment> segmentPlan(const QList<listrecord> &jobs, int row, const Settings &settings);
 
+// The pieces a split of settings.SplitMode cuts entry `row` into, in the
+// order the run converts them (a piece's number is its place here, from 1),
+// with the rows that show them and the true end marked; pieces that hold no
+// audio included.
+QList<PlannedPiece> splitPieces(const QList<listrecord> &jobs, int row, const Settings &settings);
+
 // The total marked time of the job in milliseconds, by settings.SplitMode. In
 // unification mode a segment beginning beyond an entry's end adds nothing for
 // it, and the later segments are still counted.

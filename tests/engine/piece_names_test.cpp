@@ -1,10 +1,13 @@
 #include "engine/EngineFixture.h"
 #include "engine/PieceNames.h"
+#include "engine/PiecePaths.h"
+#include "joblist/StatusWords.h"
 #include "support/ExternalTools.h"
 #include "support/SegmentedRecord.h"
 #include "support/TextFiles.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 
 using namespace korvex;
@@ -71,6 +74,44 @@ TEST(PieceNamePattern, NamesAreCleanedKeepTheirDotsAndNeverNameAnExistingFile)
     EXPECT_EQ(FreeTitlePath(dir, labelFor(QStringLiteral(". Mr. Blue"), 1, 1)), dir + QStringLiteral("Mr. Blue_1.wma"));
 }
 
+// The one choice runs and korvex-cli's --resume name pieces by, over the disk
+// or over the names a caller says are given.
+TEST(PiecePaths, PatternThenOwnTitleThenCaptionNameThePieceInTheFormatOrTheSourcesKind)
+{
+    QTemporaryDir folder;
+    const QString dir = folder.path() + QLatin1Char('/');
+    PieceNaming naming{dir, {}, QStringLiteral("concert.take.flac"), QStringLiteral("ogg")};
+    PieceLabel label = labelFor(QStringLiteral("Encore"), 3, 4);
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("concert_1.ogg"));
+    label.ownTitle = true;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("Encore_1.ogg"));
+    naming.copying = true;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("Encore_1.flac"));
+    label.ownTitle = false;
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("concert_1.flac"));
+    naming.pattern = QStringLiteral("{n} of {N}");
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("3 of 4.flac"));
+
+    // a file on the disk counts only where the disk is asked
+    ASSERT_TRUE(writeTextFile(dir + QStringLiteral("3 of 4.flac"), "kept"));
+    EXPECT_EQ(FreePiecePath(naming, label), dir + QStringLiteral("3 of 4_1.flac"));
+    QSet<QString> given{dir + QStringLiteral("3 of 4_1.flac")};
+    const TakenTest takenSoFar = [&given](const QString &path) { return given.contains(path); };
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("3 of 4.flac"));
+    given.insert(dir + QStringLiteral("3 of 4.flac"));
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("3 of 4_2.flac"));
+    naming = {dir, {}, QStringLiteral("concert.take.flac"), QStringLiteral("ogg")};
+    given = {dir + QStringLiteral("concert_1.ogg")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("concert_2.ogg"));
+    label.ownTitle = true;
+    given = {dir + QStringLiteral("Encore_1.ogg")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("Encore_2.ogg"));
+    naming.copying = true;
+    label.ownTitle = false;
+    given = {dir + QStringLiteral("concert_1.flac")};
+    EXPECT_EQ(FreePiecePath(naming, label, takenSoFar), dir + QStringLiteral("concert_2.flac"));
+}
+
 class PieceTagsRun : public EngineTest
 {
 protected:
@@ -108,6 +149,27 @@ TEST_F(PieceTagsRun, APatternNamesEveryPieceAndSplittingAgainReplacesNothing)
     EXPECT_EQ(outputNames(), (QStringList{"01 - Opening (00-00-00).wma", "01 - Opening (00-00-00)_1.wma",
                                           "02 - Album Title (00-00-04).wma", "02 - Album Title (00-00-04)_1.wma"}));
     EXPECT_EQ(asfTagsOf({output(first[1])}), QStringList{"Album Title|Album Artist|2"});
+}
+
+TEST_F(PieceTagsRun, SkippedPiecesAreNotWrittenAndTheOthersKeepTheirNumbersForThatRunOnly)
+{
+    settings().Pattern = QStringLiteral("{n} of {N} {title}");
+    SkippedPieces skipped;
+    skipped.add(0, 2);
+    bench().control().SkipInNextSplit(skipped);
+    splitCustom({{0, 3}, {3, 6}, {6, 9}, {0, 9}}, {{}, {}, {QStringLiteral("Last"), {}}});
+    ASSERT_EQ(outputNames(), (QStringList{"1 of 3 Album Title.wma", "3 of 3 Last.wma"}));
+    EXPECT_EQ(asfTagsOf({output(QStringLiteral("3 of 3 Last.wma"))}), QStringList{"Last|Album Artist|3"});
+    // the skipped piece's row keeps the status it had
+    const SegmentListModel &rows = *bench().jobs().segmentModel();
+    EXPECT_EQ(rows.status(0), status_word::Finish);
+    EXPECT_NE(rows.status(1), status_word::Finish);
+    EXPECT_NE(rows.status(1), status_word::Converting);
+    EXPECT_EQ(rows.status(2), status_word::Finish);
+    // the next split writes every piece again
+    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_TRUE(outputNames().contains(QStringLiteral("2 of 3 Album Title.wma"))) << outputNames().join(u',').toStdString();
+    EXPECT_EQ(outputNames().size(), 5);
 }
 
 TEST_F(PieceTagsRun, TimePiecesAreNumberedInTheirEntry)
