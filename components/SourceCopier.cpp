@@ -76,15 +76,23 @@ const Mp3Source &SourceCopier::mp3(const QString &path)
     return *found;
 }
 
+const CodedFormat &SourceCopier::format(const QString &path)
+{
+    auto found = m_formats.find(path);
+    if (found == m_formats.end())
+        found = m_formats.insert(path, ProbeCodedFormat(path));
+    return *found;
+}
+
 void SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputPath,
                         const std::function<void(qint64 done, qint64 total)> &progress)
 {
     if (ranges.isEmpty())
         return;
-    const CodedFormat format = ProbeCodedFormat(ranges.first().path);
-    if (const QString refusal = CopyRefusal(format); !refusal.isEmpty())
+    const CodedFormat &coded = format(ranges.first().path);
+    if (const QString refusal = CopyRefusal(coded); !refusal.isEmpty())
         throw KorvexError(refusal);
-    if (!isMp3(format)) {
+    if (!isMp3(coded)) {
         CopyPacketRanges(ranges, outputPath, progress);
         return;
     }

@@ -6,6 +6,7 @@
 #include "engine/OutputFiles.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
@@ -127,11 +128,23 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     const qint64 frames = piece.end - piece.first;
     m_progress.startPiece(piece.lengthFrames > 0 ? frames * piece.durationMs / piece.lengthFrames : 0);
     m_reports.rowStatus(piece.statusRow, status_word::Converting);
+    // The copier keeps what it learnt of the source from piece to piece, so
+    // the source must still be the file measured when it was added.
+    const SourceStamp stamp = EntryStamp(m_context.jobs().job(piece.row));
     QString temporary;
     AnswerEventsDuring([&] {
+        stamp.checkUnchanged();
         temporary = startPiece(piece);
-        m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
-                      [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+        try {
+            m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
+                          [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+            stamp.checkUnchanged();
+        } catch (const KorvexError &) {
+            // Part of a piece, or one copied from a file that changed under
+            // it, is no piece; copying it again takes a moment.
+            m_outputs.DropOutput();
+            throw;
+        }
     });
     WrittenOutput output;
     output.heldMs = FramesToMs(frames, piece.lengthFrames, piece.durationMs);

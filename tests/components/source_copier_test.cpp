@@ -1,5 +1,6 @@
 #include "components/KorvexError.h"
 #include "components/Mp3Pieces.h"
+#include "components/PacketCopier.h"
 #include "components/SourceCopier.h"
 #include "support/AudioFixtures.h"
 #include "support/CoreFixture.h"
@@ -186,6 +187,62 @@ TEST_F(CopyCutsMp3, AJoinGivesEachPartWholeWithTheirLeadBetween)
     EXPECT_LT(seam, 3 * 1152);
     EXPECT_EQ(slice(joined, 0, partA.frames()), partA.samples);
     EXPECT_EQ(slice(joined, joined.frames() - partB.frames(), joined.frames()), partB.samples);
+}
+
+// Where the audio frames FFmpeg's demuxer finds end in the file.
+QList<qint64> demuxedFrameEnds(const QString &path)
+{
+    const OpenSource opened = OpenAudioSource(path);
+    QList<qint64> ends;
+    PacketPtr packet = makePacket();
+    while (av_read_frame(opened.input.get(), packet.get()) >= 0) {
+        if (packet->stream_index == opened.stream->index)
+            ends.append(packet->pos + packet->size);
+        av_packet_unref(packet.get());
+    }
+    return ends;
+}
+
+// The index follows the frame headers itself, and leaves the file to FFmpeg's
+// demuxer where bytes stand between frames (the demuxer's packet then starts
+// with them; the index does not); either way it finds the frames the demuxer
+// finds, and pieces cut with it are exact.
+TEST_F(CopyCutsMp3, TheFrameIndexFindsTheFramesTheDemuxerFinds)
+{
+    AudioSpec spec = noiseSpec(44100, 2, 5 * 44100);
+    spec.bitRate = 128000;
+    const QString tagged = source(QStringLiteral("tagged.mp3"), spec);
+    {
+        QFile file(tagged);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QByteArray("TAG") + QByteArray(125, 'x'));  // ID3v1 after the last frame
+    }
+    const QString junk = m_folder.file(QStringLiteral("junk.mp3"));
+    {
+        QFile in(tagged);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        bytes.insert(IndexMp3Source(tagged).positions.at(60), QByteArray(700, '\x55'));
+        QFile out(junk);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    for (const QString &path : {tagged, junk}) {
+        const Mp3Source index = IndexMp3Source(path);
+        ASSERT_EQ(index.sizes.size(), index.positions.size());
+        QList<qint64> ends;
+        for (qsizetype k = 0; k < index.positions.size(); ++k)
+            ends.append(index.positions.at(k) + index.sizes.at(k));
+        EXPECT_EQ(ends, demuxedFrameEnds(path)) << path.toStdString();
+        // A decoder drops the frame the junk stands before, so the source's
+        // own decode is compared with before it; a piece over it holds the
+        // frame and no junk.
+        const DecodedAudio whole = decodeFile(path);
+        const qint64 first = path == junk ? 1152 * 20 + 77 : 1152 * 58 + 77;
+        const qint64 end = path == junk ? 1152 * 50 : 1152 * 90;
+        EXPECT_EQ(decodeFile(cut(path, first, end)).samples, slice(whole, first, end)) << path.toStdString();
+        EXPECT_EQ(decodeErrors(cut(path, 1152 * 55, 1152 * 65)), QString()) << path.toStdString();
+    }
 }
 
 // Ogg Vorbis, AAC in M4A and WMA: whole packets, from the one before the
