@@ -13,6 +13,8 @@
 #include "settings/Settings.h"
 #include "tags/OutputTags.h"
 
+#include <QHash>
+
 #include <optional>
 
 namespace korvex {
@@ -34,6 +36,10 @@ std::optional<EncodedCodec> codecOfExtension(const QString &extension)
         return EncodedCodec::Opus;
     if (kind == QLatin1String("m4a") || kind == QLatin1String("mp4") || kind == QLatin1String("m4b"))
         return EncodedCodec::Aac;
+    if (kind == QLatin1String("flac"))
+        return EncodedCodec::Flac;
+    if (kind == QLatin1String("wav"))
+        return EncodedCodec::Wav;
     return std::nullopt;
 }
 
@@ -47,6 +53,25 @@ bool tagCopy(const QString &temporary, const QString &extension, const AudioFile
 }
 
 } // namespace
+
+OutputFormat EncodeInsteadFormat(const QList<CodedFormat> &parts)
+{
+    static const QHash<QString, OutputFormat> formats = {
+        {QStringLiteral("mp3"), OutputFormat::Mp3},   {QStringLiteral("vorbis"), OutputFormat::OggVorbis},
+        {QStringLiteral("opus"), OutputFormat::Opus}, {QStringLiteral("aac"), OutputFormat::Aac},
+        {QStringLiteral("flac"), OutputFormat::Flac}, {QStringLiteral("wmav1"), OutputFormat::Wma},
+        {QStringLiteral("wmav2"), OutputFormat::Wma}};
+    std::optional<OutputFormat> common;
+    for (const CodedFormat &part : parts) {
+        const OutputFormat own = part.codec.startsWith(QLatin1String("pcm_")) && part.container == QLatin1String("wav")
+            ? OutputFormat::Wav
+            : formats.value(part.codec, OutputFormat::Wma);
+        if (common && *common != own)
+            return OutputFormat::Wma;
+        common = own;
+    }
+    return common.value_or(OutputFormat::Wma);
+}
 
 QString CopyBlockedBySettings(const Settings &settings)
 {
@@ -77,10 +102,9 @@ bool CopyRuns::active() const
 QString CopyRuns::obstacle(bool join)
 {
     m_encodeInstead = false;
+    m_insteadFormat = OutputFormat::Wma;
     if (!active())
         return {};
-    if (QString blocked = CopyBlockedBySettings(m_context.settings.settings()); !blocked.isEmpty())
-        return blocked;
     QList<CodedFormat> parts;
     try {
         AnswerEventsDuring([&] {
@@ -90,6 +114,9 @@ QString CopyRuns::obstacle(bool join)
     } catch (const KorvexError &error) {
         return error.text();
     }
+    m_insteadFormat = EncodeInsteadFormat(parts);
+    if (QString blocked = CopyBlockedBySettings(m_context.settings.settings()); !blocked.isEmpty())
+        return blocked;
     for (const CodedFormat &part : parts) {
         if (QString refusal = CopyRefusal(part); !refusal.isEmpty())
             return refusal;
