@@ -410,7 +410,8 @@ Options of split and join
                    MP4/M4A, Vorbis or Opus in Ogg, WMA) and its extension.
                    MP3 pieces hold exactly the planned samples; the others
                    start up to two codec packets early and end up to two
-                   late. Refused (exit 2) with fades or soft edges, and for
+                   late. FLAC and WAV are written again in their own codec
+                   and sample format, losslessly and exactly. Refused (exit 2) with fades or soft edges, and for
                    a join whose files differ in codec, rate, channels or
                    codec setup.
   -o DIR           split: the output folder, made when missing

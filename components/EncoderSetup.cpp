@@ -68,10 +68,27 @@ int nearestListedRate(const AVCodec &codec, int rate)
 }
 
 // 16-bit integers where the codec takes them (FLAC, PCM 16), 32-bit for
-// 24-bit PCM, else the codec's first format (floats for the lossy ones).
-AVSampleFormat sampleFormatFor(const AVCodec &codec)
+// 24-bit PCM and FLAC, else the codec's first format (floats for the lossy ones).
+AVSampleFormat sampleFormatFor(const AVCodec &codec, const OutputEncoding &in)
 {
+    if (in.codec == EncodedCodec::Flac && in.sourceBits > 16)
+        return AV_SAMPLE_FMT_S32;
     return codec.sample_fmts ? codec.sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+}
+
+// The PCM codec that writes a WAV source's samples back as they were.
+const AVCodec *sourcePcmCodec(int bits)
+{
+    switch (bits) {
+    case 8:
+        return avcodec_find_encoder(AV_CODEC_ID_PCM_U8);
+    case 24:
+        return avcodec_find_encoder(AV_CODEC_ID_PCM_S24LE);
+    case 32:
+        return avcodec_find_encoder(AV_CODEC_ID_PCM_F32LE);
+    default:
+        return avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE);
+    }
 }
 
 void setQuality(AVCodecContext &context, const OutputEncoding &in)
@@ -90,12 +107,14 @@ void setQuality(AVCodecContext &context, const OutputEncoding &in)
         break;
     case EncodedCodec::Flac:
         context.compression_level = in.flacCompression;
+        if (in.sourceBits > 16)
+            context.bits_per_raw_sample = 24;
         break;
     case EncodedCodec::Aac:
         context.bit_rate = qint64(in.aacBitrate) * 1000;
         break;
     case EncodedCodec::Wav:
-        if (in.wavBits >= 24)
+        if ((in.sourceBits > 0 ? in.sourceBits : in.wavBits) == 24)
             context.bits_per_raw_sample = 24;
         break;
     case EncodedCodec::Wma:
@@ -145,7 +164,8 @@ int EncoderChannels(EncodedCodec codec, int inputChannels)
 CodecContextPtr OpenEncoder(const OutputEncoding &encoding, int inputRate, int inputChannels, bool globalHeader)
 {
     const OutputEncoding in = WithinRanges(encoding);
-    const AVCodec *codec = findCodec(in.codec, in.wavBits);
+    const AVCodec *codec = in.codec == EncodedCodec::Wav && in.sourceBits > 0 ? sourcePcmCodec(in.sourceBits)
+                                                                               : findCodec(in.codec, in.wavBits);
     if (!codec)
         throw KorvexError(QStringLiteral("The %1 encoder is missing from this FFmpeg.")
                               .arg(QLatin1String(codecWords(in.codec))));
@@ -155,7 +175,7 @@ CodecContextPtr OpenEncoder(const OutputEncoding &encoding, int inputRate, int i
                               .arg(QLatin1String(codecWords(in.codec))));
     context->sample_rate = EncoderRate(in.codec, inputRate);
     context->ch_layout = defaultLayout(EncoderChannels(in.codec, inputChannels));
-    context->sample_fmt = sampleFormatFor(*codec);
+    context->sample_fmt = sampleFormatFor(*codec, in);
     context->time_base = AVRational{1, context->sample_rate};
     if (globalHeader)
         context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

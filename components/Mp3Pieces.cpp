@@ -1,14 +1,10 @@
 #include "components/Mp3Pieces.h"
 
-#include "components/FfmpegSupport.h"
-#include "components/PacketCopier.h"
 #include "components/KorvexError.h"
 
 #include <QFile>
 
-extern "C" {
-#include <libavutil/intreadwrite.h>
-}
+#include <cstring>
 
 namespace korvex {
 
@@ -19,11 +15,10 @@ namespace {
 constexpr int DecoderDelay = 529;
 // Frames copied from the source in one read.
 constexpr qsizetype FramesPerRead = 2048;
-
-KorvexError notCopyable(const QString &path, const QString &why)
-{
-    return KorvexError(QStringLiteral("'%1' cannot be cut without re-encoding: %2").arg(path, why));
-}
+// Room at the head of every output for the ID3v2 tag written after it: a tag
+// that fits is written over this padding in place, so the audio after it is
+// never moved (moving it costs more than the whole copy).
+constexpr int TagRoomBytes = 2048;
 
 // One frame of the output: either copied from a source or made here.
 struct OutFrame
@@ -141,42 +136,38 @@ void writeAll(QFile &out, const QByteArray &bytes)
         throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(out.fileName(), out.errorString()));
 }
 
-} // namespace
-
-Mp3Source IndexMp3Source(const QString &path)
+// An ID3v2.4 tag of `bytes` in all that holds nothing but padding.
+QByteArray emptyId3v2Tag(int bytes)
 {
-    OpenSource opened = OpenAudioSource(path);
-    AVFormatContext *input = opened.input.get();
-    const int stream = opened.stream->index;
-    if (opened.stream->codecpar->codec_id != AV_CODEC_ID_MP3)
-        throw notCopyable(path, QStringLiteral("it holds no MP3 audio."));
-    Mp3Source source;
-    source.path = path;
-    source.channels = opened.stream->codecpar->ch_layout.nb_channels;
-    PacketPtr packet = makePacket();
-    bool first = true;
-    while (av_read_frame(input, packet.get()) >= 0) {
-        if (packet->stream_index == stream && packet->pos >= 0) {
-            if (first) {
-                const auto header = ParseMp3Header(reinterpret_cast<const char *>(packet->data), packet->size);
-                if (!header)
-                    throw notCopyable(path, QStringLiteral("its frames are not of a kind Korvex can copy."));
-                source.format = *header;
-                size_t sideSize = 0;
-                if (const uint8_t *skip = av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &sideSize);
-                    skip && sideSize >= 4)
-                    source.startSkip = AV_RL32(skip);
-                first = false;
-            }
-            source.positions.append(packet->pos);
-            source.sizes.append(packet->size);
-        }
-        av_packet_unref(packet.get());
-    }
-    if (first)
-        throw notCopyable(path, QStringLiteral("it holds no audio frames."));
-    return source;
+    QByteArray tag(bytes, '\0');
+    std::memcpy(tag.data(), "ID3\x04", 4);
+    const int size = bytes - 10;
+    for (int k = 0; k < 4; ++k)
+        tag[6 + k] = char((size >> (7 * (3 - k))) & 0x7F);  // syncsafe
+    return tag;
 }
+
+// The frames of `run`, checked on the way: a frame that no longer starts with
+// a header of the source's format means the file changed after it was indexed.
+QByteArray checkedFrames(const Mp3Source &source, const QByteArray &bytes, qint64 base,
+                         const QList<OutFrame> &frames, qsizetype from, qsizetype to)
+{
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype j = from; j < to; ++j) {
+        const qsizetype index = frames.at(j).index;
+        const QByteArrayView frame(bytes.constData() + (source.positions.at(index) - base), source.sizes.at(index));
+        const auto header = ParseMp3Header(frame.data(), frame.size());
+        if (!header || header->sampleRate != source.format.sampleRate || header->mpeg1 != source.format.mpeg1)
+            throw KorvexError(QStringLiteral("'%1' changed while it was being cut: its audio is no longer where it "
+                                             "was found. The conversion was stopped: the files finished before are "
+                                             "complete.").arg(source.path));
+        out.append(frame);
+    }
+    return out;
+}
+
+} // namespace
 
 void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, const CopyProgress &progress)
 {
@@ -214,6 +205,7 @@ void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, co
     QFile out(outputPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(outputPath, out.errorString()));
+    writeAll(out, emptyId3v2Tag(TagRoomBytes));
     writeAll(out, Mp3InfoFrame(format, fields));
     qint64 done = 0;
     QFile source;
@@ -239,10 +231,7 @@ void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, co
         const qsizetype firstIndex = frame.index;
         const QByteArray bytes = readFrames(source, *frame.source, firstIndex, frames.at(runEnd - 1).index + 1);
         const qint64 base = frame.source->positions.at(firstIndex);
-        for (qsizetype j = k; j < runEnd; ++j) {
-            const qsizetype index = frames.at(j).index;
-            writeAll(out, bytes.mid(frame.source->positions.at(index) - base, frame.source->sizes.at(index)));
-        }
+        writeAll(out, checkedFrames(*frame.source, bytes, base, frames, k, runEnd));
         done += bytes.size();
         k = runEnd;
         if (progress)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/Mp3Frames.h"
+#include "components/Mp3Index.h"
 
 #include <QList>
 #include <QString>
@@ -8,26 +8,6 @@
 #include <functional>
 
 namespace korvex {
-
-// Where the frames of an MP3 file are and how its decoded samples line up with
-// them. Sample 0 is the first sample a decoder gives once it has dropped the
-// encoder delay the file's own LAME header states.
-struct Mp3Source
-{
-    QString path;
-    Mp3FrameHeader format;       // the first audio frame's header
-    QList<qint64> positions;     // byte position of each audio frame
-    QList<int> sizes;            // its length in bytes
-    qint64 startSkip = 0;        // decoded samples dropped before sample 0
-    int channels = 0;
-
-    int samplesPerFrame() const { return format.samplesPerFrame(); }
-};
-
-// Reads the frame positions of an MP3 file without decoding it. Throws
-// KorvexError naming the file when it is no Layer III stream Korvex can cut
-// without re-encoding.
-Mp3Source IndexMp3Source(const QString &path);
 
 // Samples [first, end) of a source.
 struct Mp3Range
@@ -41,7 +21,10 @@ struct Mp3Range
 using CopyProgress = std::function<void(qint64 done, qint64 total)>;
 
 // Writes the ranges one after the other into `outputPath` (replacing what is
-// there) as an MP3 stream whose frames are copied unchanged. A decoder gives
+// there) as an MP3 stream whose frames are copied unchanged, after an ID3v2
+// tag of padding that leaves room for the piece's tag. A frame that no longer
+// starts with a header of the source's format throws KorvexError saying that
+// the source changed. A decoder gives
 // the first range from its first sample and the last range to its last: the
 // leading "Info" frame states the delay and padding. Each range starts one
 // frame early (that frame's samples are counted as delay) so the first wanted

@@ -11,7 +11,7 @@ enum class EncodedCodec {
     Mp3,     // LAME through FFmpeg's libmp3lame, in an MP3 file with an ID3v2 tag
     Vorbis,  // libvorbis in Ogg
     Opus,    // libopus in Ogg, always at 48 kHz
-    Flac,    // FFmpeg's FLAC encoder, 16 bits
+    Flac,    // FFmpeg's FLAC encoder, 16 bits (24 for a 24-bit source)
     Aac,     // FFmpeg's native AAC encoder in an MPEG-4 (.m4a) file
     Wav,     // PCM in RIFF WAVE
 };
@@ -29,6 +29,10 @@ struct OutputEncoding
     int flacCompression = 5;    // 0 to 8
     int aacBitrate = 192;       // kbps, 32 to 512
     int wavBits = 16;           // 16 or 24
+    // A FLAC or WAV source written again in its own format ("Same as
+    // source"): its bits per sample (FLAC 16 or 24; WAV 8, 16, 24, or 32 for
+    // 32-bit floats), which then stand for the FLAC default and wavBits.
+    int sourceBits = 0;
 };
 
 // The same values, each brought into its range.

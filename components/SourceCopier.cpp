@@ -27,6 +27,16 @@ CodedFormat ProbeCodedFormat(const QString &path)
     format.channels = codec.ch_layout.nb_channels;
     format.setup = QByteArray(reinterpret_cast<const char *>(codec.extradata), codec.extradata_size);
     format.container = isMp3(format) ? QStringLiteral("mp3") : CopyMuxerFor(*source.input, codec.codec_id);
+    const QString container = QString::fromLatin1(source.input->iformat->name);
+    if (format.container.isEmpty()) {
+        format.recoded = LosslessEncodingOf(codec, container);
+        if (format.recoded) {
+            // FLAC's header holds the file's own length and checksum; what
+            // must agree for a join is the sample format
+            format.container = container;
+            format.setup = QByteArray::number(format.recoded->sourceBits) + " bits";
+        }
+    }
     return format;
 }
 
@@ -35,7 +45,8 @@ QString CopyRefusal(const CodedFormat &format)
     if (!format.container.isEmpty())
         return {};
     return QStringLiteral("'%1' holds %2 audio, which Korvex cannot cut without re-encoding (it copies MP3, AAC "
-                          "in MP4/M4A, Vorbis and Opus in Ogg, and WMA). Choose an output format to encode it.")
+                          "in MP4/M4A, Vorbis and Opus in Ogg, and WMA, and writes FLAC and WAV of up to 24 bits "
+                          "or 32-bit floats again without loss). Choose an output format to encode it.")
         .arg(format.path, format.codec);
 }
 
@@ -58,6 +69,9 @@ QString JoinCopyRefusal(const QList<CodedFormat> &parts)
         else if (part.channels != first.channels)
             differs = QStringLiteral("it has %1 channels, '%2' has %3")
                           .arg(part.channels).arg(first.path).arg(first.channels);
+        else if (part.recoded && first.recoded && part.setup != first.setup)
+            differs = QStringLiteral("its samples are of %1, those of '%2' of %3")
+                          .arg(QString::fromLatin1(part.setup), first.path, QString::fromLatin1(first.setup));
         else if (part.setup != first.setup)
             differs = QStringLiteral("its codec setup differs from that of '%1'").arg(first.path);
         if (!differs.isEmpty())
@@ -76,15 +90,27 @@ const Mp3Source &SourceCopier::mp3(const QString &path)
     return *found;
 }
 
+const CodedFormat &SourceCopier::format(const QString &path)
+{
+    auto found = m_formats.find(path);
+    if (found == m_formats.end())
+        found = m_formats.insert(path, ProbeCodedFormat(path));
+    return *found;
+}
+
 void SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputPath,
                         const std::function<void(qint64 done, qint64 total)> &progress)
 {
     if (ranges.isEmpty())
         return;
-    const CodedFormat format = ProbeCodedFormat(ranges.first().path);
-    if (const QString refusal = CopyRefusal(format); !refusal.isEmpty())
+    const CodedFormat &coded = format(ranges.first().path);
+    if (const QString refusal = CopyRefusal(coded); !refusal.isEmpty())
         throw KorvexError(refusal);
-    if (!isMp3(format)) {
+    if (coded.recoded) {
+        RecodeRanges(ranges, outputPath, *coded.recoded, progress);
+        return;
+    }
+    if (!isMp3(coded)) {
         CopyPacketRanges(ranges, outputPath, progress);
         return;
     }

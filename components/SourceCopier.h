@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/LosslessCopy.h"
 #include "components/Mp3Pieces.h"
 #include "components/PacketCopier.h"
 
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace korvex {
 
@@ -20,7 +22,9 @@ struct CodedFormat
     QString container;    // the muxer a copy is written with; empty when none
     int sampleRate = 0;
     int channels = 0;
-    QByteArray setup;     // the codec's setup data (extradata)
+    QByteArray setup;     // the codec's setup data (extradata); empty where the audio is written again
+    // FLAC and WAV: written again losslessly in this encoding, not copied
+    std::optional<OutputEncoding> recoded;
 };
 
 // Throws KorvexError naming the file when it cannot be read.
@@ -33,20 +37,29 @@ QString CopyRefusal(const CodedFormat &format);
 QString JoinCopyRefusal(const QList<CodedFormat> &parts);
 
 // Cuts ranges of sources into new files without re-encoding: MP3 frame by
-// frame with the exact samples (Mp3Pieces), the other codecs packet by packet
-// (PacketCopier). An MP3 source's frame index is made once and kept until
-// forget(), so the many pieces of one file do not read it again.
+// frame with the exact samples (Mp3Pieces), FLAC and WAV decoded and written
+// again without loss (LosslessCopy), the other codecs packet by packet
+// (PacketCopier). What a source is coded as and an MP3 source's frame index
+// are found once and kept until forget(), so the many pieces of one file do
+// not read it again; the caller checks that the file is unchanged between
+// pieces, and a frame of an MP3 that changed anyway is noticed as it is copied.
 class SourceCopier
 {
 public:
     void copy(const QList<PacketRange> &ranges, const QString &outputPath,
               const std::function<void(qint64 done, qint64 total)> &progress = {});
-    void forget() { m_mp3.clear(); }
+    void forget()
+    {
+        m_mp3.clear();
+        m_formats.clear();
+    }
 
 private:
     const Mp3Source &mp3(const QString &path);
+    const CodedFormat &format(const QString &path);
 
     QHash<QString, Mp3Source> m_mp3;
+    QHash<QString, CodedFormat> m_formats;
 };
 
 } // namespace korvex

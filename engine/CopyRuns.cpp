@@ -7,11 +7,14 @@
 #include "engine/PiecePaths.h"
 #include "engine/RunProgress.h"
 #include "engine/RunSteps.h"
+#include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
 #include "settings/Settings.h"
 #include "tags/OutputTags.h"
+
+#include <QHash>
 
 #include <optional>
 
@@ -34,6 +37,10 @@ std::optional<EncodedCodec> codecOfExtension(const QString &extension)
         return EncodedCodec::Opus;
     if (kind == QLatin1String("m4a") || kind == QLatin1String("mp4") || kind == QLatin1String("m4b"))
         return EncodedCodec::Aac;
+    if (kind == QLatin1String("flac"))
+        return EncodedCodec::Flac;
+    if (kind == QLatin1String("wav"))
+        return EncodedCodec::Wav;
     return std::nullopt;
 }
 
@@ -47,6 +54,25 @@ bool tagCopy(const QString &temporary, const QString &extension, const AudioFile
 }
 
 } // namespace
+
+OutputFormat EncodeInsteadFormat(const QList<CodedFormat> &parts)
+{
+    static const QHash<QString, OutputFormat> formats = {
+        {QStringLiteral("mp3"), OutputFormat::Mp3},   {QStringLiteral("vorbis"), OutputFormat::OggVorbis},
+        {QStringLiteral("opus"), OutputFormat::Opus}, {QStringLiteral("aac"), OutputFormat::Aac},
+        {QStringLiteral("flac"), OutputFormat::Flac}, {QStringLiteral("wmav1"), OutputFormat::Wma},
+        {QStringLiteral("wmav2"), OutputFormat::Wma}};
+    std::optional<OutputFormat> common;
+    for (const CodedFormat &part : parts) {
+        const OutputFormat own = part.codec.startsWith(QLatin1String("pcm_")) && part.container == QLatin1String("wav")
+            ? OutputFormat::Wav
+            : formats.value(part.codec, OutputFormat::Wma);
+        if (common && *common != own)
+            return OutputFormat::Wma;
+        common = own;
+    }
+    return common.value_or(OutputFormat::Wma);
+}
 
 QString CopyBlockedBySettings(const Settings &settings)
 {
@@ -77,10 +103,9 @@ bool CopyRuns::active() const
 QString CopyRuns::obstacle(bool join)
 {
     m_encodeInstead = false;
+    m_insteadFormat = OutputFormat::Wma;
     if (!active())
         return {};
-    if (QString blocked = CopyBlockedBySettings(m_context.settings.settings()); !blocked.isEmpty())
-        return blocked;
     QList<CodedFormat> parts;
     try {
         AnswerEventsDuring([&] {
@@ -90,6 +115,9 @@ QString CopyRuns::obstacle(bool join)
     } catch (const KorvexError &error) {
         return error.text();
     }
+    m_insteadFormat = EncodeInsteadFormat(parts);
+    if (QString blocked = CopyBlockedBySettings(m_context.settings.settings()); !blocked.isEmpty())
+        return blocked;
     for (const CodedFormat &part : parts) {
         if (QString refusal = CopyRefusal(part); !refusal.isEmpty())
             return refusal;
@@ -119,11 +147,23 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     const qint64 frames = piece.end - piece.first;
     m_progress.startPiece(piece.lengthFrames > 0 ? frames * piece.durationMs / piece.lengthFrames : 0);
     m_job.rowStatus(piece.statusRow, status_word::Converting);
+    // The copier keeps what it learnt of the source from piece to piece, so
+    // the source must still be the file measured when it was added.
+    const SourceStamp stamp = EntryStamp(m_context.jobs().job(piece.row));
     QString temporary;
     AnswerEventsDuring([&] {
+        stamp.checkUnchanged();
         temporary = startPiece(piece);
-        m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
-                      [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+        try {
+            m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
+                          [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+            stamp.checkUnchanged();
+        } catch (const KorvexError &) {
+            // Part of a piece, or one copied from a file that changed under
+            // it, is no piece; copying it again takes a moment.
+            m_outputs.DropOutput();
+            throw;
+        }
     });
     WrittenOutput output;
     output.heldMs = FramesToMs(frames, piece.lengthFrames, piece.durationMs);

@@ -5,6 +5,7 @@
 #include "engine/PieceNames.h"
 #include "engine/RunJob.h"
 #include "joblist/JobRecords.h"
+#include "settings/OutputFormat.h"
 
 #include <QString>
 
@@ -43,6 +44,8 @@ public:
     // Why the run about to start cannot copy with the settings and entries at
     // hand; empty when it can or the format is another.
     QString obstacle(bool join);
+    // What the run asked about by obstacle() encodes as when it may not copy.
+    OutputFormat encodeInsteadFormat() const { return m_insteadFormat; }
     // A run starts: the next one copies again unless told otherwise.
     void beginRun(bool encodeInstead);
     void copyPiece(const CopyPiece &piece);
@@ -60,7 +63,12 @@ private:
     RunJob &m_job;
     SourceCopier m_copier;
     bool m_encodeInstead = false;
+    OutputFormat m_insteadFormat = OutputFormat::Wma;
 };
+
+// The format the sources are encoded in when they cannot be copied: their own
+// where Korvex encodes it and every part has the same, else WMA.
+OutputFormat EncodeInsteadFormat(const QList<CodedFormat> &parts);
 
 // Why a run with these settings cannot keep the source's coding: fades or soft
 // edges change the audio. Empty when nothing stands in the way.

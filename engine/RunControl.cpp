@@ -151,6 +151,7 @@ RunControl::Outcome RunControl::split(bool openOutputFolder)
         return Outcome::NotStarted;
     if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    const QScopedValueRollback format(m_context.settings.settings().Format);
     if (!settleCopyOrEncode(false))
         return Outcome::NotStarted;
     const auto [pieces, ms] = splitTotals(m_context.jobs().JobRecords(), m_context.settings.settings(), m_skipped);
@@ -171,6 +172,7 @@ RunControl::Outcome RunControl::join()
         return Outcome::NotStarted;
     if (m_context.activity.player.Playing)
         Q_EMIT stopPlaybackRequested();
+    const QScopedValueRollback format(m_context.settings.settings().Format);
     if (!settleCopyOrEncode(true) || !m_outputs.ChooseJoinOutput())
         return Outcome::NotStarted;
     const Outcome outcome = runReportingErrors(joinRoutine(m_context.settings.settings().SplitMode));
@@ -185,9 +187,15 @@ bool RunControl::settleCopyOrEncode(bool join)
 {
     const QString obstacle = m_copy.obstacle(join);
     const bool encode = !obstacle.isEmpty();
-    if (encode && !m_context.seams.messages->question(obstacle + QStringLiteral("\n\nEncode as WMA instead?")))
+    const OutputFormat instead = m_copy.encodeInsteadFormat();
+    if (encode
+        && !m_context.seams.messages->question(
+            obstacle + QStringLiteral("\n\nEncode as %1 instead?").arg(outputFormatCaption(instead))))
         return false;
     m_copy.beginRun(encode);
+    // for this run only: the caller rolls the format back when it ends
+    if (encode)
+        m_context.settings.settings().Format = instead;
     m_outputs.setCopyingRun(m_copy.active());
     return true;
 }

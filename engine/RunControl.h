@@ -136,8 +136,9 @@ private:
     // untagged files told.
     void applyOutcome(const RunOutcome &outcome);
     // With the format "Same as source": asks whether to encode instead when
-    // the run cannot copy (fades, soft edges, a join of unlike parts); false
-    // when the user declines.
+    // the run cannot copy (fades, soft edges, a join of unlike parts), in the
+    // sources' own format where Korvex encodes it (the run's Format is set to
+    // it; the caller rolls that back); false when the user declines.
     bool settleCopyOrEncode(bool join);
     Outcome split(bool openOutputFolder);
     Outcome join();

@@ -1,5 +1,6 @@
 #include "components/KorvexError.h"
 #include "components/Mp3Pieces.h"
+#include "components/PacketCopier.h"
 #include "components/SourceCopier.h"
 #include "support/AudioFixtures.h"
 #include "support/CoreFixture.h"
@@ -188,6 +189,62 @@ TEST_F(CopyCutsMp3, AJoinGivesEachPartWholeWithTheirLeadBetween)
     EXPECT_EQ(slice(joined, joined.frames() - partB.frames(), joined.frames()), partB.samples);
 }
 
+// Where the audio frames FFmpeg's demuxer finds end in the file.
+QList<qint64> demuxedFrameEnds(const QString &path)
+{
+    const OpenSource opened = OpenAudioSource(path);
+    QList<qint64> ends;
+    PacketPtr packet = makePacket();
+    while (av_read_frame(opened.input.get(), packet.get()) >= 0) {
+        if (packet->stream_index == opened.stream->index)
+            ends.append(packet->pos + packet->size);
+        av_packet_unref(packet.get());
+    }
+    return ends;
+}
+
+// The index follows the frame headers itself, and leaves the file to FFmpeg's
+// demuxer where bytes stand between frames (the demuxer's packet then starts
+// with them; the index does not); either way it finds the frames the demuxer
+// finds, and pieces cut with it are exact.
+TEST_F(CopyCutsMp3, TheFrameIndexFindsTheFramesTheDemuxerFinds)
+{
+    AudioSpec spec = noiseSpec(44100, 2, 5 * 44100);
+    spec.bitRate = 128000;
+    const QString tagged = source(QStringLiteral("tagged.mp3"), spec);
+    {
+        QFile file(tagged);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QByteArray("TAG") + QByteArray(125, 'x'));  // ID3v1 after the last frame
+    }
+    const QString junk = m_folder.file(QStringLiteral("junk.mp3"));
+    {
+        QFile in(tagged);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray bytes = in.readAll();
+        bytes.insert(IndexMp3Source(tagged).positions.at(60), QByteArray(700, '\x55'));
+        QFile out(junk);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    }
+    for (const QString &path : {tagged, junk}) {
+        const Mp3Source index = IndexMp3Source(path);
+        ASSERT_EQ(index.sizes.size(), index.positions.size());
+        QList<qint64> ends;
+        for (qsizetype k = 0; k < index.positions.size(); ++k)
+            ends.append(index.positions.at(k) + index.sizes.at(k));
+        EXPECT_EQ(ends, demuxedFrameEnds(path)) << path.toStdString();
+        // A decoder drops the frame the junk stands before, so the source's
+        // own decode is compared with before it; a piece over it holds the
+        // frame and no junk.
+        const DecodedAudio whole = decodeFile(path);
+        const qint64 first = path == junk ? 1152 * 20 + 77 : 1152 * 58 + 77;
+        const qint64 end = path == junk ? 1152 * 50 : 1152 * 90;
+        EXPECT_EQ(decodeFile(cut(path, first, end)).samples, slice(whole, first, end)) << path.toStdString();
+        EXPECT_EQ(decodeErrors(cut(path, 1152 * 55, 1152 * 65)), QString()) << path.toStdString();
+    }
+}
+
 // Ogg Vorbis, AAC in M4A and WMA: whole packets, from the one before the
 // first wanted sample to two past the last.
 TEST(CopyCutsPackets, PiecesHoldTheSourceRangeAfterTheirLeadIn)
@@ -223,7 +280,7 @@ TEST(CopyCutsPackets, PiecesHoldTheSourceRangeAfterTheirLeadIn)
 TEST(CopyJoinRefusal, NamesThePartAndWhatDiffers)
 {
     const auto part = [](const QString &path, const QString &codec, int rate, int channels, QByteArray setup = {}) {
-        return CodedFormat{path, codec, QStringLiteral("ogg"), rate, channels, std::move(setup)};
+        return CodedFormat{path, codec, QStringLiteral("ogg"), rate, channels, std::move(setup), std::nullopt};
     };
     const CodedFormat first = part(QStringLiteral("/a.ogg"), QStringLiteral("vorbis"), 44100, 2, "setup");
     EXPECT_EQ(JoinCopyRefusal({first, part(QStringLiteral("/b.ogg"), QStringLiteral("vorbis"), 44100, 2, "setup")}),
@@ -238,14 +295,99 @@ TEST(CopyJoinRefusal, NamesThePartAndWhatDiffers)
     EXPECT_TRUE(codec.contains(QStringLiteral("opus"))) << codec.toStdString();
 }
 
-TEST(CopyRefusalOfSources, WavAndFlacAreNotCopied)
+// A FLAC or WAV source in FFmpeg's own hands: `codec` and `sampleFormat`
+// as ffmpeg's options name them.
+QString losslessSource(const TestFolder &folder, const QString &name, const QString &codec,
+                       const QString &sampleFormat)
+{
+    const QString path = folder.file(name);
+    const ToolResult made = RunTool(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+         QStringLiteral("-i"), QStringLiteral("anoisesrc=r=44100:a=0.5:d=3:c=pink"), QStringLiteral("-ac"),
+         QStringLiteral("2"), QStringLiteral("-c:a"), codec, QStringLiteral("-sample_fmt"), sampleFormat, path});
+    EXPECT_TRUE(QFile::exists(path)) << made.errors.toStdString();
+    return path;
+}
+
+QString streamFormat(const QString &path)
+{
+    return RunTool(QStringLiteral("ffprobe"),
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                    QStringLiteral("stream=codec_name,sample_fmt,bits_per_raw_sample,sample_rate,channels"),
+                    QStringLiteral("-of"), QStringLiteral("csv=p=0"), path})
+        .output.trimmed();
+}
+
+// FLAC and WAV are written again in their own codec and sample format: the
+// pieces hold exactly the range's samples, and the pieces of a cut laid end
+// to end are the source.
+TEST(CopyCutsLossless, FlacAndWavPiecesHoldTheRangeInTheSourcesOwnFormat)
 {
     TestFolder folder;
-    const QString wav = folder.file(QStringLiteral("plain.wav"));
-    writeAudioFile(wav, sineSpec(44100, 2, 4410));
+    struct Case
+    {
+        const char *name;
+        const char *codec;
+        const char *sampleFormat;
+    };
+    const Case cases[] = {{"16.flac", "flac", "s16"},      {"24.flac", "flac", "s32"},
+                          {"16.wav", "pcm_s16le", "s16"},  {"24.wav", "pcm_s24le", "s32"},
+                          {"8.wav", "pcm_u8", "u8"},       {"float.wav", "pcm_f32le", "flt"}};
+    for (const Case &format : cases) {
+        const QString name = QString::fromLatin1(format.name);
+        const QString path = losslessSource(folder, name, QString::fromLatin1(format.codec),
+                                            QString::fromLatin1(format.sampleFormat));
+        const DecodedAudio whole = decodeFile(path);
+        ASSERT_EQ(whole.frames(), 3 * 44100) << format.name;
+        const QList<qint64> cuts = {0, 12345, 70001, whole.frames()};
+        QList<float> joined;
+        for (qsizetype k = 0; k + 1 < cuts.size(); ++k) {
+            const QString out = folder.file(QStringLiteral("piece%1_").arg(k) + name);
+            SourceCopier().copy({PacketRange{path, cuts[k], cuts[k + 1]}}, out);
+            EXPECT_EQ(streamFormat(out), streamFormat(path)) << format.name;
+            const DecodedAudio piece = decodeFile(out);
+            EXPECT_EQ(piece.samples, slice(whole, cuts[k], cuts[k + 1])) << format.name << " piece " << k;
+            joined.append(piece.samples);
+        }
+        EXPECT_EQ(joined, whole.samples) << format.name;
+    }
+}
+
+// Samples that would not come back whole through 32-bit floats are refused
+// with the reason, and nothing is written.
+TEST(CopyRefusalOfSources, WavOfMoreBitsThanAFloatHoldsIsNotCopied)
+{
+    TestFolder folder;
+    const QString wav = losslessSource(folder, QStringLiteral("wide.wav"), QStringLiteral("pcm_s32le"),
+                                       QStringLiteral("s32"));
     const QString refusal = CopyRefusal(ProbeCodedFormat(wav));
-    EXPECT_TRUE(refusal.contains(QStringLiteral("pcm_s16le"))) << refusal.toStdString();
-    EXPECT_THROW(SourceCopier().copy({PacketRange{wav, 0, 100}}, folder.file(QStringLiteral("x.wav"))), KorvexError);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("pcm_s32le"))) << refusal.toStdString();
+    const QString out = folder.file(QStringLiteral("x.wav"));
+    EXPECT_THROW(SourceCopier().copy({PacketRange{wav, 0, 100}}, out), KorvexError);
+    EXPECT_FALSE(QFile::exists(out));
+    const QString plain = losslessSource(folder, QStringLiteral("plain.wav"), QStringLiteral("pcm_s16le"),
+                                         QStringLiteral("s16"));
+    EXPECT_EQ(CopyRefusal(ProbeCodedFormat(plain)), QString());
+}
+
+// A FLAC join needs the same sample format in every part, not the same
+// header: each file's own holds its length and checksum.
+TEST(CopyJoinRefusal, FlacPartsOfOneSampleFormatJoinAndOthersAreRefused)
+{
+    TestFolder folder;
+    const QString a = losslessSource(folder, QStringLiteral("a.flac"), QStringLiteral("flac"), QStringLiteral("s16"));
+    const QString b = losslessSource(folder, QStringLiteral("b.flac"), QStringLiteral("flac"), QStringLiteral("s16"));
+    const QString wide = losslessSource(folder, QStringLiteral("c.flac"), QStringLiteral("flac"), QStringLiteral("s32"));
+    EXPECT_EQ(JoinCopyRefusal({ProbeCodedFormat(a), ProbeCodedFormat(b)}), QString());
+    const QString refusal = JoinCopyRefusal({ProbeCodedFormat(a), ProbeCodedFormat(wide)});
+    EXPECT_TRUE(refusal.contains(QStringLiteral("24 bits")) && refusal.contains(QStringLiteral("16 bits")))
+        << refusal.toStdString();
+    const QString out = folder.file(QStringLiteral("ab.flac"));
+    SourceCopier().copy({PacketRange{a, 1000, 50000}, PacketRange{b, 0, 30000}}, out);
+    QList<float> wanted = slice(decodeFile(a), 1000, 50000);
+    wanted.append(slice(decodeFile(b), 0, 30000));
+    EXPECT_EQ(decodeFile(out).samples, wanted);
 }
 
 } // namespace

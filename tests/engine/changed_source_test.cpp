@@ -83,6 +83,27 @@ protected:
         }
     }
 
+    void expectCopyStopsAfterFirstPiece(Damage how)
+    {
+        settings().Format = OutputFormat::Copy;
+        settings().SplitMode = split_mode::Time;
+        settings().SplitSeconds = 6;
+        const QString source = m_folder.file(QStringLiteral("copied.mp3"));
+        AudioSpec spec = noiseSpec(Rate, 2, 18 * Rate);
+        spec.bitRate = 128000;
+        writeAudioFile(source, spec);
+        const DecodedAudio before = decodeFile(source);
+        add({source});
+        damageWhen(source, how, [this] { return QFile::exists(output(QStringLiteral("copied_1.mp3"))); });
+        EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+        ASSERT_TRUE(m_damaged);
+        ASSERT_EQ(m_seams.messages.errors.size(), 1);
+        const QString message = m_seams.messages.errors.first();
+        EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(source))) << message.toStdString();
+        EXPECT_EQ(outputNames(), QStringList{QStringLiteral("copied_1.mp3")}) << message.toStdString();
+        EXPECT_EQ(decodeFile(output(QStringLiteral("copied_1.mp3"))).samples, before.samples.mid(0, 6 * Rate * 2));
+    }
+
     bool m_damaged = false;
 };
 
@@ -212,6 +233,20 @@ TEST_F(HostileInputSources, ALaterJoinEntryReplacedAfterItWasAddedStopsTheJoinBe
     EXPECT_TRUE(m_seams.messages.errors.first().contains(QStringLiteral("'%1' changed").arg(source)));
     EXPECT_FALSE(QFile::exists(m_folder.file(QStringLiteral("joined.wma"))));
     EXPECT_FALSE(QFile::exists(m_folder.file(QStringLiteral("joined.wma.part"))));
+}
+
+// Without re-encoding, what was learnt of the source (its coding, its MP3
+// frames) is kept from piece to piece: a source damaged after the first piece
+// stops the run, and the piece at hand is not kept as if it were whole.
+TEST_F(HostileInputSources, ACopySplitStopsAtAnMp3ThatShrankAfterItsFirstPiece)
+{
+    expectCopyStopsAfterFirstPiece(Damage::Halve);
+}
+
+// Same size, same time of change: the frames themselves show it.
+TEST_F(HostileInputSources, ACopySplitStopsAtAnMp3ZeroedInPlaceAfterItsFirstPiece)
+{
+    expectCopyStopsAfterFirstPiece(Damage::ZeroTail);
 }
 
 } // namespace

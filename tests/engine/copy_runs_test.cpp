@@ -97,6 +97,37 @@ TEST_F(CopyRunTest, OggOpusAndM4aPiecesKeepTheirCodecContainerAndTags)
     }
 }
 
+// FLAC and WAV are written again without loss: the pieces lay end to end as
+// the source, in its codec and sample format, tagged as encoded FLAC and WAV are.
+TEST_F(CopyRunTest, FlacAndWavPiecesLayEndToEndAsTheSourceAndAreTagged)
+{
+    for (const char *name : {"concert.flac", "concert.wav"})
+        add({makeCoded(QString::fromLatin1(name), noiseSpec(44100, 2, 5 * 44100 + 77))});
+    for (int row = 0; row < 2; ++row)
+        bench().jobs().tags(row).Title = QStringLiteral("Encore");
+    ASSERT_EQ(splitInto(3), RunControl::Outcome::Finished);
+    ASSERT_EQ(outputNames(), QStringList({"concert_1.flac", "concert_1.wav", "concert_2.flac", "concert_2.wav",
+                                          "concert_3.flac", "concert_3.wav"}));
+    for (const char *extension : {"flac", "wav"}) {
+        const QString source = m_folder.file(QStringLiteral("concert.") + QLatin1String(extension));
+        QList<float> joined;
+        for (int number = 1; number <= 3; ++number) {
+            const QString piece = output(QStringLiteral("concert_%1.%2").arg(number).arg(QLatin1String(extension)));
+            EXPECT_EQ(probe(piece, QStringLiteral("stream=codec_name,sample_fmt")),
+                      probe(source, QStringLiteral("stream=codec_name,sample_fmt")));
+            joined.append(decodeFile(piece).samples);
+            const QString tags = RunMutagen(QStringLiteral("import sys, mutagen\nf = mutagen.File(sys.argv[1])\n"
+                                                           "t = f.tags\n"
+                                                           "print(t['title'][0] + ' ' + t['tracknumber'][0] "
+                                                           "if sys.argv[1].endswith('flac') else "
+                                                           "t['TIT2'].text[0] + ' ' + t['TRCK'].text[0])\n"),
+                                            piece);
+            EXPECT_EQ(tags.trimmed(), QStringLiteral("Encore %1").arg(number)) << piece.toStdString();
+        }
+        EXPECT_EQ(joined, decodeFile(source).samples) << extension;
+    }
+}
+
 TEST_F(CopyRunTest, FadesOrSoftEdgesAskToEncodeInstead)
 {
     add({makeCoded(QStringLiteral("song.mp3"), sineSpec(44100, 2, 3 * 44100))});
@@ -106,18 +137,44 @@ TEST_F(CopyRunTest, FadesOrSoftEdgesAskToEncodeInstead)
     m_seams.messages.questionAnswer = false;
     EXPECT_EQ(splitInto(2), RunControl::Outcome::NotStarted);
     ASSERT_EQ(m_seams.messages.questions.size(), 1);
-    EXPECT_TRUE(m_seams.messages.questions.first().contains(QStringLiteral("a fade-in or soft edges")))
-        << m_seams.messages.questions.first().toStdString();
+    const QString question = m_seams.messages.questions.first();
+    EXPECT_TRUE(question.contains(QStringLiteral("a fade-in or soft edges"))) << question.toStdString();
+    EXPECT_TRUE(question.endsWith(QStringLiteral("\n\nEncode as MP3 instead?"))) << question.toStdString();
     EXPECT_TRUE(outputNames().isEmpty());
 
+    // encoded in the source's own format, faded, for this run only
     m_seams.messages.questionAnswer = true;
     EXPECT_EQ(splitInto(2), RunControl::Outcome::Finished);
-    EXPECT_EQ(outputNames(), QStringList({"song_1.wma", "song_2.wma"}));
+    EXPECT_EQ(outputNames(), QStringList({"song_1.mp3", "song_2.mp3"}));
+    const DecodedAudio first = decodeFile(output(QStringLiteral("song_1.mp3")));
+    EXPECT_LT(channelRms(first, 0, 441), 0.05);  // the fade-in's start
+    EXPECT_EQ(settings().Format, OutputFormat::Copy);
     // the next run copies again once nothing stands in the way
     settings().FadeIn = false;
     settings().EdgeMs = 0;
     EXPECT_EQ(splitInto(2), RunControl::Outcome::Finished);
-    EXPECT_EQ(outputNames(), QStringList({"song_1.mp3", "song_1.wma", "song_2.mp3", "song_2.wma"}));
+    EXPECT_EQ(outputNames(), QStringList({"song_1.mp3", "song_2.mp3", "song_3.mp3", "song_4.mp3"}));
+}
+
+// The question names the format the sources are encoded in: their own where
+// every part has the same one Korvex encodes, else WMA.
+TEST(CopyEncodeInstead, OffersTheSourcesOwnFormat)
+{
+    const auto part = [](const char *codec, const char *container) {
+        CodedFormat format;
+        format.codec = QString::fromLatin1(codec);
+        format.container = QString::fromLatin1(container);
+        return format;
+    };
+    const QList<std::pair<CodedFormat, OutputFormat>> own = {
+        {part("mp3", "mp3"), OutputFormat::Mp3},      {part("vorbis", "ogg"), OutputFormat::OggVorbis},
+        {part("opus", "ogg"), OutputFormat::Opus},    {part("aac", "ipod"), OutputFormat::Aac},
+        {part("flac", "flac"), OutputFormat::Flac},   {part("pcm_s24le", "wav"), OutputFormat::Wav},
+        {part("pcm_s32le", ""), OutputFormat::Wma},   {part("wmav2", "asf"), OutputFormat::Wma},
+        {part("alac", ""), OutputFormat::Wma}};
+    for (const auto &[format, expected] : own)
+        EXPECT_EQ(EncodeInsteadFormat({format, format}), expected) << format.codec.toStdString();
+    EXPECT_EQ(EncodeInsteadFormat({part("mp3", "mp3"), part("flac", "flac")}), OutputFormat::Wma);
 }
 
 TEST_F(CopyRunTest, AJoinOfSameCodecMp3sDecodesToThePartsInTurn)
@@ -152,11 +209,15 @@ TEST_F(CopyRunTest, AJoinOfUnlikePartsSaysWhyAndOffersToEncode)
     const QString asked = m_seams.messages.questions.first();
     EXPECT_TRUE(asked.contains(QStringLiteral("radio.mp3")) && asked.contains(QStringLiteral("22050 Hz")))
         << asked.toStdString();
+    EXPECT_TRUE(asked.endsWith(QStringLiteral("Encode as MP3 instead?"))) << asked.toStdString();
     EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
 
+    // both are MP3s: encoded as one, across the rates
     m_seams.messages.questionAnswer = true;
     EXPECT_EQ(joinWhole(), RunControl::Outcome::Finished);
-    EXPECT_TRUE(QFileInfo::exists(m_folder.file(QStringLiteral("joined.wma"))));
+    const QString joined = m_folder.file(QStringLiteral("joined.mp3"));
+    EXPECT_EQ(probe(joined, QStringLiteral("stream=codec_name,sample_rate")), QStringLiteral("mp3,44100"));
+    EXPECT_NEAR(ProbedSeconds(joined), 4.0, 0.1);
 }
 
 } // namespace
