@@ -23,7 +23,9 @@ const char *const NotConnected =
 constexpr int TimerMilliseconds = 100;
 // A device that played to the end stays open, paused, this long before it
 // is closed: the clock's account of what the device still holds is an
-// estimate, and closing throws away whatever the sound server has left.
+// estimate, and closing throws away whatever the sound server has left. So
+// does a stopped one on a driver without a sound server, for a Play soon
+// after to find.
 constexpr int LingerMilliseconds = 500;
 // Ask for more while less than this much is queued.
 constexpr int LowWaterSeconds = 3;
@@ -101,6 +103,7 @@ void SdlAudioPlayer::openDevice()
     if (!m_device)
         throw KorvexError(QString::fromLatin1(NotConnected));
     m_latencyFrames = sdl_audio::LatencyFrames(driver, m_rate);
+    m_buffersOnServer = sdl_audio::BuffersOnServer(driver);
 }
 
 // The device goes whenever nothing plays: paused, SDL keeps writing silence
@@ -145,8 +148,13 @@ void SdlAudioPlayer::play()
     if (m_playing)
         return;
     // A device still lingering after the last play has filled the server's
-    // buffer with silence, which would sound before the first samples.
-    closeDevice();
+    // buffer with silence, which would sound before the first samples. A
+    // driver's own buffer holds no more than a new device would write ahead,
+    // and a driver with a single device (dummy) would keep a new one waiting
+    // until the old one's thread has let go.
+    if (m_buffersOnServer)
+        closeDevice();
+    m_linger.stop();
     m_playing = true;
     restartClock();
     m_starvedTicks = 0;
@@ -166,7 +174,10 @@ void SdlAudioPlayer::stop()
     m_timer.stop();
     m_playOut.stop();
     // Stopped means silent now: what the server holds goes with the device.
-    closeDevice();
+    if (m_buffersOnServer)
+        closeDevice();
+    else
+        pauseThenClose();
     clearQueue();
 }
 

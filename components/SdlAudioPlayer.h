@@ -69,6 +69,7 @@ private:
     int m_starvedTicks = 0;
     QTimer m_playOut;                // the end, once the device has sounded what it holds
     qint64 m_latencyFrames = 0;      // handed to the open device, not yet heard
+    bool m_buffersOnServer = false;  // the open device's buffer is a sound server's
     qint64 m_heard = 0;              // the clock last told
     // The device's format. The audio thread reads m_channels without a lock;
     // the owner writes both only while no device is open (closing pauses the

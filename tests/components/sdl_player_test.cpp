@@ -209,10 +209,10 @@ TEST(SdlPlayer, FallsBackToTheNextDriverWhenOneFails)
 
 // A player holds a device only while it sounds: it opens one with its first
 // samples (opened before them, it would fill the sound server with silence
-// to be played first), lets go at once when stopped and a moment after it
-// ended, so nothing keeps the sound output busy with silence. The dummy
-// driver has a single device, which a second player gets only while the
-// first does not hold it.
+// to be played first) and lets go a moment after it stopped or ended, so
+// nothing keeps the sound output busy with silence. The dummy driver has a
+// single device, which a second player gets only while the first does not
+// hold it.
 TEST(SdlPlayerRealTime, ADeviceIsHeldOnlyFromTheFirstSamplesToTheStopOrTheEnd)
 {
     SdlAudioPlayer first(QStringList{QStringLiteral("dummy")}, nullptr);
@@ -236,12 +236,14 @@ TEST(SdlPlayerRealTime, ADeviceIsHeldOnlyFromTheFirstSamplesToTheStopOrTheEnd)
     EXPECT_TRUE(sounds(second, secondSamples)) << "a player waiting for samples holds no device";
     EXPECT_FALSE(sounds(first, firstSamples)) << "two devices on a driver that has one";
     second.stop();
-    EXPECT_TRUE(sounds(first, firstSamples)) << "a stopped player still holds its device";
+    Recorder recorder;
+    recorder.runUntil([&] { return sounds(first, firstSamples); }, 8000);
+    EXPECT_TRUE(first.isPlaying()) << "a stopped player still holds its device";
     first.stop();
 
     // played to its end, the device goes a moment later
-    Recorder recorder;
-    ASSERT_TRUE(sounds(second, secondSamples));
+    recorder.runUntil([&] { return sounds(second, secondSamples); }, 8000);
+    ASSERT_TRUE(second.isPlaying());
     recorder.attach(second, nullptr);
     second.queue(SampleArray());
     recorder.runUntil([&] { return recorder.ended; }, 8000);

@@ -87,9 +87,9 @@ TEST_F(PreviewPlayerRealTime, ADayLongFilePlaysFromHour29AndIsMarkedThere)
     const qint64 start = Scale64(position, length, positionMax());
     EXPECT_EQ(state().StartFrame, start);
     ASSERT_TRUE(waitForBlocks(1));
-    EXPECT_EQ(queued.last().firstFrame, start);
+    EXPECT_EQ(queued.first().firstFrame, start);
     // the tone lies in the first block exactly where the file has it
-    const SampleArray &block = queued.last().block;
+    const SampleArray &block = queued.first().block;
     const qint64 offset = toneFrame - start;
     ASSERT_GE(offset, 0);
     ASSERT_LE(offset + DayRate / 2, block.frameCount(1));
@@ -155,7 +155,7 @@ TEST_F(PreviewPlayerRealTime, UnificationPlaysTenSecondsOfTheFirstEntrysSegmentA
     preview().Play();
     EXPECT_EQ(state().PlayerRow, 1);
     ASSERT_TRUE(waitForBlocks(firstPlays + 1));
-    EXPECT_EQ(queued.last().firstFrame, 10 * Rate);
+    EXPECT_EQ(queued.at(firstPlays).firstFrame, 10 * Rate);
     EXPECT_EQ(statuses(), (QStringList{"Playing", "Uncertain"}));
     preview().StopPlayback();
     EXPECT_EQ(statuses(), (QStringList{"OK", "Uncertain"}));
@@ -186,7 +186,7 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     preview().PlayAroundEnd();
     ASSERT_TRUE(state().Playing);
     ASSERT_TRUE(waitForBlocks(aroundBegin + 1));
-    EXPECT_EQ(queued.last().firstFrame, 37000 * Rate / 1000);
+    EXPECT_EQ(queued.at(aroundBegin).firstFrame, 37000 * Rate / 1000);
     // the same guard as Play: a second start while playing does nothing
     const qsizetype blocks = queued.size();
     preview().PlayAroundBegin();
@@ -199,7 +199,7 @@ TEST_F(PreviewPlayerRealTime, PlayAroundBeginAndEndPlaySixSecondsAroundThePendin
     const qsizetype aroundEnd = queued.size();
     preview().PlayAroundBegin();
     ASSERT_TRUE(waitForBlocks(aroundEnd + 1));
-    EXPECT_EQ(queued.last().firstFrame, 0);
+    EXPECT_EQ(queued.at(aroundEnd).firstFrame, 0);
     preview().StopPlayback();
     bench().run().Converting = true;
     preview().PlayAroundEnd();
@@ -251,8 +251,8 @@ TEST_F(PreviewPlayerRealTime, DraggingToSeventySecondsInASegmentGoesOnThere)
     const int offset = Scale(seventy, 600 * Rate, 1143) - 60 * Rate;
     EXPECT_EQ(state().StartFrame, offset);
     ASSERT_TRUE(waitFor([&] { return queued.size() > before; }));
-    EXPECT_EQ(queued.last().firstFrame, 60 * Rate + offset);
-    EXPECT_NEAR(double(queued.last().firstFrame) / Rate, 70.0, 0.3);
+    EXPECT_EQ(queued.at(before).firstFrame, 60 * Rate + offset);
+    EXPECT_NEAR(double(queued.at(before).firstFrame) / Rate, 70.0, 0.3);
     ASSERT_TRUE(waitForTicks(1));
     EXPECT_EQ(caption(), "00:01:10");
     EXPECT_GE(sliderPosition(), seventy);
