@@ -3,6 +3,7 @@
 #include "components/AudioLimits.h"
 #include "components/KorvexError.h"
 #include "components/SdlAudioSession.h"
+#include "components/SdlOutputBuffers.h"
 
 #include <QThread>
 #include <SDL.h>
@@ -20,28 +21,16 @@ const char *const NotConnected =
     "'ConnectTo' before this operation";
 
 constexpr int TimerMilliseconds = 100;
-// A stopped device stays open, paused, this long before it is closed: the
-// sound server still holds the last tens of milliseconds, which closing
-// would throw away, and a Play soon after finds the device ready.
-constexpr int LingerMilliseconds = 1000;
+// A device that played to the end stays open, paused, this long before it
+// is closed: the clock's account of what the device still holds is an
+// estimate, and closing throws away whatever the sound server has left. So
+// does a stopped one on a driver without a sound server, for a Play soon
+// after to find.
+constexpr int LingerMilliseconds = 500;
 // Ask for more while less than this much is queued.
 constexpr int LowWaterSeconds = 3;
 // A request that stays unanswered this long on an empty queue ends playback.
 constexpr int StarvedTicksToEnd = 10;
-
-// The device's buffer: about 170 to 340 ms, a power of two of frames (8192 at
-// 44.1 and 48 kHz). 1024 and 2048 frames left gaps at the sink while both
-// cores were busy, and 4096 still did at a load of 5 to 6; a sound server
-// starts a new stream at once whatever its buffer, so the sound after a
-// click is not delayed by it, and the clock takes the buffer off.
-int deviceBufferFrames(int rate)
-{
-    const int wanted = rate / 6;
-    int frames = 256;
-    while (frames < wanted && frames < 32768)
-        frames *= 2;
-    return frames;
-}
 
 qint64 steadyNs()
 {
@@ -102,21 +91,25 @@ void SdlAudioPlayer::openDevice()
 {
     if (m_device)
         return;
+    const QString driver = sdl_audio::ChosenDriver(m_drivers);
     SDL_AudioSpec want{};
     want.freq = m_rate;
     want.format = AUDIO_F32SYS;
     want.channels = static_cast<Uint8>(m_channels);
-    want.samples = static_cast<Uint16>(deviceBufferFrames(m_rate));
+    want.samples = static_cast<Uint16>(sdl_audio::MixingFrames(driver, m_rate));
     want.callback = &SdlAudioPlayer::audioCallback;
     want.userdata = this;
     m_device = sdl_audio::OpenDevice(m_drivers, want);
     if (!m_device)
         throw KorvexError(QString::fromLatin1(NotConnected));
-    m_deviceFrames = want.samples;
+    m_latencyFrames = sdl_audio::LatencyFrames(driver, m_rate);
+    m_buffersOnServer = sdl_audio::BuffersOnServer(driver);
 }
 
-// The device goes whenever nothing plays, so the sound server is not kept
-// busy with silence. Its callback has left once this returns.
+// The device goes whenever nothing plays: paused, SDL keeps writing silence
+// to it, which would keep the sound server busy and, worse, stand in the
+// server's buffer ahead of the next play's first samples. Its callback has
+// left once this returns.
 void SdlAudioPlayer::closeDevice()
 {
     if (!m_device)
@@ -126,8 +119,8 @@ void SdlAudioPlayer::closeDevice()
     m_device = 0;
 }
 
-// Paused, the callback is no longer called: the device plays silence until
-// it is closed a little later.
+// Paused, the callback is no longer called: the device plays what it holds,
+// then silence until it is closed a little later.
 void SdlAudioPlayer::pauseThenClose()
 {
     if (!m_device)
@@ -154,13 +147,20 @@ void SdlAudioPlayer::play()
     connectOutput();
     if (m_playing)
         return;
+    // A device still lingering after the last play has filled the server's
+    // buffer with silence, which would sound before the first samples. A
+    // driver's own buffer holds no more than a new device would write ahead,
+    // and a driver with a single device (dummy) would keep a new one waiting
+    // until the old one's thread has let go.
+    if (m_buffersOnServer)
+        closeDevice();
     m_linger.stop();
-    openDevice();
     m_playing = true;
     restartClock();
     m_starvedTicks = 0;
-    // The device starts with the first samples: started empty, it would fill
-    // the sound server's buffer with silence that then plays before them.
+    // The device opens with the first samples: opened before them, even
+    // paused, SDL would fill the sound server's buffer with silence that then
+    // plays before them.
     m_awaitingFirstBlock = true;
     if (m_queuedFrames > 0)
         startSounding();
@@ -173,7 +173,11 @@ void SdlAudioPlayer::stop()
     m_playing = false;
     m_timer.stop();
     m_playOut.stop();
-    pauseThenClose();
+    // Stopped means silent now: what the server holds goes with the device.
+    if (m_buffersOnServer)
+        closeDevice();
+    else
+        pauseThenClose();
     clearQueue();
 }
 
@@ -232,6 +236,7 @@ void SdlAudioPlayer::queue(const SampleArray &block)
 
 void SdlAudioPlayer::startSounding()
 {
+    openDevice();
     m_awaitingFirstBlock = false;
     SDL_PauseAudioDevice(m_device, 0);
 }
@@ -319,7 +324,7 @@ void SdlAudioPlayer::deliverEvents()
         // have sounded, so the clock reaches the end and nothing is cut off.
         if (!heardEverything()) {
             if (!m_playOut.isActive())
-                m_playOut.start(int(std::min<qint64>(1000, (m_deviceFrames * 1000 + m_rate - 1) / m_rate)));
+                m_playOut.start(int(std::min<qint64>(1000, (m_latencyFrames * 1000 + m_rate - 1) / m_rate)));
             return;
         }
         m_playing = false;
@@ -330,8 +335,8 @@ void SdlAudioPlayer::deliverEvents()
 }
 
 // The frames the listener has heard: those handed to the device less what
-// its buffer still holds, which drains at the device's rate from the last
-// callback on. What the slider and the time show.
+// it and the sound server still hold, which drains at the device's rate from
+// the last callback on. What the slider and the time show.
 // Never back: a short last fill restarts the estimate lower than the one
 // before it.
 qint64 SdlAudioPlayer::heardFrames()
@@ -339,7 +344,7 @@ qint64 SdlAudioPlayer::heardFrames()
     const qint64 handed = m_played;
     const qint64 sinceFill = std::max<qint64>(0, steadyNs() - m_lastFillNs) * m_rate / 1000000000;
     const qint64 estimate =
-        std::clamp(handed - m_deviceFrames + sinceFill, std::max<qint64>(0, handed - m_deviceFrames), handed);
+        std::clamp(handed - m_latencyFrames + sinceFill, std::max<qint64>(0, handed - m_latencyFrames), handed);
     m_heard = std::min(std::max(estimate, m_heard), handed);
     return m_heard;
 }

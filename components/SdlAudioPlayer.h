@@ -65,10 +65,11 @@ private:
     bool m_playing = false;
     bool m_endQueued = false;        // an empty block said that nothing more comes
     bool m_requestPending = false;   // OnRequestOnLoadArray sent, no block since
-    bool m_awaitingFirstBlock = false; // playing, the device paused until samples come
+    bool m_awaitingFirstBlock = false; // playing, the device opens when samples come
     int m_starvedTicks = 0;
     QTimer m_playOut;                // the end, once the device has sounded what it holds
-    qint64 m_deviceFrames = 0;       // the open device's buffer
+    qint64 m_latencyFrames = 0;      // handed to the open device, not yet heard
+    bool m_buffersOnServer = false;  // the open device's buffer is a sound server's
     qint64 m_heard = 0;              // the clock last told
     // The device's format. The audio thread reads m_channels without a lock;
     // the owner writes both only while no device is open (closing pauses the

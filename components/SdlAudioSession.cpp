@@ -1,5 +1,6 @@
 #include "components/SdlAudioSession.h"
 
+#include "components/SdlOutputBuffers.h"
 #include "components/SerialWorker.h"
 
 #include <QHash>
@@ -114,7 +115,9 @@ QString probe(const QStringList &drivers)
 void JoinSession()
 {
     std::lock_guard lock(sessionMutex);
-    ++sessionUsers;
+    // Before any stream opens, the probe's included.
+    if (sessionUsers++ == 0)
+        AskServerForBuffer();
 }
 
 void LeaveSession()

@@ -33,6 +33,7 @@ void PreviewReader::start(qint64 first, qint64 end)
         m_next = first;
         m_end = end;
         m_ended = false;
+        m_nextBlockFrames = std::max<qint64>(1, m_blockFrames / FirstBlockDivisor);
     }
     postReadAhead();
 }
@@ -100,7 +101,7 @@ void PreviewReader::readAhead(quint64 generation)
                 return;
             }
             block.firstFrame = m_next;
-            frames = std::clamp<qint64>(m_end - m_next, 0, m_blockFrames);
+            frames = std::clamp<qint64>(m_end - m_next, 0, takeBlockSize());
         }
         try {
             if (frames > 0)
@@ -121,6 +122,14 @@ void PreviewReader::readAhead(quint64 generation)
         }
         Q_EMIT blockReady(QPrivateSignal());
     }
+}
+
+// Under m_mutex.
+qint64 PreviewReader::takeBlockSize()
+{
+    const qint64 frames = m_nextBlockFrames;
+    m_nextBlockFrames = std::min(m_blockFrames, m_nextBlockFrames * BlockGrowth);
+    return frames;
 }
 
 // Window thread: hands over the blocks that are both read and wanted, in

@@ -21,13 +21,21 @@ namespace korvex {
 // The window thread opens the file, starts a stretch of it and asks for
 // blocks; each block arrives through blockRead on the window thread, at once
 // when it was read ahead, else when it is done. An empty block follows the
-// stretch's last. The reader is touched by one thread at a time: the worker
-// between start and stop, the window thread otherwise.
+// stretch's last. A stretch starts with a short block, so that its sound
+// starts soon, and each block after is longer, up to the reader's block
+// size: decoding a long block never keeps the first sound waiting. The
+// reader is touched by one thread at a time: the worker between start and
+// stop, the window thread otherwise.
 class PreviewReader : public QObject
 {
     Q_OBJECT
 public:
     static constexpr qint64 ToTheEnd = std::numeric_limits<qint64>::max();
+    // A stretch's first block is this part of a full one (half a second of
+    // the preview's ten), and each block after it BlockGrowth times its
+    // predecessor.
+    static constexpr qint64 FirstBlockDivisor = 20;
+    static constexpr qint64 BlockGrowth = 4;
 
     explicit PreviewReader(qint64 blockFrames, QObject *parent = nullptr);
     ~PreviewReader() override;
@@ -68,6 +76,7 @@ private:
     };
 
     void readAhead(quint64 generation);
+    qint64 takeBlockSize();
     void deliver();
     void postReadAhead();
 
@@ -82,6 +91,7 @@ private:
     quint64 m_generation = 0;
     qint64 m_next = 0;
     qint64 m_end = 0;
+    qint64 m_nextBlockFrames = 0;   // the size of the stretch's next block
     bool m_ended = false;       // the empty block is read: nothing more to read
     bool m_reading = false;     // a read for the current start is posted or running
     std::deque<Block> m_ready;

@@ -90,12 +90,12 @@ TEST_F(PlayerCommandsRealTime, PlayShowsThePositionAndStopResetsIt)
     s.clickSkin("play");
     ASSERT_TRUE(state().Playing);
     ASSERT_TRUE(waitFor([this] { return !firsts.isEmpty(); }));
-    EXPECT_EQ(firsts, QList<qint64>{0});
+    EXPECT_EQ(firsts.first(), 0);
     // the user's slider and clock follow the playback
     ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") >= "00:00:01"; }));
     EXPECT_GT(slider()->position(), 0);
-    s.clickSkin("play");  // no second playback
-    EXPECT_EQ(firsts.size(), 1);
+    s.clickSkin("play");  // no second playback: nothing starts at 0 again
+    EXPECT_EQ(firsts.count(0), 1);
     s.clickSkin("stop");
     EXPECT_FALSE(state().Playing);
     EXPECT_EQ(slider()->position(), 0);
@@ -184,7 +184,7 @@ TEST_F(PlayerCommandsRealTime, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     clickRow(s.main().lv_time, 0);
     s.clickSkin("play");
     ASSERT_TRUE(waitFor([this] { return !firsts.isEmpty(); }));
-    EXPECT_EQ(firsts.last(), 20 * kRate);
+    EXPECT_EQ(firsts.first(), 20 * kRate);
     EXPECT_EQ(s.statuses(), (QStringList{"Playing", "Uncertain"}));
     ASSERT_TRUE(waitFor([this] { return s.skinText("timecaption") >= "00:00:01"; }));
     s.clickSkin("Stop");
@@ -197,7 +197,7 @@ TEST_F(PlayerCommandsRealTime, PlayOnASelectedSegmentPlaysItInCustomModeOnly)
     const qsizetype segmentBlocks = firsts.size();
     s.clickSkin("play");
     ASSERT_TRUE(waitFor([&] { return firsts.size() > segmentBlocks; }));
-    EXPECT_EQ(firsts.last(), 0);  // the whole file, from the slider
+    EXPECT_EQ(firsts.at(segmentBlocks), 0);  // the whole file, from the slider
     EXPECT_FALSE(state().SegmentPlayback);
     s.clickSkin("stop");
     s.clickSkin("Begin");

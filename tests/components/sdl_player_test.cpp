@@ -207,38 +207,49 @@ TEST(SdlPlayer, FallsBackToTheNextDriverWhenOneFails)
     EXPECT_EQ(player.driverName(), QStringLiteral("dummy"));
 }
 
-// A player that stopped, or ended, lets go of its device a moment later, so
-// nothing keeps the sound output busy with silence: the dummy driver has a
-// single device, which a second player gets only once the first has let go.
-TEST(SdlPlayerRealTime, NothingHoldsTheDeviceOnceStoppedOrEnded)
+// A player holds a device only while it sounds: it opens one with its first
+// samples (opened before them, it would fill the sound server with silence
+// to be played first) and lets go a moment after it stopped or ended, so
+// nothing keeps the sound output busy with silence. The dummy driver has a
+// single device, which a second player gets only while the first does not
+// hold it.
+TEST(SdlPlayerRealTime, ADeviceIsHeldOnlyFromTheFirstSamplesToTheStopOrTheEnd)
 {
     SdlAudioPlayer first(QStringList{QStringLiteral("dummy")}, nullptr);
     SdlAudioPlayer second(QStringList{QStringLiteral("dummy")}, nullptr);
     first.setDataFormat(44100, 2);
     second.setDataFormat(22050, 1);
-    first.play();
-    first.queue(SampleArray(sine(4410)));
-    EXPECT_THROW(second.play(), KorvexError) << "two devices on a driver that has one";
-    first.stop();
-    Recorder recorder;
-    const auto plays = [&recorder](SdlAudioPlayer &player) {
-        recorder.runUntil([&player] {
-            try {
-                player.play();
-            } catch (const KorvexError &) {
-            }
-            return player.isPlaying();
-        }, 8000);
-        return player.isPlaying();
+    const SampleArray firstSamples(sine(4410));
+    const SampleArray secondSamples(generateSamples(sineSpec(22050, 1, 2205)));
+    const auto sounds = [](SdlAudioPlayer &player, const SampleArray &samples) {
+        try {
+            player.play();
+            player.queue(samples);
+            return true;
+        } catch (const KorvexError &) {
+            player.stop();
+            return false;
+        }
     };
-    ASSERT_TRUE(plays(second));
 
+    first.play();
+    EXPECT_TRUE(sounds(second, secondSamples)) << "a player waiting for samples holds no device";
+    EXPECT_FALSE(sounds(first, firstSamples)) << "two devices on a driver that has one";
+    second.stop();
+    Recorder recorder;
+    recorder.runUntil([&] { return sounds(first, firstSamples); }, 8000);
+    EXPECT_TRUE(first.isPlaying()) << "a stopped player still holds its device";
+    first.stop();
+
+    // played to its end, the device goes a moment later
+    recorder.runUntil([&] { return sounds(second, secondSamples); }, 8000);
+    ASSERT_TRUE(second.isPlaying());
     recorder.attach(second, nullptr);
-    second.queue(SampleArray(generateSamples(sineSpec(22050, 1, 2205))));
     second.queue(SampleArray());
     recorder.runUntil([&] { return recorder.ended; }, 8000);
     ASSERT_TRUE(recorder.ended);
-    EXPECT_TRUE(plays(first));
+    recorder.runUntil([&] { return sounds(first, firstSamples); }, 8000);
+    EXPECT_TRUE(first.isPlaying());
     first.stop();
 }
 

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
+#include <algorithm>
+
 namespace korvex::test {
 
 PlayerTest::PlayerTest()
@@ -70,6 +72,21 @@ bool PlayerTest::waitForBlocks(qsizetype count)
         if (clock.elapsed() > 30000)
             return false;
         blocks.wait(250);
+    }
+    return true;
+}
+
+bool PlayerTest::askUntilTheEmptyBlock(qsizetype from)
+{
+    const auto ended = [this, from] {
+        return std::any_of(queued.cbegin() + std::min(from, queued.size()), queued.cend(),
+                           [](const Queued &arrival) { return arrival.block.isEmpty(); });
+    };
+    while (!ended()) {
+        const qsizetype before = queued.size();
+        preview().AudioPlayer21RequestOnLoadArray();
+        if (!waitForBlocks(before + 1))
+            return false;
     }
     return true;
 }

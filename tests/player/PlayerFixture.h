@@ -57,6 +57,10 @@ protected:
     // Until `count` blocks in all have been handed to the player: they are
     // read on the preview's own thread and arrive through the event loop.
     bool waitForBlocks(qsizetype count);
+    // Asks for block after block, as the player does when its queue runs
+    // low, until the empty one that ends the stretch has been handed over
+    // (among the blocks from `from` on).
+    bool askUntilTheEmptyBlock(qsizetype from);
 
     struct Queued
     {
