@@ -94,7 +94,7 @@ protected:
         writeAudioFile(source, spec);
         const DecodedAudio before = decodeFile(source);
         add({source});
-        damageWhen(source, how, [this] { return QFile::exists(output(QStringLiteral("copied_1.mp3"))); });
+        damageWhen(source, how, [this](const JobPosition &) { return QFile::exists(output(QStringLiteral("copied_1.mp3"))); });
         EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
         ASSERT_TRUE(m_damaged);
         ASSERT_EQ(m_seams.messages.errors.size(), 1);
