@@ -50,7 +50,7 @@ public:
     void beginRun(bool encodeInstead);
     void copyPiece(const CopyPiece &piece);
     // Copies the ranges into the chosen join output, tagged with `tags`;
-    // throws KorvexError saying why when the parts cannot be joined without
+    // throws KorvexError saying why when these ranges cannot be joined without
     // re-encoding.
     void join(const QList<PacketRange> &ranges, qint64 totalMs, const AudioFileinfo &tags);
 

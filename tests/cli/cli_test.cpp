@@ -617,10 +617,10 @@ namespace {
 
 TEST_F(CliTest, FormatCopyCutsAnMp3WithoutReEncodingAndRefusesWhatNeedsIt)
 {
-    AudioSpec spec = noiseSpec(44100, 2, 4 * 44100);
-    spec.bitRate = 128000;
+    AudioSpec made = noiseSpec(44100, 2, 4 * 44100);
+    made.bitRate = 128000;
     const QString mp3 = m_folder.file(QStringLiteral("set.mp3"));
-    writeAudioFile(mp3, spec);
+    writeAudioFile(mp3, made);
     const CliResult split = run({"split", "--format", "copy", "--mode", "count", "--count", "2", "-o", m_out, mp3});
     EXPECT_EQ(split.exitCode, 0) << split.errors.toStdString();
     ASSERT_EQ(outputs(m_out), QStringList({"set_1.mp3", "set_2.mp3"}));

@@ -69,10 +69,10 @@ QString decodeErrors(const QString &path)
 class CopyCutsMp3 : public ::testing::Test
 {
 protected:
-    QString source(const QString &name, const AudioSpec &spec)
+    QString source(const QString &name, const AudioSpec &made)
     {
         const QString path = m_folder.file(name);
-        writeAudioFile(path, spec);
+        writeAudioFile(path, made);
         return path;
     }
     QString cut(const QString &path, qint64 first, qint64 end)
@@ -92,11 +92,11 @@ TEST_F(CopyCutsMp3, PiecesDecodeToTheSourceRangeSampleForSample)
     // MPEG-2 frames hold one granule each, so the lead-in they need is two frames.
     AudioSpec mono = noiseSpec(22050, 1, 5 * 22050, 0.3f, 11);
     mono.bitRate = 32000;
-    for (const auto &[name, spec] : {std::pair{QStringLiteral("stereo.mp3"), stereo},
+    for (const auto &[name, made] : {std::pair{QStringLiteral("stereo.mp3"), stereo},
                                      std::pair{QStringLiteral("mono22.mp3"), mono}}) {
-        const QString path = source(name, spec);
+        const QString path = source(name, made);
         const DecodedAudio whole = decodeFile(path);
-        ASSERT_EQ(whole.frames(), spec.frames);
+        ASSERT_EQ(whole.frames(), made.frames);
         const qint64 length = whole.frames();
         const QList<std::pair<qint64, qint64>> ranges = {
             {0, 1000}, {1, 1153}, {33333, 77777}, {length / 2, length}, {1152 * 7, 1152 * 9}, {0, length}};
@@ -110,9 +110,9 @@ TEST_F(CopyCutsMp3, PiecesDecodeToTheSourceRangeSampleForSample)
 
 TEST_F(CopyCutsMp3, PiecesLaidEndToEndGiveTheWholeSource)
 {
-    AudioSpec spec = noiseSpec(48000, 2, 4 * 48000, 0.4f, 3);
-    spec.bitRate = 96000;
-    const QString path = source(QStringLiteral("album.mp3"), spec);
+    AudioSpec made = noiseSpec(48000, 2, 4 * 48000, 0.4f, 3);
+    made.bitRate = 96000;
+    const QString path = source(QStringLiteral("album.mp3"), made);
     const DecodedAudio whole = decodeFile(path);
     QList<float> joined;
     const QList<qint64> cuts = {0, 12345, 48000, 100000, whole.frames()};
@@ -136,9 +136,9 @@ void writeNaiveCut(const Mp3Source &index, qsizetype frame, const QString &out)
 
 TEST_F(CopyCutsMp3, PiecesStartWithoutADecoderErrorWhereTheReservoirReachesBack)
 {
-    AudioSpec spec = noiseSpec(44100, 2, 3 * 44100);
-    spec.bitRate = 128000;
-    const QString path = source(QStringLiteral("reservoir.mp3"), spec);
+    AudioSpec made = noiseSpec(44100, 2, 3 * 44100);
+    made.bitRate = 128000;
+    const QString path = source(QStringLiteral("reservoir.mp3"), made);
     const Mp3Source index = IndexMp3Source(path);
     const DecodedAudio whole = decodeFile(path);
     int reachingBack = 0;
@@ -209,9 +209,9 @@ QList<qint64> demuxedFrameEnds(const QString &path)
 // finds, and pieces cut with it are exact.
 TEST_F(CopyCutsMp3, TheFrameIndexFindsTheFramesTheDemuxerFinds)
 {
-    AudioSpec spec = noiseSpec(44100, 2, 5 * 44100);
-    spec.bitRate = 128000;
-    const QString tagged = source(QStringLiteral("tagged.mp3"), spec);
+    AudioSpec made = noiseSpec(44100, 2, 5 * 44100);
+    made.bitRate = 128000;
+    const QString tagged = source(QStringLiteral("tagged.mp3"), made);
     {
         QFile file(tagged);
         ASSERT_TRUE(file.open(QIODevice::Append));

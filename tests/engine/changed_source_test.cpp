@@ -89,9 +89,9 @@ protected:
         settings().SplitMode = split_mode::Time;
         settings().SplitSeconds = 6;
         const QString source = m_folder.file(QStringLiteral("copied.mp3"));
-        AudioSpec spec = noiseSpec(Rate, 2, 18 * Rate);
-        spec.bitRate = 128000;
-        writeAudioFile(source, spec);
+        AudioSpec made = noiseSpec(Rate, 2, 18 * Rate);
+        made.bitRate = 128000;
+        writeAudioFile(source, made);
         const DecodedAudio before = decodeFile(source);
         add({source});
         damageWhen(source, how, [this](const JobPosition &) { return QFile::exists(output(QStringLiteral("copied_1.mp3"))); });

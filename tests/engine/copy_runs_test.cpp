@@ -15,10 +15,10 @@ class CopyRunTest : public EngineTest
 protected:
     CopyRunTest() { settings().Format = OutputFormat::Copy; }
 
-    QString makeCoded(const QString &name, const AudioSpec &spec)
+    QString makeCoded(const QString &name, const AudioSpec &made)
     {
         const QString path = m_folder.file(name);
-        writeAudioFile(path, spec);
+        writeAudioFile(path, made);
         return path;
     }
     RunControl::Outcome splitInto(int count)
@@ -44,9 +44,9 @@ protected:
 
 TEST_F(CopyRunTest, AnMp3SplitGivesTaggedMp3PiecesThatLayEndToEndAsTheSource)
 {
-    AudioSpec spec = noiseSpec(44100, 2, 7 * 44100 + 123);
-    spec.bitRate = 160000;
-    const QString source = makeCoded(QStringLiteral("album.mp3"), spec);
+    AudioSpec made = noiseSpec(44100, 2, 7 * 44100 + 123);
+    made.bitRate = 160000;
+    const QString source = makeCoded(QStringLiteral("album.mp3"), made);
     add({source});
     bench().jobs().tags(0).Title = QStringLiteral("Night Train");
     bench().jobs().tags(0).Artist = QStringLiteral("The Copyists");
