@@ -30,7 +30,7 @@ QStringList FileDialogs::openFiles(const OpenFilesRequest &request)
     if (!request.startFolder.isEmpty())
         dialog.setDirectory(request.startFolder);
     dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_hold.around([&] { return dialog.exec(); }) != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
 }
@@ -49,14 +49,16 @@ QString FileDialogs::saveFile(const SaveFileRequest &request)
     // file is about the file that will really be written.
     dialog.setDefaultSuffix(request.defaultSuffix);
     // the dialog asks before replacing an existing file (its default)
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_hold.around([&] { return dialog.exec(); }) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
 QString FileDialogs::chooseFolder(const QString &caption, bool forOutputFolder, const QString &startFolder)
 {
-    return m_folderChooser ? m_folderChooser->ChooseFolder(caption, forOutputFolder, startFolder) : QString();
+    if (!m_folderChooser)
+        return {};
+    return m_hold.around([&] { return m_folderChooser->ChooseFolder(caption, forOutputFolder, startFolder); });
 }
 
 } // namespace korvex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ModalHold.h"
 #include "components/Seams.h"
 #include "settings/ui/Tfm_dir.h"
 
@@ -8,11 +9,12 @@
 
 namespace korvex {
 
-// The desktop's own open and save dialogs, and Korvex's folder chooser.
+// The desktop's own open and save dialogs, and Korvex's folder chooser. Each
+// holds what `hold` gives while it is open.
 class FileDialogs : public DialogSeam
 {
 public:
-    explicit FileDialogs(QWidget *parent) : m_parent(parent) {}
+    FileDialogs(QWidget *parent, const ModalHold &hold) : m_parent(parent), m_hold(hold) {}
     // The chooser is made after the main window that owns these dialogs.
     void setFolderChooser(Tfm_dir *chooser) { m_folderChooser = chooser; }
     QStringList openFiles(const OpenFilesRequest &request) override;
@@ -26,6 +28,7 @@ public:
 private:
     QPointer<QWidget> m_parent;
     QPointer<Tfm_dir> m_folderChooser;
+    const ModalHold &m_hold;
 };
 
 } // namespace korvex

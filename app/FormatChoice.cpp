@@ -1,6 +1,6 @@
 #include "app/Tfm_main.h"
 
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "joblist/ListAutosave.h"
 #include "joblist/ListCommands.h"
 #include "settings/Settings.h"
@@ -32,11 +32,7 @@ void Tfm_main::connectFormatBox()
             return;
         }
         settings.Format = outputFormatAt(index);
-        try {
-            WriteOutputFormat(m_core.store().file(), settings.Format);
-        } catch (const KorvexError &error) {
-            m_seams.messages->error(error.text());
-        }
+        ShowingFailure(*m_seams.messages, [&] { WriteOutputFormat(m_core.store().file(), settings.Format); });
         // the working list keeps the format with the rest of its settings
         if (m_workingList)
             m_workingList->changed();
@@ -54,8 +50,7 @@ void Tfm_main::showFormatSettings()
         fm_set->selectPage(QStringLiteral("WMA"));
     else if (format != OutputFormat::Copy)
         fm_set->selectPage(EncoderPage::Title);
-    const RunHold hold = m_core.holdRun();
-    fm_set->exec();
+    m_modalHold.around([this] { fm_set->exec(); });
 }
 
 } // namespace korvex

@@ -41,11 +41,11 @@ Seams Tfm_main::resolveSeams(const Seams &given)
 {
     Seams seams = given;
     if (!seams.messages) {
-        m_ownMessages = std::make_unique<MessageBoxes>(this);
+        m_ownMessages = std::make_unique<MessageBoxes>(this, m_modalHold);
         seams.messages = m_ownMessages.get();
     }
     if (!seams.dialogs) {
-        m_ownDialogs = std::make_unique<FileDialogs>(this);
+        m_ownDialogs = std::make_unique<FileDialogs>(this, m_modalHold);
         seams.dialogs = m_ownDialogs.get();
     }
     if (!seams.launcher) {

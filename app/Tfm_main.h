@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainMenus.h"
+#include "app/ModalHold.h"
 #include "components/AudioFile.h"
 #include "components/AudioTransform.h"
 #include "components/SdlAudioPlayer.h"
@@ -167,6 +168,8 @@ private:
     void offerLeftOverList();
 
     QString m_programFolder;
+    // every modal box and dialog of the window holds the core's run while it is open
+    ModalHold m_modalHold;
     std::unique_ptr<MessageSeam> m_ownMessages;
     std::unique_ptr<FileDialogs> m_ownDialogs;
     std::unique_ptr<LauncherSeam> m_ownLauncher;

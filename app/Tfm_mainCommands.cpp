@@ -23,18 +23,14 @@ void Tfm_main::registerCommands()
         for (const char *name : names)
             commands.add(Source::Menu, QString::fromLatin1(name), Anything, operation);
     };
-    // a modal dialog holds the run while it is open
+    m_modalHold.setProvider([this] { return std::make_shared<RunHold>(m_core.holdRun()); });
     auto showSettings = [this] {
-        if (fm_set) {
-            const RunHold hold = m_core.holdRun();
-            fm_set->exec();
-        }
+        if (fm_set)
+            m_modalHold.around([this] { fm_set->exec(); });
     };
     auto showTags = [this] {
-        if (fm_id3) {
-            const RunHold hold = m_core.holdRun();
-            fm_id3->exec();
-        }
+        if (fm_id3)
+            m_modalHold.around([this] { fm_id3->exec(); });
     };
 
     skin("file", NotConverting, [this] { popupAt(menus->p_file, 19, 80); });
@@ -49,10 +45,8 @@ void Tfm_main::registerCommands()
     menu({"Content1"}, [this] { openHelp(); });
     menu({"HomePage1"}, [this] { m_seams.launcher->open(HomePage); });
     menu({"About1"}, [this] {
-        if (fm_about) {
-            const RunHold hold = m_core.holdRun();
-            fm_about->exec();
-        }
+        if (fm_about)
+            m_modalHold.around([this] { fm_about->exec(); });
     });
     m_core.setRunSurround([this](const std::function<void()> &run) { runFromCommand(run); });
 }
