@@ -67,9 +67,12 @@ def may_include(source, target):
     return target in RANK and RANK[target] < RANK[source]
 
 
-def resolve(root, including, name):
-    """The product file a quoted include names, or None for anything else."""
-    for base in (os.path.dirname(including), ""):
+def resolve(root, including, name, quoted=True):
+    """The product file an include names, or None for anything else. The
+    source root is on the include path, so <engine/X.h> finds a product file
+    as "engine/X.h" does; only a quoted name is looked for beside the file
+    first."""
+    for base in (os.path.dirname(including), "") if quoted else ("",):
         candidate = os.path.normpath(os.path.join(base, name))
         if os.path.isfile(os.path.join(root, candidate)) and candidate.split("/")[0] in PRODUCT_FOLDERS:
             return candidate
@@ -99,9 +102,9 @@ def crossings(root, widget_headers):
         source = unit_of(path)
         no_widgets = source in CORE_LIBRARY or source == "cli"
         for number, quoted, name in includes(root, path):
-            if quoted:
-                target_file = resolve(root, path, name)
-                if target_file and not may_include(source, unit_of(target_file)):
+            target_file = resolve(root, path, name, quoted)
+            if target_file:
+                if not may_include(source, unit_of(target_file)):
                     yield path, number, target_file, f"{source} may not include {unit_of(target_file)}"
             elif no_widgets and (name in widget_headers or name.startswith(("QtWidgets/", "QtGui/"))):
                 yield path, number, name, f"{source} is core code: no widget header"
@@ -126,7 +129,7 @@ def folder_cycles(root, leaving_out=frozenset()):
     for path in product_files(root):
         source = unit_of(path)
         for _, quoted, name in includes(root, path):
-            target_file = resolve(root, path, name) if quoted else None
+            target_file = resolve(root, path, name, quoted)
             if target_file and unit_of(target_file) != source and (path, target_file) not in leaving_out:
                 edges.setdefault(source, set()).add(unit_of(target_file))
     cycles = []
