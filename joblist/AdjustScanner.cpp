@@ -1,13 +1,13 @@
 #include "joblist/AdjustScanner.h"
 
 #include "components/AudioFile.h"
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "components/SourceStamp.h"
 #include "joblist/CutAdjuster.h"
 
 #include <QThread>
 
-#include <exception>
+#include <optional>
 
 namespace korvex {
 
@@ -123,15 +123,15 @@ void AdjustScanner::workerLoop()
 MovedPlan AdjustScanner::scan(const Job &job) const
 {
     const AdjustRequest &request = job.request;
-    try {
+    MovedPlan moved{request.plan, {}};
+    const std::optional<QString> failure = FailureText([&] {
         AudioFile reader;
         reader.openForRead(request.path, 0, 1);
-        return {AdjustPlan(reader, request.plan, request.silence, [this, &job] { return abandoned(job.ticket); }), {}};
-    } catch (const KorvexError &error) {
-        return {request.plan, error.text()};
-    } catch (const std::exception &error) {
-        return {request.plan, QString::fromLocal8Bit(error.what())};
-    }
+        moved.plan = AdjustPlan(reader, request.plan, request.silence, [this, &job] { return abandoned(job.ticket); });
+    });
+    if (failure)
+        return {request.plan, *failure};
+    return moved;
 }
 
 } // namespace korvex

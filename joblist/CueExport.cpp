@@ -1,6 +1,6 @@
 #include "joblist/CueExport.h"
 
-#include "components/KorvexError.h"
+#include "components/ErrorBoxes.h"
 #include "components/Seams.h"
 #include "joblist/CueImport.h"
 #include "joblist/JobList.h"
@@ -19,12 +19,8 @@ void ExportSelectedCue(JobList &jobs, MessageSeam &messages)
     if ((there.exists() || there.isSymLink())
         && !messages.question(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
         return;
-    try {
-        SaveCueSheet(path, CueSheetForEntry(jobs.job(row), jobs.tags(row)));
-    } catch (const KorvexError &error) {
-        messages.error(error.text());
+    if (!ShowingFailure(messages, [&] { SaveCueSheet(path, CueSheetForEntry(jobs.job(row), jobs.tags(row))); }))
         return;
-    }
     messages.information(QStringLiteral("The CUE sheet was written to %1.").arg(path));
 }
 

@@ -1,5 +1,6 @@
 #include "joblist/ListCommands.h"
 
+#include "components/ErrorBoxes.h"
 #include "components/KorvexError.h"
 #include "joblist/FileAdder.h"
 #include "joblist/JobEditor.h"
@@ -39,12 +40,9 @@ void ListCommands::OpenList()
 
 bool ListCommands::saveListAs(const QString &listPath)
 {
-    try {
-        WriteListFile(listPath, CaptureList(m_editor.desk().jobs, m_store.settings()));
-    } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
+    if (!ShowingFailure(*m_seams.messages,
+                        [&] { WriteListFile(listPath, CaptureList(m_editor.desk().jobs, m_store.settings())); }))
         return false;
-    }
     m_lastFolder = QFileInfo(listPath).absolutePath();
     return true;
 }
@@ -54,12 +52,8 @@ bool ListCommands::openListFile(const QString &listPath, bool askFirst)
     if (m_adder.locked())
         return false;
     SavedList list;
-    try {
-        list = ReadListFile(listPath);
-    } catch (const KorvexError &error) {
-        m_seams.messages->error(error.text());
+    if (!ShowingFailure(*m_seams.messages, [&] { list = ReadListFile(listPath); }))
         return false;
-    }
     JobList &jobs = m_editor.desk().jobs;
     const QString name = QFileInfo(listPath).fileName();
     if (askFirst && jobs.rowCount() > 0
