@@ -252,10 +252,17 @@ WaveformSource::WaveformSource(const QString &cacheFolder, QObject *parent)
 WaveformSource::~WaveformSource()
 {
     m_request.fetch_add(1, std::memory_order_release);  // the scan at hand ends at its next block
-    // Cut here, so the worker's destruction on its thread finds no
-    // connection back to this object, which is about to go.
-    disconnect(this, &WaveformSource::scanRequested, m_worker, nullptr);
     m_gate.wake();                                       // also when it waits for a resume
+    {
+        // Cut here, so the worker's destruction on its thread finds no
+        // connection back to this object, which is about to go. The cut may
+        // free the connection's slot object, which the worker read to call
+        // its last scan; a scan runs under m_scanning, so taking it first
+        // orders that read before the free where ThreadSanitizer sees it
+        // (Qt's own reference count on the slot object it cannot see).
+        const std::lock_guard noScanNow(m_scanning);
+        disconnect(this, &WaveformSource::scanRequested, m_worker, nullptr);
+    }
     m_thread.quit();
     m_thread.wait();
     const std::lock_guard lastScanOver(m_scanning);

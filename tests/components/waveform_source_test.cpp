@@ -182,3 +182,27 @@ TEST(WaveformSource, APausedScanEndsWhenAbandonedAndGoesOnWhenResumed)
     ASSERT_TRUE(waitComplete(source, changes));
     EXPECT_NEAR(source.current().peak[column(5.0, 20.0)], 128, 3);
 }
+
+// A source that goes while its scan request is on the way to the worker, or
+// just after the worker turned it down (a file it cannot read, the window
+// closing right after a click on it): again and again, and the next source
+// still gets the whole overview of a good file.
+TEST(WaveformSource, GoesJustAfterARequestAndTheNextOneStillGetsTheWholeOverview)
+{
+    TestFolder folder;
+    const QString good = folder.file("talk.flac");
+    writeTonesOverFloor(good, 25.0, fiveTonesWithPauses());
+    const QString unreadable = folder.file("notes.flac");
+    QFile text(unreadable);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a sound file\n");
+    text.close();
+    const QString cache = folder.file("cache");
+    for (int round = 0; round < 200; ++round) {
+        WaveformSource source(cache);
+        source.show(round % 2 ? unreadable : good);
+    }
+    const WaveOverview overview = overviewOf(good, cache);
+    EXPECT_TRUE(overview.complete);
+    EXPECT_EQ(overview.filled, WaveOverview::Columns);
+}
