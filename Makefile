@@ -11,7 +11,7 @@ RUNTIME_PACKAGES := build-essential g++ cmake ninja-build pkg-config \
 PACKAGE_PACKAGES := $(RUNTIME_PACKAGES) dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev ffmpeg \
   libimage-exiftool-perl python3-mutagen time ccache \
-  sox vorbis-tools espeak-ng fusefat dosfstools fuse \
+  sox vorbis-tools flac espeak-ng fusefat dosfstools fuse \
   desktop-file-utils appstream man-db shared-mime-info dbus-daemon \
   dbus-bin at-spi2-core python3-pyatspi pulseaudio pulseaudio-utils lintian
 FUZZ_PACKAGES := $(TEST_PACKAGES) clang libclang-rt-14-dev

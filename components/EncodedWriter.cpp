@@ -3,11 +3,15 @@
 #include "components/AudioLimits.h"
 #include "components/EncodedSalvage.h"
 #include "components/EncoderSetup.h"
+#include "components/FlacEncoderPool.h"
 #include "components/KorvexError.h"
 #include "components/SalvageSink.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
 
 extern "C" {
 #include <libavutil/samplefmt.h>
@@ -25,6 +29,12 @@ constexpr int FreeFrameSize = 4096;
 // bytes). No more: TagLib gives back room beyond 1 KiB (in files under
 // 100 kB), which moves the audio as much as a tag that does not fit.
 constexpr int Mp3TagRoom = 1024;
+
+// FLAC chunks of this many blocks (about 1.7 s at 44.1 kHz and level 5):
+// long enough that handing them around costs nothing, short enough that a
+// one-minute piece keeps every core busy.
+constexpr int FlacBlocksPerChunk = 16;
+constexpr int MostFlacWorkers = 4;
 
 // The tags are written into the finished file; where they go ahead of the
 // audio and do not fit the space the muxer left, every byte of audio after
@@ -101,6 +111,8 @@ void EncodedWriter::openOutput(int inputRate, int inputChannels)
     m_queue.reset(av_audio_fifo_alloc(m_codec->sample_fmt, m_codec->ch_layout.nb_channels, m_frameSize * 4));
     if (!m_queue)
         throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(m_path));
+    if (m_encoding.codec == EncodedCodec::Flac)
+        openFlacPool(inputRate, inputChannels, globalHeader);
 
     m_stream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_stream)
@@ -125,6 +137,20 @@ void EncodedWriter::openOutput(int inputRate, int inputChannels)
         removePartialFile();
         throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(m_path, reason));
     }
+}
+
+// The pool's encoders are set up as m_codec is, so their frames and
+// STREAMINFO match the stream's parameters the muxer was given.
+void EncodedWriter::openFlacPool(int inputRate, int inputChannels, bool globalHeader)
+{
+    const OutputEncoding encoding = m_encoding;
+    const auto openEncoder = [encoding, inputRate, inputChannels, globalHeader] {
+        return OpenEncoder(encoding, inputRate, inputChannels, globalHeader);
+    };
+    const int workers = std::clamp(QThread::idealThreadCount(), 1, MostFlacWorkers);
+    m_flacPool = std::make_unique<FlacEncoderPool>(openEncoder, workers, FlacBlocksPerChunk,
+                                                   [this](AVPacket *packet) { writePacket(packet); });
+    m_frameSize = m_flacPool->blockSize();
 }
 
 void EncodedWriter::setInputFormat(int sampleRate, int channels)
@@ -193,6 +219,10 @@ void EncodedWriter::pushConverted(const float *interleaved, qint64 frames)
                                   in ? static_cast<int>(frames) : 0);
     if (count < 0)
         throw KorvexError(QStringLiteral("The audio could not be converted: %1.").arg(ffmpegErrorText(count)));
+    if (m_flacPool) {
+        m_flacPool->push(m_planes[0], count);
+        return;
+    }
     if (count > 0 && av_audio_fifo_write(m_queue.get(), reinterpret_cast<void **>(m_planes.data()), count) < count)
         throw KorvexError(QStringLiteral("Out of memory while converting audio for '%1'.").arg(m_path));
 }
@@ -201,6 +231,8 @@ void EncodedWriter::pushConverted(const float *interleaved, qint64 frames)
 // which codecs without small last frames get padded with silence.
 void EncodedWriter::encodeQueued(bool last)
 {
+    if (m_flacPool)
+        return;  // the pool takes whole chunks as they fill
     const bool smallLast = (m_codec->codec->capabilities
                             & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)) != 0;
     while (av_audio_fifo_size(m_queue.get()) >= m_frameSize || (last && av_audio_fifo_size(m_queue.get()) > 0)) {
@@ -272,8 +304,12 @@ void EncodedWriter::completeFile()
 {
     if (m_converter)
         pushConverted(nullptr, 0);
-    encodeQueued(true);
-    encodeFrame(nullptr);
+    if (m_flacPool) {
+        completeFlacStream();
+    } else {
+        encodeQueued(true);
+        encodeFrame(nullptr);
+    }
     const int status = av_write_trailer(m_format.get());
     m_sink->close();
     m_format->pb = nullptr;
@@ -283,6 +319,21 @@ void EncodedWriter::completeFile()
         throw KorvexError(QStringLiteral("Unable to write '%1': %2.").arg(m_path, m_sink->failure()));
 }
 
+// The muxer writes the STREAMINFO it is handed with a packet over the one
+// at the start of the file once the trailer is written.
+void EncodedWriter::completeFlacStream()
+{
+    m_flacPool->finish();
+    const QByteArray streamInfo = m_flacPool->streamInfo();
+    PacketPtr last = makePacket();
+    uint8_t *side = av_packet_new_side_data(last.get(), AV_PKT_DATA_NEW_EXTRADATA, size_t(streamInfo.size()));
+    if (!side)
+        throw KorvexError(QStringLiteral("Out of memory while finishing '%1'.").arg(m_path));
+    std::copy(streamInfo.begin(), streamInfo.end(), side);
+    last->pts = last->dts = m_flacPool->facts().totalSamples;
+    writePacket(last.get());
+}
+
 // What reached the disk before the failure is audio the user may need: the
 // muxer finishes its header over it, the file is cut back to whole packets,
 // and only a file without any is removed.
@@ -290,6 +341,8 @@ void EncodedWriter::failAndSalvage(const QString &reason)
 {
     if (m_thread)
         m_thread->stop();
+    if (m_flacPool)
+        m_flacPool->abandon();
     qint64 failedAt = -1;
     if (m_format && m_format->pb) {
         av_write_trailer(m_format.get());

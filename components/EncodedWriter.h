@@ -12,6 +12,7 @@
 
 namespace korvex {
 
+class FlacEncoderPool;
 class SalvageSink;
 
 // Writes one MP3, Ogg Vorbis, Opus, FLAC, AAC (.m4a) or WAV file through
@@ -23,7 +24,9 @@ class SalvageSink;
 //
 // The blocks are converted, encoded and written on an EncodingThread while
 // the caller reads the next ones; write() blocks while a few blocks wait,
-// and a failure there is thrown from the next write() or finish().
+// and a failure there is thrown from the next write() or finish(). FLAC,
+// whose frames share no state, is encoded in chunks on a FlacEncoderPool
+// besides, and its STREAMINFO written from what the pool counted.
 class EncodedWriter : public OutputWriter
 {
 public:
@@ -50,6 +53,8 @@ public:
 
 private:
     void openOutput(int inputRate, int inputChannels);
+    void openFlacPool(int inputRate, int inputChannels, bool globalHeader);
+    void completeFlacStream();
     void encodeBlock(EncodingThread::Block &block);
     void convertFrom(int sampleRate, int channels);
     void freePlanes();
@@ -74,6 +79,7 @@ private:
     std::unique_ptr<SalvageSink> m_sink;
     ResamplerPtr m_converter;
     AudioFifoPtr m_queue;        // converted samples waiting for a whole codec frame
+    std::unique_ptr<FlacEncoderPool> m_flacPool;  // FLAC only: takes the converted samples instead
     FramePtr m_frame;
     PacketPtr m_packet;
     std::vector<uint8_t *> m_planes;  // the converter's output, grown as needed

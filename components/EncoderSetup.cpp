@@ -67,13 +67,22 @@ int nearestListedRate(const AVCodec &codec, int rate)
     return best;
 }
 
-// 16-bit integers where the codec takes them (FLAC, PCM 16), 32-bit for
-// 24-bit PCM and FLAC, else the codec's first format (floats for the lossy ones).
+// Our samples are floats: a codec that takes floats gets them as they are
+// (libmp3lame and libopus list integers first, which would cost a
+// conversion each way and, for Opus, round the audio to 16 bits before
+// it is coded). FLAC and PCM take integers only: 16-bit, or 32-bit for a
+// 24-bit FLAC.
 AVSampleFormat sampleFormatFor(const AVCodec &codec, const OutputEncoding &in)
 {
     if (in.codec == EncodedCodec::Flac && in.sourceBits > 16)
         return AV_SAMPLE_FMT_S32;
-    return codec.sample_fmts ? codec.sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    if (!codec.sample_fmts)
+        return AV_SAMPLE_FMT_FLTP;
+    for (const AVSampleFormat *format = codec.sample_fmts; *format != AV_SAMPLE_FMT_NONE; ++format) {
+        if (*format == AV_SAMPLE_FMT_FLTP || *format == AV_SAMPLE_FMT_FLT)
+            return *format;
+    }
+    return codec.sample_fmts[0];
 }
 
 // The PCM codec that writes a WAV source's samples back as they were.

@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace korvex;
 using namespace korvex::test;
 
@@ -258,6 +260,31 @@ TEST(EncodedWriter, QualitySettingsReachTheEncoder)
     const QString thick = folder.file(QStringLiteral("thick.opus"));
     writeParts(thick, opus, {{44100, 2, 4}});
     EXPECT_GT(QFileInfo(thick).size(), QFileInfo(thin).size() * 10);
+}
+
+// Audio quieter than the last bit of a 16-bit sample reaches the codecs
+// that code floats as it is: Opus keeps a tone at -98 dB, which rounding
+// to 16 bits first would have made digital silence.
+TEST(EncodedWriter, AudioBelowSixteenBitsReachesTheCodecsThatTakeFloats)
+{
+    TestFolder folder;
+    const float quiet = 0.4f / 32768;
+    const QString path = folder.file(QStringLiteral("quiet.opus"));
+    OutputEncoding opus = encodingOf(EncodedCodec::Opus);
+    opus.opusBitrate = 256;
+    {
+        EncodedWriter writer(path, opus, 48000, 2);
+        writer.write(SampleArray(generateSamples(sineSpec(48000, 2, 48000 * 2, 1000.0, quiet))));
+        writer.finish();
+    }
+    const DecodedAudio decoded = decodeFile(path);
+    ASSERT_EQ(decoded.frames(), 48000 * 2);
+    double energy = 0;
+    // the middle second, away from the codec's start and end
+    for (qsizetype i = 48000; i < 48000 * 3; ++i)
+        energy += double(decoded.samples[i]) * decoded.samples[i];
+    const double rms = std::sqrt(energy / (48000 * 2));
+    EXPECT_NEAR(rms, quiet / std::sqrt(2.0), quiet / 4);
 }
 
 // A disk that fills half way: the formats whose header can be repaired keep
