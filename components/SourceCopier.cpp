@@ -107,7 +107,9 @@ void SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputP
     if (const QString refusal = CopyRefusal(coded); !refusal.isEmpty())
         throw KorvexError(refusal);
     if (coded.recoded) {
-        RecodeRanges(ranges, outputPath, *coded.recoded, progress);
+        OutputEncoding encoding = *coded.recoded;
+        encoding.flacCompression = m_flacCompression;
+        RecodeRanges(ranges, outputPath, encoding, progress);
         return;
     }
     if (!isMp3(coded)) {

@@ -48,6 +48,8 @@ class SourceCopier
 public:
     void copy(const QList<PacketRange> &ranges, const QString &outputPath,
               const std::function<void(qint64 done, qint64 total)> &progress = {});
+    // The FLAC compression level (0 to 8) FLAC sources are written again with.
+    void setFlacCompression(int level) { m_flacCompression = level; }
     void forget()
     {
         m_mp3.clear();
@@ -60,6 +62,7 @@ private:
 
     QHash<QString, Mp3Source> m_mp3;
     QHash<QString, CodedFormat> m_formats;
+    int m_flacCompression = OutputEncoding().flacCompression;
 };
 
 } // namespace korvex

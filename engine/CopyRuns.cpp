@@ -11,6 +11,7 @@
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
+#include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
 #include "tags/OutputTags.h"
 
@@ -129,6 +130,8 @@ void CopyRuns::beginRun(bool encodeInstead)
 {
     m_encodeInstead = encodeInstead;
     m_copier.forget();
+    // FLAC is written again, at the level encoded FLAC outputs use
+    m_copier.setFlacCompression(RunEncoding(m_context.settings.settings(), m_context.settings.file()).flacCompression);
 }
 
 QString CopyRuns::startPiece(const CopyPiece &piece)

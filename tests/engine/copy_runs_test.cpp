@@ -1,5 +1,6 @@
 #include "engine/EngineFixture.h"
 #include "joblist/StatusWords.h"
+#include "settings/EncoderSettings.h"
 #include "support/ExternalTools.h"
 
 #include <QFileInfo>
@@ -128,6 +129,35 @@ TEST_F(CopyRunTest, FlacAndWavPiecesLayEndToEndAsTheSourceAndAreTagged)
     }
 }
 
+// A FLAC copy is encoded again at the [Encoding] level, as encoded FLAC is:
+// levels 0 to 2 code blocks of 1152 samples, the higher ones of 4608.
+TEST_F(CopyRunTest, FlacPiecesTakeTheCompressionLevelOfTheSettings)
+{
+    const QString source = makeCoded(QStringLiteral("set.flac"), noiseSpec(44100, 2, 3 * 44100));
+    add({source});
+    const auto blockSize = [this](const QString &piece) {
+        return RunMutagen(QStringLiteral("import sys, mutagen.flac\n"
+                                         "i = mutagen.flac.FLAC(sys.argv[1]).info\n"
+                                         "print(i.min_blocksize, i.max_blocksize)\n"),
+                          output(piece))
+            .trimmed();
+    };
+    OutputEncoding qualities;
+    qualities.flacCompression = 0;
+    WriteEncoderQualities(bench().store().file(), qualities);
+    ASSERT_EQ(splitInto(2), RunControl::Outcome::Finished);
+    EXPECT_EQ(blockSize(QStringLiteral("set_1.flac")), QStringLiteral("1152 1152"));
+    const qint64 fast = QFileInfo(output(QStringLiteral("set_1.flac"))).size();
+    qualities.flacCompression = 8;
+    settings().EncodingOverride = qualities;
+    ASSERT_EQ(splitInto(2), RunControl::Outcome::Finished);
+    const QStringList names = outputNames();
+    ASSERT_EQ(names.size(), 4) << names.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(blockSize(names.at(2)), QStringLiteral("4608 4608")) << names.at(2).toStdString();
+    EXPECT_LT(QFileInfo(output(names.at(2))).size(), fast);
+    EXPECT_EQ(decodeFile(output(names.at(2))).samples, decodeFile(output(QStringLiteral("set_1.flac"))).samples);
+}
+
 TEST_F(CopyRunTest, FadesOrSoftEdgesAskToEncodeInstead)
 {
     add({makeCoded(QStringLiteral("song.mp3"), sineSpec(44100, 2, 3 * 44100))});
@@ -194,7 +224,7 @@ TEST_F(CopyRunTest, AJoinOfSameCodecMp3sDecodesToThePartsInTurn)
     const DecodedAudio partA = decodeFile(a);
     const DecodedAudio partB = decodeFile(b);
     ASSERT_GE(out.frames(), partA.frames() + partB.frames());
-    EXPECT_LT(out.frames(), partA.frames() + partB.frames() + 3 * 1152);
+    EXPECT_LT(out.frames(), partA.frames() + partB.frames() + 2 * 1152);
     EXPECT_EQ(out.samples.first(partA.samples.size()), partA.samples);
     EXPECT_EQ(out.samples.last(partB.samples.size()), partB.samples);
 }
