@@ -37,9 +37,10 @@ using CopyProgress = std::function<void(qint64 done, qint64 total)>;
 // So a range after another starts straight with the frame its first sample
 // is in, and between two ranges stay what the first's last frame holds past
 // its end and what the second's first frame holds before its start: less
-// than two frames. The second range's samples are exact from its second
-// frame on; its first frame decodes overlapped with the frame before it, as
-// any decoder's filter bank runs on across frames.
+// than two frames. The second range's samples are exact from 1152 samples
+// into its first frame on (MPEG-1: from its second frame); before that the
+// frame decodes overlapped with the frame before it, as any decoder's filter
+// bank runs on across frames.
 void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, const CopyProgress &progress = {});
 
 } // namespace korvex
