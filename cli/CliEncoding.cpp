@@ -35,7 +35,8 @@ void refuseForeignOptions(const CliOptions &options, OutputFormat format)
     refuse(options.bitrate && !usesBitrate, "bitrate");
     refuse(options.vbr && format != OutputFormat::Mp3, "vbr");
     refuse(options.quality && format != OutputFormat::OggVorbis, "quality");
-    refuse(options.compression && format != OutputFormat::Flac, "compression");
+    // a copy writes FLAC sources again, at this level
+    refuse(options.compression && format != OutputFormat::Flac && format != OutputFormat::Copy, "compression");
     refuse(options.bits && format != OutputFormat::Wav, "bits");
 }
 

@@ -173,7 +173,10 @@ void EncodedWriter::write(const SampleArray &block)
         return;
     try {
         std::vector<float> samples = m_thread->spareSamples();
-        FullScaleCopy(block.data(), frames * m_inputChannels, samples);
+        if (KeepsPeaksBeyondFullScale(m_encoding))
+            FiniteCopy(block.data(), frames * m_inputChannels, samples);
+        else
+            FullScaleCopy(block.data(), frames * m_inputChannels, samples);
         m_thread->hand({std::move(samples), m_inputRate, m_inputChannels});
     } catch (const KorvexError &error) {
         failAndSalvage(error.text());

@@ -46,8 +46,8 @@ Mp3FrameHeader withBitrate(Mp3FrameHeader header, int index, bool padded)
     return header;
 }
 
-// The same format with the smallest frame of at least `bytes`.
-Mp3FrameHeader smallestHolding(const Mp3FrameHeader &like, int bytes)
+// The same format with the smallest frame of at least `bytes`, if any.
+std::optional<Mp3FrameHeader> smallestFrameOf(const Mp3FrameHeader &like, int bytes)
 {
     for (int index = 1; index < int(Mpeg1Kbps.size()); ++index) {
         for (const bool padded : {false, true}) {
@@ -56,6 +56,36 @@ Mp3FrameHeader smallestHolding(const Mp3FrameHeader &like, int bytes)
                 return header;
         }
     }
+    return std::nullopt;
+}
+
+// Reads a frame's side information bit by bit, from its first field.
+class SideInfoBits
+{
+public:
+    SideInfoBits(const Mp3FrameHeader &header, const char *frame)
+        : m_bytes(reinterpret_cast<const uchar *>(frame) + 4 + (header.hasCrc ? 2 : 0))
+    {
+    }
+    int take(int bits)
+    {
+        int value = 0;
+        for (int k = 0; k < bits; ++k, ++m_bit)
+            value = (value << 1) | ((m_bytes[m_bit / 8] >> (7 - m_bit % 8)) & 1);
+        return value;
+    }
+    void skip(int bits) { m_bit += bits; }
+
+private:
+    const uchar *m_bytes;
+    int m_bit = 0;
+};
+
+// The same format with the smallest frame of at least `bytes`.
+Mp3FrameHeader smallestHolding(const Mp3FrameHeader &like, int bytes)
+{
+    if (const std::optional<Mp3FrameHeader> header = smallestFrameOf(like, bytes))
+        return *header;
     throw KorvexError(QStringLiteral("An MP3 frame of %1 bytes cannot be made at %2 Hz.")
                           .arg(bytes).arg(like.sampleRate));
 }
@@ -111,6 +141,44 @@ int Mp3MainDataBegin(const Mp3FrameHeader &header, const char *frame)
     if (header.mpeg1)
         return (side[0] << 1) | (side[1] >> 7);
     return side[0];
+}
+
+int Mp3MainDataBytes(const Mp3FrameHeader &header, const char *frame)
+{
+    // MPEG-1: main_data_begin (9 bits), private bits, scfsi (4 per channel),
+    // then two granules of 59 bits per channel; MPEG-2: main_data_begin (8),
+    // private bits, one granule of 63 bits per channel. Each granule's
+    // channel starts with its part2_3_length.
+    const int channels = header.mono ? 1 : 2;
+    SideInfoBits side(header, frame);
+    side.skip(header.mpeg1 ? 9 + (header.mono ? 5 : 3) + 4 * channels : 8 + (header.mono ? 1 : 2));
+    const int granules = header.mpeg1 ? 2 : 1;
+    const int granuleBits = header.mpeg1 ? 59 : 63;
+    int bits = 0;
+    for (int k = 0; k < granules * channels; ++k) {
+        bits += side.take(12);
+        side.skip(granuleBits - 12);
+    }
+    return (bits + 7) / 8;
+}
+
+QByteArray SelfContainedMp3Frame(const Mp3FrameHeader &header, const char *frame, const QByteArray &mainData,
+                                 const QByteArray &reservoir)
+{
+    const int sideBytes = header.sideInfoBytes();
+    const std::optional<Mp3FrameHeader> made
+        = smallestFrameOf(header, 4 + sideBytes + int(mainData.size() + reservoir.size()));
+    if (!made)
+        return {};
+    QByteArray out = emptyFrame(*made);
+    out.replace(4, sideBytes, frame + 4 + (header.hasCrc ? 2 : 0), sideBytes);
+    // main_data_begin is the side information's first 9 (MPEG-1) or 8 bits
+    out[4] = 0;
+    if (header.mpeg1)
+        out[5] = char(uchar(out[5]) & 0x7F);
+    out.replace(4 + sideBytes, mainData.size(), mainData);
+    out.replace(out.size() - reservoir.size(), reservoir.size(), reservoir);
+    return out;
 }
 
 QByteArray SilentMp3Frame(const Mp3FrameHeader &like, const QByteArray &reservoir)

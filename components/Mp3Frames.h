@@ -35,6 +35,18 @@ std::optional<Mp3FrameHeader> ParseMp3Header(const char *frame, qsizetype size);
 // The bytes of earlier frames the main data of `frame` begins in.
 int Mp3MainDataBegin(const Mp3FrameHeader &header, const char *frame);
 
+// The bytes of main data the frame's granules use (their part2_3_length bits).
+int Mp3MainDataBytes(const Mp3FrameHeader &header, const char *frame);
+
+// `frame` made to hold its own main data: no reach into earlier frames, its
+// `mainData` (that of the frame, gathered from wherever it began) at the start
+// of its main data area, and `reservoir` at the end for the frame after it to
+// reach back into. Of the same format at the smallest bitrate that holds them
+// (a stream may change bitrate from frame to frame); it decodes as the frame
+// did. Empty where no bitrate holds them.
+QByteArray SelfContainedMp3Frame(const Mp3FrameHeader &header, const char *frame, const QByteArray &mainData,
+                                 const QByteArray &reservoir);
+
 // A frame of the same stream format that decodes to silence and carries
 // `reservoir` at the end of its main data area, for the frame after it to
 // reach back into. The smallest bitrate whose frame holds it is taken.

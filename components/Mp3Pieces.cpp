@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <optional>
 
 namespace korvex {
 
@@ -68,13 +69,63 @@ QByteArray reservoirBefore(QFile &file, const Mp3Source &source, qsizetype index
     return reservoir.right(count);
 }
 
-RangeFrames framesOf(QFile &file, const Mp3Range &range)
+// Frame `index` as a frame of its own (see SelfContainedMp3Frame), or empty.
+QByteArray selfContained(QFile &file, const Mp3Source &source, qsizetype index, int reach)
+{
+    const QByteArray frame = readFrames(file, source, index, index + 1);
+    const auto header = ParseMp3Header(frame.constData(), frame.size());
+    if (!header)
+        return {};
+    const QByteArray mainData = (reservoirBefore(file, source, index, reach) + frame.mid(header->payloadOffset()))
+                                    .left(Mp3MainDataBytes(*header, frame.constData()));
+    int nextReach = 0;
+    if (index + 1 < source.positions.size())
+        nextReach = Mp3MainDataBegin(source.format, readFrames(file, source, index + 1, index + 2).constData());
+    return SelfContainedMp3Frame(*header, frame.constData(), mainData,
+                                 reservoirBefore(file, source, index + 1, nextReach));
+}
+
+// A range joined after another starts with the frame its first sample is in,
+// with no frame ahead of it: the samples between the ranges are then what
+// the two frames at the seam hold beyond the ranges, less than two frames in
+// all. Where that frame's data begins in earlier frames, it is made to hold
+// its own. Nothing where no frame of the format holds that much.
+std::optional<RangeFrames> framesAfterSeam(QFile &file, const Mp3Source &source, qint64 rawFirst, qint64 rawEnd)
+{
+    const qint64 perFrame = source.samplesPerFrame();
+    const qsizetype count = source.positions.size();
+    const qsizetype first = qMin<qsizetype>(rawFirst / perFrame, count - 1);
+    const qsizetype to = qBound<qsizetype>(first + 1, (rawEnd - 1) / perFrame + 1, count);
+    RangeFrames out;
+    const int reach = first > 0 ? Mp3MainDataBegin(source.format, readFrames(file, source, first, first + 1).constData())
+                                : 0;
+    if (reach > 0) {
+        OutFrame own;
+        own.made = selfContained(file, source, first, reach);
+        if (own.made.isEmpty())
+            return std::nullopt;
+        out.frames.append(own);
+    } else {
+        out.frames.append(OutFrame{&source, first, {}});
+    }
+    for (qsizetype k = first + 1; k < to; ++k)
+        out.frames.append(OutFrame{&source, k, {}});
+    out.leadSamples = rawFirst - first * perFrame;
+    out.tailSamples = qMax<qint64>(0, to * perFrame - rawEnd);
+    return out;
+}
+
+RangeFrames framesOf(QFile &file, const Mp3Range &range, bool afterSeam)
 {
     const Mp3Source &source = *range.source;
     const qint64 perFrame = source.samplesPerFrame();
     const qsizetype count = source.positions.size();
     const qint64 rawFirst = range.first + source.startSkip;
     const qint64 rawEnd = range.end + source.startSkip;
+    if (afterSeam) {
+        if (std::optional<RangeFrames> joined = framesAfterSeam(file, source, rawFirst, rawEnd))
+            return *joined;
+    }
     // A granule before the first wanted frame decoded as in the source: the
     // wanted frame overlaps with it and the synthesis filter runs on from it.
     // That granule in turn needs the one before it, so two granules go
@@ -178,7 +229,7 @@ void WriteMp3Ranges(const QList<Mp3Range> &ranges, const QString &outputPath, co
         QFile file(range.source->path);
         if (!file.open(QIODevice::ReadOnly))
             throw KorvexError(QStringLiteral("Unable to open '%1': %2.").arg(range.source->path, file.errorString()));
-        RangeFrames part = framesOf(file, range);
+        RangeFrames part = framesOf(file, range, !frames.isEmpty());
         if (frames.isEmpty())
             lead = part.leadSamples;
         tail = part.tailSamples;

@@ -17,6 +17,11 @@ OutputEncoding WithinRanges(const OutputEncoding &encoding)
     return in;
 }
 
+bool KeepsPeaksBeyondFullScale(const OutputEncoding &encoding)
+{
+    return encoding.codec == EncodedCodec::Wav && encoding.sourceBits == 32;
+}
+
 QString EncodingSummary(const OutputEncoding &encoding)
 {
     const OutputEncoding in = WithinRanges(encoding);

@@ -38,6 +38,10 @@ struct OutputEncoding
 // The same values, each brought into its range.
 OutputEncoding WithinRanges(const OutputEncoding &encoding);
 
+// A float WAV source written again as floats: its peaks beyond full scale are
+// audio to keep, not damage to clip.
+bool KeepsPeaksBeyondFullScale(const OutputEncoding &encoding);
+
 // "MP3 192 kbps CBR", "Opus 128 kbps", "FLAC level 5", ...: what a run
 // encodes with, for the window's and korvex-cli's texts.
 QString EncodingSummary(const OutputEncoding &encoding);

@@ -19,6 +19,13 @@ void FullScaleCopy(const float *samples, qint64 count, std::vector<float> &clean
         sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
 }
 
+void FiniteCopy(const float *samples, qint64 count, std::vector<float> &clean)
+{
+    clean.assign(samples, samples + count);
+    for (float &sample : clean)
+        sample = std::isfinite(sample) ? sample : 0.0f;
+}
+
 QString FailureAfterSalvage(const QString &reason, const QString &path, bool kept)
 {
     if (kept)

@@ -35,6 +35,9 @@ public:
 std::vector<float> FullScaleCopy(const float *samples, qint64 count);
 // The same into `clean`, whose memory is reused.
 void FullScaleCopy(const float *samples, qint64 count, std::vector<float> &clean);
+// The same for an output of floats that keeps peaks beyond full scale as they
+// are (a float WAV written again): only NaN and infinities become silence.
+void FiniteCopy(const float *samples, qint64 count, std::vector<float> &clean);
 
 // A writer's failure, once it kept what was written (`kept`) or removed a
 // file without audio: the reason and what became of the file.

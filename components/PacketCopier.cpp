@@ -151,7 +151,7 @@ QString CopyMuxerFor(const AVFormatContext &input, AVCodecID codec)
 }
 
 void CopyPacketRanges(const QList<PacketRange> &ranges, const QString &outputPath,
-                      const std::function<void(qint64 done, qint64 total)> &progress)
+                      const std::function<void(qint64 done, qint64 total)> &progress, const MuxedComments &comments)
 {
     if (ranges.isEmpty())
         return;
@@ -171,6 +171,8 @@ void CopyPacketRanges(const QList<PacketRange> &ranges, const QString &outputPat
         throw KorvexError(QStringLiteral("Unable to create '%1': out of memory.").arg(outputPath));
     stream->codecpar->codec_tag = 0;
     stream->time_base = AVRational{1, first.stream->codecpar->sample_rate};
+    if (muxer == QLatin1String("ogg"))
+        SetMuxedComments(&stream->metadata, comments);
     if (const int error = avio_open(&raw->pb, name.constData(), AVIO_FLAG_WRITE); error < 0)
         throw KorvexError(QStringLiteral("Unable to create '%1': %2.").arg(outputPath, ffmpegErrorText(error)));
     if (const int error = avformat_write_header(raw, nullptr); error < 0)

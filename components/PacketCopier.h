@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/FfmpegSupport.h"
+#include "components/MuxedComments.h"
 
 #include <QList>
 #include <QString>
@@ -33,9 +34,12 @@ struct PacketRange
 // which the decoder needs to give the first of them as the source gives them.
 // So a piece starts up to two packets (Vorbis: up to 2 × 2048 samples, Opus:
 // 2 × 20 ms, AAC: 2 × 1024, WMA: 2 × 2048) early and ends up to one packet
-// late. Throws KorvexError naming the file on failure.
+// late. An Ogg output is muxed with `comments` in its comment header (the
+// source's own are not kept); other containers are tagged afterwards. Throws
+// KorvexError naming the file on failure.
 void CopyPacketRanges(const QList<PacketRange> &ranges, const QString &outputPath,
-                      const std::function<void(qint64 done, qint64 total)> &progress = {});
+                      const std::function<void(qint64 done, qint64 total)> &progress = {},
+                      const MuxedComments &comments = {});
 
 // The muxer a source's container is written back with; empty when the source
 // is not one CopyPacketRanges copies.

@@ -98,26 +98,29 @@ const CodedFormat &SourceCopier::format(const QString &path)
     return *found;
 }
 
-void SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputPath,
-                        const std::function<void(qint64 done, qint64 total)> &progress)
+bool SourceCopier::copy(const QList<PacketRange> &ranges, const QString &outputPath,
+                        const std::function<void(qint64 done, qint64 total)> &progress, const MuxedComments &comments)
 {
     if (ranges.isEmpty())
-        return;
+        return false;
     const CodedFormat &coded = format(ranges.first().path);
     if (const QString refusal = CopyRefusal(coded); !refusal.isEmpty())
         throw KorvexError(refusal);
     if (coded.recoded) {
-        RecodeRanges(ranges, outputPath, *coded.recoded, progress);
-        return;
+        OutputEncoding encoding = *coded.recoded;
+        encoding.flacCompression = m_flacCompression;
+        RecodeRanges(ranges, outputPath, encoding, progress);
+        return false;
     }
     if (!isMp3(coded)) {
-        CopyPacketRanges(ranges, outputPath, progress);
-        return;
+        CopyPacketRanges(ranges, outputPath, progress, comments);
+        return coded.container == QLatin1String("ogg");
     }
     QList<Mp3Range> pieces;
     for (const PacketRange &range : ranges)
         pieces.append(Mp3Range{&mp3(range.path), range.first, range.end});
     WriteMp3Ranges(pieces, outputPath, progress);
+    return false;
 }
 
 } // namespace korvex

@@ -46,8 +46,13 @@ QString JoinCopyRefusal(const QList<CodedFormat> &parts);
 class SourceCopier
 {
 public:
-    void copy(const QList<PacketRange> &ranges, const QString &outputPath,
-              const std::function<void(qint64 done, qint64 total)> &progress = {});
+    // True when the output is Ogg, whose comment header was written with
+    // `comments`; other outputs are tagged afterwards.
+    bool copy(const QList<PacketRange> &ranges, const QString &outputPath,
+              const std::function<void(qint64 done, qint64 total)> &progress = {},
+              const MuxedComments &comments = {});
+    // The FLAC compression level (0 to 8) FLAC sources are written again with.
+    void setFlacCompression(int level) { m_flacCompression = level; }
     void forget()
     {
         m_mp3.clear();
@@ -60,6 +65,7 @@ private:
 
     QHash<QString, Mp3Source> m_mp3;
     QHash<QString, CodedFormat> m_formats;
+    int m_flacCompression = OutputEncoding().flacCompression;
 };
 
 } // namespace korvex

@@ -11,6 +11,7 @@
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
+#include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
 #include "tags/OutputTags.h"
 
@@ -44,13 +45,17 @@ std::optional<EncodedCodec> codecOfExtension(const QString &extension)
     return std::nullopt;
 }
 
+OutputTagValues tagValues(const AudioFileinfo &tags, int number)
+{
+    return OutputTagValues{tags.Title, tags.Artist, tags.Album, tags.Year, tags.Genre, number};
+}
+
 bool tagCopy(const QString &temporary, const QString &extension, const AudioFileinfo &tags, int number)
 {
     const std::optional<EncodedCodec> codec = codecOfExtension(extension);
     if (!codec)
         return false;
-    return WriteEncodedTags(temporary, *codec,
-                            OutputTagValues{tags.Title, tags.Artist, tags.Album, tags.Year, tags.Genre, number});
+    return WriteEncodedTags(temporary, *codec, tagValues(tags, number));
 }
 
 } // namespace
@@ -129,6 +134,8 @@ void CopyRuns::beginRun(bool encodeInstead)
 {
     m_encodeInstead = encodeInstead;
     m_copier.forget();
+    // FLAC is written again, at the level encoded FLAC outputs use
+    m_copier.setFlacCompression(RunEncoding(m_context.settings.settings(), m_context.settings.file()).flacCompression);
 }
 
 QString CopyRuns::startPiece(const CopyPiece &piece)
@@ -141,6 +148,13 @@ QString CopyRuns::startPiece(const CopyPiece &piece)
     return m_outputs.StartOutput(nextName(), false, nextName);
 }
 
+bool CopyRuns::tagOutput(const QString &temporary, const QString &extension, const AudioFileinfo &tags, int number)
+{
+    if (extension == WmaExtension)
+        return m_outputs.WriteOutputTags(temporary, tags, number);
+    return tagCopy(temporary, extension, tags, number);
+}
+
 void CopyRuns::copyPiece(const CopyPiece &piece)
 {
     const QString source = m_context.jobs().job(piece.row).FileName;
@@ -151,12 +165,15 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     // the source must still be the file measured when it was added.
     const SourceStamp stamp = EntryStamp(m_context.jobs().job(piece.row));
     QString temporary;
+    bool taggedAsMuxed = false;
     AnswerEventsDuring([&] {
         stamp.checkUnchanged();
         temporary = startPiece(piece);
         try {
-            m_copier.copy({PacketRange{source, piece.first, piece.end}}, temporary,
-                          [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+            taggedAsMuxed = m_copier.copy(
+                {PacketRange{source, piece.first, piece.end}}, temporary,
+                [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); },
+                VorbisCommentsOf(tagValues(piece.tags, piece.label.number)));
             stamp.checkUnchanged();
         } catch (const KorvexError &) {
             // Part of a piece, or one copied from a file that changed under
@@ -170,8 +187,7 @@ void CopyRuns::copyPiece(const CopyPiece &piece)
     output.plannedMs = output.heldMs;
     const QString extension = SourceExtension(source);
     AnswerEventsDuring([&] {
-        output.tagged = extension == WmaExtension ? m_outputs.WriteOutputTags(temporary, piece.tags, piece.label.number)
-                                                  : tagCopy(temporary, extension, piece.tags, piece.label.number);
+        output.tagged = taggedAsMuxed || tagOutput(temporary, extension, piece.tags, piece.label.number);
     });
     output.path = m_outputs.FinishOutput();
     m_job.rowStatus(piece.statusRow, status_word::Finish);
@@ -188,16 +204,16 @@ void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs, const Audi
     if (const QString refusal = JoinCopyRefusal(parts); !refusal.isEmpty())
         throw KorvexError(refusal);
     QString temporary;
+    bool taggedAsMuxed = false;
     AnswerEventsDuring([&] {
         temporary = m_outputs.StartOutput(m_outputs.JoinOutputPath(), m_outputs.JoinOutputReplaces());
-        m_copier.copy(ranges, temporary, [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); });
+        taggedAsMuxed = m_copier.copy(
+            ranges, temporary, [this](qint64 done, qint64 total) { m_progress.showFrames(done, total); },
+            VorbisCommentsOf(tagValues(tags, 0)));
     });
     WrittenOutput output;
     const QString extension = ranges.isEmpty() ? QString() : SourceExtension(ranges.first().path);
-    AnswerEventsDuring([&] {
-        output.tagged = extension == WmaExtension ? m_outputs.WriteOutputTags(temporary, tags)
-                                                  : tagCopy(temporary, extension, tags, 0);
-    });
+    AnswerEventsDuring([&] { output.tagged = taggedAsMuxed || tagOutput(temporary, extension, tags, 0); });
     output.heldMs = totalMs;
     output.plannedMs = totalMs;
     output.path = m_outputs.FinishOutput();

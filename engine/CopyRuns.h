@@ -56,6 +56,8 @@ public:
 
 private:
     QString startPiece(const CopyPiece &piece);
+    // Tags a copy whose container had no place for them as it was written.
+    bool tagOutput(const QString &temporary, const QString &extension, const AudioFileinfo &tags, int number);
 
     RunWork &m_context;
     OutputFiles &m_outputs;

@@ -89,6 +89,24 @@ bool writeWav(const TagLib::FileName name, const OutputTagValues &values)
 
 } // namespace
 
+MuxedComments VorbisCommentsOf(const OutputTagValues &values)
+{
+    const QString year = values.Year.trimmed();
+    const MuxedComments all = {{QStringLiteral("TITLE"), values.Title},
+                               {QStringLiteral("ARTIST"), values.Artist},
+                               {QStringLiteral("ALBUM"), values.Album},
+                               {QStringLiteral("GENRE"), values.Genre},
+                               {QStringLiteral("DATE"), year},
+                               {QStringLiteral("TRACKNUMBER"),
+                                values.Track > 0 ? QString::number(values.Track) : QString()}};
+    MuxedComments held;
+    for (const auto &comment : all) {
+        if (!comment.second.isEmpty())
+            held.append(comment);
+    }
+    return held;
+}
+
 bool WriteEncodedTags(const QString &path, EncodedCodec codec, const OutputTagValues &values)
 {
     const QByteArray encoded = QFile::encodeName(path);

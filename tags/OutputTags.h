@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/MuxedComments.h"
 #include "components/OutputEncoding.h"
 
 #include <QString>
@@ -24,5 +25,10 @@ struct OutputTagValues
 // its extension (a temporary name). False when the file could not be read or
 // saved; WMA is not handled here.
 bool WriteEncodedTags(const QString &path, EncodedCodec codec, const OutputTagValues &values);
+
+// The Vorbis comments WriteEncodedTags gives an Ogg file, for writing them as
+// the file is muxed: TITLE, ARTIST, ALBUM, GENRE, DATE (the year as written)
+// and TRACKNUMBER, each only when it holds something.
+MuxedComments VorbisCommentsOf(const OutputTagValues &values);
 
 } // namespace korvex

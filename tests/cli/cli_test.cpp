@@ -557,6 +557,19 @@ TEST_F(CliTest, FormatAndQualityOptionsChooseTheEncodingForTheRunOnly)
     EXPECT_EQ(probedStream(m_out + "/flac/talk_1.flac", "stream=codec_name,sample_rate,channels"),
               QStringLiteral("flac,44100,2"));
 
+    // a copy of a FLAC source is written again at the level asked for:
+    // level 0 codes blocks of 1152 samples, the default level 5 of 4608
+    result = run({"split", "--format", "copy", "--compression", "0", "-o", m_out + "/copy",
+                  m_out + "/flac/talk_1.flac"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    const QStringList copies = QDir(m_out + "/copy").entryList(QDir::Files, QDir::Name);
+    ASSERT_FALSE(copies.isEmpty());
+    EXPECT_EQ(RunMutagen(QStringLiteral("import sys, mutagen.flac\n"
+                                        "print(mutagen.flac.FLAC(sys.argv[1]).info.max_blocksize)\n"),
+                         m_out + "/copy/" + copies.first())
+                  .trimmed(),
+              QStringLiteral("1152"));
+
     result = run({"split", "--format", "wav", "--bits", "24", "-o", m_out + "/wav", source});
     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
     EXPECT_EQ(probedStream(m_out + "/wav/talk_1.wav", "stream=codec_name"), QStringLiteral("pcm_s24le"));
