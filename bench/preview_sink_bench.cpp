@@ -10,9 +10,11 @@
 //     (runs of at least 1 ms of exact silence between a play's first and
 //     last sound), the time from the click on "play" to the first sound at
 //     the sink, how far the player's clock (what the slider and the time
-//     show) runs ahead of the sound at the sink, and over the plays the largest gap between 10 ms ticks on
-//     the window's event loop and the process's CPU time as a share of one
-//     core;
+//     show) runs ahead of the sound at the sink, where in its play each gap
+//     began, how early each block of a play reached the sound output before
+//     the sink was due to sound it, and over the plays the largest gap
+//     between 10 ms ticks on the window's event loop and the process's CPU
+//     time as a share of one core;
 //   - the switch of format: FILE plays, "stop", OTHER_FILE (another rate or
 //     channel count) is chosen and played: click to first sound at the sink.
 // Times at the sink are frames of the monitor's recording, whose clock is the
@@ -102,6 +104,7 @@ struct Gaps
 {
     int count = 0;
     qint64 longestFrames = 0;
+    QList<double> startsMs;  // where each began, from the play's first sound
 };
 
 // Runs of exact silence inside a stretch of sound: the player had nothing to
@@ -118,6 +121,7 @@ Gaps gapsBetween(const QList<float> &recording, qint64 first, qint64 last)
         if (run >= ShortestGapFrames) {
             ++gaps.count;
             gaps.longestFrames = std::max(gaps.longestFrames, run);
+            gaps.startsMs.append(double(frame - run - first) * 1000.0 / Rate);
         }
         run = 0;
     }
@@ -191,6 +195,13 @@ private:
     QList<std::pair<qint64, qint64>> m_origins;  // (when, the origin it gave)
 };
 
+// A block the preview handed to the sound output.
+struct HandOver
+{
+    qint64 ns = 0;
+    qint64 firstFrame = 0;  // in the file
+};
+
 // A stretch of playback that one click started, in this process's clock.
 struct Play
 {
@@ -198,6 +209,7 @@ struct Play
     qint64 stopNs = 0;
     // The player's clock at its ticks: (when, frames played by its count).
     QList<std::pair<qint64, qint64>> ticks;
+    QList<HandOver> handOvers;
 };
 
 class SinkBench
@@ -233,6 +245,11 @@ public:
         const QMetaObject::Connection ticks =
             QObject::connect(&m_main.AudioPlayer21, &IAudioPlayer2::OnTimer, &m_main.AudioPlayer21,
                              [&](qint64 played) { play.ticks.append({m_clock.nowNs(), played}); });
+        PreviewPlayer &preview = m_main.previewPlayer();
+        const QMetaObject::Connection handOvers =
+            QObject::connect(&preview, &PreviewPlayer::blockQueued, &preview, [&](qint64 firstFrame) {
+                play.handOvers.append({m_clock.nowNs(), firstFrame});
+            });
         play.clickNs = m_clock.nowNs();
         click("play");
         runEventLoopFor(1000);
@@ -249,6 +266,7 @@ public:
             ++endedEarly;
         play.stopNs = m_clock.nowNs();
         QObject::disconnect(ticks);
+        QObject::disconnect(handOvers);
         click("stop");
         return play;
     }
@@ -326,6 +344,7 @@ int main(int argc, char **argv)
     int gapCount = 0;
     int playsWithGaps = 0;
     qint64 longestGap = 0;
+    QList<double> gapStartsMs;
     for (const Play &play : std::as_const(played)) {
         const qint64 click = sinkClock.frameAt(play.clickNs);
         const qint64 stop = sinkClock.frameAt(play.stopNs);
@@ -336,6 +355,27 @@ int main(int argc, char **argv)
         gapCount += gaps.count;
         playsWithGaps += gaps.count > 0 ? 1 : 0;
         longestGap = std::max(longestGap, gaps.longestFrames);
+        gapStartsMs.append(gaps.startsMs);
+    }
+    // How early each block reached the sound output before its first frame
+    // was due at the sink, by its place in the play: the least over the
+    // plays. A block late at its place leaves a gap; one that is only just in
+    // time says the reader runs too close there.
+    QList<double> leastMargins;
+    for (const Play &play : std::as_const(played)) {
+        const qint64 first =
+            firstSound(recording, sinkClock.frameAt(play.clickNs), sinkClock.frameAt(play.stopNs));
+        if (first < 0 || play.handOvers.isEmpty())
+            continue;
+        const qint64 startFrame = play.handOvers.first().firstFrame;
+        for (qsizetype i = 1; i < play.handOvers.size(); ++i) {
+            const HandOver &handOver = play.handOvers[i];
+            const double margin = msOf(first + handOver.firstFrame - startFrame - sinkClock.frameAt(handOver.ns));
+            if (leastMargins.size() < i)
+                leastMargins.append(margin);
+            else
+                leastMargins[i - 1] = std::min(leastMargins[i - 1], margin);
+        }
     }
     // How far the player's clock (slider, time) runs ahead of what the sink
     // sounds: at each tick, its frames against the frames heard since the
@@ -354,9 +394,8 @@ int main(int argc, char **argv)
         const qint64 click = sinkClock.frameAt(play.clickNs);
         const qint64 first =
             firstSoundAfterSilence(recording, sinkClock.frameAt(quietFromNs), sinkClock.frameAt(play.stopNs));
-        // a sound server renders ahead of time, and its monitor shows a new
-        // stream from where it rewound to take it in: at the click at the
-        // soonest
+        // the sink renders a little ahead of its clock (the recorder's
+        // latency at most): at the click at the soonest
         switchToSound.append(first < 0 ? -1 : msOf(std::max<qint64>(0, first - click)));
     }
     const double cpuShare = bench.wallUsed > 0 ? bench.cpuUsed / bench.wallUsed : 0;
@@ -370,9 +409,19 @@ int main(int argc, char **argv)
                 bench.endedEarly ? " (A PLAY ENDED EARLY)" : "");
     std::printf("  click on play to sound at the sink, ms: %s; median %.0f (target 100 ms: %s)\n",
                 qPrintable(listed(toSound)), medianToSound, verdict(medianToSound >= 0 && medianToSound <= 100));
+    if (!gapStartsMs.isEmpty())
+        std::printf("  the gaps began at these ms into their play: %s\n", qPrintable(listed(gapStartsMs)));
+    std::printf("  blocks 2, 3, ... of a play reached the output this many ms before they were due at the sink, "
+                "least over the plays: %s\n",
+                qPrintable(listed(leastMargins)));
     std::sort(clockLeads.begin(), clockLeads.end());
-    std::printf("  the player's clock ahead of the sound at the sink, ms: median %.0f, from %.0f to %.0f\n",
-                median(clockLeads), clockLeads.value(0), clockLeads.value(clockLeads.size() - 1));
+    const auto percentile = [&clockLeads](int percent) {
+        return clockLeads.value((clockLeads.size() - 1) * percent / 100);
+    };
+    std::printf("  the player's clock ahead of the sound at the sink, ms: median %.0f, 5th to 95th percentile %.0f "
+                "to %.0f, from %.0f to %.0f\n",
+                median(clockLeads), percentile(5), percentile(95), clockLeads.value(0),
+                clockLeads.value(clockLeads.size() - 1));
     std::printf("  switch of format, click to sound at the sink, ms: %s (target 100 ms: %s)\n",
                 qPrintable(listed(switchToSound)),
                 verdict(worstSwitch >= 0 && worstSwitch <= 100 && !switchToSound.contains(-1)));

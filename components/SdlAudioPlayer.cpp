@@ -230,8 +230,14 @@ void SdlAudioPlayer::queue(const SampleArray &block)
     m_endQueued = false;
     m_requestPending = false;
     m_starvedTicks = 0;
-    if (m_playing && m_awaitingFirstBlock)
+    if (!m_playing)
+        return;
+    if (m_awaitingFirstBlock)
         startSounding();
+    // A play starts with a short block: the next is asked for on the owner's
+    // next turn, not on the next tick, so the queue is seconds deep while the
+    // first block still sounds, and a busy machine does not run it dry.
+    postWake();
 }
 
 void SdlAudioPlayer::startSounding()

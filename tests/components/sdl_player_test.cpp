@@ -179,6 +179,29 @@ TEST(SdlPlayerRealTime, StopSilencesTheEvents)
     EXPECT_FALSE(player.isPlaying());
 }
 
+// A play that starts with a short block asks for the next ones at once, not
+// on its clock's ticks: before the first tick, more than the three seconds
+// it keeps queued are there, though each block is a quarter of a second.
+TEST(SdlPlayerRealTime, AfterAShortFirstBlockTheQueueFillsBeforeTheFirstTick)
+{
+    constexpr qint64 BlockFrames = 44100 / 4;
+    SdlAudioPlayer player(QStringList{QStringLiteral("dummy")}, nullptr);
+    player.setDataFormat(44100, 2);
+    Feeder feeder{player, sine(44100 * 10), BlockFrames * 2};
+    Recorder recorder;
+    recorder.attach(player, &feeder);
+    qsizetype queuedAtFirstTick = -1;
+    QObject::connect(&player, &IAudioPlayer2::OnTimer, &player, [&] {
+        if (queuedAtFirstTick < 0)
+            queuedAtFirstTick = feeder.at / 2;
+    });
+    player.play();
+    feeder.queueNext();
+    recorder.runUntil([&] { return queuedAtFirstTick >= 0; }, 8000);
+    player.stop();
+    EXPECT_GE(queuedAtFirstTick, 44100 * 3) << "frames queued when the clock first ticked";
+}
+
 TEST(SdlPlayer, WithoutAnyDriverEveryOperationSaysItIsNotConnected)
 {
     SdlAudioPlayer player(QStringList{QStringLiteral("korvex-no-such-driver")}, nullptr);

@@ -3,10 +3,10 @@
 // cases run alone.
 #include "player/PlayerFixture.h"
 
-#include "components/SdlOutputBuffers.h"
 #include "support/PulseNullSink.h"
 #include "support/SegmentedRecord.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -66,53 +66,43 @@ protected:
     static inline QString whyNot;
 };
 
-// The frame where the recording's first sound starts, -1 when it is silent.
-qsizetype firstSoundFrame(const QList<float> &recording)
+// Whether the recording holds anything but exact silence.
+bool anySound(const QList<float> &recording)
 {
-    for (qsizetype i = 0; i < recording.size(); ++i) {
-        if (recording[i] != 0.0f)
-            return i / 2;
-    }
-    return -1;
+    return std::any_of(recording.cbegin(), recording.cend(), [](float sample) { return sample != 0.0f; });
 }
 
-// Where in `expected` the recording's first sound starts: a stream that
-// joins a running sink makes it rewind, and the first milliseconds then reach
-// the sink but not the monitor's recording, which has already passed them;
-// at most the server's buffer of them, -1 when the sound is not the file's.
-qsizetype firstHeardFrame(const QList<float> &recording, qsizetype start, const QList<float> &expected)
+// The frame where `expected`'s first frames start in the recording, -1 when
+// they are nowhere: a start the sink lost is not found.
+qsizetype frameWhereSoundStarts(const QList<float> &recording, const QList<float> &expected)
 {
     constexpr qsizetype Matching = 64;  // frames of noise that match by no chance
-    const qsizetype mostLost = qsizetype(Rate) * sdl_audio::ServerBufferMs / 1000;
-    for (qsizetype lost = 0; lost <= mostLost && (lost + Matching) * 2 <= expected.size(); ++lost) {
-        if (recording.mid(start * 2, Matching * 2) == expected.mid(lost * 2, Matching * 2))
-            return lost;
+    const QList<float> opening = expected.first(std::min<qsizetype>(expected.size(), Matching * 2));
+    const qsizetype found = recording.indexOf(opening.first(), 0);
+    for (qsizetype at = found; at >= 0; at = recording.indexOf(opening.first(), at + 1)) {
+        if (at % 2 == 0 && recording.mid(at, opening.size()) == opening)
+            return at / 2;
     }
     return -1;
 }
 
-// What the recording holds from its first sound on: exactly `expected`
-// (less what the monitor missed of its start), then nothing but silence: no
-// gap inside, nothing after the end.
+// The recording is exactly `expected` in silence: nothing before its first
+// frame, every sample in order (channels in place, no gap), nothing after
+// its last.
 void expectSoundIs(const QList<float> &recording, const QList<float> &expected)
 {
-    const qsizetype start = firstSoundFrame(recording);
-    ASSERT_GE(start, 0) << "nothing reached the sink";
-    const qsizetype lost = firstHeardFrame(recording, start, expected);
-    ASSERT_GE(lost, 0) << "the recording does not start with the file's sound";
-    const QList<float> wanted = expected.mid(lost * 2);
-    const QList<float> heard = recording.mid(start * 2, wanted.size());
-    ASSERT_EQ(heard.size(), wanted.size()) << "the recording ends before the sound does";
-    qsizetype firstDifference = -1;
-    for (qsizetype i = 0; i < heard.size() && firstDifference < 0; ++i) {
-        if (heard[i] != wanted[i])
-            firstDifference = i;
-    }
-    EXPECT_EQ(firstDifference, -1) << "at frame " << lost + firstDifference / 2 << ", channel "
-                                   << firstDifference % 2 << ": heard " << heard.value(firstDifference)
-                                   << ", the file has " << wanted.value(firstDifference);
-    const QList<float> after = recording.mid(start * 2 + wanted.size());
-    EXPECT_EQ(firstSoundFrame(after), -1) << "sound after the end";
+    ASSERT_TRUE(anySound(recording)) << "nothing reached the sink";
+    const qsizetype start = frameWhereSoundStarts(recording, expected);
+    ASSERT_GE(start, 0) << "the recording does not hold the sound's first frames";
+    EXPECT_FALSE(anySound(recording.first(start * 2))) << "sound before the first frame";
+    const QList<float> heard = recording.mid(start * 2, expected.size());
+    ASSERT_EQ(heard.size(), expected.size()) << "the recording ends before the sound does";
+    const auto [heardDiffers, expectedDiffers] = std::mismatch(heard.cbegin(), heard.cend(), expected.cbegin());
+    const qsizetype firstDifference = heardDiffers == heard.cend() ? -1 : heardDiffers - heard.cbegin();
+    EXPECT_EQ(firstDifference, -1) << "at frame " << firstDifference / 2 << ", channel " << firstDifference % 2
+                                   << ": heard " << heard.value(firstDifference) << ", the file has "
+                                   << expected.value(firstDifference);
+    EXPECT_FALSE(anySound(recording.mid(start * 2 + expected.size()))) << "sound after the end";
 }
 
 TEST_F(NullSinkRealTime, TheSinkGetsTheFilesDecodedSamplesInOrderWithoutAGap)

@@ -54,11 +54,16 @@ QString PulseNullSink::start()
     environment.remove(QStringLiteral("PULSE_SERVER"));
     // -n: no default configuration, only these two modules. As root the
     // server warns and runs. It never outlives the test (see SpawnedProcess).
+    // norewinds: a stream that joins makes a sink rewind and mix its first
+    // frames into what it had rendered ahead, but the monitor has already
+    // handed that to the recorder, so up to the server's buffer of them would
+    // reach the sink and never the recording. Without rewinds the stream
+    // starts after what was rendered, and the recording holds every frame.
     if (!m_server.start(QStringLiteral("pulseaudio"),
                         {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                          QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
                          QStringLiteral("-L"),
-                         QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le")
+                         QStringLiteral("module-null-sink sink_name=%1 rate=%2 channels=%3 format=float32le norewinds=1")
                              .arg(QLatin1String(SinkName)).arg(Rate).arg(Channels),
                          QStringLiteral("-L"),
                          QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)},

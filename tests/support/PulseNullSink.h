@@ -9,8 +9,9 @@
 namespace korvex::test {
 
 // A PulseAudio server of the test's own, in a private runtime folder, whose
-// only sink plays into nothing at 44.1 kHz stereo float, and a recorder of
-// that sink's monitor: what the sink is given, sample by sample. This
+// only sink plays into nothing at 44.1 kHz stereo float and never rewinds,
+// and a recorder of that sink's monitor: what the sink is given, sample by
+// sample, from a stream's first frame on. This
 // process's PulseAudio clients (SDL among them) talk to it once it runs.
 class PulseNullSink
 {
