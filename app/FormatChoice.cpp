@@ -56,6 +56,7 @@ void Tfm_main::showFormatSettings()
         fm_set->selectPage(EncoderPage::Title);
     const RunHold hold = m_core.holdRun();
     fm_set->exec();
+    m_core.settingsChanged();
 }
 
 } // namespace korvex

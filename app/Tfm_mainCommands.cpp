@@ -23,17 +23,20 @@ void Tfm_main::registerCommands()
         for (const char *name : names)
             commands.add(Source::Menu, QString::fromLatin1(name), Anything, operation);
     };
-    // a modal dialog holds the run while it is open
+    // a modal dialog holds the run while it is open; what its Ok stored
+    // reaches the run before it goes on
     auto showSettings = [this] {
         if (fm_set) {
             const RunHold hold = m_core.holdRun();
             fm_set->exec();
+            m_core.settingsChanged();
         }
     };
     auto showTags = [this] {
         if (fm_id3) {
             const RunHold hold = m_core.holdRun();
             fm_id3->exec();
+            m_core.tagsChanged();
         }
     };
 
