@@ -50,7 +50,10 @@ void Tfm_main::showFormatSettings()
         fm_set->selectPage(QStringLiteral("WMA"));
     else if (format != OutputFormat::Copy)
         fm_set->selectPage(EncoderPage::Title);
-    m_modalHold.around([this] { fm_set->exec(); });
+    m_modalHold.around([this] {
+        fm_set->exec();
+        m_core.settingsChanged();
+    });
 }
 
 } // namespace korvex

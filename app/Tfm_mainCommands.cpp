@@ -24,13 +24,21 @@ void Tfm_main::registerCommands()
             commands.add(Source::Menu, QString::fromLatin1(name), Anything, operation);
     };
     m_modalHold.setProvider([this] { return std::make_shared<RunHold>(m_core.holdRun()); });
+    // a modal dialog holds the run while it is open; what its Ok stored
+    // reaches the run before it goes on
     auto showSettings = [this] {
         if (fm_set)
-            m_modalHold.around([this] { fm_set->exec(); });
+            m_modalHold.around([this] {
+                fm_set->exec();
+                m_core.settingsChanged();
+            });
     };
     auto showTags = [this] {
         if (fm_id3)
-            m_modalHold.around([this] { fm_id3->exec(); });
+            m_modalHold.around([this] {
+                fm_id3->exec();
+                m_core.tagsChanged();
+            });
     };
 
     skin("file", NotConverting, [this] { popupAt(menus->p_file, 19, 80); });

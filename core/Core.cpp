@@ -1,5 +1,6 @@
 #include "core/Core.h"
 
+#include "engine/RunSnapshot.h"
 #include "joblist/ChapterSegments.h"
 #include "joblist/CueExport.h"
 
@@ -132,6 +133,16 @@ void Core::readyAfter(RunControl::Outcome outcome)
     m_control.StopConversion();
     m_skin.setText(skin_object::PercentText, QString());
     m_skin.redraw(skin_object::PercentText);
+}
+
+void Core::settingsChanged()
+{
+    m_control.job().settingsChanged(CurrentRunSettings(m_store, m_editor.segmentView()));
+}
+
+void Core::tagsChanged()
+{
+    m_control.job().tagsChanged(CurrentRunTags(m_context));
 }
 
 void Core::registerPlayerCommands()

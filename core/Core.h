@@ -76,6 +76,11 @@ public:
     // Holds the run at its next check while the hold lives (a modal dialog
     // is open); nothing when no run goes on.
     [[nodiscard]] RunHold holdRun() { return RunHold(m_control.job()); }
+    // The user changed the settings or the tags (a dialog's Ok): a run that
+    // works takes them at its next check and uses them from their next use
+    // on, as it would have read them. A run started later takes its own copy.
+    void settingsChanged();
+    void tagsChanged();
     // For tests: called at every stop check of every split and join run, on
     // the thread that runs it, where a user could act during the run.
     void setRunCheckpoint(RunJob::Checkpoint checkpoint) { m_control.setCheckpoint(std::move(checkpoint)); }

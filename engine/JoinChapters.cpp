@@ -1,16 +1,17 @@
 #include "engine/JoinChapters.h"
 
-#include "joblist/JobList.h"
+#include "engine/RunSnapshot.h"
 #include "joblist/SegmentTagEdits.h"
 
 #include <QFileInfo>
 
 namespace korvex {
 
-QString JoinPartTitle(JobList &jobs, int row, int segment, bool ownTitles)
+QString JoinPartTitle(const RunSnapshot &run, int row, int segment, bool ownTitles)
 {
-    const listrecord &entry = jobs.job(row);
-    const AudioFileinfo tags = ownTitles ? SegmentTagsOver(jobs.tags(row), entry, segment) : jobs.tags(row);
+    const listrecord &entry = run.record(row);
+    const AudioFileinfo &entryTags = run.entryTags(row);
+    const AudioFileinfo tags = ownTitles ? SegmentTagsOver(entryTags, entry, segment) : entryTags;
     return tags.Title.isEmpty() ? QFileInfo(entry.FileName).completeBaseName() : tags.Title;
 }
 

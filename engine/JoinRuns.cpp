@@ -12,7 +12,6 @@
 #include "engine/SoftEdges.h"
 #include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
-#include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 #include "joblist/SegmentRows.h"
@@ -95,7 +94,7 @@ void JoinRuns::run(Kind kind)
     m_progressFrames = 0;
     m_outputDone = 0;
     m_fadeOutSpan = 0;
-    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
+    for (int row = 0; row < run().rowCount(); ++row) {
         if (!stillConverting())
             break;
         joinEntry(kind, row);
@@ -117,9 +116,9 @@ void JoinRuns::run(Kind kind)
 // change under a stopped run.
 bool JoinRuns::writeJoinedTags()
 {
-    if (m_context.jobs().rowCount() == 0)
+    if (run().rowCount() == 0)
         return true;
-    const AudioFileinfo tags = m_context.jobs().tags(0);
+    const AudioFileinfo tags = run().entryTags(0);
     const QString temporary = m_outputs.PendingOutputPath();
     bool tagged = true;
     AnswerEventsDuring([&] { tagged = m_outputs.WriteOutputTags(temporary, tags); });
@@ -131,18 +130,18 @@ void JoinRuns::copyJoin(Kind kind)
     surveySources();
     QList<PacketRange> ranges;
     qint64 totalMs = 0;
-    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
+    for (int row = 0; row < run().rowCount(); ++row) {
         m_job.entryStarted(row);
         const Source &source = m_sources.at(row);
         for (const PlannedPiece &piece : showEntryRows(kind, row)) {
             const Span span = spanOf(row, piece);
             if (span.pos >= span.end)
                 continue;
-            ranges.append({m_context.jobs().job(row).FileName, span.pos, span.end});
+            ranges.append({run().record(row).FileName, span.pos, span.end});
             totalMs += FramesToMs(span.end - span.pos, source.lengthFrames, source.durationMs);
         }
     }
-    m_copy.join(ranges, totalMs, m_context.jobs().tags(0));
+    m_copy.join(ranges, totalMs, run().entryTags(0));
     m_progress.clear();
 }
 
@@ -152,7 +151,7 @@ void JoinRuns::surveySources()
     m_sources.clear();
     QList<SourceStamp> stamps;
     QList<qint64> measured;
-    for (const listrecord &entry : m_context.jobs().JobRecords()) {
+    for (const listrecord &entry : run().records) {
         stamps.append(EntryStamp(entry));
         measured.append(EntryMeasuredFrames(entry));
     }
@@ -177,7 +176,7 @@ void JoinRuns::surveySources()
 
 QList<PlannedPiece> JoinRuns::piecesOf(Kind kind, int row) const
 {
-    const QList<listrecord> &jobs = m_context.jobs().JobRecords();
+    const QList<listrecord> &jobs = run().records;
     const qint64 wholeEndMs = qint64(jobs.at(row).Duration) * 1000;
     switch (kind) {
     case Kind::WholeFiles:
@@ -208,7 +207,7 @@ void JoinRuns::countTotals(Kind kind)
             const qint64 frames = qMax<qint64>(span.end - span.pos, 0);
             if (frames > 0 && m_rate0 > 0)
                 m_chapters.append({m_outputTotal * 1000 / m_rate0, 0,
-                                   JoinPartTitle(m_context.jobs(), row, piece.Row,
+                                   JoinPartTitle(run(), row, piece.Row,
                                                  kind == Kind::Segments || (kind == Kind::Unified && row == 0))});
             m_total += frames;
             m_outputTotal += outputFrames(frames, m_sources.at(row).rate, m_rate0);
@@ -237,7 +236,8 @@ void JoinRuns::createOutput()
 
 void JoinRuns::joinEntry(Kind kind, int row)
 {
-    const listrecord &record = m_context.jobs().job(row);
+    // a copy: new tags may come into the run's records at a check
+    const listrecord record = run().record(row);
     Entry entry;
     entry.row = row;
     m_job.entryStarted(row);
@@ -259,7 +259,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
     reader.setDataFormat(m_rate0, m_channels0);
 
     if (kind == Kind::WholeFiles) {
-        entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
+        entry.fadeInFrames = EntryFrames(record, run().settings().FadeInSeconds);
         Span whole{0, m_sources.at(row).lengthFrames, false};
         blockLoop(entry, whole);
         m_job.rowStatus(0, m_stopped ? status_word::Stopped : status_word::Finish);
@@ -268,7 +268,7 @@ void JoinRuns::joinEntry(Kind kind, int row)
             if (!stillConverting())
                 break;
             m_job.rowStatus(piece.Row, status_word::Converting);
-            entry.fadeInFrames = EntryFrames(record, m_context.settings.settings().FadeInSeconds);
+            entry.fadeInFrames = EntryFrames(record, run().settings().FadeInSeconds);
             if (joinSegment(entry, piece))
                 m_job.rowStatus(piece.Row, m_stopped ? status_word::Stopped : status_word::Finish);
         }
@@ -278,14 +278,14 @@ void JoinRuns::joinEntry(Kind kind, int row)
 
 QList<PlannedPiece> JoinRuns::showEntryRows(Kind kind, int row)
 {
-    const listrecord &record = m_context.jobs().job(row);
+    const listrecord record = run().record(row);
     switch (kind) {
     case Kind::WholeFiles:
         m_job.rowsShown(-1, {makeSegmentRow(0, qint64(record.Duration) * 1000, status_word::Converting)});
         return piecesOf(kind, row);
     case Kind::Unified:
         // entry 0's segments, the clock in the entry at hand
-        m_job.rowsShown(row, markedRows(m_context.jobs().job(0)));
+        m_job.rowsShown(row, markedRows(run().record(0)));
         break;
     case Kind::Segments:
         m_job.rowsShown(row, markedRows(record));
@@ -313,12 +313,12 @@ void JoinRuns::blockLoop(const Entry &entry, Span &span)
     IAudioFile2 &reader = m_context.AudioFileRead;
     // Soft edges go at the borders of each stretch, in the output's frames.
     const qint64 stretchOutput = outputFrames(span.end - span.pos, m_sources.at(entry.row).rate, m_rate0);
-    const qint64 edgeFrames = FrameAtMs(m_context.settings.settings().EdgeMs, m_rate0);
+    const qint64 edgeFrames = FrameAtMs(run().settings().EdgeMs, m_rate0);
     qint64 stretchDone = 0;
     while (!span.bounded || span.pos < span.end) {
         if (!stillConverting())
             break;
-        const Settings &settings = m_context.settings.settings();
+        const Settings &settings = run().settings();
         const qint64 room = span.end - span.pos;
         const qint64 remaining = m_total - m_progressFrames;
         const qint64 outputLeft = m_outputTotal - m_outputDone;

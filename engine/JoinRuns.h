@@ -67,6 +67,8 @@ private:
     bool writeJoinedTags();
     // StillConverting, remembering a stop the run has seen.
     bool stillConverting();
+    // What the run works from.
+    const RunSnapshot &run() const { return m_job.snapshot(); }
 
     RunWork &m_context;
     OutputFiles &m_outputs;

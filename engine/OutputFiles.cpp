@@ -10,6 +10,7 @@
 #include "engine/CopyNames.h"
 #include "engine/OutputNames.h"
 #include "engine/PiecePaths.h"
+#include "engine/RunSnapshot.h"
 #include "joblist/JobList.h"
 #include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
@@ -79,30 +80,40 @@ OutputFiles::OutputFiles(JobList &jobs, SettingsStore &settings, IAudioFile2 &wr
 {
 }
 
+const Settings &OutputFiles::currentSettings() const
+{
+    return m_run ? m_run->settings() : m_settings.settings();
+}
+
+QString OutputFiles::caption(int row) const
+{
+    return m_run ? m_run->tags.captions.at(row) : m_jobs.fileModel()->row(row).caption;
+}
+
+QString OutputFiles::sourcePath(int row) const
+{
+    return m_run ? m_run->record(row).FileName : m_jobs.JobRecords().at(row).FileName;
+}
+
 QString OutputFiles::MakeSplitOutputPath(int row) const
 {
-    const QString caption = m_jobs.fileModel()->row(row).caption;
-    return FreeSplitPath(m_settings.settings().OutputFolder, caption, m_jobs.JobRecords().at(row).FileName,
-                         OutputExtension());
+    return FreeSplitPath(currentSettings().OutputFolder, caption(row), sourcePath(row), OutputExtension());
 }
 
 QString OutputFiles::OutputExtension() const
 {
-    return RunExtension(m_settings.settings().Format);
+    return RunExtension(currentSettings().Format);
 }
 
 QString OutputFiles::MakePiecePath(int row, const PieceLabel &piece) const
 {
-    const Settings &settings = m_settings.settings();
-    return FreePiecePath({settings.OutputFolder, settings.Pattern, m_jobs.fileModel()->row(row).caption,
-                          OutputExtension()},
-                         piece);
+    const Settings &settings = currentSettings();
+    return FreePiecePath({settings.OutputFolder, settings.Pattern, caption(row), OutputExtension()}, piece);
 }
 
 QString OutputFiles::FallbackPath(int row) const
 {
-    return FreeFallbackPath(m_settings.settings().OutputFolder,
-                            m_jobs.JobRecords().at(row).FileName, OutputExtension());
+    return FreeFallbackPath(currentSettings().OutputFolder, sourcePath(row), OutputExtension());
 }
 
 bool OutputFiles::ChooseJoinOutput()
@@ -159,9 +170,9 @@ void OutputFiles::ApplyOutputProfile(int formatIndex)
 {
     if (formatIndex != OutputFormatIndex)
         return;
-    const int index = m_profileIndexOverride.value_or(m_settings.wmaProfileIndex());
+    const int index = m_profileIndexOverride.value_or(m_run ? m_run->current.wmaProfile : m_settings.wmaProfileIndex());
     m_writer.setOutputProfile(index + 1);
-    m_writer.setOutputEncoding(RunEncoding(m_settings.settings(), m_settings.file()));
+    m_writer.setOutputEncoding(m_run ? m_run->current.encoding : RunEncoding(m_settings.settings(), m_settings.file()));
 }
 
 QString OutputFiles::StartOutput(const QString &finalPath, bool replace, std::function<QString()> nextName)

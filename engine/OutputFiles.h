@@ -12,9 +12,12 @@ namespace korvex {
 
 struct AudioFileinfo;
 struct PieceLabel;
+struct RunSnapshot;
+struct Settings;
 
 // Where outputs go, which format (and WMA profile) encodes them and which
-// tags they get. The format is Settings::Format, read at every call.
+// tags they get. The format is Settings::Format, read at every call: from the
+// run's snapshot while a run reads through it, else from the settings.
 class OutputFiles
 {
 public:
@@ -52,6 +55,11 @@ public:
     // writing it there.
     void setProfileIndexOverride(std::optional<int> index) { m_profileIndexOverride = index; }
 
+    // While `run` is set, names, folder, format, profile and encoding come
+    // from it (a run's snapshot, with the changes it has taken); null: from
+    // the list and the settings as they are now.
+    void readFrom(const RunSnapshot *run) { m_run = run; }
+
     // The run about to start copies without re-encoding: the joined file is
     // of the first entry's kind.
     void setCopyingRun(bool copying) { m_copyingRun = copying; }
@@ -88,6 +96,9 @@ public:
 private:
     bool isSourceFile(const QString &path) const;
     QString publish();
+    const Settings &currentSettings() const;
+    QString caption(int row) const;
+    QString sourcePath(int row) const;
 
     struct Pending
     {
@@ -108,6 +119,7 @@ private:
     bool m_joinReplaces = false;
     bool m_copyingRun = false;
     std::optional<Pending> m_pending;
+    const RunSnapshot *m_run = nullptr;
 };
 
 } // namespace korvex

@@ -3,6 +3,7 @@
 #include "components/IAudioFile2.h"
 #include "components/KorvexError.h"
 #include "engine/ConvertProgress.h"
+#include "engine/RunSnapshot.h"
 #include "engine/RunSteps.h"
 #include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
@@ -270,7 +271,9 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
         return Outcome::NotStarted;  // a SplitMode no run belongs to
     m_stopped = false;
     m_sessionEnding = false;
-    m_job.begin();
+    m_job.begin(TakeRunSnapshot(m_context));
+    m_outputs.readFrom(&m_job.snapshot());
+    const auto live = qScopeGuard([this] { m_outputs.readFrom(nullptr); });
     const QScopedValueRollback running(m_running, true);
     m_job.finished(runRoutine(routine));
     return m_appliedOutcome;

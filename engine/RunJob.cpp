@@ -1,5 +1,6 @@
 #include "engine/RunJob.h"
 
+#include "joblist/SegmentListModel.h"
 #include "joblist/StatusWords.h"
 
 #include <QCoreApplication>
@@ -7,10 +8,13 @@
 
 namespace korvex {
 
-void RunJob::begin()
+void RunJob::begin(RunSnapshot snapshot)
 {
     m_stopRequested.store(false);
     m_position = JobPosition();
+    m_snapshot = std::move(snapshot);
+    m_mailbox.clear();
+    m_shownWords.clear();
 }
 
 void RunJob::requestStop()
@@ -39,6 +43,7 @@ bool RunJob::goOn()
     if (m_checkpoint)
         m_checkpoint(*this, m_position);
     waitWhileHeld();
+    m_mailbox.deliverTo(m_snapshot);
     return !stopRequested();
 }
 
@@ -64,6 +69,9 @@ void RunJob::entryStarted(int row)
 
 void RunJob::rowsShown(int clockRow, const QList<SegmentRow> &rows)
 {
+    m_shownWords.clear();
+    for (const SegmentRow &shown : rows)
+        m_shownWords.append(shown.status);
     m_applied.rowsShown(clockRow, rows);
 }
 
@@ -73,11 +81,22 @@ void RunJob::rowStatus(int row, const QString &word)
         m_position.pieceRow = row;
         m_position.progress = -1;
     }
+    if (row >= 0 && row < m_shownWords.size())
+        m_shownWords[row] = word;
     m_applied.rowStatus(row, word);
 }
 
+// As the list does it: a single row is marked "OK", otherwise the last row
+// goes and, for a split, the entry's plan leaves it out.
 void RunJob::pendingSetAside(int row, bool hideFromEntry)
 {
+    if (m_shownWords.size() == 1) {
+        m_shownWords[0] = status_word::OK;
+    } else if (m_shownWords.size() > 1) {
+        m_shownWords.removeLast();
+        if (hideFromEntry && row >= 0 && row < m_snapshot.rowCount())
+            m_snapshot.records[row].Count = int(m_shownWords.size());
+    }
     m_applied.pendingSetAside(row, hideFromEntry);
 }
 

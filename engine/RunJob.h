@@ -1,6 +1,9 @@
 #pragma once
 
 #include "engine/RunReports.h"
+#include "engine/RunSnapshot.h"
+
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -35,8 +38,22 @@ public:
 
     explicit RunJob(RunReports &applied) : m_applied(applied) {}
 
-    // A new run: no stop asked for, no position yet.
-    void begin();
+    // A new run on `snapshot`: no stop asked for, no position yet, no change
+    // waiting.
+    void begin(RunSnapshot snapshot);
+    // What the run works from, with the changes taken so far. Only the
+    // job's thread reads it while the run works.
+    RunSnapshot &snapshot() { return m_snapshot; }
+    const RunSnapshot &snapshot() const { return m_snapshot; }
+    // Any thread: the settings or tags the user changed while the run works.
+    // The run takes them at its next check and uses them from their next
+    // use on (fades at the next block, folder, profile and fade-in at the
+    // next piece, plans at the next entry).
+    void settingsChanged(const RunSettings &settings) { m_mailbox.post(settings); }
+    void tagsChanged(const RunTags &tags) { m_mailbox.post(tags); }
+    // The status word row `row` of lv_time showed as this run last showed
+    // it; empty when the run shows no such row.
+    QString shownStatus(int row) const { return m_shownWords.value(row); }
     // Any thread; also wakes a held job.
     void requestStop();
     bool stopRequested() const { return m_stopRequested.load(); }
@@ -52,7 +69,8 @@ public:
     void setHeldNotice(std::function<void()> notice) { m_heldNotice = std::move(notice); }
     void setCheckpoint(Checkpoint checkpoint) { m_checkpoint = std::move(checkpoint); }
     // The stop check itself: counts it, calls the checkpoint, waits while
-    // the job is held, and tells whether the run is still wanted.
+    // the job is held, takes the changes handed to it, and tells whether the
+    // run is still wanted.
     bool goOn();
     const JobPosition &position() const { return m_position; }
 
@@ -77,6 +95,9 @@ private:
     int m_holds = 0;  // under m_holdMutex
     std::atomic<bool> m_stopRequested{false};
     JobPosition m_position;
+    RunSnapshot m_snapshot;
+    RunMailbox m_mailbox;
+    QStringList m_shownWords;  // the status of each row the run shows
 };
 
 // A hold on a run for as long as it lives (see RunJob::hold).

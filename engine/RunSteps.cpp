@@ -3,7 +3,6 @@
 #include "components/IAudioFile2.h"
 #include "components/MessagePump.h"
 #include "engine/RunJob.h"
-#include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 
@@ -14,12 +13,6 @@ bool StillConverting(RunWork &context, RunJob &job)
     ProcessPendingMessages();
     const bool wanted = job.goOn();
     return wanted && context.activity.run.Converting;
-}
-
-QString SegmentStatus(RunWork &context, int row)
-{
-    SegmentListModel &segments = *context.jobs().segmentModel();
-    return row >= 0 && row < segments.rowCount() ? segments.status(row) : QString();
 }
 
 qint64 EntryFrames(const listrecord &entry, int seconds)

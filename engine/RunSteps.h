@@ -18,9 +18,6 @@ struct listrecord;
 // Converting).
 bool StillConverting(RunWork &context, RunJob &job);
 
-// The status word of row `row` of lv_time; empty when it has no such row.
-QString SegmentStatus(RunWork &context, int row);
-
 // Frames of an entry that `seconds` whole seconds stand for, by its record.
 qint64 EntryFrames(const listrecord &entry, int seconds);
 

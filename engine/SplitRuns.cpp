@@ -13,7 +13,6 @@
 #include "engine/SoftEdges.h"
 #include "engine/SourceReads.h"
 #include "joblist/JobEditor.h"
-#include "joblist/JobList.h"
 #include "joblist/ListActivity.h"
 #include "joblist/Scale.h"
 #include "joblist/SegmentRows.h"
@@ -54,9 +53,9 @@ void SplitRuns::SplitCustom()
 {
     begin();
     splitEntries(split_mode::Custom, true, [&](int row) {
-        m_job.rowsShown(row, markedRows(m_context.jobs().job(row)));
+        m_job.rowsShown(row, markedRows(run().record(row)));
         m_job.pendingSetAside(row, true);
-        return numberedPieces(allSegments(m_context.jobs().job(row)));
+        return numberedPieces(allSegments(run().record(row)));
     });
     end();
 }
@@ -65,7 +64,7 @@ void SplitRuns::SplitByTime()
 {
     begin();
     splitEntries(split_mode::Time, false, [&](int row) {
-        return shownPlan(row, entryTimePlan(m_context.jobs().job(row), m_context.settings.settings().SplitSeconds));
+        return shownPlan(row, entryTimePlan(run().record(row), run().settings().SplitSeconds));
     }, true);
     end();
 }
@@ -74,7 +73,7 @@ void SplitRuns::SplitByCount()
 {
     begin();
     splitEntries(split_mode::Count, false, [&](int row) {
-        return shownPlan(row, entryCountPlan(m_context.jobs().job(row), m_context.settings.settings().SplitCount));
+        return shownPlan(row, entryCountPlan(run().record(row), run().settings().SplitCount));
     }, true);
     end();
 }
@@ -85,27 +84,26 @@ void SplitRuns::SplitUnified()
     // Shown afresh: the rows lv_time happened to show (another mode's form
     // after a mode change) must never become entry 0's Count. The clock
     // stays in the file it was scaled to.
-    JobList &jobs = m_context.jobs();
-    m_job.rowsShown(qBound(0, jobs.SelectedFileRow, jobs.rowCount() - 1), markedRows(jobs.job(0)));
+    m_job.rowsShown(qBound(0, run().selectedRow, run().rowCount() - 1), markedRows(run().record(0)));
     m_job.pendingSetAside(0, true);
     splitEntries(split_mode::Unification, false, [&](int row) {
-        return entryUnificationPieces(m_context.jobs().job(0), m_context.jobs().job(row));
+        return entryUnificationPieces(run().record(0), run().record(row));
     });
     end();
 }
 
 void SplitRuns::splitEntries(int mode, bool endNearPieceEnd, const PlanStep &showPlan, bool moveCuts)
 {
-    for (int row = 0; row < m_context.jobs().rowCount(); ++row) {
+    for (int row = 0; row < run().rowCount(); ++row) {
         if (!StillConverting(m_context, m_job))
             break;
         QList<PlannedPiece> plan;
         Source source = openEntry(row, [&] { plan = showPlan(row); });
         if (SegmentTitlesNamePieces(mode, row))
-            source.titled.OwnTags = m_context.jobs().job(row).OwnTags;
+            source.titled.OwnTags = run().record(row).OwnTags;
         if (moveCuts)
             plan = movedIntoPauses(row, plan);
-        splitPlan(source, withTrueEnds(plan, m_context.jobs().job(row)), endNearPieceEnd);
+        splitPlan(source, withTrueEnds(plan, run().record(row)), endNearPieceEnd);
     }
 }
 
@@ -120,12 +118,12 @@ QList<PlannedPiece> SplitRuns::movedIntoPauses(int row, QList<PlannedPiece> piec
     QList<Segment> plan;
     for (const PlannedPiece &piece : pieces)
         plan.append(piece.Piece);
-    SegmentView &view = m_context.editor.segmentView();
-    const std::optional<AdjustRequest> request = view.adjustRequest(row, plan);
-    if (!request)
+    const SilenceSettings &silence = run().current.silence;
+    if (silence.AdjustMs <= 0)
         return pieces;
+    const std::optional<AdjustRequest> request = AdjustRequest::of(run().record(row).FileName, plan, silence);
     // the scan showing the entry started, or one started now
-    AdjustScanner &scanner = view.adjustScanner();
+    AdjustScanner &scanner = m_context.editor.segmentView().adjustScanner();
     MovedPlan moved;
     AnswerEventsDuring([&scanner, &request, &moved] { moved = scanner.wait(*request); });
     if (!moved.failure.isEmpty())
@@ -150,10 +148,11 @@ void SplitRuns::end()
 
 SplitRuns::Source SplitRuns::openEntry(int row, const std::function<void()> &showRows)
 {
-    const listrecord &entry = m_context.jobs().job(row);
+    // a copy: showing the rows may set the pending segment aside in the record
+    const listrecord entry = run().record(row);
     Source source;
     source.row = row;
-    source.fadeOutFrames = EntryFrames(entry, m_context.settings.settings().FadeOutSeconds);
+    source.fadeOutFrames = EntryFrames(entry, run().settings().FadeOutSeconds);
     m_job.entryStarted(row);
     showRows();
     IAudioFile2 &reader = m_context.AudioFileRead;
@@ -202,20 +201,20 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     if (m_copy.active()) {
         m_copy.copyPiece({source.row, statusRow, start, start + piece.frames, source.lengthFrames, source.durationMs,
                           labelOf(source, planned, number, count),
-                          SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, statusRow)});
+                          SegmentTagsOver(run().entryTags(source.row), source.titled, statusRow)});
         return;
     }
     m_progress.startPiece(source.lengthFrames > 0 ? piece.frames * source.durationMs / source.lengthFrames : 0);
     m_pieceStopped = false;
     AnswerEventsDuring([&reader, start] { reader.seek(start, 3); });
-    piece.fadeInFrames = EntryFrames(m_context.jobs().job(source.row), m_context.settings.settings().FadeInSeconds);
+    piece.fadeInFrames = EntryFrames(run().record(source.row), run().settings().FadeInSeconds);
 
     CloseIfOpen(writer);
     m_outputs.ApplyOutputProfile(OutputFiles::OutputFormatIndex);
     writer.setDataFormat(source.sampleRate, source.channels);
     const PieceLabel label = labelOf(source, planned, number, count);
     const QString temporary = createPiece(source.row, label);
-    const QString before = SegmentStatus(m_context, statusRow);
+    const QString before = m_job.shownStatus(statusRow);
     m_job.rowStatus(statusRow, status_word::Converting);
     writer.setDataFormat(source.sampleRate, source.channels);
 
@@ -234,7 +233,7 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
     output.heldMs = FramesToMs(written, source.lengthFrames, source.durationMs);
     output.plannedMs = FramesToMs(piece.frames, source.lengthFrames, source.durationMs);
     // a copy: the list may change under a stopped run before the tags are written
-    const AudioFileinfo tags = SegmentTagsOver(m_context.jobs().tags(source.row), source.titled, statusRow);
+    const AudioFileinfo tags = SegmentTagsOver(run().entryTags(source.row), source.titled, statusRow);
     // Tags go in before the file gets its name: a name never shows a file
     // whose header is still being rewritten.
     AnswerEventsDuring([&] { output.tagged = m_outputs.WriteOutputTags(temporary, tags, number); });
@@ -245,8 +244,8 @@ void SplitRuns::convertPiece(const Source &source, const PlannedPiece &planned, 
 
 PieceLabel SplitRuns::labelOf(const Source &source, const PlannedPiece &planned, int number, int count) const
 {
-    const LabelSource entry{m_context.jobs().tags(source.row), source.titled,
-                            m_context.jobs().job(source.row).FileName, source.durationMs};
+    const LabelSource entry{run().entryTags(source.row), source.titled,
+                            run().record(source.row).FileName, source.durationMs};
     return LabelOfPiece(entry, planned, number, count);
 }
 
@@ -274,7 +273,7 @@ QString SplitRuns::createPiece(int row, const PieceLabel &label)
         CloseIfOpen(writer);
         // Another name helps where the file system refuses this one, not
         // where the folder takes no file at all: then the piece is named.
-        const QFileInfo folder(m_context.settings.settings().OutputFolder);
+        const QFileInfo folder(run().settings().OutputFolder);
         if (!folder.isDir() || !folder.isWritable())
             throw;
     }
@@ -296,7 +295,7 @@ qint64 SplitRuns::blockLoop(const Source &source, const Piece &piece, bool endNe
     while (done < piece.frames) {
         if (!stillConverting())
             break;
-        const Settings &settings = m_context.settings.settings();
+        const Settings &settings = run().settings();
         const qint64 left = piece.frames - done;
         // A fade of 0 seconds or less (a hand-edited Korvex.ini) is no fade.
         const bool fadeIn = settings.FadeIn && settings.FadeInSeconds > 0 && done == 0;

@@ -71,6 +71,8 @@ private:
     qint64 blockLoop(const Source &source, const Piece &piece, bool endNearPieceEnd);
     // StillConverting, remembering a stop the piece at hand has seen.
     bool stillConverting();
+    // What the run works from.
+    const RunSnapshot &run() const { return m_job.snapshot(); }
 
     RunWork &m_context;
     OutputFiles &m_outputs;

@@ -55,6 +55,8 @@ public:
     // What moves the cuts of entry `row`'s time or count `plan` into pauses
     // as the silence settings say; none while Adjust is off.
     std::optional<AdjustRequest> adjustRequest(int row, const QList<Segment> &plan) const;
+    // [Silence] and Adjust as the settings hold them now.
+    SilenceSettings silenceSettings() const;
     // Entry 0's segments, whichever entry is current.
     void showUnification();
 
@@ -63,7 +65,6 @@ private:
     void showMarkedSegments(int row);
     // Shows a time or count plan and, when Adjust is on, starts moving its cuts.
     void showPlan(int row, const QList<Segment> &plan);
-    SilenceSettings silenceSettings() const;
     // A time or count plan as a finished scan moved its cuts, all "Unconvert".
     void showMovedPlan(const QList<Segment> &plan);
     // The scanner's news: the moved plan awaited, if the list still shows

@@ -372,6 +372,48 @@ TEST_F(SettingsDialog, TheNextSplitFollowsWhatOkStored)
     EXPECT_TRUE(s.messages.errors.isEmpty()) << qPrintable(s.messages.errors.join('\n'));
 }
 
+// The dialog opened while a split converts: what its Ok stored is used from
+// the run's next piece on; the piece being written keeps its folder.
+TEST_F(SettingsDialog, OkDuringARunReachesTheRunsNextPiece)
+{
+    const QString path = s.folder.file("six seconds.wav");
+    test::writeAudioFile(path, test::sineSpec(44100, 2, 6 * 44100));
+    s.main().jobList().appendEntry(FileRow{"Field take", "00:00:06", QString()},
+                                   newListRecord(path, 6000, 6 * 44100, FileSeekRangeMinimum));
+    const QString first = s.folder.file("first");
+    const QString later = s.folder.file("later");
+    QDir().mkpath(first);
+    QDir().mkpath(later);
+    settings().OutputFolder = first + QLatin1Char('/');
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 2;
+    QWidget *form = s.main().Skin1->form(&s.main());
+    QWidget *button = form->findChild<QWidget *>(QStringLiteral("Settings"));
+    ASSERT_NE(button, nullptr);
+    bool changed = false;
+    // in the first piece, once it has a block written
+    s.main().core().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (changed || at.pieceRow != 0 || at.progress <= 0)
+            return;
+        changed = true;
+        test::insideNextModal([&](QWidget *) {
+            dialog().edt_dir->setText(later);
+            click(dialog().Ok);
+        });
+        click(button);
+    });
+    QWidget *split = form->findChild<QWidget *>(QStringLiteral("Split"));
+    ASSERT_NE(split, nullptr);
+    click(split);
+    s.main().core().setRunCheckpoint({});
+
+    ASSERT_TRUE(changed);
+    EXPECT_TRUE(s.messages.errors.isEmpty()) << qPrintable(s.messages.errors.join('\n'));
+    EXPECT_EQ(QDir(first).entryList(QDir::Files, QDir::Name), QStringList{"Field take_1.wma"});
+    // the second and third pieces, named afresh in their folder
+    EXPECT_EQ(QDir(later).entryList(QDir::Files, QDir::Name), (QStringList{"Field take_1.wma", "Field take_2.wma"}));
+}
+
 TEST_F(SettingsDialog, OkWithANumberThatIsNoneSaysSoAndStaysOpen)
 {
     settings().OutputFolder = s.folder.file("before/");

@@ -84,6 +84,54 @@ protected:
     Session s;
 };
 
+
+// The dialog opened while a split converts: its Ok reaches the run at once.
+// The piece being written keeps the name it was created under and gets the
+// new tags when it is finished; the next pieces are named after the new title.
+TEST_F(TagDialog, OkDuringARunReachesTheRunsNextPiece)
+{
+    const QString outputs = s.folder.file("out") + QLatin1Char('/');
+    QDir().mkpath(outputs);
+    Settings &settings = s.main().settingsStore().settings();
+    settings.OutputFolder = outputs;
+    settings.SplitMode = split_mode::Time;
+    settings.SplitSeconds = 2;
+    const QString wav = s.folder.file("take.wav");
+    ASSERT_TRUE(test::MakeToneWithFfmpeg(wav, 6.0));
+    s.recorder.dialogs.openAnswer = {wav};
+    s.clickSkin("addfile");
+    ASSERT_EQ(jobs().rowCount(), 1);
+    jobs().tags(0).Title = QStringLiteral("Old Title");
+
+    bool changed = false;
+    // in the first piece, once it has a block written
+    s.main().core().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (changed || at.pieceRow != 0 || at.progress <= 0)
+            return;
+        changed = true;
+        QTimer::singleShot(0, &dialog(), [&] {
+            type(dialog().edt_tatal, "New Title");
+            click(dialog().btn_ok);
+        });
+        s.main().menus->item("ID31")->trigger();
+    });
+    s.clickSkin("Split");
+    s.main().core().setRunCheckpoint({});
+    ASSERT_TRUE(changed);
+    ASSERT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
+    const QString report = test::RunMutagen(R"(import glob, os, sys
+from mutagen.asf import ASF
+for path in sorted(glob.glob(os.path.join(sys.argv[1], '*.wma'))):
+    print(os.path.basename(path), ASF(path)['Title'][0], sep='|')
+)",
+                                            outputs);
+    // the second and third pieces take the new name's first free numbers
+    EXPECT_EQ(report, QString::fromUtf8("New Title_1.wma|New Title\n"
+                                        "New Title_2.wma|New Title\n"
+                                        "take_1.wma|New Title\n"))
+        << report.toStdString();
+}
+
 } // namespace
 
 TEST_F(TagDialog, IsDesignedAsTheTagEditorOfTheJobList)

@@ -1,5 +1,8 @@
 #include "engine/EngineFixture.h"
 #include "joblist/StatusWords.h"
+#include "support/ExternalTools.h"
+
+#include <QDir>
 
 #include <atomic>
 #include <future>
@@ -76,12 +79,63 @@ TEST_F(RunJobTest, CheckpointsSeeTheEntryThePieceAndTheOutputsAsTheRunReportedTh
     EXPECT_EQ(seen.at(4).progress, -1);
 }
 
+QString asfTitle(const QString &path)
+{
+    return RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                      path)
+        .trimmed();
+}
+
+// A run works from what the list and the settings held when it started. What
+// the user changes while it works (a dialog's Ok) is handed to it through the
+// core and used from the next piece on; a change nobody handed over does not
+// reach it.
+TEST_F(RunJobTest, ChangesHandedThroughTheCoreReachTheNextPieceOthersDoNot)
+{
+    add({makeTone(QStringLiteral("six.wav"), 6.0)});
+    bench().jobs().tags(0).Title = QStringLiteral("Before");
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 2;
+    const QString moved = outputFolder() + QStringLiteral("moved/");
+    ASSERT_TRUE(QDir().mkpath(moved));
+    // each piece's own check comes once its predecessor is written
+    bool unforwarded = false;
+    bool forwarded = false;
+    bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (at.outputs == 1 && !unforwarded) {
+            unforwarded = true;
+            settings().OutputFolder = moved;
+            bench().jobs().tags(0).Title = QStringLiteral("Not handed over");
+        } else if (at.outputs == 2 && !forwarded) {
+            forwarded = true;
+            bench().jobs().tags(0).Title = QStringLiteral("Handed over");
+            bench().settingsChanged();
+            bench().tagsChanged();
+        }
+    });
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    bench().setRunCheckpoint({});
+    ASSERT_TRUE(forwarded);
+
+    EXPECT_EQ(outputNames(), (QStringList{"six_1.wma", "six_2.wma"}));
+    // the third piece, the first of its name in the new folder
+    EXPECT_EQ(QDir(moved).entryList(QDir::Files), QStringList{"six_1.wma"});
+    EXPECT_EQ(asfTitle(output(QStringLiteral("six_1.wma"))), QStringLiteral("Before"));
+    EXPECT_EQ(asfTitle(output(QStringLiteral("six_2.wma"))), QStringLiteral("Before"));
+    EXPECT_EQ(asfTitle(moved + QStringLiteral("six_1.wma")), QStringLiteral("Handed over"));
+
+    // the next run starts from what the list and the settings hold then
+    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(QDir(moved).entryList(QDir::Files).size(), 4);
+}
+
 // A modal dialog holds the run: the job waits at its next check, on its own
 // thread, until the hold goes or a stop is asked for.
 TEST_F(RunJobTest, AHeldJobWaitsAtItsCheckUntilReleasedOrStopped)
 {
     RunJob &job = bench().control().job();
-    job.begin();
+    job.begin({});
     std::optional<RunHold> hold(bench().holdRun());
     // the thread that holds would be the one to release: it is never held
     EXPECT_TRUE(job.goOn());
