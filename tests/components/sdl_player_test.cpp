@@ -180,7 +180,7 @@ TEST(SdlPlayerRealTime, StopSilencesTheEvents)
 }
 
 // A play that starts with a short block asks for the next ones at once, not
-// on its clock's ticks: before the first tick, more than the three seconds
+// on its clock's ticks: before the first tick, the three seconds
 // it keeps queued are there, though each block is a quarter of a second.
 TEST(SdlPlayerRealTime, AfterAShortFirstBlockTheQueueFillsBeforeTheFirstTick)
 {
