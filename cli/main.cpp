@@ -109,5 +109,10 @@ int main(int argc, char **argv)
     } catch (const KorvexError &error) {
         PrintError(error.text());
         return exit_code::RunFailed;
+    } catch (const std::exception &error) {
+        // out of memory or a library's own failure: say so and exit like a
+        // failed run rather than abort without a word
+        PrintError(QString::fromLocal8Bit(error.what()));
+        return exit_code::RunFailed;
     }
 }

@@ -136,7 +136,8 @@ TEST_F(RunJobTest, AHeldJobWaitsAtItsCheckUntilReleasedOrStopped)
 {
     RunJob &job = bench().control().job();
     job.begin({});
-    std::optional<RunHold> hold(bench().holdRun());
+    std::optional<RunHold> hold;
+    hold.emplace(bench().holdRun());
     // the thread that holds would be the one to release: it is never held
     EXPECT_TRUE(job.goOn());
 
