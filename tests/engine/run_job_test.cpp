@@ -79,14 +79,6 @@ TEST_F(RunJobTest, CheckpointsSeeTheEntryThePieceAndTheOutputsAsTheRunReportedTh
     EXPECT_EQ(seen.at(4).progress, -1);
 }
 
-QString asfTitle(const QString &path)
-{
-    return RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
-                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
-                      path)
-        .trimmed();
-}
-
 // A run works from what the list and the settings held when it started. What
 // the user changes while it works (a dialog's Ok) is handed to it through the
 // core and used from the next piece on; a change nobody handed over does not
@@ -121,9 +113,9 @@ TEST_F(RunJobTest, ChangesHandedThroughTheCoreReachTheNextPieceOthersDoNot)
     EXPECT_EQ(outputNames(), (QStringList{"six_1.wma", "six_2.wma"}));
     // the third piece, the first of its name in the new folder
     EXPECT_EQ(QDir(moved).entryList(QDir::Files), QStringList{"six_1.wma"});
-    EXPECT_EQ(asfTitle(output(QStringLiteral("six_1.wma"))), QStringLiteral("Before"));
-    EXPECT_EQ(asfTitle(output(QStringLiteral("six_2.wma"))), QStringLiteral("Before"));
-    EXPECT_EQ(asfTitle(moved + QStringLiteral("six_1.wma")), QStringLiteral("Handed over"));
+    EXPECT_EQ(MutagenAsfTitle(output(QStringLiteral("six_1.wma"))), QStringLiteral("Before"));
+    EXPECT_EQ(MutagenAsfTitle(output(QStringLiteral("six_2.wma"))), QStringLiteral("Before"));
+    EXPECT_EQ(MutagenAsfTitle(moved + QStringLiteral("six_1.wma")), QStringLiteral("Handed over"));
 
     // the next run starts from what the list and the settings hold then
     EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);

@@ -95,6 +95,14 @@ double ProbedSeconds(const QString &path)
         .output.toDouble();
 }
 
+QString MutagenAsfTitle(const QString &path)
+{
+    return RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"
+                                     "print(ASF(sys.argv[1]).tags['Title'][0])\n"),
+                      path)
+        .trimmed();
+}
+
 QString MutagenAsfLengthAndTitle(const QString &path)
 {
     return RunMutagen(QStringLiteral("import sys\nfrom mutagen.asf import ASF\n"

@@ -33,5 +33,7 @@ double ProbedSeconds(const QString &path);
 // What mutagen reads of an ASF file: its length in whole seconds and whether
 // it holds a Title ("5 False"); empty when mutagen cannot read its header.
 QString MutagenAsfLengthAndTitle(const QString &path);
+// The Title mutagen reads of an ASF file, trimmed; empty when it has none.
+QString MutagenAsfTitle(const QString &path);
 
 } // namespace korvex::test
