@@ -146,7 +146,7 @@ class CheckingJob
 public:
     explicit CheckingJob(RunJob &job) : m_job(job)
     {
-        m_job.begin();
+        m_job.begin({});
         m_job.setHeldNotice([this] { settle(true); });
         m_thread = std::thread([this] {
             m_wanted = m_job.goOn();

@@ -60,13 +60,16 @@ TEST_F(RunJobTest, ARunIsHeardToStartOnceAndToEndAfterItsOutputs)
     RunControl &control = bench().control();
     QStringList heard;
     QObject listener;
-    QObject::connect(&control, &RunControl::runStarted, &listener, [&] { heard.append(QStringLiteral("started")); });
+    const auto going = [&] { return QStringLiteral(" going=%1").arg(bench().runGoing()); };
+    QObject::connect(&bench(), &Core::runStarted, &listener, [&] { heard.append(QStringLiteral("started") + going()); });
     QObject::connect(&control, &RunControl::outputWritten, &listener,
-                     [&](const QString &path) { heard.append(QFileInfo(path).fileName()); });
-    QObject::connect(&control, &RunControl::runEnded, &listener,
-                     [&] { heard.append(QStringLiteral("ended converting=%1").arg(bench().run().Converting)); });
+                     [&](const QString &path) { heard.append(QFileInfo(path).fileName() + going()); });
+    QObject::connect(&bench(), &Core::runEnded, &listener, [&] {
+        heard.append(QStringLiteral("ended %1").arg(int(control.LastOutcome())) + going());
+    });
     EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
-    EXPECT_EQ(heard, (QStringList{"started", "four_1.wma", "four_2.wma", "ended converting=0"}));
+    EXPECT_EQ(heard, (QStringList{"started going=1", "four_1.wma going=1", "four_2.wma going=1",
+                                  QStringLiteral("ended %1 going=0").arg(int(RunControl::Outcome::Finished))}));
 
     heard.clear();
     bench().run().Converting = true;
