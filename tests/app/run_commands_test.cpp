@@ -139,6 +139,12 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedStoppedAndNamed)
     // the skin's Split opens the folder after a stopped run too
     EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
     expectIdleFace();
+
+    // the stop is told once: a Find Silences given afterwards (refused in
+    // this mode) says only why it was refused
+    s.triggerRun("FindSilences1");
+    EXPECT_EQ(s.recorder.messages.errors.size(), 1);
+    EXPECT_EQ(s.recorder.messages.informations.size(), 1) << qPrintable(s.recorder.messages.informations.join('\n'));
 }
 
 TEST_F(RunCommands, JoinGoesThroughTheSaveDialogAndOpensTheOutputFolder)
