@@ -187,6 +187,7 @@ private:
     // The close came from a termination signal: what it cut short goes to
     // standard error, as nobody may be there to read a box.
     bool m_closingFromSignal = false;
+    bool m_stopReportDue = false;  // a split or join ended in the run command at hand
     std::unique_ptr<IncomingFiles> m_incoming;
     std::unique_ptr<RunNotifier> m_notifier;
     std::unique_ptr<ListAutosave> m_workingList;

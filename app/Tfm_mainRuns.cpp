@@ -11,6 +11,7 @@
 #include <QTableView>
 
 #include <cstdio>
+#include <utility>
 
 namespace korvex {
 
@@ -34,6 +35,9 @@ void Tfm_main::connectRunControl()
     connect(&control, &RunControl::outputWritten, this, [this](const QString &path) {
         m_notifier->outputWritten(path);
     });
+    // what a stop cut short is told for the split or join that just ended,
+    // never again after another command (Find Silences keeps no such account)
+    connect(&control, &RunControl::runEnded, this, [this] { m_stopReportDue = true; });
 }
 
 // Closing the window stops a run but cannot wait for it: the run unwinds
@@ -60,7 +64,9 @@ void Tfm_main::runFromCommand(const std::function<void()> &run)
         m_seams.messages->error(failure);
     if (nested)
         return;
-    reportCutShort();
+    if (std::exchange(m_stopReportDue, false))
+        reportCutShort();
+    m_closingFromSignal = false;
     if (m_core.control().SessionEndWaiting())
         Q_EMIT sessionEnded();
 }
@@ -81,7 +87,6 @@ void Tfm_main::reportCutShort()
     } else if (!report.isEmpty() && !m_core.control().StoppedBySessionEnd()) {
         m_seams.messages->information(report);
     }
-    m_closingFromSignal = false;
 }
 
 void Tfm_main::closeFromSignal()

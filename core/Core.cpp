@@ -22,6 +22,7 @@ Core::Core(RunAudio audio, const Seams &seams, const QString &settingsFile)
     m_editor.segmentView().readSilenceSettingsFrom(m_store.file());
     registerListCommands();
     registerRunCommands();
+    followRuns();
 }
 
 Core::~Core() = default;
@@ -113,6 +114,22 @@ void Core::registerRunCommands()
     m_commands.add(Source::Skin, QStringLiteral("Stop"), stop);
     for (const char *item : {"Stop1", "Stop2"})
         m_commands.add(Source::Menu, QString::fromLatin1(item), stop);
+}
+
+void Core::followRuns()
+{
+    const auto started = [this] {
+        m_runGoing = true;
+        Q_EMIT runStarted();
+    };
+    const auto ended = [this] {
+        m_runGoing = false;
+        Q_EMIT runEnded();
+    };
+    connect(&m_control, &RunControl::runStarted, this, started);
+    connect(&m_control, &RunControl::runEnded, this, ended);
+    connect(&m_silences, &FindSilences::runStarted, this, started);
+    connect(&m_silences, &FindSilences::runEnded, this, ended);
 }
 
 CommandTable::Operation Core::runCommand(std::function<RunControl::Outcome()> start)

@@ -84,11 +84,23 @@ public:
     // For tests: called at every stop check of every split and join run, on
     // the thread that runs it, where a user could act during the run.
     void setRunCheckpoint(RunJob::Checkpoint checkpoint) { m_control.setCheckpoint(std::move(checkpoint)); }
+    // A split, join or Find Silences works: from runStarted() until runEnded().
+    bool runGoing() const { return m_runGoing; }
+
+Q_SIGNALS:
+    // A split, join or Find Silences began, and its outcome has been applied
+    // (for a split or join control().LastOutcome() says what it came to). A
+    // start that starts nothing emits neither.
+    void runStarted();
+    void runEnded();
 
 private:
     void registerListCommands();
     void registerRunCommands();
     void registerPlayerCommands();
+    // runGoing(), runStarted() and runEnded() follow the run control's runs
+    // and Find Silences.
+    void followRuns();
     // A run command: surrounded as the front end wants, and ready again after a failure.
     CommandTable::Operation runCommand(std::function<RunControl::Outcome()> start);
     // A run that failed has said why, closed its files and ended: nothing is
@@ -109,6 +121,7 @@ private:
     FindSilences m_silences;
     CommandTable m_commands;
     RunSurround m_surround;
+    bool m_runGoing = false;
     std::unique_ptr<PreviewPlayer> m_preview;
 };
 

@@ -11,7 +11,6 @@
 #include "joblist/JobEditor.h"
 #include "joblist/JobList.h"
 #include "joblist/StatusWords.h"
-#include "settings/EncoderSettings.h"
 #include "settings/Settings.h"
 #include "tags/OutputTags.h"
 
@@ -100,16 +99,15 @@ CopyRuns::CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress
 {
 }
 
-bool CopyRuns::active() const
+bool CopyRuns::chosen() const
 {
-    return m_context.settings.settings().Format == OutputFormat::Copy && !m_encodeInstead;
+    return m_context.settings.settings().Format == OutputFormat::Copy;
 }
 
 QString CopyRuns::obstacle(bool join)
 {
-    m_encodeInstead = false;
     m_insteadFormat = OutputFormat::Wma;
-    if (!active())
+    if (!chosen())
         return {};
     QList<CodedFormat> parts;
     try {
@@ -132,17 +130,20 @@ QString CopyRuns::obstacle(bool join)
 
 void CopyRuns::beginRun(bool encodeInstead)
 {
-    m_encodeInstead = encodeInstead;
+    m_copying = chosen() && !encodeInstead;
     m_copier.forget();
+}
+
+void CopyRuns::takeEncoding()
+{
     // FLAC is written again, at the level encoded FLAC outputs use
-    m_copier.setFlacCompression(RunEncoding(m_context.settings.settings(), m_context.settings.file()).flacCompression);
+    m_copier.setFlacCompression(run().current.encoding.flacCompression);
 }
 
 QString CopyRuns::startPiece(const CopyPiece &piece)
 {
-    const Settings &settings = m_context.settings.settings();
-    const PieceNaming naming{settings.OutputFolder, settings.Pattern,
-                             m_context.jobs().fileModel()->row(piece.row).caption, {}, true};
+    const Settings &settings = run().settings();
+    const PieceNaming naming{settings.OutputFolder, settings.Pattern, run().tags.captions.at(piece.row), {}, true};
     const PieceLabel label = piece.label;
     const auto nextName = [naming, label] { return FreePiecePath(naming, label); };
     return m_outputs.StartOutput(nextName(), false, nextName);
@@ -157,13 +158,15 @@ bool CopyRuns::tagOutput(const QString &temporary, const QString &extension, con
 
 void CopyRuns::copyPiece(const CopyPiece &piece)
 {
-    const QString source = m_context.jobs().job(piece.row).FileName;
+    const listrecord &entry = run().record(piece.row);
+    const QString source = entry.FileName;
     const qint64 frames = piece.end - piece.first;
     m_progress.startPiece(piece.lengthFrames > 0 ? frames * piece.durationMs / piece.lengthFrames : 0);
     m_job.rowStatus(piece.statusRow, status_word::Converting);
     // The copier keeps what it learnt of the source from piece to piece, so
     // the source must still be the file measured when it was added.
-    const SourceStamp stamp = EntryStamp(m_context.jobs().job(piece.row));
+    const SourceStamp stamp = EntryStamp(entry);
+    takeEncoding();
     QString temporary;
     bool taggedAsMuxed = false;
     AnswerEventsDuring([&] {
@@ -203,6 +206,7 @@ void CopyRuns::join(const QList<PacketRange> &ranges, qint64 totalMs, const Audi
     });
     if (const QString refusal = JoinCopyRefusal(parts); !refusal.isEmpty())
         throw KorvexError(refusal);
+    takeEncoding();
     QString temporary;
     bool taggedAsMuxed = false;
     AnswerEventsDuring([&] {

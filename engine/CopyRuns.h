@@ -39,14 +39,16 @@ class CopyRuns
 public:
     CopyRuns(RunWork &context, OutputFiles &outputs, RunProgress &progress, RunJob &job);
 
-    // Format is "Same as source" and this run was not told to encode instead.
-    bool active() const;
+    // This run copies: its format was "Same as source" when it started and it
+    // was not told to encode instead.
+    bool active() const { return m_copying; }
     // Why the run about to start cannot copy with the settings and entries at
     // hand; empty when it can or the format is another.
     QString obstacle(bool join);
     // What the run asked about by obstacle() encodes as when it may not copy.
     OutputFormat encodeInsteadFormat() const { return m_insteadFormat; }
-    // A run starts: the next one copies again unless told otherwise.
+    // A run starts with the format the settings hold now, encoding instead of
+    // copying when told to.
     void beginRun(bool encodeInstead);
     void copyPiece(const CopyPiece &piece);
     // Copies the ranges into the chosen join output, tagged with `tags`;
@@ -55,6 +57,13 @@ public:
     void join(const QList<PacketRange> &ranges, qint64 totalMs, const AudioFileinfo &tags);
 
 private:
+    // What the run works from: pieces are named and read from it alone.
+    const RunSnapshot &run() const { return m_job.snapshot(); }
+    // The settings hold "Same as source" (read at the start, before the run).
+    bool chosen() const;
+    // The FLAC level as the run holds it now (a change handed to it counts
+    // from the next piece).
+    void takeEncoding();
     QString startPiece(const CopyPiece &piece);
     // Tags a copy whose container had no place for them as it was written.
     bool tagOutput(const QString &temporary, const QString &extension, const AudioFileinfo &tags, int number);
@@ -64,7 +73,7 @@ private:
     RunProgress &m_progress;
     RunJob &m_job;
     SourceCopier m_copier;
-    bool m_encodeInstead = false;
+    bool m_copying = false;
     OutputFormat m_insteadFormat = OutputFormat::Wma;
 };
 

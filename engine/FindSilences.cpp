@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace korvex {
 
@@ -69,6 +70,8 @@ FindSilences::Outcome FindSilences::run()
 
     const QString path = jobs.job(row).FileName;
     const SilenceSettings settings = ReadSilenceSettings(m_context.settings.file());
+    Q_EMIT runStarted();
+    const auto ended = qScopeGuard([this] { Q_EMIT runEnded(); });
     const std::optional<QList<Segment>> found = scan(path, settings);
     if (!found)
         return Outcome::Stopped;

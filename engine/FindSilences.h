@@ -28,6 +28,10 @@ public:
 Q_SIGNALS:
     // The preview player must let go of the reader first (a direct connection).
     void stopPlaybackRequested();
+    // The scan began, and it has ended with what it found applied or told
+    // (also when it failed). A run() that starts no scan emits neither.
+    void runStarted();
+    void runEnded();
 
 private:
     int editedRow() const;

@@ -124,15 +124,20 @@ QScopedValueRollback<bool> RunControl::beginStart()
 
 RunControl::Outcome RunControl::StartSplit(bool openOutputFolder)
 {
-    m_lastOutcome = Outcome::Failed;
-    m_lastOutcome = split(openOutputFolder);
-    return m_lastOutcome;
+    return ended([&] { return split(openOutputFolder); });
 }
 
 RunControl::Outcome RunControl::StartJoin()
 {
+    return ended([&] { return join(); });
+}
+
+RunControl::Outcome RunControl::ended(const std::function<Outcome()> &start)
+{
     m_lastOutcome = Outcome::Failed;
-    m_lastOutcome = join();
+    m_lastOutcome = start();
+    if (m_lastOutcome != Outcome::NotStarted)
+        Q_EMIT runEnded();
     return m_lastOutcome;
 }
 
@@ -273,6 +278,7 @@ RunControl::Outcome RunControl::runReportingErrors(const std::function<void()> &
     m_sessionEnding = false;
     m_job.begin(TakeRunSnapshot(m_context));
     m_outputs.readFrom(&m_job.snapshot());
+    Q_EMIT runStarted();
     const auto live = qScopeGuard([this] { m_outputs.readFrom(nullptr); });
     const QScopedValueRollback running(m_running, true);
     m_job.finished(runRoutine(routine));

@@ -97,6 +97,11 @@ Q_SIGNALS:
     // A split piece is closed, tagged and named, or the joined file is closed
     // and named; also for the partial piece or file a Stop leaves.
     void outputWritten(const QString &path);
+    // A split or join began converting; runEnded() follows once its outcome
+    // is applied (LastOutcome() says what it came to). A Start call that
+    // starts nothing emits neither.
+    void runStarted();
+    void runEnded();
 
 private:
     // What the runs report while they work: RunControl keeps its account of
@@ -130,6 +135,9 @@ private:
     [[nodiscard]] QScopedValueRollback<bool> beginStart();
     // Runs the routine as a job and applies what it reports, its end included.
     Outcome runReportingErrors(const std::function<void()> &routine);
+    // A Start call: its outcome kept as LastOutcome(), runEnded() once a run
+    // it started is over.
+    Outcome ended(const std::function<Outcome()> &start);
     // The job's side: the routine, and after an error its files closed.
     RunOutcome runRoutine(const std::function<void()> &routine);
     // The program thread's side of the end: Count given back, the error and

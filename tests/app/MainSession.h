@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -58,6 +59,29 @@ struct MainSession
         QWidget *object = skinWidget(name);
         ASSERT_NE(object, nullptr) << name;
         QTest::mouseClick(object, Qt::LeftButton, {}, object->rect().center());
+    }
+    // Waits until the split, join or Find Silences going on has ended (its outcome applied);
+    // at once when none goes on. Not from inside a run's own event handling.
+    void waitForRunEnd()
+    {
+        Core &core = main().core();
+        if (!core.runGoing())
+            return;
+        QSignalSpy ended(&core, &Core::runEnded);
+        EXPECT_TRUE(ended.wait()) << "the run never ended";
+    }
+    // A click on a run command of the skin, followed to the end of the run
+    // it starts.
+    void clickRun(const char *name)
+    {
+        clickSkin(name);
+        waitForRunEnd();
+    }
+    // The same for a run command of the menus.
+    void triggerRun(const char *item)
+    {
+        main().menus->item(QString::fromLatin1(item))->trigger();
+        waitForRunEnd();
     }
 
     // Runs the action once, at the run's next pump after "pbpos" first shows

@@ -110,7 +110,12 @@ TEST_F(AssistsTest, FindSilencesMakesOneConfirmedSegmentPerPieceAndKeepsThePendi
         if (name == "pbpos")
             percents.append(s.skinText("pbpos"));
     });
-    s.main().menuItemClick("FindSilences1");
+    QSignalSpy started(&s.main().core(), &Core::runStarted);
+    QSignalSpy ended(&s.main().core(), &Core::runEnded);
+    s.triggerRun("FindSilences1");
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(ended.size(), 1);
+    EXPECT_FALSE(s.main().core().runGoing());
 
     EXPECT_EQ(segmentsOf(0), FiveAndPending);
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
@@ -137,13 +142,15 @@ TEST_F(AssistsTest, ConfirmedSegmentsAreReplacedOnlyWhenTheUserAgrees)
     e.EndTime = {2000, 6000, 20000};
     e.Count = 3;
     s.recorder.messages.questionAnswer = false;
-    s.main().menuItemClick("FindSilences1");
+    QSignalSpy started(&s.main().core(), &Core::runStarted);
+    s.triggerRun("FindSilences1");
+    EXPECT_TRUE(started.isEmpty()) << "a scan the user refused started";
     ASSERT_EQ(s.recorder.messages.questions.size(), 1);
     EXPECT_TRUE(s.recorder.messages.questions[0].contains("2 confirmed segment(s)"));
     EXPECT_EQ(segmentsOf(0), (Pieces{{1000, 2000}, {4000, 6000}, {7000, 20000}}));
 
     s.recorder.messages.questionAnswer = true;
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(s.recorder.messages.questions.size(), 2);
     // the pending segment the user had marked stays
     Pieces expected = FiveAndPending;
@@ -157,14 +164,14 @@ TEST_F(AssistsTest, UnificationFillsEntryZeroAndTimeModeRefusesWithBeginsMessage
     s.main().jobList().selectFileRow(1);
     s.main().jobEditor().lvClick();
     setMode(split_mode::Unification);
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(segmentsOf(0), FiveAndPending);
     EXPECT_EQ(segmentsOf(1), (Pieces{{0, 4000}}));
     EXPECT_EQ(s.main().jobList().segmentModel()->rowCount(), 6);
 
     setMode(split_mode::Time);
     s.main().jobEditor().ClearSegments();
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(s.recorder.messages.errors,
               QStringList{"Only chose \"Custom\" or \"unification\" function, this button is usable."});
 }
@@ -173,7 +180,7 @@ TEST_F(AssistsTest, StopEndsTheScanWithNothingChangedAndASilentFileSaysSo)
 {
     add({fiveTones()});
     s.atProgress(1, [this] { s.clickSkin("Stop"); });
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_TRUE(s.actionArmed());
     EXPECT_EQ(segmentsOf(0), (Pieces{{0, 25000}}));
     EXPECT_FALSE(s.main().runState().Converting);
@@ -184,7 +191,7 @@ TEST_F(AssistsTest, StopEndsTheScanWithNothingChangedAndASilentFileSaysSo)
     add({silent});
     s.main().jobList().selectFileRow(1);
     s.main().jobEditor().lvClick();
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(s.recorder.messages.informations,
               QStringList{"silent.flac holds no sound louder than -40 dBFS; its segments stay as they were."});
     EXPECT_EQ(segmentsOf(1), (Pieces{{0, 3000}}));
@@ -195,18 +202,18 @@ TEST_F(AssistsTest, FindSilencesUsesTheSilenceSettingsOfTheSettingsFile)
     const QString path = s.folder.file("breaths.flac");
     writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
     add({path});
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(segmentsOf(0), (Pieces{{0, 3600}, {3600, 10000}, {0, 10000}}));
 
     WriteSilenceSettings(s.main().settingsStore().file(), {-40, 1500});
     s.main().jobEditor().ClearSegments();
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(segmentsOf(0), (Pieces{{0, 10000}, {0, 10000}}));
 
     // cut where the pause begins, and at most 0.3 s of pause kept at an edge
     WriteSilenceSettings(s.main().settingsStore().file(), {-40, 700, 0.0, 300});
     s.main().jobEditor().ClearSegments();
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(segmentsOf(0), (Pieces{{700, 3000}, {3900, 6300}, {0, 10000}}));
     EXPECT_EQ(segmentRow(1, 0), "00:00:03.900 - 00:00:06.300");
     EXPECT_EQ(segmentRow(1, 1), "00:00:02.400");
@@ -432,6 +439,7 @@ TEST_F(AssistsTest, WaveformShowsTheSelectedFilesSoundSegmentsAndPosition)
         ASSERT_TRUE(changes.wait(60000));
     EXPECT_EQ(source.current().path, entry(0).FileName);
     main.menuItemClick("FindSilences1");
+    s.waitForRunEnd();
     ASSERT_EQ(entry(0).Count, 6);
     SkinFace &face = main.skinFace();
     face.setPosition("pb", face.maxPosition("pb") * 11 / 25);
@@ -484,6 +492,7 @@ TEST_F(AssistsTest, DuringSegmentPlaybackKnobClockAndLineAgreeInsideTheSegment)
     writeTonesOverFloor(talk, 25.0, fiveTonesWithPauses(), -65.0, 44100, true);
     add({talk});
     main.menuItemClick("FindSilences1");
+    s.waitForRunEnd();
     ASSERT_GE(entry(0).Count, 3);
     ASSERT_EQ(entry(0).Duration, 25);
     const qint64 begin = entry(0).BeginTime.at(2);  // ms
@@ -547,7 +556,7 @@ TEST_F(AssistsTest, TheSettingsDialogHasTheSilencePageWhoseOkFindSilencesUses)
     const QString path = s.folder.file("breaths.flac");
     writeTonesOverFloor(path, 10.0, {{1.0, 3.0}, {4.2, 6.0}});
     add({path});
-    s.main().menuItemClick("FindSilences1");
+    s.triggerRun("FindSilences1");
     EXPECT_EQ(segmentsOf(0), (Pieces{{0, 10000}, {0, 10000}}));
 }
 

@@ -65,7 +65,7 @@ TEST(IncomingFiles, NamedDuringARunAreAddedOnceItHasEnded)
         s.main().takeFiles({later});
         rowsDuringRun = s.main().jobList().rowCount();
     });
-    s.clickSkin("Split");
+    s.clickRun("Split");
     ASSERT_TRUE(s.actionArmed());
     EXPECT_EQ(rowsDuringRun, 1);
     // the run is over, and the list has not changed under it

@@ -239,7 +239,7 @@ TEST_F(PlayerCommandsRealTime, AddingSplittingAndClearingStopThePreview)
 
     s.clickSkin("play");
     ASSERT_TRUE(state().Playing);
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_FALSE(state().Playing);
     EXPECT_EQ(QDir(settings.OutputFolder).entryList(QDir::Files).size(), 2);
 
@@ -274,7 +274,7 @@ TEST_F(PlayerCommandsRealTime, ASegmentMarkedByClicksIsWhatSplitCuts)
     s.clickSkin("End");
     s.clickSkin("Ok");
     EXPECT_EQ(captions(), (QStringList{"00:00:05 - 00:00:15", "00:00:00 - 00:00:30"}));
-    s.clickSkin("Split");
+    s.clickRun("Split");
     const QStringList pieces = QDir(settings.OutputFolder).entryList(QDir::Files);
     ASSERT_EQ(pieces, QStringList{"half minute_1.wma"});
     AudioFile piece;

@@ -91,7 +91,7 @@ TEST_F(RunCommands, SkinSplitWritesThePiecesShowsProgressAndOpensTheOutputFolder
     ASSERT_EQ(s.main().jobList().rowCount(), 1);
     FaceWatch watch(s);
 
-    s.clickSkin("Split");
+    s.clickRun("Split");
 
     expectNoErrors();
     ASSERT_EQ(pieces().size(), 2) << qPrintable(pieces().join(' '));
@@ -118,7 +118,7 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedStoppedAndNamed)
     // Stop is clicked at the pump after the first block has been written
     s.atProgress(1, [this] { s.clickSkin("Stop"); });
 
-    s.clickSkin("Split");
+    s.clickRun("Split");
 
     expectNoErrors();
     ASSERT_TRUE(s.actionArmed());
@@ -139,6 +139,12 @@ TEST_F(RunCommands, StopFromInsideTheRunLeavesAValidPieceMarkedStoppedAndNamed)
     // the skin's Split opens the folder after a stopped run too
     EXPECT_EQ(s.recorder.launcher.opened, QStringList({outputFolder()}));
     expectIdleFace();
+
+    // the stop is told once: a Find Silences given afterwards (refused in
+    // this mode) says only why it was refused
+    s.triggerRun("FindSilences1");
+    EXPECT_EQ(s.recorder.messages.errors.size(), 1);
+    EXPECT_EQ(s.recorder.messages.informations.size(), 1) << qPrintable(s.recorder.messages.informations.join('\n'));
 }
 
 TEST_F(RunCommands, JoinGoesThroughTheSaveDialogAndOpensTheOutputFolder)
@@ -149,13 +155,13 @@ TEST_F(RunCommands, JoinGoesThroughTheSaveDialogAndOpensTheOutputFolder)
     ASSERT_EQ(s.main().jobList().rowCount(), 2);
 
     // cancelled: nothing runs, nothing opens
-    s.clickSkin("Join");
+    s.clickRun("Join");
     EXPECT_EQ(s.recorder.dialogs.saveRequests.size(), 1);
     EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
 
     const QString joined = s.folder.file("both");
     s.recorder.dialogs.saveAnswer = joined;
-    s.clickSkin("Join");
+    s.clickRun("Join");
     expectNoErrors();
     const test::DecodedAudio audio = test::decodeFile(joined + ".wma");
     EXPECT_NEAR(double(audio.frames()), 6.0 * kRate, kPadding);
@@ -164,7 +170,7 @@ TEST_F(RunCommands, JoinGoesThroughTheSaveDialogAndOpensTheOutputFolder)
 
     // the action menu's Join is the same command
     s.recorder.dialogs.saveAnswer = s.folder.file("again.wma");
-    s.main().menus->item("Join1")->trigger();
+    s.triggerRun("Join1");
     EXPECT_TRUE(QFileInfo::exists(s.folder.file("again.wma")));
     EXPECT_EQ(s.recorder.launcher.opened.size(), 2);
     EXPECT_EQ(s.recorder.dialogs.saveRequests.size(), 3);
@@ -174,14 +180,14 @@ TEST_F(RunCommands, MenuSplitOpensNoFolderAndAnEmptyListRunsNothing)
 {
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 2;
-    s.clickSkin("Split");
-    s.main().menus->item("Start1")->trigger();
-    s.main().menus->item("Join1")->trigger();
+    s.clickRun("Split");
+    s.triggerRun("Start1");
+    s.triggerRun("Join1");
     EXPECT_TRUE(s.recorder.launcher.opened.isEmpty());
     EXPECT_TRUE(s.recorder.dialogs.saveRequests.isEmpty());
 
     addTone("three seconds.wma", 3);
-    s.main().menus->item("Start1")->trigger();
+    s.triggerRun("Start1");
     expectNoErrors();
     EXPECT_EQ(pieces().size(), 2);  // 0-2 and 2-3
     EXPECT_EQ(s.statuses(), QStringList({status_word::Finish, status_word::Finish}));
@@ -202,7 +208,7 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
         endedAtClose = ended.count();
     });
 
-    s.clickSkin("Split");
+    s.clickRun("Split");
 
     expectNoErrors();
     ASSERT_TRUE(s.actionArmed());
@@ -224,7 +230,7 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     s.main().show();
     s.atProgress(1, [this] { s.main().closeFromSignal(); });
     testing::internal::CaptureStderr();
-    s.clickSkin("Split");
+    s.clickRun("Split");
     const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_EQ(s.recorder.messages.informations.size(), 1);
     ASSERT_EQ(pieces().size(), 2);
@@ -234,7 +240,7 @@ TEST_F(RunCommands, ClosingTheWindowDuringARunStopsItAndNamesTheShortenedFile)
     // a run that ends by itself says nothing of the kind
     s.recorder.messages.informations.clear();
     s.main().show();
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_TRUE(s.recorder.messages.informations.isEmpty());
     EXPECT_EQ(pieces().size(), 3);
 }
@@ -251,14 +257,14 @@ TEST_F(RunCommands, SplitRightAfterStopStartsNothingWhileTheStoppedRunUnwinds)
         s.clickSkin("Split");
         s.main().menus->item("Join1")->trigger();
     });
-    s.clickSkin("Split");
+    s.clickRun("Split");
     expectNoErrors();
     ASSERT_TRUE(s.actionArmed());
     EXPECT_EQ(pieces().size(), 1);
     EXPECT_TRUE(s.recorder.dialogs.saveRequests.isEmpty());
     expectIdleFace();
     // once it has returned, Split works again
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_EQ(pieces().size(), 2);
 }
 
@@ -276,7 +282,7 @@ TEST_F(RunCommands, StopAndSplitFirstStopThePreview)
     // the preview holds the reader; the run needs it
     s.main().playerState().Playing = true;
     ASSERT_NO_THROW(s.main().AudioFileRead.openForRead(s.folder.file("three seconds.wma"), 0, 1));
-    s.clickSkin("Split");
+    s.clickRun("Split");
     expectNoErrors();
     EXPECT_FALSE(s.main().playerState().Playing);
     EXPECT_EQ(pieces().size(), 1);
@@ -322,7 +328,7 @@ TEST_F(RunCommands, TheFileAndThePieceBeingConvertedStayInSight)
                          });
                      });
     EXPECT_FALSE(inSight(lv, 10));
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_EQ(seen, QStringList({"piece 22 1", "file 10 1"}));
     expectNoErrors();
 }

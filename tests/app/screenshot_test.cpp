@@ -124,7 +124,7 @@ TEST(Screenshot, MainWindowDuringASplit)
         EXPECT_GT(s.skinWidget("runbar")->width(), 0);
         s.clickSkin("Stop");
     });
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_TRUE(s.actionArmed());
     EXPECT_TRUE(QFileInfo::exists(shot));
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));

@@ -115,7 +115,7 @@ TEST_F(TagDialog, OkDuringARunReachesTheRunsNextPiece)
         });
         s.main().menus->item("ID31")->trigger();
     });
-    s.clickSkin("Split");
+    s.clickRun("Split");
     s.main().core().setRunCheckpoint({});
     ASSERT_TRUE(changed);
     ASSERT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
@@ -522,7 +522,7 @@ f.save()
     s.main().menus->item("ID31")->trigger();
     EXPECT_EQ(caption(0), "New Title");
 
-    s.clickSkin("Split");
+    s.clickRun("Split");
     ASSERT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
     const QString report = test::RunMutagen(R"(import glob, os, sys
 from mutagen.asf import ASF

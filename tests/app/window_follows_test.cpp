@@ -194,7 +194,7 @@ TEST_F(WindowFollows, NoCommandIsLeftSilentlyDeadAfterARun)
     addThroughTheDialog({tone("marked.wav", 12)});
     test::setSegments(main().jobList().job(0), {{2, 6}, {0, 12}});
     clickRow(main().lv, 0);
-    s.clickSkin("Split");
+    s.clickRun("Split");
     ASSERT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
     ASSERT_EQ(s.statuses(), QStringList{"Finish"});
     s.clickSkin("Begin");
@@ -204,13 +204,13 @@ TEST_F(WindowFollows, NoCommandIsLeftSilentlyDeadAfterARun)
     EXPECT_TRUE(s.recorder.messages.errors.isEmpty());
 
     settings().OutputFolder = s.folder.file("no/such/folder/");
-    s.clickSkin("Split");
+    s.clickRun("Split");
     ASSERT_EQ(s.recorder.messages.errors.size(), 1);
     EXPECT_FALSE(main().runState().Converting);
     EXPECT_EQ(s.skinText("pbpos"), "");
     settings().OutputFolder = folder;
     const int before = QDir(folder).entryList(QDir::Files).size();
-    s.clickSkin("Split");
+    s.clickRun("Split");
     EXPECT_GT(QDir(folder).entryList(QDir::Files).size(), before);
     EXPECT_EQ(s.recorder.messages.errors.size(), 1);
 }
@@ -293,7 +293,7 @@ TEST_F(WindowFollows, ASplitShowsPieceNOfMAndTheWholeRunThenClears)
         if (name == "runbar")
             runWidths.append(main().skinFace().rect("runbar").width());
     });
-    s.clickSkin("Split");
+    s.clickRun("Split");
     ASSERT_TRUE(s.recorder.messages.errors.isEmpty()) << qPrintable(s.recorder.messages.errors.join('\n'));
     EXPECT_EQ(pieces, (QStringList{"piece 1 of 5", "piece 2 of 5", "piece 3 of 5", "piece 4 of 5",
                                    "piece 5 of 5"}));

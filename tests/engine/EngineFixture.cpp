@@ -18,6 +18,35 @@ QStringList EngineTest::outputNames() const
     return QDir(m_output).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+RunControl::Outcome EngineTest::splitChangedBetweenPieces(const std::function<void()> &behind,
+                                                          const std::function<void()> &handed)
+{
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 2;
+    // each piece's own check comes once its predecessor is written
+    int changes = 0;
+    bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
+        if (at.outputs == 1 && changes == 0) {
+            ++changes;
+            behind();
+        } else if (at.outputs == 2 && changes == 1) {
+            ++changes;
+            handed();
+        }
+    });
+    const RunControl::Outcome outcome = runSplit();
+    bench().setRunCheckpoint({});
+    EXPECT_EQ(changes, 2) << "the run ended before its third piece";
+    return outcome;
+}
+
+QString EngineTest::movedFolder() const
+{
+    const QString moved = m_output + QStringLiteral("moved/");
+    QDir().mkpath(moved);
+    return moved;
+}
+
 qint64 audioFrames(const QString &path)
 {
     AudioFile file;

@@ -4,6 +4,8 @@
 #include "support/AudioFixtures.h"
 #include "support/CoreFixture.h"
 
+#include <functional>
+
 namespace korvex::test {
 
 // A whole engine on real components, with the seams recorded, a settings file
@@ -19,6 +21,14 @@ protected:
     // The files in the output folder, by name.
     QStringList outputNames() const;
     QString output(const QString &name) const { return m_output + name; }
+    // Splits the list into pieces of two seconds. At the check after the
+    // first piece is written `behind` changes what it likes without telling
+    // the run; after the second, `handed` changes it and hands it over
+    // through the core. Returns the outcome; the checkpoint is gone after.
+    RunControl::Outcome splitChangedBetweenPieces(const std::function<void()> &behind,
+                                                  const std::function<void()> &handed);
+    // A second output folder "moved/" in the first, made empty.
+    QString movedFolder() const;
 
 private:
     QString m_output;

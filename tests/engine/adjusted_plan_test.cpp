@@ -148,7 +148,7 @@ TEST_F(AdjustedPlanTest, ARunStartedBeforeTheScanEndsWaitsForItAndWritesTheMoved
     setAdjustSeconds(2);
     bench().editor().lvClick();
     ASSERT_EQ(shownBorders(), (Cuts{0, 5000, 10000, 15000, 20000, 24000})) << "the scan has not reported yet";
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
 
     const QStringList names = {"talk_1.wma", "talk_2.wma", "talk_3.wma", "talk_4.wma", "talk_5.wma"};
     ASSERT_EQ(outputNames(), names);

@@ -95,7 +95,7 @@ protected:
         const DecodedAudio before = decodeFile(source);
         add({source});
         damageWhen(source, how, [this](const JobPosition &) { return QFile::exists(output(QStringLiteral("copied_1.mp3"))); });
-        EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+        EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
         ASSERT_TRUE(m_damaged);
         ASSERT_EQ(m_seams.messages.errors.size(), 1);
         const QString message = m_seams.messages.errors.first();
@@ -115,7 +115,7 @@ TEST_F(HostileInputSources, ASplitStopsAtASourceThatShrankAndKeepsWhatWasWritten
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::Halve,
                [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("shrinks_2.wma.part"), at); });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"shrinks_1.wma", "shrinks_2.wma"});
 }
 
@@ -127,7 +127,7 @@ TEST_F(HostileInputSources, ASplitStopsAtAFlacCutInPlaceWithItsTimeOfChangePutBa
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::Halve,
                [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("cut_2.wma.part"), at); });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("changed"), {"cut_1.wma", "cut_2.wma"});
 }
 
@@ -141,7 +141,7 @@ TEST_F(HostileInputSources, ASplitStopsWhereAFlacThatLooksUnchangedStopsGivingAu
     settings().SplitSeconds = 6;
     damageWhen(source, Damage::ZeroTail,
                [this](const JobPosition &at) { return secondPieceStarted(QStringLiteral("zeroed_2.wma.part"), at); });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
     expectStoppedAtSecondPiece(source, QStringLiteral("could not be read to its end"),
                                {"zeroed_1.wma", "zeroed_2.wma"});
 }
@@ -154,7 +154,7 @@ TEST_F(HostileInputSources, AJoinStopsAtALaterEntryThatShrankWhileTheFirstWasJoi
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     damageWhen(second, Damage::Halve, [this](const JobPosition &) { return m_writer.isOpen(); });
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(second))) << message.toStdString();
@@ -175,7 +175,7 @@ TEST_F(HostileInputSources, AJoinStopsWhereAResampledEntryThatLooksUnchangedStop
     damageWhen(second, Damage::ZeroTail, [](const JobPosition &at) { return at.entry == 1 && at.checks == 2; });
     settings().SplitMode = split_mode::Time;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     ASSERT_TRUE(m_damaged);
@@ -199,7 +199,7 @@ TEST_F(HostileInputSources, ASourceReplacedAfterItWasAddedStopsTheRunBeforeAnyth
     makeTone(QStringLiteral("replaced.wav"), 6.0);
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 4;
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' changed").arg(source))) << message.toStdString();
@@ -213,7 +213,7 @@ TEST_F(HostileInputSources, ASourceDamagedInPlaceAfterItWasAddedStopsTheRunBefor
     damage(source, Damage::ZeroTail);
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 4;
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     const QString message = m_seams.messages.errors.first();
     EXPECT_TRUE(message.contains(QStringLiteral("'%1' could not be read to its end").arg(source)))
@@ -228,7 +228,7 @@ TEST_F(HostileInputSources, ALaterJoinEntryReplacedAfterItWasAddedStopsTheJoinBe
     add({other, source});
     makeTone(QStringLiteral("replaced.wav"), 8.0);
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(m_seams.messages.errors.first().contains(QStringLiteral("'%1' changed").arg(source)));
     EXPECT_FALSE(QFile::exists(m_folder.file(QStringLiteral("joined.wma"))));

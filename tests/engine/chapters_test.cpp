@@ -108,7 +108,7 @@ TEST_F(ChapterRun, AJoinMarksEveryPartAndCarriesTheFirstEntrysTags)
     two.Count = 2;
     settings().SplitMode = split_mode::Custom;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("book"));
-    ASSERT_EQ(bench().control().StartJoin(), RunControl::Outcome::Finished);
+    ASSERT_EQ(runJoin(), RunControl::Outcome::Finished);
     const QString joined = m_folder.file(QStringLiteral("book.wma"));
 
     const QStringList titles = {"Opening", "Audiobook", "two"};
@@ -142,7 +142,7 @@ print(*[str(t[k][0]) for k in ('Title', 'Author', 'WM/AlbumTitle', 'WM/Year', 'W
          {OutputFormat::Mp3, OutputFormat::OggVorbis, OutputFormat::Opus, OutputFormat::Flac, OutputFormat::Aac}) {
         settings().Format = format;
         m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("book-") + outputFormatWord(format));
-        ASSERT_EQ(bench().control().StartJoin(), RunControl::Outcome::Finished) << qPrintable(outputFormatWord(format));
+        ASSERT_EQ(runJoin(), RunControl::Outcome::Finished) << qPrintable(outputFormatWord(format));
         expectMarks(m_seams.dialogs.saveAnswer + QLatin1Char('.') + outputFormatExtension(format));
     }
 }

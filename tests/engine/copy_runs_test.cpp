@@ -3,6 +3,7 @@
 #include "settings/EncoderSettings.h"
 #include "support/ExternalTools.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace korvex;
@@ -26,13 +27,13 @@ protected:
     {
         settings().SplitMode = split_mode::Count;
         settings().SplitCount = count;
-        return bench().control().StartSplit(false);
+        return runSplit();
     }
     RunControl::Outcome joinWhole()
     {
         settings().SplitMode = split_mode::Time;  // whole files
         m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-        return bench().control().StartJoin();
+        return runJoin();
     }
     QString probe(const QString &path, const QString &entries)
     {
@@ -201,6 +202,29 @@ TEST_F(CopyRunTest, FlacPiecesTakeTheCompressionLevelOfTheSettings)
     EXPECT_EQ(blockSize(names.at(2)), QStringLiteral("4608 4608")) << names.at(2).toStdString();
     EXPECT_LT(QFileInfo(output(names.at(2))).size(), fast);
     EXPECT_EQ(decodeFile(output(names.at(2))).samples, decodeFile(output(QStringLiteral("set_1.flac"))).samples);
+}
+
+// A copying run names and reads its pieces from what it started with: a
+// folder or an entry changed behind its back does not reach it, a change
+// handed to it through the core does, from the next piece on.
+TEST_F(CopyRunTest, PiecesFollowOnlyTheChangesHandedToTheRun)
+{
+    const QString source = makeTone(QStringLiteral("six.wav"), 6.0);
+    add({source});
+    const QString moved = movedFolder();
+    const auto behind = [&] {
+        settings().OutputFolder = moved;
+        bench().jobs().job(0).FileName = m_folder.file(QStringLiteral("gone.wav"));
+    };
+    EXPECT_EQ(splitChangedBetweenPieces(behind, [&] { bench().settingsChanged(); }), RunControl::Outcome::Finished);
+    EXPECT_TRUE(m_seams.messages.errors.isEmpty()) << m_seams.messages.errors.join(QLatin1Char(' ')).toStdString();
+
+    EXPECT_EQ(outputNames(), (QStringList{"six_1.wav", "six_2.wav"}));
+    EXPECT_EQ(QDir(moved).entryList(QDir::Files), QStringList{"six_1.wav"});
+    QList<float> joined = decodeFile(output(QStringLiteral("six_1.wav"))).samples;
+    joined += decodeFile(output(QStringLiteral("six_2.wav"))).samples;
+    joined += decodeFile(moved + QStringLiteral("six_1.wav")).samples;
+    EXPECT_EQ(joined, decodeFile(source).samples);
 }
 
 TEST_F(CopyRunTest, FadesOrSoftEdgesAskToEncodeInstead)

@@ -48,7 +48,7 @@ TEST_F(CueImportRun, AnAlbumWithItsSheetSplitsIntoTitledNumberedPieces)
     EXPECT_EQ(statuses(), (QStringList{"OK", "OK", "OK", "Uncertain"}));
 
     settings().SplitMode = split_mode::Custom;
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     ASSERT_EQ(outputNames(), (QStringList{"Coda_1.wma", "Middle_1.wma", "Opening_1.wma"}));
     EXPECT_NEAR(audioFrames(output(QStringLiteral("Coda_1.wma"))), 0.5 * 44100, CodecFrame);
     const QString tags = RunMutagen(QStringLiteral(R"(import sys, os

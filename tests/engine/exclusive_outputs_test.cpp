@@ -36,7 +36,7 @@ protected:
     {
         settings().SplitMode = split_mode::Time;
         settings().SplitSeconds = seconds;
-        return bench().control().StartSplit(false);
+        return runSplit();
     }
 };
 
@@ -91,7 +91,7 @@ TEST_F(HostileInputOutputs, AJoinDoesNotReplaceAFileCreatedWhileItRan)
     const QString joined = m_folder.file(QStringLiteral("joined.wma"));
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
     const QByteArray theirs("joined by someone else");
-    EXPECT_EQ(runWith([&] { return bench().control().StartJoin(); }, [&] { ASSERT_TRUE(writeTextFile(joined, theirs)); }),
+    EXPECT_EQ(runWith([&] { return runJoin(); }, [&] { ASSERT_TRUE(writeTextFile(joined, theirs)); }),
               RunControl::Outcome::Failed);
     EXPECT_EQ(readTextFile(joined), theirs);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
@@ -111,7 +111,7 @@ TEST_F(HostileInputOutputs, AJoinReplacesAChosenExistingFileOnlyWhenComplete)
     ASSERT_TRUE(writeTextFile(joined, QByteArray("the old joined file")));
     m_seams.dialogs.saveAnswer = joined;
     QByteArray during;
-    EXPECT_EQ(runWith([&] { return bench().control().StartJoin(); }, [&] { during = readTextFile(joined); }),
+    EXPECT_EQ(runWith([&] { return runJoin(); }, [&] { during = readTextFile(joined); }),
               RunControl::Outcome::Finished);
     EXPECT_EQ(during, QByteArray("the old joined file"));
     EXPECT_NEAR(audioFrames(joined), 2 * Rate, CodecFrame);

@@ -61,7 +61,7 @@ TEST_F(HostileInputTitles, PiecesCarryTheTitleAsWritten)
     add({mp3});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 10;
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
     ASSERT_EQ(outputNames(), QStringList{"Live Part 12_1.wma"});
     EXPECT_EQ(MutagenAsfTitle(output(QStringLiteral("Live Part 12_1.wma"))), title);
 }

@@ -19,7 +19,7 @@ protected:
     {
         settings().SplitMode = mode;
         m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-        return bench().control().StartJoin();
+        return runJoin();
     }
     // A stereo tone in the stretches of `loud` (seconds), silence elsewhere.
     QString makeGated(const QString &name, int seconds, const QList<Segment> &loud)
@@ -206,7 +206,7 @@ TEST_F(JoinRunTest, NoRunWithoutAnOutput)
     EXPECT_TRUE(m_seams.dialogs.saveRequests.isEmpty());
     add({makeTone(QStringLiteral("c.wav"), 1.0)});
     m_seams.dialogs.saveAnswer.clear();
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(joined()));
 }
@@ -216,7 +216,7 @@ TEST_F(JoinRunTest, AFailingOutputIsReportedAndLeavesConvertingSet)
     add({makeTone(QStringLiteral("e.wav"), 1.0)});
     settings().SplitMode = split_mode::Custom;
     m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("no/such/folder/out"));
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::Failed);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::Failed);
     EXPECT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(bench().run().Converting);
     EXPECT_FALSE(m_reader.isOpen());

@@ -163,7 +163,7 @@ TEST_F(OutputFilesTest, AnExistingFileReachedByAddingWmaIsReplacedOnlyAfterAQues
     EXPECT_FALSE(outputs.ChooseJoinOutput());
     ASSERT_EQ(m_seams.messages.questions.size(), 1);
     EXPECT_TRUE(m_seams.messages.questions.first().startsWith(existing + " already exists."));
-    EXPECT_EQ(bench().control().StartJoin(), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(runJoin(), RunControl::Outcome::NotStarted);
     EXPECT_EQ(readTextFile(existing), QByteArray("taken"));
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
 

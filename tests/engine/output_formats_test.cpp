@@ -83,7 +83,7 @@ TEST_F(OutputFormatTest, SplitsWriteEveryFormatWithItsExtensionCodecAndTags)
         const QString extension = outputFormatExtension(c.format);
         SCOPED_TRACE(extension.toStdString());
         settings().Format = c.format;
-        ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+        ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
         const QStringList pieces = QDir(outputFolder()).entryList({QStringLiteral("*.") + extension}, QDir::Files,
                                                                   QDir::Name);
         ASSERT_EQ(pieces, QStringList({"song_1." + extension, "song_2." + extension}));
@@ -105,7 +105,7 @@ TEST_F(OutputFormatTest, JoinsAcrossRatesAndChannelsInEveryFormat)
         SCOPED_TRACE(extension.toStdString());
         settings().Format = c.format;
         m_seams.dialogs.saveAnswer = m_folder.file(QStringLiteral("joined"));
-        ASSERT_EQ(bench().control().StartJoin(), RunControl::Outcome::Finished);
+        ASSERT_EQ(runJoin(), RunControl::Outcome::Finished);
         const SaveFileRequest &asked = m_seams.dialogs.saveRequests.last();
         EXPECT_EQ(asked.defaultSuffix, extension);
         EXPECT_TRUE(asked.filter.endsWith(QStringLiteral("|*.") + extension)) << asked.filter.toStdString();
@@ -131,7 +131,7 @@ TEST_F(OutputFormatTest, AStopMidPieceLeavesAShorterPieceThatDecodesInEveryForma
                 if (bench().run().Converting && ++pumps == 4)
                     bench().control().Stop();
             });
-            EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+            EXPECT_EQ(runSplit(), RunControl::Outcome::Stopped);
         }
         EXPECT_FALSE(bench().run().Converting);
         const QStringList pieces = QDir(outputFolder()).entryList({QStringLiteral("*.") + extension}, QDir::Files);
@@ -156,14 +156,14 @@ TEST_F(OutputFormatTest, RunsEncodeWithTheQualitiesOfTheSettingsFile)
     OutputEncoding qualities;
     qualities.mp3Bitrate = 320;
     WriteEncoderQualities(bench().store().file(), qualities);
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     const ToolResult rate = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "stream=bit_rate",
                                                                 "-of", "csv=p=0", output(QStringLiteral("q_1.mp3"))});
     EXPECT_EQ(rate.output.trimmed(), QStringLiteral("320000"));
     // korvex-cli's qualities stand for the file's without changing it
     qualities.mp3Bitrate = 64;
     settings().EncodingOverride = qualities;
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     const ToolResult low = RunTool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "stream=bit_rate",
                                                                "-of", "csv=p=0", output(QStringLiteral("q_2.mp3"))});
     EXPECT_EQ(low.output.trimmed(), QStringLiteral("64000"));

@@ -124,7 +124,7 @@ protected:
         setSegments(bench().jobs().job(0), seconds);
         bench().jobs().job(0).OwnTags = own;
         settings().SplitMode = split_mode::Custom;
-        ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+        ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     }
 };
 
@@ -145,7 +145,7 @@ TEST_F(PieceTagsRun, APatternNamesEveryPieceAndSplittingAgainReplacesNothing)
     splitCustom({{0, 4}, {4, 9}, {0, 9}}, {{QStringLiteral("Opening"), {}}});
     const QStringList first = {"01 - Opening (00-00-00).wma", "02 - Album Title (00-00-04).wma"};
     ASSERT_EQ(outputNames(), first);
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     EXPECT_EQ(outputNames(), (QStringList{"01 - Opening (00-00-00).wma", "01 - Opening (00-00-00)_1.wma",
                                           "02 - Album Title (00-00-04).wma", "02 - Album Title (00-00-04)_1.wma"}));
     EXPECT_EQ(asfTagsOf({output(first[1])}), QStringList{"Album Title|Album Artist|2"});
@@ -167,7 +167,7 @@ TEST_F(PieceTagsRun, SkippedPiecesAreNotWrittenAndTheOthersKeepTheirNumbersForTh
     EXPECT_NE(rows.status(1), status_word::Converting);
     EXPECT_EQ(rows.status(2), status_word::Finish);
     // the next split writes every piece again
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     EXPECT_TRUE(outputNames().contains(QStringLiteral("2 of 3 Album Title.wma"))) << outputNames().join(u',').toStdString();
     EXPECT_EQ(outputNames().size(), 5);
 }
@@ -177,7 +177,7 @@ TEST_F(PieceTagsRun, TimePiecesAreNumberedInTheirEntry)
     add({makeTone(QStringLiteral("a.wav"), 5.0), makeTone(QStringLiteral("b.wav"), 3.0)});
     settings().SplitMode = split_mode::Time;
     settings().SplitSeconds = 2;
-    ASSERT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    ASSERT_EQ(runSplit(), RunControl::Outcome::Finished);
     ASSERT_EQ(outputNames(), (QStringList{"a_1.wma", "a_2.wma", "a_3.wma", "b_1.wma", "b_2.wma"}));
     QStringList numbers;
     for (const QString &tags : asfTagsOf({output(QStringLiteral("a_1.wma")), output(QStringLiteral("a_2.wma")),

@@ -115,14 +115,14 @@ TEST_F(RunGuardTest, NoRunStartsWhileFilesAreAddedOrAStoppedRunUnwinds)
             inside.append(bench().control().StartJoin());
         }
     });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Stopped);
     bench().setRunCheckpoint({});
     EXPECT_EQ(inside, QList<RunControl::Outcome>(2, RunControl::Outcome::NotStarted));
     EXPECT_LE(outputNames().size(), 1);
     EXPECT_FALSE(QFileInfo::exists(m_folder.file(QStringLiteral("mix.wma"))));
 
     // Once the stopped run has returned, a new one starts.
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
 }
 
 TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
@@ -136,14 +136,14 @@ TEST_F(RunGuardTest, AClosingSessionOpensNoFolderAndThePathFieldFollowsTheRun)
         if (at.entry == 1)
             bench().control().SessionEnding();
     });
-    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
+    EXPECT_EQ(runSplit(true), RunControl::Outcome::Stopped);
     bench().setRunCheckpoint({});
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     // the run ended on the second entry, which is the selected row
     EXPECT_EQ(bench().jobs().selectedFileRow(), 1);
     EXPECT_EQ(bench().skin().text(QStringLiteral("nm")), bench().jobs().job(1).FileName);
 
-    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(true), RunControl::Outcome::Finished);
     EXPECT_EQ(m_seams.launcher.opened, QStringList{outputFolder()});
 }
 
@@ -168,7 +168,7 @@ TEST_F(RunGuardTest, AnEndingSessionAndAStopListTheFileTheyCutShort)
             if (at.outputs == 1 && m_writer.isOpen() && ++checksInSecondPiece == 2)
                 stop();
         });
-        EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+        EXPECT_EQ(runSplit(), RunControl::Outcome::Stopped);
         bench().setRunCheckpoint({});
         EXPECT_TRUE(busyInside);
     };
@@ -210,7 +210,7 @@ TEST_F(RunGuardTest, APieceCompletedAsTheSessionEndsIsNotCutShort)
                                       Qt::QueuedConnection);
         }
     });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Stopped);
     ASSERT_TRUE(ended);
     ASSERT_EQ(written.size(), 1);
     EXPECT_EQ(audioFrames(written.first()), 4 * 44100);

@@ -3,6 +3,7 @@
 #include "support/ExternalTools.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <atomic>
 #include <future>
@@ -33,7 +34,7 @@ TEST_F(RunJobTest, AStopAskedAtACheckEndsThePieceAfterTheBlocksBeforeIt)
         if (at.checks == 4)
             job.requestStop();
     });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Stopped);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Stopped);
     ASSERT_EQ(outputNames(), QStringList{"ten_1.wma"});
     EXPECT_NEAR(audioFrames(output(QStringLiteral("ten_1.wma"))), 4 * Rate, CodecFrame);
     // the plan's last row holds no audio after the file's last second
@@ -43,9 +44,40 @@ TEST_F(RunJobTest, AStopAskedAtACheckEndsThePieceAfterTheBlocksBeforeIt)
 
     // a stop asked of one run is not carried into the next
     bench().setRunCheckpoint({});
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
     EXPECT_TRUE(bench().control().CutShortFiles().isEmpty());
     EXPECT_EQ(statuses(), (QStringList{status_word::Finish, status_word::Unconvert}));
+}
+
+// Whoever waits for a run (the window's notice, korvex-cli, a test) hears
+// one start when it converts and one end after its last output; a start that
+// starts nothing is not heard at all.
+TEST_F(RunJobTest, ARunIsHeardToStartOnceAndToEndAfterItsOutputs)
+{
+    add({makeTone(QStringLiteral("four.wav"), 4.0)});
+    settings().SplitMode = split_mode::Time;
+    settings().SplitSeconds = 2;
+    RunControl &control = bench().control();
+    QStringList heard;
+    QObject listener;
+    const auto going = [&] { return QStringLiteral(" going=%1").arg(bench().runGoing()); };
+    QObject::connect(&bench(), &Core::runStarted, &listener, [&] { heard.append(QStringLiteral("started") + going()); });
+    QObject::connect(&control, &RunControl::outputWritten, &listener,
+                     [&](const QString &path) { heard.append(QFileInfo(path).fileName() + going()); });
+    QObject::connect(&bench(), &Core::runEnded, &listener, [&] {
+        heard.append(QStringLiteral("ended %1").arg(int(control.LastOutcome())) + going());
+    });
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
+    EXPECT_EQ(heard, (QStringList{"started going=1", "four_1.wma going=1", "four_2.wma going=1",
+                                  QStringLiteral("ended %1 going=0").arg(int(RunControl::Outcome::Finished))}));
+
+    heard.clear();
+    bench().run().Converting = true;
+    EXPECT_EQ(control.StartSplit(false), RunControl::Outcome::NotStarted);
+    bench().run().Converting = false;
+    bench().editor().ClearJob();
+    EXPECT_EQ(control.StartSplit(false), RunControl::Outcome::NotStarted);
+    EXPECT_TRUE(heard.isEmpty()) << heard.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_F(RunJobTest, CheckpointsSeeTheEntryThePieceAndTheOutputsAsTheRunReportedThem)
@@ -55,7 +87,7 @@ TEST_F(RunJobTest, CheckpointsSeeTheEntryThePieceAndTheOutputsAsTheRunReportedTh
     settings().SplitSeconds = 2;
     QList<JobPosition> seen;
     bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) { seen.append(at); });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
     bench().setRunCheckpoint({});
 
     // each piece's check and one before its only block; the last row of a
@@ -87,28 +119,17 @@ TEST_F(RunJobTest, ChangesHandedThroughTheCoreReachTheNextPieceOthersDoNot)
 {
     add({makeTone(QStringLiteral("six.wav"), 6.0)});
     bench().jobs().tags(0).Title = QStringLiteral("Before");
-    settings().SplitMode = split_mode::Time;
-    settings().SplitSeconds = 2;
-    const QString moved = outputFolder() + QStringLiteral("moved/");
-    ASSERT_TRUE(QDir().mkpath(moved));
-    // each piece's own check comes once its predecessor is written
-    bool unforwarded = false;
-    bool forwarded = false;
-    bench().setRunCheckpoint([&](RunJob &, const JobPosition &at) {
-        if (at.outputs == 1 && !unforwarded) {
-            unforwarded = true;
-            settings().OutputFolder = moved;
-            bench().jobs().tags(0).Title = QStringLiteral("Not handed over");
-        } else if (at.outputs == 2 && !forwarded) {
-            forwarded = true;
-            bench().jobs().tags(0).Title = QStringLiteral("Handed over");
-            bench().settingsChanged();
-            bench().tagsChanged();
-        }
-    });
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
-    bench().setRunCheckpoint({});
-    ASSERT_TRUE(forwarded);
+    const QString moved = movedFolder();
+    const auto behind = [&] {
+        settings().OutputFolder = moved;
+        bench().jobs().tags(0).Title = QStringLiteral("Not handed over");
+    };
+    const auto handed = [&] {
+        bench().jobs().tags(0).Title = QStringLiteral("Handed over");
+        bench().settingsChanged();
+        bench().tagsChanged();
+    };
+    EXPECT_EQ(splitChangedBetweenPieces(behind, handed), RunControl::Outcome::Finished);
 
     EXPECT_EQ(outputNames(), (QStringList{"six_1.wma", "six_2.wma"}));
     // the third piece, the first of its name in the new folder
@@ -118,7 +139,7 @@ TEST_F(RunJobTest, ChangesHandedThroughTheCoreReachTheNextPieceOthersDoNot)
     EXPECT_EQ(MutagenAsfTitle(moved + QStringLiteral("six_1.wma")), QStringLiteral("Handed over"));
 
     // the next run starts from what the list and the settings hold then
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::Finished);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::Finished);
     EXPECT_EQ(QDir(moved).entryList(QDir::Files).size(), 4);
 }
 

@@ -22,7 +22,7 @@ protected:
     RunControl::Outcome split(int mode)
     {
         settings().SplitMode = mode;
-        return bench().control().StartSplit(false);
+        return runSplit();
     }
     void expectLengths(const QStringList &names, const QList<double> &seconds)
     {
@@ -266,7 +266,7 @@ TEST_F(SplitRunTest, StopInAPieceKeepsItClosedTaggedAndNamedAsStopped)
         if (at.entry == 0 && at.checks == 5)
             job.requestStop();
     });
-    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Stopped);
+    EXPECT_EQ(runSplit(true), RunControl::Outcome::Stopped);
     ASSERT_EQ(outputNames(), QStringList{"long_1.wma"});
     const qint64 frames = audioFrames(output(QStringLiteral("long_1.wma")));
     EXPECT_GT(frames, 4 * Rate);
@@ -293,7 +293,7 @@ TEST_F(SplitRunTest, AnEscapingErrorIsReportedAndLeavesTheRunStuckWithItsFilesCl
     add({makeTone(QStringLiteral("err.wav"), 4.0)});
     setSegments(bench().jobs().job(0), {{0, 2}, {0, 4}});
     settings().OutputFolder = m_folder.file(QStringLiteral("missing/deeper/"));
-    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::Failed);
+    EXPECT_EQ(runSplit(true), RunControl::Outcome::Failed);
     ASSERT_EQ(m_seams.messages.errors.size(), 1);
     EXPECT_TRUE(bench().run().Converting);
     EXPECT_FALSE(m_reader.isOpen());
@@ -302,14 +302,14 @@ TEST_F(SplitRunTest, AnEscapingErrorIsReportedAndLeavesTheRunStuckWithItsFilesCl
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
 
     // Guarded until Stop clears the flag.
-    EXPECT_EQ(bench().control().StartSplit(false), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(runSplit(), RunControl::Outcome::NotStarted);
     bench().control().Stop();
     EXPECT_FALSE(bench().run().Converting);
 }
 
 TEST_F(SplitRunTest, NothingRunsOnAnEmptyListOrAnUnknownMode)
 {
-    EXPECT_EQ(bench().control().StartSplit(true), RunControl::Outcome::NotStarted);
+    EXPECT_EQ(runSplit(true), RunControl::Outcome::NotStarted);
     EXPECT_TRUE(m_seams.launcher.opened.isEmpty());
     add({makeTone(QStringLiteral("x.wav"), 1.0)});
     EXPECT_EQ(split(7), RunControl::Outcome::NotStarted);

@@ -50,7 +50,7 @@ protected:
     {
         settings().SplitMode = split_mode::Count;
         settings().SplitCount = 1;
-        return bench().control().StartSplit(false);
+        return runSplit();
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include "support/AudioFixtures.h"
 
+#include <QSignalSpy>
+
 #include <cmath>
 
 namespace korvex::test {
@@ -25,6 +27,32 @@ void CoreTest::add(const QStringList &paths)
     m_bench->adder().AddFiles();
     ASSERT_EQ(m_bench->jobs().rowCount(), before + paths.size())
         << m_seams.messages.errors.join(QLatin1Char('\n')).toStdString();
+}
+
+namespace {
+
+// Starts a run and waits for its end; a start that starts nothing ends at once.
+RunControl::Outcome followedToItsEnd(RunControl &control, const std::function<RunControl::Outcome()> &start)
+{
+    QSignalSpy ended(&control, &RunControl::runEnded);
+    const RunControl::Outcome started = start();
+    if (started == RunControl::Outcome::NotStarted)
+        return started;
+    if (ended.isEmpty() && !ended.wait())
+        ADD_FAILURE() << "the run never ended";
+    return control.LastOutcome();
+}
+
+} // namespace
+
+RunControl::Outcome CoreTest::runSplit(bool openOutputFolder)
+{
+    return followedToItsEnd(bench().control(), [&] { return bench().control().StartSplit(openOutputFolder); });
+}
+
+RunControl::Outcome CoreTest::runJoin()
+{
+    return followedToItsEnd(bench().control(), [&] { return bench().control().StartJoin(); });
 }
 
 QStringList CoreTest::statuses()

@@ -37,6 +37,10 @@ protected:
     void add(const QStringList &paths);
     // Status words of lv_time, in row order.
     QStringList statuses();
+    // "Start1" and "Join" as the run control takes them, followed to the end
+    // of the run they start (runEnded), with what the run came to.
+    RunControl::Outcome runSplit(bool openOutputFolder = false);
+    RunControl::Outcome runJoin();
 
     TestFolder m_folder;
     RecordingSeams m_seams;
