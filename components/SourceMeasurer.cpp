@@ -133,7 +133,9 @@ void SourceMeasurer::workerLoop()
         }
         m_finished.notify_all();
         // The owner may be waiting for events rather than on m_finished.
-        QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+        // By name, so Qt makes and frees the call itself: a functor would be
+        // made here and freed on the owner's thread, ordered by Qt's own locks.
+        QMetaObject::invokeMethod(this, "wake", Qt::QueuedConnection);
     }
 }
 

@@ -69,6 +69,8 @@ public:
     void discard();
 
 private:
+    // Posted by the workers only to wake an owner that waits for events.
+    Q_INVOKABLE void wake() {}
     struct Job
     {
         int ticket = 0;
